@@ -1,0 +1,3 @@
+#include "shell/PictoravellApp.h"
+
+wxIMPLEMENT_APP(CPictoravellApp);

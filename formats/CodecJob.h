@@ -1,0 +1,53 @@
+#pragma once
+// What every reader, writer and info function receives, and what info
+// functions fill.
+
+#include <string>
+#include <vector>
+
+#include "formats/BufferedFile.h"
+#include "formats/ResultCodes.h"
+#include "imaging/AnimFrame.h"
+
+struct CCodecJob {
+  CBufferedFile* m_pStream = nullptr;  // open for reading or writing; not owned
+  std::string m_strComment;            // readers store the file's comment here; writers may write it
+  std::string m_strSignature;          // personal signature handed to writers
+  CANCELPROC m_pfnCancel = nullptr;
+  PROGRESSPROC m_pfnProgress = nullptr;
+  int32_t m_nResult = IMAGEIO_OK;
+  CRasterImage m_image;                // what a single-image reader fills or a writer writes
+  int16_t m_nScreenWidth = 0;          // logical screen (canvas) size
+  int16_t m_nScreenHeight = 0;
+  int32_t m_nFrames = 0;               // records in m_pFrames
+  CAnimFrame* m_pFrames = nullptr;     // GIF frames and TIFF pages read; frames to write; not owned
+  int16_t m_nLoopCount = 0;            // 0 none, -1 endless
+  int32_t m_nXResolution = 0;          // dots per inch
+  int32_t m_nYResolution = 0;
+};
+
+struct PROPERTY_PAIR {
+  std::string name;
+  std::string value;
+  friend bool operator==(const PROPERTY_PAIR&, const PROPERTY_PAIR&) = default;
+};
+
+// The metadata of a file, in the order the reader met it.
+class CPropertyList : public std::vector<PROPERTY_PAIR> {
+ public:
+  void Add(std::string name, std::string value) { push_back({std::move(name), std::move(value)}); }
+  // The value of the first pair with this name, or null.
+  const std::string* Find(const std::string& name) const {
+    for (const auto& p : *this)
+      if (p.name == name) return &p.value;
+    return nullptr;
+  }
+};
+
+struct CImageFileInfo {
+  int32_t m_nWidth = 0;
+  int32_t m_nHeight = 0;
+  int32_t m_nBitsPerPixel = 0;  // as the file stores them
+  CRasterImage m_thumbnail;     // a JPEG's EXIF thumbnail
+  CPropertyList m_properties;
+};

@@ -1,0 +1,98 @@
+#include "imaging/SharedBuffer.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+// The block: count and size, then the data 16 bytes in (malloc's alignment).
+struct CSharedBuffer::Block {
+  int32_t refCount;
+  int32_t size;
+  int32_t pad[2];
+  uint8_t data[16];
+  static constexpr size_t kHeaderBytes = 16;
+};
+
+CSharedBuffer::CSharedBuffer(int32_t size) {
+  if (size > 0) Allocate(size);
+}
+
+CSharedBuffer::CSharedBuffer(const CSharedBuffer& other) : m_pBlock(other.m_pBlock) { AddRef(); }
+
+CSharedBuffer::CSharedBuffer(CSharedBuffer&& other) noexcept : m_pBlock(other.m_pBlock) {
+  other.m_pBlock = nullptr;
+}
+
+CSharedBuffer& CSharedBuffer::operator=(const CSharedBuffer& other) {
+  if (this == &other || m_pBlock == other.m_pBlock) return *this;
+  Release();
+  m_pBlock = other.m_pBlock;
+  AddRef();
+  return *this;
+}
+
+CSharedBuffer& CSharedBuffer::operator=(CSharedBuffer&& other) noexcept {
+  if (this == &other) return *this;
+  if (m_pBlock == other.m_pBlock) {
+    other.Release();
+    return *this;
+  }
+  Release();
+  m_pBlock = other.m_pBlock;
+  other.m_pBlock = nullptr;
+  return *this;
+}
+
+CSharedBuffer::~CSharedBuffer() { Release(); }
+
+void CSharedBuffer::AddRef() {
+  if (m_pBlock) ++m_pBlock->refCount;
+}
+
+void CSharedBuffer::Release() {
+  if (!m_pBlock) return;
+  if (m_pBlock->refCount <= 1)
+    std::free(m_pBlock);
+  else
+    --m_pBlock->refCount;
+  m_pBlock = nullptr;
+}
+
+uint8_t* CSharedBuffer::Allocate(int32_t n) {
+  if (n <= 0) return nullptr;
+  Release();
+  auto* block = static_cast<Block*>(std::calloc(1, Block::kHeaderBytes + static_cast<size_t>(n)));
+  if (!block) return nullptr;
+  block->refCount = 1;
+  block->size = n;
+  m_pBlock = block;
+  return block->data;
+}
+
+uint8_t* CSharedBuffer::GetWritableData() {
+  if (!m_pBlock) return nullptr;
+  if (m_pBlock->refCount < 2) return m_pBlock->data;
+  // Allocate the private copy before giving up the shared block, so that a
+  // failure leaves this buffer as it was.
+  const size_t bytes = Block::kHeaderBytes + static_cast<size_t>(m_pBlock->size);
+  auto* copy = static_cast<Block*>(std::malloc(bytes));
+  if (!copy) throw std::bad_alloc();
+  std::memcpy(copy, m_pBlock, bytes);
+  copy->refCount = 1;
+  --m_pBlock->refCount;
+  m_pBlock = copy;
+  return copy->data;
+}
+
+const uint8_t* CSharedBuffer::GetData() const { return m_pBlock ? m_pBlock->data : nullptr; }
+
+int32_t CSharedBuffer::GetSize() const { return m_pBlock ? m_pBlock->size : 0; }
+
+int32_t CSharedBuffer::GetRefCount() const { return m_pBlock ? m_pBlock->refCount : 0; }
+
+int32_t CSharedBuffer::CopyFrom(const void* source, int32_t n) {
+  if (!m_pBlock || n <= 0) return 0;
+  if (n > m_pBlock->size) n = m_pBlock->size;
+  std::memcpy(GetWritableData(), source, static_cast<size_t>(n));
+  return n;
+}
