@@ -1,0 +1,100 @@
+#include <gtest/gtest.h>
+
+#include <wx/dcmemory.h>
+
+#include <vector>
+
+#include "shell/DeviceDrawing.h"
+#include "tests/support/TestSupport.h"
+#include "tests/support/WxTestSupport.h"
+
+namespace {
+
+using namespace testing_support;
+
+int Gray50(int, int, uint8_t* r, uint8_t* g, uint8_t* b) {
+  *r = *g = *b = 50;
+  return 255;
+}
+
+// What the core composer gives for the whole drawing rectangle.
+std::vector<uint8_t> Expected(const CRasterImage& image, const Rect& drawing, const Rect& target) {
+  CImageBandComposer c(image, drawing, target, Rect{0, 0, image.GetWidth(), image.GetHeight()}, drawing, &Gray50,
+                       IsEightBitDisplay());
+  std::vector<uint8_t> rgb(static_cast<size_t>(drawing.Width()) * drawing.Height() * 3);
+  c.ComposeRows(0, drawing.Height(), rgb.data(), drawing.Width() * 3);
+  return rgb;
+}
+
+void ExpectBitmapEquals(const wxBitmap& bitmap, const std::vector<uint8_t>& rgb, int x0, int y0, int w, int h) {
+  const wxImage got = bitmap.ConvertToImage();
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      const size_t i = (static_cast<size_t>(y) * w + x) * 3;
+      ASSERT_EQ(got.GetRed(x0 + x, y0 + y), rgb[i]) << x << "," << y;
+      ASSERT_EQ(got.GetGreen(x0 + x, y0 + y), rgb[i + 1]) << x << "," << y;
+      ASSERT_EQ(got.GetBlue(x0 + x, y0 + y), rgb[i + 2]) << x << "," << y;
+    }
+}
+
+TEST(DeviceDrawing, MemoryDcGetsTheComposedPixelsAtOneAndTwoToOne) {
+  CRasterImage image = MakeTestPicture(37, 23);
+  image.CreateMask();
+  for (int y = 0; y < 23; ++y)
+    for (int x = 0; x < 37; ++x) image.GetWritableMaskBits()[y * image.GetMaskStride() + x] = (x * 7) & 255;
+  for (int zoom : {1, 2}) {
+    wxBitmap bitmap(120, 80, 24);
+    wxMemoryDC dc(bitmap);
+    dc.SetBackground(*wxBLACK_BRUSH);
+    dc.Clear();
+    const Rect drawing{10, 5, 10 + 37 * zoom + 6, 5 + 23 * zoom + 4};
+    const Rect target{3, 2, 3 + 37 * zoom, 2 + 23 * zoom};
+    DrawImage(dc, drawing, target, 7, image, Rect{0, 0, 37, 23}, &Gray50);
+    dc.SelectObject(wxNullBitmap);
+    ExpectBitmapEquals(bitmap, Expected(image, drawing, target), 10, 5, drawing.Width(), drawing.Height());
+    // Nothing outside the drawing rectangle was touched.
+    EXPECT_EQ(bitmap.ConvertToImage().GetRed(9, 5), 0);
+  }
+}
+
+TEST(DeviceDrawing, WindowShowsTheComposedPixels) {
+  CRasterImage image = MakeTestPicture(64, 48);
+  auto* frame = new wxFrame(nullptr, wxID_ANY, "drawing", wxPoint(0, 0), wxSize(300, 240));
+  auto* canvas = new wxWindow(frame, wxID_ANY, wxPoint(0, 0), wxSize(200, 150));
+  canvas->SetBackgroundStyle(wxBG_STYLE_PAINT);
+  bool painted = false;
+  canvas->Bind(wxEVT_PAINT, [&](wxPaintEvent&) {
+    wxPaintDC dc(canvas);
+    DrawImage(dc, Rect{0, 0, 200, 150}, Rect{0, 0, 128, 96}, kDrawBandHeight, image, Rect{0, 0, 64, 48}, &Gray50);
+    painted = true;
+  });
+  frame->Show();
+  ASSERT_TRUE(PumpUntil([&] { return painted; }));
+  PumpFor(100);
+  canvas->Update();
+  wxBitmap shot(200, 150, 24);
+  {
+    wxClientDC source(canvas);
+    wxMemoryDC dc(shot);
+    dc.Blit(0, 0, 200, 150, &source, 0, 0);
+  }
+  ExpectBitmapEquals(shot, Expected(image, Rect{0, 0, 200, 150}, Rect{0, 0, 128, 96}), 0, 0, 200, 150);
+  frame->Destroy();
+  PumpFor(20);
+}
+
+TEST(DeviceDrawing, UnscaledDrawingIsClipped) {
+  const CRasterImage image = MakeTestPicture(30, 20);
+  wxBitmap bitmap(25, 15, 24);
+  wxMemoryDC dc(bitmap);
+  dc.SetBackground(*wxBLACK_BRUSH);
+  dc.Clear();
+  DrawImageUnscaled(dc, image, 5, 3);
+  dc.SelectObject(wxNullBitmap);
+  const wxImage got = bitmap.ConvertToImage();
+  EXPECT_EQ(got.GetRed(5, 3), image.GetRow(0)[0]);
+  EXPECT_EQ(got.GetBlue(24, 14), image.GetRow(11)[19 * 3 + 2]);
+  EXPECT_EQ(got.GetRed(4, 3), 0);
+}
+
+}  // namespace
