@@ -108,6 +108,18 @@ void CImageLayer::ReadSpan(int32_t x, int32_t y, int32_t count, uint8_t* argb) {
   const uint8_t* row = m_pBits + static_cast<int64_t>(ly) * m_nStride;
   const uint8_t* mask = m_pMask ? m_pMask + static_cast<int64_t>(ly) * m_nMaskStride : nullptr;
   const bool alphaMask = m_nBitsPerPixel == 24;
+  if (m_nBitsPerPixel == 24) {
+    const uint8_t* p = row + 3 * static_cast<int64_t>(lx);
+    const uint8_t* m = mask ? mask + lx : nullptr;
+    for (int32_t i = 0; i < count; ++i, argb += 4, p += 3) {
+      const uint8_t alpha = m ? m[i] : 255;
+      argb[0] = alpha;
+      argb[1] = alpha ? p[0] : 0;
+      argb[2] = alpha ? p[1] : 0;
+      argb[3] = alpha ? p[2] : 0;
+    }
+    return;
+  }
   for (int32_t i = 0; i < count; ++i, argb += 4) {
     const int32_t px = lx + i;
     uint8_t alpha = 255;
@@ -247,8 +259,21 @@ void CLayerStack::Render(const LayerRect& rect, uint8_t* colorRows, int32_t colo
         m_layers[i]->ReadSpan(x0, y, n, lower.data());
         for (; j < n; ++j) {
           uint8_t* c = dst + 4 * j;
-          if (c[0] == 255) continue;
+          const uint32_t at = c[0];
+          if (at == 255) continue;
           const uint8_t* b = lower.data() + 4 * j;
+          if (b[0] == 255 && at != 0) {
+            // Over an opaque pixel: ((At * 255) * Cb) / 255 is At * Cb, so
+            // C = (Ct * At + Cb * (255 - At)) / 255 and A = 255 exactly.
+            const uint32_t s = 255 - at;
+            const uint32_t r = (c[1] * at + b[1] * s) / 255, g = (c[2] * at + b[2] * s) / 255,
+                           bl = (c[3] * at + b[3] * s) / 255;
+            c[0] = 255;
+            c[1] = static_cast<uint8_t>(r);
+            c[2] = static_cast<uint8_t>(g);
+            c[3] = static_cast<uint8_t>(bl);
+            continue;
+          }
           BlendUnder(c[0], c + 1, b[0], b + 1);
         }
       }

@@ -134,7 +134,11 @@ class CLayerStack {
   int32_t m_nWidth, m_nHeight;
 };
 
-// The "over" rule for one pixel: the composed value (top) over a lower pixel.
+// The "over" rule for one pixel: the composed value (alpha at, colour ct)
+// over a lower pixel (ab, cb), with truncating integer arithmetic:
+// A = At + Ab - (At * Ab) / 255, C = (Ct * At + Cb * Ab - ((At * Ab) * Cb) / 255) / A.
+// The numerator is never negative and never above 255 * A, so the
+// arithmetic is unsigned and needs no clamp.
 inline void BlendUnder(uint8_t& at, uint8_t* ct, uint8_t ab, const uint8_t* cb) {
   if (ab == 0) return;
   if (at == 0) {
@@ -144,13 +148,13 @@ inline void BlendUnder(uint8_t& at, uint8_t* ct, uint8_t ab, const uint8_t* cb) 
     ct[2] = cb[2];
     return;
   }
-  const int32_t tb = static_cast<int32_t>(at) * ab;
-  const int32_t a = at + ab - tb / 255;
-  if (a != 0) {
-    for (int c = 0; c < 3; ++c) {
-      const int32_t v = (ct[c] * at + cb[c] * ab - (tb * cb[c]) / 255) / a;
-      ct[c] = static_cast<uint8_t>(v > 255 ? 255 : (v < 0 ? 0 : v));
-    }
+  const uint32_t t = at, b = ab, tb = t * b;
+  const uint32_t a = t + b - tb / 255;
+  if (a == 255) {
+    // An opaque result (any opaque lower pixel): a constant divisor.
+    for (int c = 0; c < 3; ++c) ct[c] = static_cast<uint8_t>((ct[c] * t + cb[c] * b - (tb * cb[c]) / 255) / 255);
+  } else {
+    for (int c = 0; c < 3; ++c) ct[c] = static_cast<uint8_t>((ct[c] * t + cb[c] * b - (tb * cb[c]) / 255) / a);
   }
   at = static_cast<uint8_t>(a);
 }

@@ -1,6 +1,7 @@
 #include "imaging/MagicWand.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <new>
 #include <vector>
 
@@ -57,7 +58,14 @@ bool CMagicWand::Matches(int32_t x, int32_t y) const {
 void CMagicWand::MarkRun(int32_t y, int32_t x0, int32_t x1) {
   uint8_t* sel = m_pSelection + static_cast<int64_t>(y) * m_nSelectionStride;
   const int value = m_nMode == 2 ? 0 : 1;
-  for (int32_t x = x0; x <= x1; ++x) SetPixel1(sel, static_cast<int16_t>(x), value);
+  int32_t x = x0;
+  for (; x <= x1 && (x & 7); ++x) SetPixel1(sel, static_cast<int16_t>(x), value);
+  if (x1 - x + 1 >= 8) {
+    const int32_t bytes = (x1 - x + 1) / 8;
+    std::memset(sel + x / 8, value ? 0xFF : 0, static_cast<size_t>(bytes));
+    x += bytes * 8;
+  }
+  for (; x <= x1; ++x) SetPixel1(sel, static_cast<int16_t>(x), value);
 }
 
 void CMagicWand::Fill(CRasterImage& selection, int32_t x, int32_t y) {

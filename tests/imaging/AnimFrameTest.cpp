@@ -254,6 +254,22 @@ TEST(AnimFrame, FlattenTable) {
           }
 }
 
+TEST(AnimFrame, SelectionOfAnotherDepthThanAnIndexedImage) {
+  CAnimFrame f;
+  f.m_image = IndexedPicture(6, 6, 1, false);
+  f.m_selection = RgbPicture(2, 2, 4, false);
+  f.m_rcSelection = Rect{1, 1, 3, 3};
+  CAnimFrame merged = f;
+  merged.MergeSelection();  // refused: the indexed image cannot take it unconverted
+  EXPECT_FALSE(merged.m_selection.IsEmpty());
+  EXPECT_TRUE(merged.m_image.SharesPixelsWith(f.m_image));
+  // Flatten still shows both, composed in 24 bits.
+  const CRasterImage flat = f.Flatten(6, 6, false, RGBQUAD{});
+  ASSERT_EQ(flat.GetBitsPerPixel(), 24);
+  EXPECT_EQ(PixelOf(flat, 1, 1).r, PixelOf(f.m_selection, 0, 0).r);
+  EXPECT_EQ(PixelOf(flat, 5, 5).g, PixelOf(f.m_image, 5, 5).g);
+}
+
 TEST(AnimFrame, FlattenRefusesUnusableCanvases) {
   CAnimFrame f;
   f.m_image = RgbPicture(4, 4, 1, false);
