@@ -12,6 +12,18 @@ LayerRect UnionLayerRect(const LayerRect& a, const LayerRect& b) {
                    std::max(a.bottom, b.bottom)};
 }
 
+namespace {
+// The inclusive rectangle of a width x height area at (left, top); sides
+// that would pass the 32-bit range are cut short.
+LayerRect SpanRect(int32_t left, int32_t top, int32_t width, int32_t height) {
+  auto last = [](int32_t start, int32_t size) {
+    const int64_t v = int64_t{start} + size - 1;
+    return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+  };
+  return LayerRect{left, top, last(left, width), last(top, height)};
+}
+}  // namespace
+
 // --- CLayer -----------------------------------------------------------------
 
 LayerRect* CLayer::GetBounds(LayerRect* out) const {
@@ -27,7 +39,7 @@ void CLayer::ReadSpan(int32_t x, int32_t y, int32_t count, uint8_t* argb) {
 
 CColorLayer::CColorLayer(uint8_t red, uint8_t green, uint8_t blue, uint8_t alpha, int32_t left, int32_t top,
                          int32_t width, int32_t height)
-    : CLayer(LayerRect{left, top, left + width - 1, top + height - 1}),
+    : CLayer(SpanRect(left, top, width, height)),
       m_red(red),
       m_green(green),
       m_blue(blue),
@@ -57,7 +69,7 @@ void CColorLayer::ReadSpan(int32_t, int32_t, int32_t count, uint8_t* argb) {
 // --- CImageLayer ------------------------------------------------------------
 
 CImageLayer::CImageLayer(const CRasterImage& image, int32_t left, int32_t top)
-    : CLayer(LayerRect{left, top, left + image.GetWidth() - 1, top + image.GetHeight() - 1}),
+    : CLayer(SpanRect(left, top, image.GetWidth(), image.GetHeight())),
       m_image(image),
       m_nLeft(left),
       m_nTop(top),
@@ -214,8 +226,8 @@ bool CLayerStack::GetPixel(int32_t x, int32_t y, uint8_t& alpha, uint8_t& red, u
 
 LayerRect* CLayerStack::GetBounds(LayerRect* out) const {
   if (!out || m_layers.empty()) return out;
-  LayerRect bounds = m_layers.back()->Rect();
-  for (size_t i = m_layers.size() - 1; i-- > 0;) bounds = UnionLayerRect(bounds, m_layers[i]->Rect());
+  LayerRect bounds = m_layers.back()->GetRect();
+  for (size_t i = m_layers.size() - 1; i-- > 0;) bounds = UnionLayerRect(bounds, m_layers[i]->GetRect());
   *out = bounds;
   return out;
 }
@@ -242,7 +254,7 @@ void CLayerStack::Render(const LayerRect& rect, uint8_t* colorRows, int32_t colo
     std::fill(composed.begin(), composed.end(), 0);
     bool top = true;
     for (size_t i = m_layers.size(); i-- > 0;) {
-      const LayerRect& lr = m_layers[i]->Rect();
+      const LayerRect& lr = m_layers[i]->GetRect();
       if (y < lr.top || y > lr.bottom) continue;
       const int32_t x0 = std::max(lr.left, rect.left), x1 = std::min(lr.right, rect.right);
       if (x0 > x1) continue;

@@ -52,7 +52,7 @@ class CLayer {
   // red, green, blue quadruples. The default asks GetPixel for each.
   virtual void ReadSpan(int32_t x, int32_t y, int32_t count, uint8_t* argb);
 
-  const LayerRect& Rect() const { return m_rect; }
+  const LayerRect& GetRect() const { return m_rect; }
 
  protected:
   LayerRect m_rect;

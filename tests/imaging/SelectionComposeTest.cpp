@@ -201,6 +201,30 @@ TEST(ComposeImages, EmptyInputsAndMismatchedDepths) {
   EXPECT_TRUE(ComposeImages(a, a, 32767, 0).IsEmpty());
 }
 
+TEST(ComposeImages, MatchesImageMagickOverOnASpanningCanvas) {
+  REQUIRE_TOOL("convert");
+  TempDir dir;
+  for (int bpp : {24, 8, 4, 1})
+    for (const Point off : {Point{3, 2}, Point{-2, -3}, Point{9, -1}, Point{-4, 12}}) {
+      const CRasterImage base = Picture(10, 10, bpp, 1, true);
+      CRasterImage overlay = Picture(4, 4, bpp, 5, true);
+      if (bpp != 24) overlay.m_palette = base.m_palette;
+      const CRasterImage out = ComposeImages(base, overlay, off.x, off.y);
+      WritePam(dir / "base.pam", base);
+      WritePam(dir / "overlay.pam", overlay);
+      const int bx = std::max(-off.x, 0), by = std::max(-off.y, 0), ox = std::max(off.x, 0), oy = std::max(off.y, 0);
+      const std::string command = "cd " + ShellQuote(dir.path().string()) + " && convert -size " +
+                                  std::to_string(out.GetWidth()) + "x" + std::to_string(out.GetHeight()) +
+                                  " xc:none base.pam -geometry +" + std::to_string(bx) + "+" + std::to_string(by) +
+                                  " -compose over -composite overlay.pam -geometry +" + std::to_string(ox) + "+" +
+                                  std::to_string(oy) + " -compose over -composite -depth 8 out.pam";
+      ASSERT_EQ(RunCommand(command), 0);
+      // ImageMagick rounds where the compositor truncates.
+      EXPECT_EQ(CompareRgb(out, ReadPnm(dir / "out.pam"), bpp == 24 ? 2 : 0), "")
+          << bpp << " bits, offset " << off.x << "," << off.y;
+    }
+}
+
 // --- extract ---------------------------------------------------------------------
 
 TEST(ExtractSelection, RectangleOfAnOpaqueImageHasNoMask) {
@@ -252,6 +276,29 @@ TEST(ExtractSelection, CircleGivesTransparentCornersAndCutClearsTheSource) {
         }
       EXPECT_EQ(bounds, (Rect{0, 0, 20, 16}));
     }
+}
+
+TEST(ExtractSelection, MatchesImageMagickMaskAndCrop) {
+  REQUIRE_TOOL("convert");
+  TempDir dir;
+  for (int bpp : {24, 8, 4, 1}) {
+    CRasterImage image = Picture(20, 16, bpp, 4, false);
+    const CRasterImage sel = MaskFromFunction(20, 16, InCircle);
+    WritePam(dir / "image.pam", image);
+    // The selection as a gray picture: selected white, so it becomes alpha.
+    CRasterImage selGray;
+    ASSERT_TRUE(selGray.Create(20, 16, 8));
+    SetGrayPalette(selGray);
+    for (int y = 0; y < 16; ++y)
+      for (int x = 0; x < 20; ++x) selGray.GetWritableBits()[y * 20 + x] = GetPixel1(sel.GetRow(y), x) ? 255 : 0;
+    WritePam(dir / "sel.pam", selGray);
+    ASSERT_EQ(RunCommand("cd " + ShellQuote(dir.path().string()) +
+                         " && convert image.pam sel.pam -alpha off -compose copy_opacity -composite"
+                         " -crop 11x11+5+3 +repage -depth 8 out.pam"),
+              0);
+    const CRasterImage out = ExtractSelection(image, sel, false, nullptr);
+    EXPECT_EQ(CompareRgb(out, ReadPnm(dir / "out.pam")), "") << bpp << " bits";
+  }
 }
 
 TEST(ExtractSelection, NothingForEmptyOrUnusableSelections) {
