@@ -12,11 +12,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "imaging/LayerStack.h"
 #include "imaging/RasterImage.h"
-
-// A colour wanted at (x, y): writes red, green, blue and returns the alpha in
-// the low byte of the result (255 for an opaque colour).
-using COLORSAMPLEPROC = int (*)(int x, int y, uint8_t* red, uint8_t* green, uint8_t* blue);
 
 // (a * t + b * (255 - t)) / 255, truncated.
 inline uint8_t BlendChannel(uint8_t a, uint8_t b, uint8_t t) {
