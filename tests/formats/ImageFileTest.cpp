@@ -295,6 +295,43 @@ TEST(ImageFile, FramesAreFlattenedOntoTheCanvas) {
   WriteProfileInt("Image Document", "Background Color", 0);
 }
 
+// Indexed frames: the uncovered canvas holds the palette index nearest to
+// the background and is transparent; a frame covering the canvas without a
+// mask stays without one.
+TEST(ImageFile, IndexedFramesFlattenWithTheNearestBackgroundIndex) {
+  CAnimFrame frame;
+  frame.m_image.Create(2, 2, 8);
+  RGBQUAD* pal = frame.m_image.GetWritablePalette();
+  for (int i = 0; i < 256; ++i) pal[i] = MakeRGBQuad(uint8_t(i), 0, 0);
+  for (int i = 0; i < 4; ++i) frame.m_image.GetWritableBits()[i] = uint8_t(200 + i);
+  frame.m_nLeft = 1;
+  frame.m_nTop = 1;
+  const CRasterImage flat = FlattenFrameForWrite(frame, 3, 3, true, MakeRGBQuad(7, 0, 0));
+  ASSERT_EQ(flat.GetBitsPerPixel(), 8);
+  ASSERT_TRUE(flat.HasValidMask());
+  EXPECT_EQ(flat.GetRow(0)[0], 7);
+  EXPECT_EQ(flat.GetRow(1)[1], 200);
+  EXPECT_EQ(flat.GetRow(2)[2], 203);
+  EXPECT_EQ(flat.GetMaskRow(0)[0] & 0x80, 0);
+  EXPECT_EQ(flat.GetMaskRow(1)[0] & 0x40, 0x40);
+  frame.m_nLeft = frame.m_nTop = 0;
+  const CRasterImage whole = FlattenFrameForWrite(frame, 2, 2, false, MakeRGBQuad(7, 0, 0));
+  EXPECT_FALSE(whole.HasValidMask());
+  EXPECT_TRUE(whole.SharesPixelsWith(frame.m_image));
+  EXPECT_TRUE(FlattenFrameForWrite(CAnimFrame(), 2, 2, true, RGBQUAD{}).IsEmpty());
+}
+
+TEST(ImageFile, GifWithoutImagesIsCorruptBeforeAnyReaderRuns) {
+  TempDir dir;
+  const std::vector<uint8_t> gif{'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0, 0, 0, 0x3B};
+  WriteFileBytes(dir / "empty.gif", gif);
+  CImageFileRequest r;
+  r.m_strFileName = (dir / "empty.gif").string();
+  EXPECT_EQ(ReadImageFile(&r), IMAGEIO_CORRUPT);
+  EXPECT_TRUE(r.m_frames.empty());
+  EXPECT_EQ(GetImageFileFrameCount((dir / "empty.gif").string()), 0);
+}
+
 // A successful save replaces the target in one rename: a reader that holds
 // the old file open keeps the old content, the new file keeps the old mode,
 // and a symbolic link keeps pointing at the replaced file.
