@@ -223,11 +223,39 @@ int ReadBmpRgbRows(CCodecJob* job, const BmpHeader& h, CRasterImage& image, bool
   return IMAGEIO_OK;
 }
 
+// Bytes of the stream read in blocks, for the RLE decoders' byte-by-byte
+// walk. Past the end of the data it gives 0 and reports Ended.
+class CByteSource {
+ public:
+  explicit CByteSource(CBufferedFile* stream) : m_stream(stream) {}
+  uint8_t Next() {
+    if (m_pos == m_len && !Fill()) return 0;
+    return m_buffer[m_pos++];
+  }
+  bool Ended() const { return m_ended; }
+
+ private:
+  bool Fill() {
+    if (m_ended) return false;
+    const int got = m_stream->Read(m_buffer, static_cast<int>(sizeof m_buffer));
+    m_pos = 0;
+    m_len = got > 0 ? got : 0;
+    if (m_len == 0) m_ended = true;
+    return m_len > 0;
+  }
+
+  CBufferedFile* m_stream;
+  uint8_t m_buffer[8192];
+  int m_pos = 0;
+  int m_len = 0;
+  bool m_ended = false;
+};
+
 // RLE8 (bits 8) and RLE4 (bits 4) data, bottom-up. Runs and literals are cut
 // at the row end, deltas at the image edges; the decode ends at end of
 // bitmap, after the last row or where the data ends.
 int ReadBmpRle(CCodecJob* job, CRasterImage& image, int bits) {
-  CBufferedFile* stream = job->m_pStream;
+  CByteSource source(job->m_pStream);
   const int width = image.GetWidth();
   const int height = image.GetHeight();
   const PIXELSETPROC set = GetPixelSetter(bits);
@@ -239,11 +267,17 @@ int ReadBmpRle(CCodecJob* job, CRasterImage& image, int bits) {
     if (x < width) ++x;
   };
   for (;;) {
-    const uint8_t n = stream->ReadByte();
-    const uint8_t v = stream->ReadByte();
-    if (stream->GetError()) break;  // the data ends early: what was decoded stays
+    const uint8_t n = source.Next();
+    const uint8_t v = source.Next();
+    if (source.Ended()) break;  // the data ends early: what was decoded stays
     if (n > 0) {
-      for (int j = 0; j < n && x < width; ++j) put(bits == 8 ? v : (j & 1) ? (v & 0x0F) : (v >> 4));
+      if (bits == 8) {
+        const int count = std::min<int>(n, width - x);
+        std::memset(row + x, v, static_cast<size_t>(count));
+        x += count;
+      } else {
+        for (int j = 0; j < n && x < width; ++j) put((j & 1) ? (v & 0x0F) : (v >> 4));
+      }
       continue;
     }
     if (v == 0) {  // end of line
@@ -256,9 +290,9 @@ int ReadBmpRle(CCodecJob* job, CRasterImage& image, int bits) {
     } else if (v == 1) {  // end of bitmap
       break;
     } else if (v == 2) {  // delta
-      const int dx = stream->ReadByte();
-      const int dy = stream->ReadByte();
-      if (stream->GetError()) break;
+      const int dx = source.Next();
+      const int dy = source.Next();
+      if (source.Ended()) break;
       x = std::min(x + dx, width);
       rowsDone += dy;
       if (rowsDone >= height) break;
@@ -266,16 +300,16 @@ int ReadBmpRle(CCodecJob* job, CRasterImage& image, int bits) {
     } else {  // literal of v pixels, padded to an even number of bytes
       const int count = v;
       if (bits == 8) {
-        for (int j = 0; j < count; ++j) put(stream->ReadByte());
-        if (count & 1) stream->ReadByte();
+        for (int j = 0; j < count; ++j) put(source.Next());
+        if (count & 1) source.Next();
       } else {
         const int bytes = (count + 1) / 2;
         for (int j = 0; j < bytes; ++j) {
-          const uint8_t b = stream->ReadByte();
+          const uint8_t b = source.Next();
           put(b >> 4);
           if (2 * j + 1 < count) put(b & 0x0F);
         }
-        if (bytes & 1) stream->ReadByte();
+        if (bytes & 1) source.Next();
       }
     }
   }

@@ -20,11 +20,9 @@ seeds = {
  'pal4-5x2.bmp': bmp(5, 2, 4, 0, b'\x12\x34\x50\0\x67\x89\xa0\0', pal=pal16),
  'rle8-delta.bmp': bmp(6, 4, 8, 1, bytes([3, 5, 0, 3, 1, 2, 3, 0, 0, 0, 0, 2, 2, 1, 2, 9, 0, 0, 0, 1]), pal=pal256),
  'rle4-literal.bmp': bmp(7, 2, 4, 2, bytes([0, 5, 0x12, 0x34, 0x50, 0, 0, 0, 9, 0xab, 0, 1]), pal=pal16),
- 'core12-8.bmp': b'BM' + struct.pack('<IHHI', 14 + 12 + 9 + 4, 0, 0, 14 + 12 + 9) + struct.pack('<IHHHH', 12, 2, 2, 1, 8)[:12] + b'\0' * 0,
 }
-# core header with 3-entry palette (8-bit would need 768 bytes; keep small: 1-bit)
+# 12-byte core header, 1 bit, two 3-byte palette entries
 core = struct.pack('<IHHHH', 12, 3, 2, 1, 1)
 seeds['core12-1.bmp'] = b'BM' + struct.pack('<IHHI', 14 + 12 + 6 + 8, 0, 0, 14 + 12 + 6) + core + b'\0\0\0\xff\xff\xff' + b'\xa0\0\0\0\x40\0\0\0'
-del seeds['core12-8.bmp']
 for name, data in seeds.items():
     open(os.path.join(out, name), 'wb').write(data)
