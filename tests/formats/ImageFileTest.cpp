@@ -141,6 +141,32 @@ TEST(ImageFile, BmpRoundTripThroughTheFrontEnd) {
   EXPECT_EQ(info.m_nBitsPerPixel, 24);
 }
 
+// The extension alone picks the codec: BMP bytes are read as BMP only under
+// .bmp and .dib, and a .dib name gets a BMP file.
+TEST(ImageFile, TheExtensionAlonePicksTheCodec) {
+  TempDir dir;
+  CImageFileRequest w;
+  w.m_strFileName = (dir / "x.DiB").string();
+  AddFrame(w, Picture(6, 4));
+  ASSERT_EQ(WriteImageFile(&w, OVERWRITE_REFUSE, nullptr, nullptr), IMAGEIO_OK);
+  const auto bytes = ReadFileBytes(dir / "x.DiB");
+  ASSERT_GE(bytes.size(), 2u);
+  EXPECT_EQ(bytes[0], 'B');
+  EXPECT_EQ(bytes[1], 'M');
+  for (const char* name : {"x.gif", "x.pct", "x.pcx", "x.tif", "x.jpg", "x.png", "x.tga", "x.pcd", "x.jpeg"}) {
+    WriteFileBytes(dir / name, bytes);
+    CImageFileRequest r;
+    r.m_strFileName = (dir / name).string();
+    EXPECT_NE(ReadImageFile(&r), IMAGEIO_OK) << name;
+    CImageFileInfo info;
+    EXPECT_FALSE(ReadImageFileInfo((dir / name).string(), &info) && info.m_nBitsPerPixel == 24 && info.m_nWidth == 6)
+        << name;
+  }
+  CImageFileRequest r;
+  r.m_strFileName = (dir / "x.DiB").string();
+  EXPECT_EQ(ReadImageFile(&r), IMAGEIO_OK);
+}
+
 TEST(ImageFile, ReadFailureClearsTheFrames) {
   TempDir dir;
   WriteFileBytes(dir / "bad.bmp", {'X', 'Y', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 40, 0, 0, 0});
