@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -405,6 +404,7 @@ int WriteImageFile(CImageFileRequest* request, int overwriteMode, const GIF_SAVE
       }
     }
     request->m_strSavedName = output;
+    if (format == IMAGE_FORMAT_UNKNOWN || format == IMAGE_FORMAT_PCD) return IMAGEIO_BAD_FORMAT;
 
     const CAnimFrame& frame = request->m_frames[static_cast<size_t>(k)];
     if (format == IMAGE_FORMAT_GIF) {
