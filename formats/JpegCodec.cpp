@@ -5,3 +5,4 @@
 int ReadJpeg(CCodecJob*) { return IMAGEIO_BAD_FORMAT; }
 int WriteJpeg(CCodecJob*, const JPEG_SAVE_OPTIONS*) { return IMAGEIO_BAD_FORMAT; }
 int WriteJpegWithOptions(CCodecJob*) { return IMAGEIO_BAD_FORMAT; }
+bool GetJpegInfo(CBufferedFile*, CImageFileInfo*, bool) { return false; }

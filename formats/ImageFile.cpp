@@ -1,0 +1,553 @@
+#include "formats/ImageFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "formats/BmpCodec.h"
+#include "formats/BufferedFile.h"
+#include "formats/GifCodec.h"
+#include "formats/ImageFileHost.h"
+#include "formats/JpegCodec.h"
+#include "formats/PcxCodec.h"
+#include "formats/PictCodec.h"
+#include "formats/PngCodec.h"
+#include "formats/TgaCodec.h"
+#include "formats/TiffCodec.h"
+#include "imaging/ColorConversion.h"
+#include "imaging/MessageReport.h"
+#include "imaging/PixelAccess.h"
+
+namespace {
+
+const char* const kExtensions[] = {"", "bmp", "gif", "pct", "pcx", "tif", "jpg", "png", "tga", "pcd"};
+
+const char kReadOnlyMessage[] = "File save failed: The file may be read-only or in use by other application.";
+const char kDiskFullMessage[] = "File save failed: The disk is either full or wrtie-protected.";
+
+// Numbered names in overwrite mode 2 stop here (IMAGEIO_FILE_EXISTS).
+constexpr int kMaxRenumber = 100000;
+
+bool EqualsNoCase(const std::string& a, const char* b) {
+  const size_t n = std::strlen(b);
+  if (a.size() != n) return false;
+  for (size_t i = 0; i < n; ++i) {
+    unsigned char x = static_cast<unsigned char>(a[i]);
+    unsigned char y = static_cast<unsigned char>(b[i]);
+    if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x - 'A' + 'a');
+    if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y - 'A' + 'a');
+    if (x != y) return false;
+  }
+  return true;
+}
+
+// Something (a file, a folder, a dangling link's target aside) exists under the name.
+bool PathExists(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0;
+}
+
+// The analogue of the read-only attribute: no write bit at all. Checked on
+// the mode bits rather than with access(), which says yes to root.
+bool HasNoWriteBits(const struct stat& st) { return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0; }
+
+std::string FolderOf(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+// The file that saving under this name replaces: a symbolic link is
+// followed, so the link stays and the file it names gets the new content.
+std::string ResolveTarget(const std::string& name) {
+  struct stat st;
+  if (::lstat(name.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+    if (char* real = ::realpath(name.c_str(), nullptr)) {
+      std::string resolved(real);
+      std::free(real);
+      return resolved;
+    }
+  }
+  return name;
+}
+
+mode_t CurrentUmask() {
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return mask;
+}
+
+// A fresh, empty temporary file beside the target. Empty result on failure.
+std::string MakeTempFile(const std::string& target) {
+  const std::string folder = FolderOf(target);
+  struct stat st;
+  if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || HasNoWriteBits(st)) return {};
+  std::string pattern = folder + "/~ptXXXXXX";
+  std::vector<char> buffer(pattern.begin(), pattern.end());
+  buffer.push_back('\0');
+  const int fd = ::mkstemp(buffer.data());
+  if (fd < 0) return {};
+  ::close(fd);
+  return std::string(buffer.data());
+}
+
+// Flushes a written file to the disk; false when the data may not be there.
+bool SyncFile(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  int rc;
+  do {
+    rc = ::fsync(fd);
+  } while (rc != 0 && errno == EINTR);
+  const bool ok = rc == 0 || errno == EINVAL || errno == EROFS;
+  ::close(fd);
+  return ok;
+}
+
+// Rows of a source image as RGBA, for the minimal compositor below.
+void SampleRgba(const CRasterImage& image, int x, int y, uint8_t rgba[4]) {
+  const uint8_t* row = image.GetRow(y);
+  const int bpp = image.GetBitsPerPixel();
+  if (bpp == 24) {
+    rgba[0] = row[3 * x];
+    rgba[1] = row[3 * x + 1];
+    rgba[2] = row[3 * x + 2];
+  } else {
+    const int index = GetPixelGetter(bpp)(row, static_cast<int16_t>(x));
+    const RGBQUAD q = index < image.GetPaletteSize() ? image.GetPalette()[index] : RGBQUAD{};
+    rgba[0] = q.rgbRed;
+    rgba[1] = q.rgbGreen;
+    rgba[2] = q.rgbBlue;
+  }
+  rgba[3] = 255;
+  if (image.HasValidMask()) {
+    const uint8_t* mrow = image.GetMaskRow(y);
+    rgba[3] = image.GetMaskBitsPerPixel() == 8 ? mrow[x] : (GetPixel1(mrow, static_cast<int16_t>(x)) ? 255 : 0);
+  }
+}
+
+// Source-over of one image at (left, top) onto a 24-bit canvas with alpha.
+void ComposeRgb(CRasterImage& canvas, const CRasterImage& image, int left, int top) {
+  if (image.IsEmpty()) return;
+  const int w = canvas.GetWidth(), h = canvas.GetHeight();
+  for (int y = 0; y < image.GetHeight(); ++y) {
+    const int cy = top + y;
+    if (cy < 0 || cy >= h) continue;
+    uint8_t* row = canvas.GetWritableBits() + static_cast<int64_t>(cy) * canvas.GetStride();
+    uint8_t* mrow = canvas.GetWritableMaskBits() + static_cast<int64_t>(cy) * canvas.GetMaskStride();
+    for (int x = 0; x < image.GetWidth(); ++x) {
+      const int cx = left + x;
+      if (cx < 0 || cx >= w) continue;
+      uint8_t s[4];
+      SampleRgba(image, x, y, s);
+      const int sa = s[3], da = mrow[cx];
+      const int outA = sa + da * (255 - sa) / 255;
+      for (int c = 0; c < 3; ++c) {
+        const int d = row[3 * cx + c];
+        row[3 * cx + c] =
+            outA == 0 ? 0 : static_cast<uint8_t>((s[c] * sa + d * da * (255 - sa) / 255) / outA);
+      }
+      mrow[cx] = static_cast<uint8_t>(outA);
+    }
+  }
+}
+
+// Indexed pixels of one image at (left, top) onto an indexed canvas: pixels
+// whose mask bit is set replace the canvas pixel and set its mask bit.
+void ComposeIndexed(CRasterImage& canvas, const CRasterImage& image, int left, int top) {
+  if (image.IsEmpty() || image.GetBitsPerPixel() != canvas.GetBitsPerPixel()) return;
+  const int w = canvas.GetWidth(), h = canvas.GetHeight();
+  const PIXELGETPROC get = GetPixelGetter(image.GetBitsPerPixel());
+  const PIXELSETPROC set = GetPixelSetter(canvas.GetBitsPerPixel());
+  const bool mask = image.HasValidMask();
+  for (int y = 0; y < image.GetHeight(); ++y) {
+    const int cy = top + y;
+    if (cy < 0 || cy >= h) continue;
+    uint8_t* row = canvas.GetWritableBits() + static_cast<int64_t>(cy) * canvas.GetStride();
+    uint8_t* mrow = canvas.GetWritableMaskBits() + static_cast<int64_t>(cy) * canvas.GetMaskStride();
+    for (int x = 0; x < image.GetWidth(); ++x) {
+      const int cx = left + x;
+      if (cx < 0 || cx >= w) continue;
+      if (mask && !GetPixel1(image.GetMaskRow(y), static_cast<int16_t>(x))) continue;
+      set(row, static_cast<int16_t>(cx), get(image.GetRow(y), static_cast<int16_t>(x)));
+      SetPixel1(mrow, static_cast<int16_t>(cx), 1);
+    }
+  }
+}
+
+// Runs the format's reader on an open job. Formats without a reader give
+// IMAGEIO_BAD_FORMAT.
+int RunReader(int format, CCodecJob& job, int count) {
+  switch (format) {
+    case IMAGE_FORMAT_BMP: return ReadBmp(&job);
+    case IMAGE_FORMAT_GIF: return ReadGif(&job, 0, count);
+    case IMAGE_FORMAT_PICT: return ReadPict(&job);
+    case IMAGE_FORMAT_PCX: return ReadPcx(&job);
+    case IMAGE_FORMAT_TIFF: return ReadTiff(&job);
+    case IMAGE_FORMAT_JPEG: return ReadJpeg(&job);
+    case IMAGE_FORMAT_PNG: return ReadPng(&job);
+    case IMAGE_FORMAT_TGA: return ReadTga(&job);
+    default: return IMAGEIO_BAD_FORMAT;
+  }
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+
+int GetImageFormat(const std::string& name) {
+  const size_t dot = name.find_last_of('.');
+  const std::string ext = dot == std::string::npos ? name : name.substr(dot + 1);
+  for (int code = 1; code <= IMAGE_FORMAT_PCD; ++code)
+    if (EqualsNoCase(ext, kExtensions[code])) return code;
+  if (EqualsNoCase(ext, "dib")) return IMAGE_FORMAT_BMP;
+  return IMAGE_FORMAT_UNKNOWN;
+}
+
+bool AppendImageExtension(int format, std::string& name) {
+  if (format <= 0 || format > IMAGE_FORMAT_PCD || name.empty()) return false;
+  if (name.back() != '.') name += '.';
+  name += kExtensions[format];
+  return true;
+}
+
+bool FileExists(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  ::close(fd);
+  return true;
+}
+
+int GetImageFileFrameCount(const std::string& path) {
+  const int format = GetImageFormat(path);
+  if (format == IMAGE_FORMAT_UNKNOWN || format == IMAGE_FORMAT_PCD) return 0;
+  if (format != IMAGE_FORMAT_GIF) return 1;
+  CBufferedFile stream;
+  if (!stream.Open(path.c_str(), CBufferedFile::kRead)) return 0;
+  stream.BeginBuffer();
+  const int count = CountGifFrames(&stream);
+  stream.EndBuffer();
+  stream.Close();
+  return count;
+}
+
+bool ReadImageFileInfo(const std::string& path, CImageFileInfo* info) {
+  if (!info) return false;
+  const int format = GetImageFormat(path);
+  if (format == IMAGE_FORMAT_UNKNOWN) return false;
+  CBufferedFile stream;
+  if (!stream.Open(path.c_str(), CBufferedFile::kRead)) return false;
+  switch (format) {
+    case IMAGE_FORMAT_BMP: return GetBmpInfo(&stream, info);
+    case IMAGE_FORMAT_GIF: return GetGifInfo(&stream, info);
+    case IMAGE_FORMAT_PCX: return GetPcxInfo(&stream, info);
+    case IMAGE_FORMAT_TIFF: return GetTiffInfo(&stream, info);
+    case IMAGE_FORMAT_JPEG: return GetJpegInfo(&stream, info, true);
+    case IMAGE_FORMAT_PNG: return GetPngInfo(&stream, info);
+    case IMAGE_FORMAT_TGA: return GetTgaInfo(&stream, info);
+    default: return false;  // PICT and PCD have no info function
+  }
+}
+
+int ReadImageFile(CImageFileRequest* request) {
+  if (!request) return IMAGEIO_INTERNAL_ERROR;
+  if (request->m_strFileName.empty()) {
+    std::string chosen;
+    if (!ImageFileHost().RunImageFileDialog(false, chosen) || chosen.empty()) return IMAGEIO_CANCELLED;
+    request->m_strFileName = chosen;
+  }
+  if (request->m_pfnCancel && request->m_pfnCancel()) return IMAGEIO_CANCELLED;
+
+  const int format = GetImageFormat(request->m_strFileName);
+  CBufferedFile stream;
+  // A file that cannot be opened reads as empty; the reader's checks decide.
+  stream.Open(request->m_strFileName.c_str(), CBufferedFile::kRead);
+
+  int count = 1;
+  if (format == IMAGE_FORMAT_GIF || format == IMAGE_FORMAT_TIFF) {
+    count = format == IMAGE_FORMAT_GIF ? CountGifFrames(&stream) : CountTiffPages(&stream);
+    stream.Seek(0, CBufferedFile::kBegin);
+    stream.ClearError();
+    if (count <= 0) {
+      request->m_frames.clear();
+      return IMAGEIO_CORRUPT;
+    }
+  }
+
+  std::vector<CAnimFrame> frames(static_cast<size_t>(count));
+  CCodecJob job;
+  job.m_pStream = &stream;
+  job.m_pfnCancel = request->m_pfnCancel;
+  job.m_pfnProgress = request->m_pfnProgress;
+  job.m_nXResolution = request->m_nXResolution;
+  job.m_nYResolution = request->m_nYResolution;
+  job.m_nFrames = count;
+  job.m_pFrames = frames.data();
+
+  int result = RunReader(format, job, count);
+  stream.Close();
+
+  const bool multi = format == IMAGE_FORMAT_GIF || format == IMAGE_FORMAT_TIFF;
+  if (result == IMAGEIO_OK) {
+    if (multi) {
+      // Frames a reader left empty at the end are dropped; an empty first
+      // frame means nothing usable was read.
+      while (frames.size() > 1 && frames.back().IsEmpty()) frames.pop_back();
+      if (frames.empty() || frames.front().IsEmpty()) result = IMAGEIO_CORRUPT;
+    } else if (job.m_image.IsEmpty()) {
+      result = IMAGEIO_CORRUPT;
+    }
+  }
+  if (result != IMAGEIO_OK) {
+    request->m_frames.clear();
+    return result;
+  }
+
+  if (multi) {
+    request->m_frames = std::move(frames);
+    request->m_nWidth = job.m_nScreenWidth;
+    request->m_nHeight = job.m_nScreenHeight;
+    request->m_nLoopCount = job.m_nLoopCount;
+  } else {
+    frames.resize(1);
+    CAnimFrame& frame = frames[0];
+    frame.m_image = job.m_image;
+    frame.m_nLeft = 0;
+    frame.m_nTop = 0;
+    frame.m_nDelay = 0;
+    frame.m_nFlags = 0;
+    request->m_frames = std::move(frames);
+    request->m_nWidth = static_cast<int16_t>(job.m_image.GetWidth());
+    request->m_nHeight = static_cast<int16_t>(job.m_image.GetHeight());
+    request->m_nLoopCount = 0;
+  }
+  request->m_strComment = std::move(job.m_strComment);
+  request->m_nXResolution = job.m_nXResolution;
+  request->m_nYResolution = job.m_nYResolution;
+  return IMAGEIO_OK;
+}
+
+int WriteImageFile(CImageFileRequest* request, int overwriteMode, const GIF_SAVE_OPTIONS* gifOptions,
+                   const JPEG_SAVE_OPTIONS* jpegOptions) {
+  if (!request || request->m_frames.empty()) return IMAGEIO_INTERNAL_ERROR;
+  IImageFileHost& host = ImageFileHost();
+  if (request->m_strFileName.empty()) {
+    std::string chosen;
+    if (!host.RunImageFileDialog(true, chosen) || chosen.empty()) return IMAGEIO_CANCELLED;
+    request->m_strFileName = chosen;
+  }
+  if (request->m_pfnCancel && request->m_pfnCancel()) return IMAGEIO_CANCELLED;
+
+  const std::string& name = request->m_strFileName;
+  const int format = GetImageFormat(name);
+  bool oneFilePerFrame = true;
+  const RGBQUAD background = host.GetBackgroundColor();
+  const bool transparent = !(format == IMAGE_FORMAT_PICT || format == IMAGE_FORMAT_PCX || format == IMAGE_FORMAT_JPEG);
+
+  GIF_SAVE_OPTIONS gif;
+  if (format == IMAGE_FORMAT_GIF) {
+    if (gifOptions)
+      gif = *gifOptions;
+    else if (!host.GetGifSaveOptions(gif))
+      return IMAGEIO_CANCELLED;
+    oneFilePerFrame = gif.nSaveSingleImage != 0;
+  }
+
+  CBufferedFile stream;
+  CCodecJob job;
+  job.m_pStream = &stream;
+  job.m_strComment = request->m_strComment;
+  job.m_strSignature = request->m_strSignature;
+  job.m_pfnCancel = request->m_pfnCancel;
+  job.m_pfnProgress = request->m_pfnProgress;
+  job.m_nScreenWidth = request->m_nWidth;
+  job.m_nScreenHeight = request->m_nHeight;
+  job.m_nFrames = request->GetFrameCount();
+  job.m_pFrames = request->m_frames.data();
+  job.m_nLoopCount = request->m_nLoopCount;
+
+  const size_t lastDot = name.find_last_of('.');
+  const std::string ext = lastDot == std::string::npos ? std::string() : name.substr(lastDot);
+  const std::string stem = lastDot == std::string::npos ? name : name.substr(0, lastDot);
+  const int frameCount = request->GetFrameCount();
+
+  int result = IMAGEIO_OK;
+  for (int k = 0; k < frameCount; ++k) {
+    std::string output = name;
+    if (frameCount > 1 && k > 0 && oneFilePerFrame) {
+      char number[16];
+      std::snprintf(number, sizeof number, "%4d", k);
+      output = stem + number + ext;
+    }
+    if (PathExists(output)) {
+      if (overwriteMode == OVERWRITE_REFUSE) return IMAGEIO_FILE_EXISTS;
+      if (overwriteMode == OVERWRITE_RENUMBER) {
+        const size_t cut = output.find_last_of('.');
+        const std::string outStem = cut == std::string::npos ? output : output.substr(0, cut);
+        const std::string outExt = cut == std::string::npos ? std::string() : output.substr(cut);
+        int i = 1;
+        for (; i <= kMaxRenumber; ++i) {
+          std::string candidate = outStem + "-" + std::to_string(i) + outExt;
+          if (!PathExists(candidate)) {
+            output = std::move(candidate);
+            break;
+          }
+        }
+        if (i > kMaxRenumber) return IMAGEIO_FILE_EXISTS;
+      }
+    }
+    request->m_strSavedName = output;
+    if (format == IMAGE_FORMAT_UNKNOWN || format == IMAGE_FORMAT_PCD) return IMAGEIO_BAD_FORMAT;
+
+    const CAnimFrame& frame = request->m_frames[static_cast<size_t>(k)];
+    if (format == IMAGE_FORMAT_GIF) {
+      job.m_image = frame.m_image;
+    } else {
+      job.m_image = FlattenFrameForWrite(frame, request->m_nWidth, request->m_nHeight, transparent, background);
+      if (job.m_image.IsEmpty()) continue;  // nothing to write for this frame
+    }
+
+    const std::string target = ResolveTarget(output);
+    struct stat targetStat;
+    const bool targetExists = ::stat(target.c_str(), &targetStat) == 0;
+    if (targetExists && HasNoWriteBits(targetStat)) {
+      ReportMessage(MESSAGE_ERROR, kReadOnlyMessage);
+      return IMAGEIO_FAILED;
+    }
+    const std::string temp = MakeTempFile(target);
+    if (temp.empty()) {
+      ReportMessage(MESSAGE_ERROR, kDiskFullMessage);
+      return IMAGEIO_FAILED;
+    }
+    if (!stream.Open(temp.c_str(), CBufferedFile::kWrite)) {
+      ::unlink(temp.c_str());
+      ReportMessage(MESSAGE_ERROR, kDiskFullMessage);
+      return IMAGEIO_FAILED;
+    }
+
+    bool lastFile = false;
+    job.m_nResult = IMAGEIO_OK;
+    switch (format) {
+      case IMAGE_FORMAT_BMP: result = WriteBmp(&job); break;
+      case IMAGE_FORMAT_GIF:
+        if (oneFilePerFrame) {
+          result = WriteGif(&job, k, 1, &gif);
+        } else {
+          result = WriteGif(&job, 0, frameCount, &gif);
+          lastFile = true;
+        }
+        break;
+      case IMAGE_FORMAT_PICT: result = WritePict(&job); break;
+      case IMAGE_FORMAT_PCX: result = WritePcx(&job); break;
+      case IMAGE_FORMAT_TIFF: result = WriteTiff(&job); break;
+      case IMAGE_FORMAT_JPEG:
+        result = jpegOptions ? WriteJpeg(&job, jpegOptions) : WriteJpegWithOptions(&job);
+        break;
+      case IMAGE_FORMAT_PNG: result = WritePng(&job); break;
+      case IMAGE_FORMAT_TGA: result = WriteTga(&job); break;
+      default: result = IMAGEIO_BAD_FORMAT; break;
+    }
+    if (result == IMAGEIO_OK && job.m_nResult != IMAGEIO_OK) result = job.m_nResult;
+    stream.EndBuffer();
+    stream.Close();
+    const bool writeFailed = stream.GetWriteError();
+    stream.ClearError();
+    if (result != IMAGEIO_OK) {
+      ::unlink(temp.c_str());
+      return result;
+    }
+    if (writeFailed || !SyncFile(temp)) {
+      ::unlink(temp.c_str());
+      ReportMessage(MESSAGE_ERROR, kDiskFullMessage);
+      return IMAGEIO_FAILED;
+    }
+    // The new file keeps the replaced file's permissions, else the usual ones.
+    const mode_t mode = targetExists ? (targetStat.st_mode & 07777) : (0666 & ~CurrentUmask());
+    ::chmod(temp.c_str(), mode);
+    if (::rename(temp.c_str(), target.c_str()) != 0) {
+      ::unlink(temp.c_str());
+      ReportMessage(MESSAGE_ERROR, errno == EISDIR || errno == ENOTEMPTY || errno == EBUSY || errno == ETXTBSY
+                                       ? kReadOnlyMessage
+                                       : kDiskFullMessage);
+      return IMAGEIO_FAILED;
+    }
+    if (lastFile) break;
+  }
+  return result;
+}
+
+// ---------------------------------------------------------------------------
+// Stand-in for CAnimFrame::Flatten (imaging/AnimFrame): replace the call in
+// WriteImageFile by frame.Flatten(width, height, transparent, background)
+// once that exists.
+
+CRasterImage FlattenFrameForWrite(const CAnimFrame& frame, int width, int height, bool transparent,
+                                  RGBQUAD background) {
+  const CRasterImage& image = frame.m_image;
+  const CRasterImage& selection = frame.m_selection;
+  if (image.IsEmpty() && selection.IsEmpty()) return {};
+  if (width <= 0 || height <= 0) {
+    // A request without a canvas size takes the frame's own extent.
+    const CRasterImage& ref = image.IsEmpty() ? selection : image;
+    width = frame.m_nLeft + ref.GetWidth();
+    height = frame.m_nTop + ref.GetHeight();
+    if (width <= 0 || height <= 0) return {};
+  }
+
+  // The plain case: the image is the canvas.
+  if (selection.IsEmpty() && frame.m_nLeft == 0 && frame.m_nTop == 0 && image.GetWidth() == width &&
+      image.GetHeight() == height && (!image.HasValidMask() || (image.GetBitsPerPixel() == 24 && transparent))) {
+    CRasterImage copy = image;
+    if (!copy.HasValidMask()) {
+      if (copy.HasMask()) copy.RemoveMask();
+    } else if (copy.GetMaskState() == 2) {
+      copy.RemoveMask();
+    }
+    return copy;
+  }
+
+  const int depth = image.IsEmpty() ? selection.GetBitsPerPixel() : image.GetBitsPerPixel();
+  CRasterImage canvas;
+  if (!canvas.Create(width, height, depth) || !canvas.CreateMask()) return {};
+  const int selLeft = frame.m_nLeft + frame.m_rcSelection.left;
+  const int selTop = frame.m_nTop + frame.m_rcSelection.top;
+  if (depth == 24) {
+    if (!transparent) {
+      uint8_t* bits = canvas.GetWritableBits();
+      uint8_t* mask = canvas.GetWritableMaskBits();
+      for (int y = 0; y < height; ++y) {
+        uint8_t* row = bits + static_cast<int64_t>(y) * canvas.GetStride();
+        for (int x = 0; x < width; ++x) {
+          row[3 * x] = background.rgbRed;
+          row[3 * x + 1] = background.rgbGreen;
+          row[3 * x + 2] = background.rgbBlue;
+        }
+        std::memset(mask + static_cast<int64_t>(y) * canvas.GetMaskStride(), 255,
+                    static_cast<size_t>(canvas.GetMaskStride()));
+      }
+    }
+    ComposeRgb(canvas, image, frame.m_nLeft, frame.m_nTop);
+    ComposeRgb(canvas, selection, selLeft, selTop);
+  } else {
+    const CRasterImage& source = image.IsEmpty() ? selection : image;
+    const int entries = std::min(source.GetPaletteSize(), canvas.GetPaletteSize());
+    if (entries > 0) std::memcpy(canvas.GetWritablePalette(), source.GetPalette(), static_cast<size_t>(entries) * 4);
+    const int index = FindNearestPaletteColor(canvas.GetPaletteSize(), canvas.GetPalette(), background.rgbRed,
+                                              background.rgbGreen, background.rgbBlue);
+    const PIXELSETPROC set = GetPixelSetter(depth);
+    uint8_t* bits = canvas.GetWritableBits();
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < width; ++x) set(bits + static_cast<int64_t>(y) * canvas.GetStride(), static_cast<int16_t>(x), index);
+    ComposeIndexed(canvas, image, frame.m_nLeft, frame.m_nTop);
+    ComposeIndexed(canvas, selection, selLeft, selTop);
+  }
+  if (canvas.GetMaskState() == 2) canvas.RemoveMask();
+  return canvas;
+}
