@@ -111,77 +111,6 @@ bool SyncFile(const std::string& path) {
   return ok;
 }
 
-// Rows of a source image as RGBA, for the minimal compositor below.
-void SampleRgba(const CRasterImage& image, int x, int y, uint8_t rgba[4]) {
-  const uint8_t* row = image.GetRow(y);
-  const int bpp = image.GetBitsPerPixel();
-  if (bpp == 24) {
-    rgba[0] = row[3 * x];
-    rgba[1] = row[3 * x + 1];
-    rgba[2] = row[3 * x + 2];
-  } else {
-    const int index = GetPixelGetter(bpp)(row, static_cast<int16_t>(x));
-    const RGBQUAD q = index < image.GetPaletteSize() ? image.GetPalette()[index] : RGBQUAD{};
-    rgba[0] = q.rgbRed;
-    rgba[1] = q.rgbGreen;
-    rgba[2] = q.rgbBlue;
-  }
-  rgba[3] = 255;
-  if (image.HasValidMask()) {
-    const uint8_t* mrow = image.GetMaskRow(y);
-    rgba[3] = image.GetMaskBitsPerPixel() == 8 ? mrow[x] : (GetPixel1(mrow, static_cast<int16_t>(x)) ? 255 : 0);
-  }
-}
-
-// Source-over of one image at (left, top) onto a 24-bit canvas with alpha.
-void ComposeRgb(CRasterImage& canvas, const CRasterImage& image, int left, int top) {
-  if (image.IsEmpty()) return;
-  const int w = canvas.GetWidth(), h = canvas.GetHeight();
-  for (int y = 0; y < image.GetHeight(); ++y) {
-    const int cy = top + y;
-    if (cy < 0 || cy >= h) continue;
-    uint8_t* row = canvas.GetWritableBits() + static_cast<int64_t>(cy) * canvas.GetStride();
-    uint8_t* mrow = canvas.GetWritableMaskBits() + static_cast<int64_t>(cy) * canvas.GetMaskStride();
-    for (int x = 0; x < image.GetWidth(); ++x) {
-      const int cx = left + x;
-      if (cx < 0 || cx >= w) continue;
-      uint8_t s[4];
-      SampleRgba(image, x, y, s);
-      const int sa = s[3], da = mrow[cx];
-      const int outA = sa + da * (255 - sa) / 255;
-      for (int c = 0; c < 3; ++c) {
-        const int d = row[3 * cx + c];
-        row[3 * cx + c] =
-            outA == 0 ? 0 : static_cast<uint8_t>((s[c] * sa + d * da * (255 - sa) / 255) / outA);
-      }
-      mrow[cx] = static_cast<uint8_t>(outA);
-    }
-  }
-}
-
-// Indexed pixels of one image at (left, top) onto an indexed canvas: pixels
-// whose mask bit is set replace the canvas pixel and set its mask bit.
-void ComposeIndexed(CRasterImage& canvas, const CRasterImage& image, int left, int top) {
-  if (image.IsEmpty() || image.GetBitsPerPixel() != canvas.GetBitsPerPixel()) return;
-  const int w = canvas.GetWidth(), h = canvas.GetHeight();
-  const PIXELGETPROC get = GetPixelGetter(image.GetBitsPerPixel());
-  const PIXELSETPROC set = GetPixelSetter(canvas.GetBitsPerPixel());
-  const bool mask = image.HasValidMask();
-  for (int y = 0; y < image.GetHeight(); ++y) {
-    const int cy = top + y;
-    if (cy < 0 || cy >= h) continue;
-    uint8_t* row = canvas.GetWritableBits() + static_cast<int64_t>(cy) * canvas.GetStride();
-    uint8_t* mrow = canvas.GetWritableMaskBits() + static_cast<int64_t>(cy) * canvas.GetMaskStride();
-    for (int x = 0; x < image.GetWidth(); ++x) {
-      const int cx = left + x;
-      if (cx < 0 || cx >= w) continue;
-      if (mask && !GetPixel1(image.GetMaskRow(y), static_cast<int16_t>(x))) continue;
-      set(row, static_cast<int16_t>(cx), get(image.GetRow(y), static_cast<int16_t>(x)));
-      SetPixel1(mrow, static_cast<int16_t>(cx), 1);
-    }
-  }
-}
-
 // Runs the format's reader on an open job. Formats without a reader give
 // IMAGEIO_BAD_FORMAT.
 int RunReader(int format, CCodecJob& job, int count) {
@@ -484,70 +413,16 @@ int WriteImageFile(CImageFileRequest* request, int overwriteMode, const GIF_SAVE
 }
 
 // ---------------------------------------------------------------------------
-// Stand-in for CAnimFrame::Flatten (imaging/AnimFrame): replace the call in
-// WriteImageFile by frame.Flatten(width, height, transparent, background)
-// once that exists.
 
 CRasterImage FlattenFrameForWrite(const CAnimFrame& frame, int width, int height, bool transparent,
                                   RGBQUAD background) {
-  const CRasterImage& image = frame.m_image;
-  const CRasterImage& selection = frame.m_selection;
-  if (image.IsEmpty() && selection.IsEmpty()) return {};
+  if (frame.IsEmpty()) return {};
   if (width <= 0 || height <= 0) {
     // A request without a canvas size takes the frame's own extent.
-    const CRasterImage& ref = image.IsEmpty() ? selection : image;
+    const CRasterImage& ref = frame.m_image.IsEmpty() ? frame.m_selection : frame.m_image;
     width = frame.m_nLeft + ref.GetWidth();
     height = frame.m_nTop + ref.GetHeight();
     if (width <= 0 || height <= 0) return {};
   }
-
-  // The plain case: the image is the canvas.
-  if (selection.IsEmpty() && frame.m_nLeft == 0 && frame.m_nTop == 0 && image.GetWidth() == width &&
-      image.GetHeight() == height && (!image.HasValidMask() || (image.GetBitsPerPixel() == 24 && transparent))) {
-    CRasterImage copy = image;
-    if (!copy.HasValidMask()) {
-      if (copy.HasMask()) copy.RemoveMask();
-    } else if (copy.GetMaskState() == 2) {
-      copy.RemoveMask();
-    }
-    return copy;
-  }
-
-  const int depth = image.IsEmpty() ? selection.GetBitsPerPixel() : image.GetBitsPerPixel();
-  CRasterImage canvas;
-  if (!canvas.Create(width, height, depth) || !canvas.CreateMask()) return {};
-  const int selLeft = frame.m_nLeft + frame.m_rcSelection.left;
-  const int selTop = frame.m_nTop + frame.m_rcSelection.top;
-  if (depth == 24) {
-    if (!transparent) {
-      uint8_t* bits = canvas.GetWritableBits();
-      uint8_t* mask = canvas.GetWritableMaskBits();
-      for (int y = 0; y < height; ++y) {
-        uint8_t* row = bits + static_cast<int64_t>(y) * canvas.GetStride();
-        for (int x = 0; x < width; ++x) {
-          row[3 * x] = background.rgbRed;
-          row[3 * x + 1] = background.rgbGreen;
-          row[3 * x + 2] = background.rgbBlue;
-        }
-        std::memset(mask + static_cast<int64_t>(y) * canvas.GetMaskStride(), 255,
-                    static_cast<size_t>(canvas.GetMaskStride()));
-      }
-    }
-    ComposeRgb(canvas, image, frame.m_nLeft, frame.m_nTop);
-    ComposeRgb(canvas, selection, selLeft, selTop);
-  } else {
-    const CRasterImage& source = image.IsEmpty() ? selection : image;
-    const int entries = std::min(source.GetPaletteSize(), canvas.GetPaletteSize());
-    if (entries > 0) std::memcpy(canvas.GetWritablePalette(), source.GetPalette(), static_cast<size_t>(entries) * 4);
-    const int index = FindNearestPaletteColor(canvas.GetPaletteSize(), canvas.GetPalette(), background.rgbRed,
-                                              background.rgbGreen, background.rgbBlue);
-    const PIXELSETPROC set = GetPixelSetter(depth);
-    uint8_t* bits = canvas.GetWritableBits();
-    for (int y = 0; y < height; ++y)
-      for (int x = 0; x < width; ++x) set(bits + static_cast<int64_t>(y) * canvas.GetStride(), static_cast<int16_t>(x), index);
-    ComposeIndexed(canvas, image, frame.m_nLeft, frame.m_nTop);
-    ComposeIndexed(canvas, selection, selLeft, selTop);
-  }
-  if (canvas.GetMaskState() == 2) canvas.RemoveMask();
-  return canvas;
+  return frame.Flatten(width, height, transparent, background);
 }

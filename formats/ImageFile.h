@@ -94,9 +94,8 @@ int GetImageFormat(const std::string& name);
 // (false).
 bool AppendImageExtension(int format, std::string& name);
 
-// The canvas image of a frame to write to a format with one image per file.
-// Stands in for CAnimFrame::Flatten until that lands in imaging/: the plain
-// case (an image at (0, 0) filling the canvas, no selection) is exact; other
-// frames are composed onto the canvas minimally.
+// The canvas image of a frame to write to a format with one image per file:
+// CAnimFrame::Flatten onto the canvas, or onto the frame's own extent when
+// the request has no canvas size.
 CRasterImage FlattenFrameForWrite(const CAnimFrame& frame, int width, int height, bool transparent,
                                   RGBQUAD background);

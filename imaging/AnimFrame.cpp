@@ -90,6 +90,15 @@ void CAnimFrame::SwapSelection() {
 CRasterImage CAnimFrame::Flatten(int32_t width, int32_t height, bool transparent, RGBQUAD background) const {
   CRasterImage canvas;
   if (IsEmpty() || width <= 0 || height <= 0 || width > kMaxImageSide || height > kMaxImageSide) return canvas;
+  // A 24-bit image that is the whole canvas composes to itself: share it,
+  // which also keeps the colours under fully transparent pixels.
+  if (m_selection.IsEmpty() && m_image.GetBitsPerPixel() == 24 && m_nLeft == 0 && m_nTop == 0 &&
+      m_image.GetWidth() == width && m_image.GetHeight() == height &&
+      (transparent || !m_image.HasMask() || m_image.GetMaskState() == 2)) {
+    CRasterImage same = m_image;
+    if (same.HasMask() && (!same.HasValidMask() || same.GetMaskState() == 2)) same.RemoveMask();
+    return same;
+  }
   try {
     int32_t depth = m_image.IsEmpty() ? m_selection.GetBitsPerPixel() : m_image.GetBitsPerPixel();
     // An indexed frame whose selection has another depth cannot be merged

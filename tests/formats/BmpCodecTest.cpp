@@ -185,7 +185,7 @@ TEST_P(BmpForeign, ReadsPixelsAsTheWritingProgramDecodesThem) {
   ASSERT_EQ(RunCommand("{ " + cmd + "; } 2>" + ShellQuote(log.string())), 0) << cmd;
   const auto bytes = ReadFileBytes(bmp);
   ASSERT_GE(bytes.size(), 26u);
-  if (c.headerSize) EXPECT_EQ(bytes[14] | bytes[15] << 8, c.headerSize) << "the tool changed its layout";
+  if (c.headerSize) { EXPECT_EQ(bytes[14] | bytes[15] << 8, c.headerSize) << "the tool changed its layout"; }
 
   int rc = -1;
   const CRasterImage ours = LoadImage(bmp, &rc);
@@ -194,7 +194,7 @@ TEST_P(BmpForeign, ReadsPixelsAsTheWritingProgramDecodesThem) {
   EXPECT_EQ(ours.HasValidMask(), c.alpha);
   const CRasterImage ref = OracleDecode(c.decoder, dir, bmp, c.alpha);
   EXPECT_EQ(CompareRgb(ours, ref, c.tolerance), "");
-  if (c.depth == 24 && c.tolerance == 0) EXPECT_EQ(CompareRgb(ours, source), "");
+  if (c.depth == 24 && c.tolerance == 0) { EXPECT_EQ(CompareRgb(ours, source), ""); }
 }
 
 INSTANTIATE_TEST_SUITE_P(Tools, BmpForeign, ::testing::ValuesIn(kForeign),
@@ -423,7 +423,7 @@ TEST(BmpRead, ThirtyTwoBitAlphaBecomesAMaskUnlessUniform) {
     EXPECT_EQ(image.GetRow(0)[0], 3);
     EXPECT_EQ(image.GetRow(0)[2], 1);
     ASSERT_EQ(image.HasValidMask(), c.mask) << int(c.a0) << "," << int(c.a1);
-    if (c.mask) EXPECT_EQ(image.GetMaskRow(0)[1], c.a1);
+    if (c.mask) { EXPECT_EQ(image.GetMaskRow(0)[1], c.a1); }
   }
 }
 
@@ -464,7 +464,7 @@ TEST(BmpRead, BitFieldsWhereverTheHeaderKeepsThem) {
     EXPECT_EQ(std::vector<uint8_t>(image.GetRow(0), image.GetRow(0) + 3), std::vector<uint8_t>(c.rgb, c.rgb + 3))
         << c.name;
     ASSERT_EQ(image.HasValidMask(), c.alpha >= 0) << c.name;
-    if (c.alpha >= 0) EXPECT_EQ(image.GetMaskRow(0)[0], c.alpha) << c.name;
+    if (c.alpha >= 0) { EXPECT_EQ(image.GetMaskRow(0)[0], c.alpha) << c.name; }
   }
 }
 
