@@ -20,6 +20,10 @@ constexpr int IDR_PREVIEW_TOOLBAR = 238;
 constexpr int CommandId(int number) {
   return number >= 57000 ? number - 30000 : number >= 32767 ? number - 10000 : number;
 }
+// The number of a command id, as settings keep it.
+constexpr int CommandNumber(int id) {
+  return id >= 27000 && id < 30000 ? id + 30000 : id >= 22767 && id < 24000 ? id + 10000 : id;
+}
 
 constexpr int ID_MODE_TAB_BAR = 128;
 

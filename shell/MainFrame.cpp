@@ -101,7 +101,7 @@ void CMainFrame::CreateChildren() {
 
   // Settings of the frame.
   const int tool = GetProfileInt("Main Frame", "Current Tool", -1);
-  m_nCurrentTool = IsTool(tool) ? tool : -1;
+  m_nCurrentTool = IsTool(CommandId(tool)) ? CommandId(tool) : -1;
   m_bShowToolbar = GetProfileInt("Main Frame", "Show Toolbar", 1) != 0;
   m_tabBar->Show(m_bShowToolbar);
 
@@ -564,6 +564,6 @@ void CMainFrame::SaveSettings() {
   WINDOWPLACEMENT placement;
   GetPlacement(placement);
   WriteWindowPlacement(placement, "Main Frame", "Placement");
-  WriteProfileInt("Main Frame", "Current Tool", m_nCurrentTool);
+  WriteProfileInt("Main Frame", "Current Tool", m_nCurrentTool < 0 ? -1 : CommandNumber(m_nCurrentTool));
   WriteProfileInt("Main Frame", "Show Toolbar", m_bShowToolbar ? 1 : 0);
 }
