@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 
 #include "resources/CommandIds.h"
 #include "shell/MainFrame.h"
@@ -31,24 +32,55 @@ void DrawEmbossedText(wxDC& dc, const wxString& text, int x, int y) {
   dc.DrawText(text, x, y);
 }
 
+// Small glyphs are pixel patterns built in an image and drawn once, so they
+// come out exactly (the device may antialias lines).
+wxBitmap PatternBitmap(int width, int height, const std::function<bool(int, int)>& ink, const wxColour& colour) {
+  wxImage image(width, height);
+  image.InitAlpha();
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      image.SetRGB(x, y, colour.Red(), colour.Green(), colour.Blue());
+      image.SetAlpha(x, y, ink(x, y) ? 255 : 0);
+    }
+  return wxBitmap(image);
+}
+
 // The 9 x 9 dotted crosshair: every other pixel along the middle row and
 // column, plus the four pixels next to the centre at distance 3.
 void DrawCrosshair(wxDC& dc, int left, int top, const wxColour& colour) {
-  dc.SetPen(wxPen(colour));
-  for (int i = 0; i < 9; i += 2) {
-    dc.DrawPoint(left + i, top + 4);
-    dc.DrawPoint(left + 4, top + i);
-  }
-  dc.DrawPoint(left + 4 - 3, top + 4);
-  dc.DrawPoint(left + 4 + 3, top + 4);
-  dc.DrawPoint(left + 4, top + 4 - 3);
-  dc.DrawPoint(left + 4, top + 4 + 3);
+  const wxBitmap glyph = PatternBitmap(
+      9, 9,
+      [](int x, int y) {
+        if (y == 4 && (x % 2 == 0 || x == 1 || x == 7)) return true;
+        return x == 4 && (y % 2 == 0 || y == 1 || y == 7);
+      },
+      colour);
+  dc.DrawBitmap(glyph, left, top, true);
 }
 
 void DrawSquareOutline(wxDC& dc, int left, int top, int size, const wxColour& colour) {
-  dc.SetPen(wxPen(colour));
-  dc.SetBrush(*wxTRANSPARENT_BRUSH);
-  dc.DrawRectangle(left, top, size, size);
+  const wxBitmap glyph = PatternBitmap(
+      size, size, [size](int x, int y) { return x == 0 || y == 0 || x == size - 1 || y == size - 1; }, colour);
+  dc.DrawBitmap(glyph, left, top, true);
+}
+
+// The 10 x 10 colour swatch: a black outline around 8 x 8 pixels of the
+// colour, or of a checkerboard of 4 x 4 cells for a fully transparent pixel.
+void DrawSwatch(wxDC& dc, int left, int top, int red, int green, int blue, bool transparent) {
+  wxImage image(10, 10);
+  for (int y = 0; y < 10; ++y)
+    for (int x = 0; x < 10; ++x) {
+      wxColour c;
+      if (x == 0 || y == 0 || x == 9 || y == 9)
+        c = *wxBLACK;
+      else if (transparent)
+        c = ((x - 1) / 4 == (y - 1) / 4) ? wxColour(192, 192, 255) : *wxWHITE;
+      else
+        c = wxColour(static_cast<unsigned char>(red), static_cast<unsigned char>(green),
+                     static_cast<unsigned char>(blue));
+      image.SetRGB(x, y, c.Red(), c.Green(), c.Blue());
+    }
+  dc.DrawBitmap(wxBitmap(image), left, top);
 }
 
 }  // namespace
@@ -244,20 +276,8 @@ void CMainStatusBar::DrawPixelPane(wxDC& dc, int pane, const wxRect& rect) const
   } else {
     const int top = rect.y + (rect.height - 10) / 2;
     if (m_readoutValid) {
-      DrawSquareOutline(dc, iconLeft, top, 10, *wxBLACK);
-      dc.SetPen(*wxTRANSPARENT_PEN);
-      if (m_alpha != 0) {
-        dc.SetBrush(wxBrush(wxColour(static_cast<unsigned char>(std::clamp(m_red, 0, 255)),
-                                     static_cast<unsigned char>(std::clamp(m_green, 0, 255)),
-                                     static_cast<unsigned char>(std::clamp(m_blue, 0, 255)))));
-        dc.DrawRectangle(iconLeft + 1, top + 1, 8, 8);
-      } else {
-        for (int cy = 0; cy < 2; ++cy)
-          for (int cx = 0; cx < 2; ++cx) {
-            dc.SetBrush(wxBrush(cx == cy ? wxColour(192, 192, 255) : *wxWHITE));
-            dc.DrawRectangle(iconLeft + 1 + cx * 4, top + 1 + cy * 4, 4, 4);
-          }
-      }
+      DrawSwatch(dc, iconLeft, top, std::clamp(m_red, 0, 255), std::clamp(m_green, 0, 255),
+                 std::clamp(m_blue, 0, 255), m_alpha == 0);
     } else {
       DrawSquareOutline(dc, iconLeft + 1, top + 1, 10, highlight);
       DrawSquareOutline(dc, iconLeft, top, 10, shadow);

@@ -24,7 +24,16 @@ int FrameHeight() { return Metric(wxSYS_FRAMESIZE_Y, 4); }
 int EdgeX() { return Metric(wxSYS_EDGE_X, 2); }
 int EdgeY() { return Metric(wxSYS_EDGE_Y, 2); }
 
-wxColour Sys(wxSystemColour c) { return wxSystemSettings::GetColour(c); }
+// System colours without their translucency (themes give the tooltip colours
+// with alpha): composed over the button face.
+wxColour Sys(wxSystemColour c) {
+  const wxColour colour = wxSystemSettings::GetColour(c);
+  if (colour.Alpha() == wxALPHA_OPAQUE || c == wxSYS_COLOUR_BTNFACE) return colour;
+  const wxColour face = wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE);
+  const int a = colour.Alpha();
+  auto mix = [a](int fg, int bg) { return static_cast<unsigned char>((fg * a + bg * (255 - a) + 127) / 255); };
+  return wxColour(mix(colour.Red(), face.Red()), mix(colour.Green(), face.Green()), mix(colour.Blue(), face.Blue()));
+}
 
 // The close glyph: a small cross, 8 x 7 pixels, drawn in the button text colour.
 wxBitmap MakeCloseBitmap() {
@@ -299,6 +308,8 @@ void CMessagePane::OnPaint(wxPaintEvent&) {
   wxAutoBufferedPaintDC dc(this);
   Render(dc);
 }
+
+wxColour CMessagePane::GetListBackgroundColour() const { return Sys(wxSYS_COLOUR_INFOBK); }
 
 void CMessagePane::Render(wxDC& dc) {
   const wxSize client = GetClientSize();

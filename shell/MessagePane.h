@@ -50,6 +50,8 @@ class CMessagePane : public wxWindow, public IMessageSink {
   wxRect GetSizeStripRect() const;
   wxRect GetCloseButtonRect() const;
 
+  // The opaque colour of the list (the tooltip background over the button face).
+  wxColour GetListBackgroundColour() const;
   // Draws the whole pane into dc (the paint handler's work).
   void Render(wxDC& dc);
 
