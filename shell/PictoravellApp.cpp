@@ -107,6 +107,7 @@ bool CPictoravellApp::OnInit() {
   }
 
   PublishInstanceWindow();
+  LogLine("ready");
   WriteProfileInt("General", "Usage", GetProfileInt("General", "Usage", 0) + 1);
 
   if (const char* ms = std::getenv("PICTORAVELL_EXIT_AFTER_MS"); ms && std::atoi(ms) > 0) {
