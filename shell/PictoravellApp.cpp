@@ -4,6 +4,7 @@
 #include <wx/dnd.h>
 #include <wx/docview.h>
 #include <wx/filedlg.h>
+#include <wx/menu.h>
 #include <wx/utils.h>
 
 #include <cerrno>
@@ -262,8 +263,12 @@ void CPictoravellApp::OnUpdateCommand(wxUpdateUIEvent& event) {
     event.Enable(m_recentFiles && m_recentFiles->GetCount() > id - ID_FILE_MRU_FIRST);
     return;
   }
-  // A command nobody handles is shown disabled.
-  event.Enable(false);
+  // A menu command nobody handles is shown disabled; windows that update
+  // themselves (buttons, bars) are left alone.
+  if (wxDynamicCast(event.GetEventObject(), wxMenu))
+    event.Enable(false);
+  else
+    event.Skip();
 }
 
 void CPictoravellApp::OnIdleClearReadout(wxIdleEvent& event) {

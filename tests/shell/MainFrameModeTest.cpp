@@ -9,6 +9,7 @@
 #include "resources/CommandIds.h"
 #include "shell/MainFrame.h"
 #include "shell/MainStatusBar.h"
+#include "shell/ShellFunctions.h"
 #include "shell/StandInViews.h"
 #include "tests/shell/ShellTestSupport.h"
 
@@ -285,6 +286,73 @@ TEST(MainFrameClose, CloseDuringALongOperationIsCarriedOutAfterIt) {
   }));
   EXPECT_FALSE(IsCloseRequested());
   ResetStatusStack();
+}
+
+}  // namespace
+
+namespace {
+
+TEST(MainFrameKeys, TabIsSwallowedInEffectModeOnly) {
+  FrameFixture f;
+  auto tabReachesWindows = [&] {
+    wxKeyEvent event(wxEVT_CHAR_HOOK);
+    event.m_keyCode = WXK_TAB;
+    event.SetEventObject(f.frame);
+    f.frame->GetEventHandler()->ProcessEvent(event);
+    return event.GetSkipped();
+  };
+  EXPECT_TRUE(tabReachesWindows());
+  ASSERT_TRUE(f.frame->EnterEffectMode("Emboss"));
+  EXPECT_FALSE(tabReachesWindows());
+  f.frame->LeaveEffectMode();
+  EXPECT_TRUE(tabReachesWindows());
+}
+
+TEST(MainFramePopups, UpdatePopupMenuRunsTheFramesUpdateHandlers) {
+  FrameFixture f;
+  wxMenu menu;
+  menu.AppendCheckItem(ID_VIEW_MESSAGE_PANE, "Message Pane");
+  menu.Append(ID_CLEAR_MESSAGE_PANE, "Clear Message Pane");
+  menu.AppendSeparator();
+  auto* sub = new wxMenu;
+  sub->AppendCheckItem(ID_TOOL_ZOOM, "Zoom");
+  sub->Append(ID_BROWSE_DELETE, "Delete");  // nobody handles it here
+  menu.AppendSubMenu(sub, "Tools");
+  f.frame->ShowMessagePane(true);
+  f.frame->SelectTool(ID_TOOL_ZOOM);
+  UpdatePopupMenu(&menu, f.frame);
+  EXPECT_TRUE(menu.IsChecked(ID_VIEW_MESSAGE_PANE));
+  EXPECT_FALSE(menu.IsEnabled(ID_CLEAR_MESSAGE_PANE));  // the pane is empty
+  EXPECT_TRUE(menu.IsChecked(ID_TOOL_ZOOM));
+  EXPECT_FALSE(menu.IsEnabled(ID_BROWSE_DELETE));
+  f.frame->SelectTool(ID_TOOL_ZOOM);
+}
+
+TEST(MainFramePlacement, PlacementRoundTripsThroughTheFrame) {
+  FrameFixture f;
+  WINDOWPLACEMENT p;
+  p.showCmd = kShowNormal;
+  p.left = 40;
+  p.top = 30;
+  p.right = 840;
+  p.bottom = 630;
+  f.frame->ApplyPlacement(p);
+  PumpUntil([&] { return f.frame->GetSize() == wxSize(800, 600); });
+  WINDOWPLACEMENT q;
+  f.frame->GetPlacement(q);
+  EXPECT_EQ(q.showCmd, kShowNormal);
+  EXPECT_EQ(q.right - q.left, 800);
+  EXPECT_EQ(q.bottom - q.top, 600);
+
+  // A placement far off every display comes back onto one.
+  p.left = 50000;
+  p.top = 50000;
+  p.right = 50800;
+  p.bottom = 50600;
+  f.frame->ApplyPlacement(p);
+  f.frame->GetPlacement(q);
+  EXPECT_LT(q.left, 5000);
+  EXPECT_LT(q.top, 5000);
 }
 
 }  // namespace
