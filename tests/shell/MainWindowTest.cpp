@@ -48,9 +48,17 @@ TEST(MainWindow, ProgramStartsAndClosesCleanly) {
   const std::string env = "PICTORAVELL_INSTANCE=start-" + std::to_string(getpid()) +
                           " XDG_RUNTIME_DIR=" + ShellQuote(dir.path().string()) +
                           " PICTORAVELL_CONFIG=" + ShellQuote(conf) + " PICTORAVELL_EXIT_AFTER_MS=300 ";
+  // A recent-file list of four entries from an earlier run: read at start,
+  // written back at exit (a fifth entry lies beyond the list's size).
+  std::ofstream(conf) << "[General]\nMRU\\ File\\ List=4\n[Recent\\ File\\ List]\nFile1=/p/one.png\n"
+                         "File2=/p/two.gif\nFile5=/p/five.bmp\n";
   std::string output;
   EXPECT_EQ(RunCommand("env " + env + "timeout 60 " + ShellQuote(program), &output), 0) << output;
   const std::string text = ReadText(conf);
+  EXPECT_NE(text.find("[Recent\\ File\\ List]"), std::string::npos) << text;
+  EXPECT_NE(text.find("File1=/p/one.png"), std::string::npos) << text;
+  EXPECT_NE(text.find("File2=/p/two.gif"), std::string::npos) << text;
+  EXPECT_NE(text.find("MRU\\ File\\ List=4"), std::string::npos) << text;
   EXPECT_NE(text.find("[General]"), std::string::npos) << text;
   EXPECT_NE(text.find("Usage=1"), std::string::npos) << text;
   EXPECT_NE(text.find("[Main\\ Frame]"), std::string::npos) << text;
