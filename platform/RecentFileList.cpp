@@ -89,3 +89,21 @@ std::string AbbreviatePath(const std::string& path, int maxLength) {
     result = "..." + tail;
   return result;
 }
+
+std::unique_ptr<CRecentFileList> ResizeRecentFileList(std::unique_ptr<CRecentFileList> list, int newSize) {
+  newSize = std::clamp(newSize, 0, CRecentFileList::kMaxSize);
+  if (list) {
+    const int oldSize = list->GetSize();
+    list->SetSize(std::min(newSize, oldSize));
+    list->WriteList();
+    for (int slot = list->GetSize() + 1; slot <= oldSize; ++slot)
+      Profile().DeleteEntry(list->GetSection(), list->GetEntryName(slot));
+  }
+  if (newSize == 0) return nullptr;
+  auto resized = std::make_unique<CRecentFileList>(list ? list->GetSection() : "Recent File List",
+                                                   list ? list->GetFormat() : "File%d", newSize,
+                                                   list ? list->GetDisplayLength() : 30);
+  if (list) resized->SetEmptyText(list->GetEmptyText());
+  resized->ReadList();
+  return resized;
+}

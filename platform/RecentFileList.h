@@ -2,6 +2,7 @@
 // The recent-file list: the newest path first, at most Size entries, kept in
 // the settings as section "Recent File List", values "File1" to "File<size>".
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,11 @@ class CRecentFileList {
   void SetEmptyText(const std::string& text) { m_emptyText = text; }
   const std::string& GetEmptyText() const { return m_emptyText; }
 
+  const std::string& GetSection() const { return m_section; }
+  const std::string& GetFormat() const { return m_format; }
+  int GetDisplayLength() const { return m_displayLength; }
+  std::string GetEntryName(int slot) const { return EntryName(slot); }
+
  private:
   std::string EntryName(int slot) const;
   std::string m_section;
@@ -46,6 +52,11 @@ class CRecentFileList {
 // folder, "...", and as many trailing components as fit; the file name is
 // always kept whole.
 std::string AbbreviatePath(const std::string& path, int maxLength);
+
+// A new size for the list: the stored list keeps only the entries that still
+// fit, and a list of the new size is read back from the settings (null for
+// size 0). The old list is consumed.
+std::unique_ptr<CRecentFileList> ResizeRecentFileList(std::unique_ptr<CRecentFileList> list, int newSize);
 
 // The application's list, or null while the list size is 0.
 extern CRecentFileList* g_pRecentFileList;

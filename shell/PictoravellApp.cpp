@@ -1,5 +1,7 @@
 #include "shell/PictoravellApp.h"
 
+#include <dlfcn.h>
+#include <glib-object.h>
 #include <unistd.h>
 #include <wx/dnd.h>
 #include <wx/docview.h>
@@ -81,6 +83,12 @@ bool CPictoravellApp::OnInit() {
   SetVendorName(kCompanyName);
   InstallProfileStore(MakeFileConfigProfileStore());
   m_pump.Install();
+  // F10 is one of the program's commands (Best Fit on Screen), not the key
+  // that opens the menu bar.
+  // The toolkit (GTK, under wx) is looked up where it is already loaded.
+  using SettingsFunction = void* (*)();
+  if (auto getSettings = reinterpret_cast<SettingsFunction>(dlsym(RTLD_DEFAULT, "gtk_settings_get_default")))
+    if (void* settings = getSettings()) g_object_set(settings, "gtk-menu-bar-accel", "", nullptr);
 
   m_bAutoPlay = GetProfileInt("General", "Auto Play", m_bAutoPlay);
   const int recentCount = GetProfileInt("General", "MRU File List", 10);
@@ -145,17 +153,13 @@ void CPictoravellApp::ApplyGeneralSettings(int recentFileCount, int autoPlay) {
   m_bAutoPlay = autoPlay;
   WriteProfileInt("General", "MRU File List", recentFileCount);
   WriteProfileInt("General", "Auto Play", autoPlay);
-  if (m_recentFiles) {
-    // The stored list keeps only the entries that still fit.
-    const int oldSize = m_recentFiles->GetSize();
-    m_recentFiles->SetSize(std::min(recentFileCount, oldSize));
-    m_recentFiles->WriteList();
-    for (int slot = m_recentFiles->GetSize() + 1; slot <= oldSize; ++slot)
-      Profile().DeleteEntry("Recent File List", "File" + std::to_string(slot));
-    g_pRecentFileList = nullptr;
-    m_recentFiles.reset();
+  g_pRecentFileList = nullptr;
+  if (!m_recentFiles) {
+    if (recentFileCount != 0) CreateRecentFileList(recentFileCount);
+  } else {
+    m_recentFiles = ResizeRecentFileList(std::move(m_recentFiles), recentFileCount);
+    g_pRecentFileList = m_recentFiles.get();
   }
-  if (recentFileCount != 0) CreateRecentFileList(recentFileCount);
 }
 
 bool CPictoravellApp::RunCommandLineArgument(const std::string& argument, bool last) {

@@ -82,3 +82,33 @@ TEST(AbbreviatePath, KeepsTheFileNameAndAsMuchTailAsFits) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(RecentFileListTest, ResizingKeepsOnlyWhatFitsInTheStoredList) {
+  auto list = std::make_unique<CRecentFileList>("Recent File List", "File%d", 10, 30);
+  list->SetEmptyText("Recent File");
+  for (int i = 1; i <= 6; ++i) list->Add("/f/" + std::to_string(i) + ".png");
+  list->WriteList();
+  list = ResizeRecentFileList(std::move(list), 3);
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(list->GetSize(), 3);
+  ASSERT_EQ(list->GetCount(), 3);
+  EXPECT_EQ((*list)[0], "/f/6.png");
+  EXPECT_EQ(GetProfileString("Recent File List", "File4", "gone"), "gone");
+  EXPECT_EQ(list->GetEmptyText(), "Recent File");
+
+  // Growing again finds only what was kept.
+  list = ResizeRecentFileList(std::move(list), 8);
+  EXPECT_EQ(list->GetCount(), 3);
+
+  // Size 0 removes the list and its entries.
+  list = ResizeRecentFileList(std::move(list), 0);
+  EXPECT_EQ(list, nullptr);
+  EXPECT_EQ(GetProfileString("Recent File List", "File1", "gone"), "gone");
+  list = ResizeRecentFileList(nullptr, 4);
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(list->GetCount(), 0);
+}
+
+}  // namespace

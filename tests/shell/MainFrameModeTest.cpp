@@ -6,6 +6,7 @@
 
 #include "imaging/Profile.h"
 #include "imaging/StatusStack.h"
+#include "platform/RecentFileList.h"
 #include "resources/CommandIds.h"
 #include "shell/MainFrame.h"
 #include "shell/MainStatusBar.h"
@@ -353,6 +354,42 @@ TEST(MainFramePlacement, PlacementRoundTripsThroughTheFrame) {
   f.frame->GetPlacement(q);
   EXPECT_LT(q.left, 5000);
   EXPECT_LT(q.top, 5000);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(MainFrameRecentFiles, FileMenuListsTheRecentFiles) {
+  CRecentFileList list("Recent File List", "File%d", 4, 30);
+  list.SetEmptyText("Recent File");
+  for (const char* path : {"/p/1.gif", "/p/2.gif", "/p/3.gif"}) list.Add(path);
+  g_pRecentFileList = &list;
+  {
+    FrameFixture f;
+    wxMenuBar* bar = f.frame->GetMenuBar();
+    for (int i = 0; i < 3; ++i) {
+      wxMenuItem* item = bar->FindItem(ID_FILE_MRU_FIRST + i);
+      ASSERT_NE(item, nullptr) << i;
+      EXPECT_EQ(item->GetItemLabel().utf8_string(), list.GetDisplayName(i));
+    }
+    EXPECT_EQ(bar->FindItem(ID_FILE_MRU_FIRST + 3), nullptr);
+    EXPECT_EQ(bar->FindItem(ID_FILE_MRU_FIRST)->GetItemLabelText(), "1 /p/3.gif");
+
+    // The list shrinks at run time: the menu follows at its next update.
+    list.SetSize(1);
+    ASSERT_TRUE(f.frame->SetMode(MODE_BROWSE));
+    ASSERT_TRUE(f.frame->SetMode(MODE_VIEW_EDIT));
+    EXPECT_NE(bar->FindItem(ID_FILE_MRU_FIRST), nullptr);
+    EXPECT_EQ(bar->FindItem(ID_FILE_MRU_FIRST + 1), nullptr);
+
+    list.Clear();
+    ASSERT_TRUE(f.frame->SetMode(MODE_BROWSE));
+    ASSERT_TRUE(f.frame->SetMode(MODE_VIEW_EDIT));
+    EXPECT_EQ(bar->FindItem(ID_FILE_MRU_FIRST)->GetItemLabelText(), "Recent File");
+    EXPECT_FALSE(bar->FindItem(ID_FILE_MRU_FIRST)->IsEnabled());
+  }
+  g_pRecentFileList = nullptr;
 }
 
 }  // namespace
