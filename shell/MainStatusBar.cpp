@@ -1,6 +1,7 @@
 #include "shell/MainStatusBar.h"
 
 #include <wx/dcclient.h>
+#include <wx/utils.h>
 #include <wx/settings.h>
 
 #include <algorithm>
@@ -12,6 +13,7 @@
 #include "resources/Strings.h"
 
 CMainStatusBar* g_pStatusBar = nullptr;
+const char* const kImageViewWindowName = "PictoravellView";
 
 namespace {
 
@@ -302,4 +304,11 @@ void ClearStatusPixelInfo() {
 
 void SetStatusFileCounts(int files, int selected) {
   if (g_pStatusBar) g_pStatusBar->SetFileCounts(files, selected);
+}
+
+void ClearStatusPixelInfoOutsideImageViews() {
+  if (!g_pStatusBar || !g_pStatusBar->IsReadoutValid()) return;
+  for (wxWindow* w = wxFindWindowAtPoint(wxGetMousePosition()); w; w = w->GetParent())
+    if (w->GetName() == kImageViewWindowName) return;
+  ClearStatusPixelInfo();
 }

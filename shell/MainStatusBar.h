@@ -66,3 +66,9 @@ extern CMainStatusBar* g_pStatusBar;
 void SetStatusPixelInfo(int x, int y, int red, int green, int blue, int alpha);
 void ClearStatusPixelInfo();
 void SetStatusFileCounts(int files, int selected);
+
+// The name image editing views are created with.
+extern const char* const kImageViewWindowName;
+// Clears the readout unless the mouse is over an image editing view (run at
+// idle time: the readout must not stay when the mouse has left the image).
+void ClearStatusPixelInfoOutsideImageViews();

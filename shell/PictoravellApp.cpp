@@ -28,7 +28,6 @@
 
 int g_bDisplayComments = 1;
 int g_nNewDocumentKind = NEWDOC_BLANK;
-const char* const kImageViewWindowName = "PictoravellView";
 
 namespace {
 
@@ -55,12 +54,6 @@ void LogLine(const std::string& line) {
   if (!path || !*path) return;
   std::ofstream out(path, std::ios::app);
   out << line << '\n';
-}
-
-bool IsOverImageView() {
-  for (wxWindow* w = wxFindWindowAtPoint(wxGetMousePosition()); w; w = w->GetParent())
-    if (w->GetName() == kImageViewWindowName) return true;
-  return false;
 }
 
 }  // namespace
@@ -277,5 +270,5 @@ void CPictoravellApp::OnUpdateCommand(wxUpdateUIEvent& event) {
 
 void CPictoravellApp::OnIdleClearReadout(wxIdleEvent& event) {
   event.Skip();
-  if (g_pStatusBar && g_pStatusBar->IsReadoutValid() && !IsOverImageView()) ClearStatusPixelInfo();
+  ClearStatusPixelInfoOutsideImageViews();
 }

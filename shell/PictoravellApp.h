@@ -29,10 +29,6 @@ extern int g_bDisplayComments;
 // around the new-file operation.
 extern int g_nNewDocumentKind;
 
-// The name image editing views are created with; the pixel readout of the
-// status bar is cleared whenever the mouse is over no window of that name.
-extern const char* const kImageViewWindowName;
-
 class CPictoravellApp : public CSingleInstanceApp {
  public:
   CPictoravellApp();

@@ -157,3 +157,44 @@ TEST(MessagePane, PaintsRowsOnTheTooltipBackground) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(MessagePane, ScrollBarMovesTheListByRowsAndPages) {
+  FrameFixture f;
+  CMessagePane* pane = f.frame->GetMessagePane();
+  f.frame->ShowMessagePane(true);
+  for (int i = 0; i < 20; ++i) ReportMessage(MESSAGE_INFO, "row " + std::to_string(i));
+  PumpFor(20);
+  ASSERT_TRUE(pane->IsScrollBarShown());
+  const int bottom = pane->GetScrollPos();
+  ASSERT_GT(bottom, 0);
+  wxScrollBar* bar = nullptr;
+  for (wxWindow* child : pane->GetChildren())
+    if ((bar = wxDynamicCast(child, wxScrollBar))) break;
+  ASSERT_NE(bar, nullptr);
+  auto scroll = [&](wxEventType type) {
+    wxScrollEvent event(type, bar->GetId(), bar->GetThumbPosition(), wxVERTICAL);
+    event.SetEventObject(bar);
+    bar->GetEventHandler()->ProcessEvent(event);
+  };
+  scroll(wxEVT_SCROLL_LINEUP);
+  EXPECT_EQ(pane->GetScrollPos(), bottom - CMessagePane::kRowHeight);
+  scroll(wxEVT_SCROLL_TOP);
+  EXPECT_EQ(pane->GetScrollPos(), 0);
+  scroll(wxEVT_SCROLL_LINEUP);
+  EXPECT_EQ(pane->GetScrollPos(), 0);  // clamped
+  scroll(wxEVT_SCROLL_PAGEDOWN);
+  EXPECT_EQ(pane->GetScrollPos(), std::min(bottom, pane->GetListInnerRect().height - CMessagePane::kRowHeight));
+  scroll(wxEVT_SCROLL_BOTTOM);
+  EXPECT_EQ(pane->GetScrollPos(), bottom);
+}
+
+TEST(MessagePane, ABrokenStoredHeightFallsBackToTheDefault) {
+  WriteProfileInt("Message Pane", "Height", -5);
+  FrameFixture f;
+  EXPECT_EQ(f.frame->GetMessagePane()->GetPaneHeight(), CMessagePane::kDefaultHeight);
+  InstallProfileStore(nullptr);
+}
+
+}  // namespace

@@ -8,6 +8,7 @@
 #include "shell/EventPump.h"
 #include "shell/MainFrame.h"
 #include "shell/MainStatusBar.h"
+#include "shell/StandInViews.h"
 #include "tests/shell/ShellTestSupport.h"
 
 namespace {
@@ -176,13 +177,39 @@ TEST(EventPump, RealEscapeKeyStopsTheOperation) {
   pump.Install();
   f.frame->Raise();
   f.frame->GetClientBook()->SetFocus();
+  wxUIActionSimulator sim;
+  // Without a window manager the key goes to the window under the pointer.
+  sim.MouseMove(f.frame->GetClientBook()->GetScreenRect().GetPosition() + wxPoint(40, 40));
   PumpFor(50);
   CStatusScope scope("Loading...");
-  wxUIActionSimulator sim;
   sim.Char(WXK_ESCAPE);
   bool stopped = false;
   PumpUntil([&] { return stopped = CheckUserAbort(); }, 2000);
   EXPECT_TRUE(stopped);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(MainStatusBar, ReadoutIsClearedWhenTheMouseIsOverNoImageView) {
+  FrameFixture f;
+  auto* view = new wxPanel(f.frame->GetDocumentArea(), wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL,
+                           kImageViewWindowName);
+  f.frame->GetDocumentArea()->AddPage(view, wxString(), true);
+  f.frame->Layout();
+  PumpFor(30);
+  wxUIActionSimulator sim;
+  sim.MouseMove(view->GetScreenRect().GetPosition() + wxPoint(20, 20));
+  PumpUntil([&] { return wxFindWindowAtPoint(wxGetMousePosition()) == view; }, 1000);
+  SetStatusPixelInfo(5, 6, 1, 2, 3, 255);
+  ClearStatusPixelInfoOutsideImageViews();
+  EXPECT_TRUE(f.frame->GetMainStatusBar()->IsReadoutValid());
+  sim.MouseMove(f.frame->GetTaskPane()->GetScreenRect().GetPosition() + wxPoint(20, 20));
+  PumpUntil([&] { return wxFindWindowAtPoint(wxGetMousePosition()) != view; }, 1000);
+  ClearStatusPixelInfoOutsideImageViews();
+  EXPECT_FALSE(f.frame->GetMainStatusBar()->IsReadoutValid());
+  EXPECT_EQ(f.frame->GetMainStatusBar()->GetPaneText(2), ": X, Y");
 }
 
 }  // namespace
