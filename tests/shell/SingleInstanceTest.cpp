@@ -47,10 +47,11 @@ class SingleInstance : public ::testing::Test {
   }
 
   // Starts the program in the test folder with the given arguments.
-  pid_t Start(const std::vector<std::string>& args, int exitAfterMs = 60000) {
+  pid_t Start(const std::vector<std::string>& args, int exitAfterMs = 60000, bool withDisplay = true) {
     const pid_t pid = fork();
     if (pid == 0) {
       for (const auto& [name, value] : m_env) setenv(name.c_str(), value.c_str(), 1);
+      if (!withDisplay) unsetenv("DISPLAY");
       setenv("PICTORAVELL_EXIT_AFTER_MS", std::to_string(exitAfterMs).c_str(), 1);
       if (chdir(m_dir.path().c_str()) != 0) _exit(126);
       std::vector<char*> argv;
@@ -178,6 +179,18 @@ TEST_F(SingleInstance, TwoLaterStartsAtOnceBothGetThroughIntact) {
   EXPECT_TRUE((args[0] == expectOne && args[1] == expectTwo) || (args[0] == expectTwo && args[1] == expectOne));
   for (const auto& name : {"with space.gif", "a.bmp", "b.bmp"}) EXPECT_TRUE(Logged("open " + Path(name))) << name;
   EXPECT_TRUE(Logged("open " + Path(longName)));
+  EXPECT_EQ(Wait(first, 100), -1);
+}
+
+TEST_F(SingleInstance, AFailingForwardedFileStopsOnlyTheRestOfItsLine) {
+  const pid_t first = Start({});
+  ASSERT_TRUE(WaitForLog("ready"));
+  // A later start needs no display: it hands over before the toolkit starts.
+  EXPECT_EQ(Wait(Start({"missing.bmp", "a.bmp"}, 60000, false)), 0);
+  EXPECT_TRUE(Logged("open " + Path("missing.bmp")));
+  EXPECT_FALSE(Logged("open " + Path("a.bmp")));
+  EXPECT_EQ(Wait(Start({"b.bmp"})), 0);  // the program keeps running and takes the next line
+  EXPECT_TRUE(Logged("open " + Path("b.bmp")));
   EXPECT_EQ(Wait(first, 100), -1);
 }
 
