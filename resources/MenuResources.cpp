@@ -302,7 +302,7 @@ wxMenu* CreatePopupMenuResource(int resourceId) {
 }
 
 std::vector<wxAcceleratorEntry> GetAcceleratorResource(int resourceId) {
-  // Ctrl+` is the key left of 1 (shown as "Ctrl+~" in the Parts' menus).
+  // Ctrl+` is the key left of 1 (the menus call it "Ctrl+~").
   switch (resourceId) {
     case IDR_MAINFRAME:
       return {
