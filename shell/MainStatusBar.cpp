@@ -251,13 +251,20 @@ void CMainStatusBar::RenderPane(wxDC& dc, int pane, const wxRect& rect) const {
   }
 }
 
+wxColour CMainStatusBar::GetProgressColour(bool done) {
+  // The done part in the active-caption colour of the theme's title bars;
+  // GTK themes give both caption colours as near-equal light greys, so the
+  // selection colour stands in for the active one.
+  return Sys(done ? wxSYS_COLOUR_HIGHLIGHT : wxSYS_COLOUR_INACTIVECAPTION);
+}
+
 void CMainStatusBar::DrawProgress(wxDC& dc, const wxRect& rect) const {
   if (m_progressSteps < 0 || m_progressSteps > kProgressSteps) return;
   const int done = m_progressSteps * rect.width / kProgressSteps;
   dc.SetPen(*wxTRANSPARENT_PEN);
-  dc.SetBrush(wxBrush(Sys(wxSYS_COLOUR_ACTIVECAPTION)));
+  dc.SetBrush(wxBrush(GetProgressColour(true)));
   if (done > 0) dc.DrawRectangle(rect.x, rect.y, done, rect.height);
-  dc.SetBrush(wxBrush(Sys(wxSYS_COLOUR_INACTIVECAPTION)));
+  dc.SetBrush(wxBrush(GetProgressColour(false)));
   if (rect.width - done > 0) dc.DrawRectangle(rect.x + done, rect.y, rect.width - done, rect.height);
 }
 

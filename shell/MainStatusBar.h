@@ -37,6 +37,8 @@ class CMainStatusBar : public wxStatusBar, public IStatusDisplay {
 
   // What pane 2 or 3 shows now (the text part), for tests and tooltips.
   std::string GetPaneText(int pane) const;
+  // The colours of the progress pane's done and remaining parts.
+  static wxColour GetProgressColour(bool done);
   // Draws pane 1, 2 or 3 into rect (client coordinates of dc).
   void RenderPane(wxDC& dc, int pane, const wxRect& rect) const;
   // How many times each pane was asked to repaint (tests of the partial updates).

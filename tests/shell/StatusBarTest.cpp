@@ -58,8 +58,9 @@ TEST(MainStatusBar, ShowsTheStatusStackTextAndProgress) {
 TEST(MainStatusBar, ProgressStepsFillTheirShareOfThePane) {
   FrameFixture f;
   CMainStatusBar* bar = f.frame->GetMainStatusBar();
-  const wxColour active = wxSystemSettings::GetColour(wxSYS_COLOUR_ACTIVECAPTION);
-  const wxColour inactive = wxSystemSettings::GetColour(wxSYS_COLOUR_INACTIVECAPTION);
+  const wxColour active = CMainStatusBar::GetProgressColour(true);
+  const wxColour inactive = CMainStatusBar::GetProgressColour(false);
+  ASSERT_NE(Css(active), Css(inactive));
   PushStatusMessage("Working...");
   ReportProgress(50, 100);
   const wxImage half = RenderPane(bar, 1, wxSize(100, 10));
