@@ -65,7 +65,21 @@ void Unlock(int fd) {
   fcntl(fd, F_OFD_SETLK, &fl);
 }
 
-int OpenLockFile(const std::string& path) { return open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600); }
+// Files of the channel must be this user's own and closed to others: a
+// block or lock prepared by someone else is refused.
+bool IsPrivate(int fd) {
+  struct stat st{};
+  return fstat(fd, &st) == 0 && st.st_uid == getuid() && (st.st_mode & 077) == 0;
+}
+
+int OpenLockFile(const std::string& path) {
+  const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+  if (fd >= 0 && !IsPrivate(fd)) {
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
 
 bool NeedsQuotes(const std::string& arg) {
   if (arg.empty()) return true;
@@ -126,7 +140,7 @@ bool CInstanceChannel::MapBlock(bool create) {
   const int fd = shm_open(m_shmName.c_str(), O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0), 0600);
   if (fd < 0) return false;
   struct stat st{};
-  bool ok = fstat(fd, &st) == 0;
+  bool ok = IsPrivate(fd) && fstat(fd, &st) == 0;
   if (ok && static_cast<std::size_t>(st.st_size) < kInstanceBlockSize)
     ok = create && ftruncate(fd, kInstanceBlockSize) == 0;
   void* view = ok ? mmap(nullptr, kInstanceBlockSize, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0) : MAP_FAILED;

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -208,6 +211,20 @@ TEST_F(InstanceChannelTest, LaterInstanceTakesOverWhenTheOwnerWasKilled) {
   CInstanceChannel fresh;
   ASSERT_TRUE(fresh.Open(m_name));
   EXPECT_TRUE(fresh.IsFirstInstance());
+}
+
+TEST_F(InstanceChannelTest, RefusesABlockOpenToOthers) {
+  const std::string shm = "/" + m_name;
+  const int fd = shm_open(shm.c_str(), O_RDWR | O_CREAT | O_EXCL, 0666);
+  ASSERT_GE(fd, 0);
+  fchmod(fd, 0666);
+  ASSERT_EQ(ftruncate(fd, kInstanceBlockSize), 0);
+  close(fd);
+  CInstanceChannel channel;
+  EXPECT_FALSE(channel.Open(m_name));  // the program then runs on its own
+  shm_unlink(shm.c_str());
+  EXPECT_TRUE(channel.Open(m_name));
+  EXPECT_TRUE(channel.IsFirstInstance());
 }
 
 TEST_F(InstanceChannelTest, TheLineIsCutToTheField) {
