@@ -47,7 +47,7 @@ CMainFrame::CMainFrame(wxDocManager* manager)
 
 CMainFrame::~CMainFrame() {
   SetStatusDisplay(nullptr);
-  if (m_messagePane) SetMessageSink(nullptr);
+  if (m_messagePane) SetMessageSink(m_previousSink);
   DetachMenuBar();
   for (auto& [id, bar] : m_menus) delete bar;
   m_menus.clear();
@@ -72,7 +72,7 @@ void CMainFrame::CreateChildren() {
   SetStatusDisplay(m_statusBar);
   m_messagePane = new CMessagePane;
   m_messagePane->Create(this, wxID_ANY);
-  SetMessageSink(m_messagePane);
+  m_previousSink = SetMessageSink(m_messagePane);
 
   // The task pane with its five pages, and the client book.
   m_taskPane = new CTaskPaneBar(this, wxID_ANY);

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "imaging/MessageReport.h"
 #include "imaging/RasterImage.h"
 #include "platform/WindowPlacement.h"
 
@@ -153,6 +154,7 @@ class CMainFrame : public wxDocParentFrame {
   COrganizeView* m_browseView = nullptr;
   CPtPreviewView* m_previewView = nullptr;
   CMessagePane* m_messagePane = nullptr;
+  IMessageSink* m_previousSink = nullptr;  // put back when the frame goes
   CMainStatusBar* m_statusBar = nullptr;
   std::vector<wxWindow*> m_ownedPopups;
 
