@@ -1,6 +1,7 @@
 #include "shell/MainFrame.h"
 
 #include <wx/display.h>
+#include <wx/dnd.h>
 #include <wx/sizer.h>
 
 #include <algorithm>
@@ -26,6 +27,25 @@ std::function<void(const std::string&)>& OpenFolderCallback() {
   return callback;
 }
 
+std::function<bool(const std::string&)>& OpenFileCallback() {
+  static std::function<bool(const std::string&)> callback;
+  return callback;
+}
+
+// Files dropped on the main window.
+class CFrameDropTarget : public wxFileDropTarget {
+ public:
+  explicit CFrameDropTarget(CMainFrame* frame) : m_frame(frame) {}
+  bool OnDropFiles(wxCoord, wxCoord, const wxArrayString& files) override {
+    std::vector<std::string> paths;
+    for (const auto& file : files) paths.push_back(file.utf8_string());
+    return m_frame->OnDropFiles(paths);
+  }
+
+ private:
+  CMainFrame* m_frame;
+};
+
 bool IsTool(int id) {
   return id == ID_TOOL_RECT_SELECT || id == ID_TOOL_MAGIC_WAND || id == ID_TOOL_FREE_SCROLL || id == ID_TOOL_ZOOM ||
          id == ID_TOOL_MOVE;
@@ -34,6 +54,17 @@ bool IsTool(int id) {
 enum PageIndex { PAGE_FOLDERS = 0, PAGE_DOCUMENTS, PAGE_ANIMATION, PAGE_PRINT, PAGE_EFFECT };
 
 }  // namespace
+
+void CMainFrame::SetOpenFileCallback(std::function<bool(const std::string&)> callback) {
+  OpenFileCallback() = std::move(callback);
+}
+
+bool CMainFrame::OnDropFiles(const std::vector<std::string>& paths) {
+  if (!m_acceptDrops) return false;
+  for (const auto& path : paths)
+    if (OpenFileCallback()) OpenFileCallback()(path);
+  return true;
+}
 
 void CMainFrame::SetOpenFolderCallback(std::function<void(const std::string&)> callback) {
   OpenFolderCallback() = std::move(callback);
@@ -132,6 +163,7 @@ void CMainFrame::CreateChildren() {
     TrackNormalRect();
   });
   m_normalRect = GetRect();
+  SetDropTarget(new CFrameDropTarget(this));
   Layout();
 }
 

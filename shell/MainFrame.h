@@ -117,6 +117,11 @@ class CMainFrame : public wxDocParentFrame {
   // What choosing a favourite folder does in View and Edit (the open dialog
   // started in that folder); set by the application.
   static void SetOpenFolderCallback(std::function<void(const std::string&)> callback);
+  // How a file dropped on the frame is opened (in View and Edit only); set by
+  // the application.
+  static void SetOpenFileCallback(std::function<bool(const std::string&)> callback);
+  // Files dropped on the frame: opened in View and Edit, refused otherwise.
+  bool OnDropFiles(const std::vector<std::string>& paths);
   // The window placement as the settings keep it.
   void GetPlacement(WINDOWPLACEMENT& placement) const;
   void ApplyPlacement(const WINDOWPLACEMENT& placement);

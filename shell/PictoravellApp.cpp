@@ -3,7 +3,6 @@
 #include <dlfcn.h>
 #include <glib-object.h>
 #include <unistd.h>
-#include <wx/dnd.h>
 #include <wx/docview.h>
 #include <wx/filedlg.h>
 #include <wx/menu.h>
@@ -30,21 +29,6 @@ int g_bDisplayComments = 1;
 int g_nNewDocumentKind = NEWDOC_BLANK;
 
 namespace {
-
-// Files dropped on the main window open as documents, in View and Edit only.
-class CFrameDropTarget : public wxFileDropTarget {
- public:
-  CFrameDropTarget(CMainFrame* frame, CPictoravellApp* app) : m_frame(frame), m_app(app) {}
-  bool OnDropFiles(wxCoord, wxCoord, const wxArrayString& files) override {
-    if (!m_frame->AcceptsDroppedFiles()) return false;
-    for (const auto& file : files) m_app->OpenDocumentFile(file.utf8_string());
-    return true;
-  }
-
- private:
-  CMainFrame* m_frame;
-  CPictoravellApp* m_app;
-};
 
 // Appends a line to the file named by $PICTORAVELL_OPEN_LOG, when set: a
 // record of the documents opened and the command lines handled, for
@@ -90,6 +74,7 @@ bool CPictoravellApp::OnInit() {
 
   m_docManager = new wxDocManager;
   CMainFrame::SetOpenFolderCallback([this](const std::string& folder) { DoFileOpen(folder); });
+  CMainFrame::SetOpenFileCallback([this](const std::string& path) { return OpenDocumentFile(path); });
   auto* frame = new CMainFrame(m_docManager);
   frame->SetTitle(kProductName);
   SetTopWindow(frame);
@@ -97,7 +82,6 @@ bool CPictoravellApp::OnInit() {
   WINDOWPLACEMENT placement;
   if (ReadWindowPlacement("Main Frame", "Placement", placement)) frame->ApplyPlacement(placement);
   frame->Show();
-  frame->SetDropTarget(new CFrameDropTarget(frame, this));
 
   // Each argument by itself; a file that cannot be opened ends the program.
   const int count = argc;

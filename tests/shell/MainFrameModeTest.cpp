@@ -393,3 +393,43 @@ TEST(MainFrameRecentFiles, FileMenuListsTheRecentFiles) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(MainFrameDrops, DroppedFilesOpenInViewAndEditOnly) {
+  std::vector<std::string> opened;
+  CMainFrame::SetOpenFileCallback([&](const std::string& path) {
+    opened.push_back(path);
+    return true;
+  });
+  {
+    FrameFixture f;
+    EXPECT_NE(f.frame->GetDropTarget(), nullptr);
+    EXPECT_TRUE(f.frame->OnDropFiles({"/p/a.png", "/p/b.gif"}));
+    EXPECT_EQ(opened, (std::vector<std::string>{"/p/a.png", "/p/b.gif"}));
+    ASSERT_TRUE(f.frame->SetMode(MODE_BROWSE));
+    EXPECT_FALSE(f.frame->OnDropFiles({"/p/c.png"}));
+    ASSERT_TRUE(f.frame->SetMode(MODE_VIEW_EDIT));
+    ASSERT_TRUE(f.frame->EnterEffectMode("Blur"));
+    EXPECT_FALSE(f.frame->OnDropFiles({"/p/d.png"}));
+    f.frame->LeaveEffectMode();
+    EXPECT_EQ(opened.size(), 2u);
+  }
+  CMainFrame::SetOpenFileCallback(nullptr);
+}
+
+TEST(MainFrameTabs, ClickingATabSwitchesTheMode) {
+  FrameFixture f;
+  wxToggleButton* browse = nullptr;
+  for (wxWindow* child : f.frame->GetModeTabBar()->GetChildren())
+    if (auto* button = wxDynamicCast(child, wxToggleButton); button && button->GetLabel() == "Browse") browse = button;
+  ASSERT_NE(browse, nullptr);
+  wxCommandEvent click(wxEVT_TOGGLEBUTTON, browse->GetId());
+  click.SetEventObject(browse);
+  browse->GetEventHandler()->ProcessEvent(click);
+  EXPECT_EQ(f.frame->GetMode(), MODE_BROWSE);
+  EXPECT_EQ(f.frame->GetModeTabBar()->GetSelectedTab(), 1);
+  EXPECT_TRUE(browse->GetValue());
+}
+
+}  // namespace
