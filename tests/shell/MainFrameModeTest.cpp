@@ -433,3 +433,36 @@ TEST(MainFrameTabs, ClickingATabSwitchesTheMode) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(MainFrameBars, ViewCommandsShowAndHideTheBars) {
+  FrameFixture f;
+  auto send = [&](int id) {
+    wxCommandEvent event(wxEVT_MENU, id);
+    f.frame->GetEventHandler()->ProcessEvent(event);
+  };
+  auto checked = [&](int id) {
+    wxUpdateUIEvent event(id);
+    event.SetEventObject(f.frame);
+    f.frame->GetEventHandler()->ProcessEvent(event);
+    return event.GetChecked();
+  };
+  ASSERT_TRUE(f.frame->IsToolbarShown());
+  EXPECT_TRUE(checked(ID_VIEW_TOOLBAR));
+  send(ID_VIEW_TOOLBAR);
+  EXPECT_FALSE(f.frame->IsToolbarShown());
+  EXPECT_FALSE(f.frame->GetModeTabBar()->IsShown());
+  EXPECT_FALSE(checked(ID_VIEW_TOOLBAR));
+  send(ID_VIEW_TOOLBAR);
+  EXPECT_TRUE(f.frame->GetModeTabBar()->IsShown());
+
+  EXPECT_TRUE(checked(ID_VIEW_STATUS_BAR));
+  send(ID_VIEW_STATUS_BAR);
+  EXPECT_FALSE(f.frame->GetMainStatusBar()->IsShown());
+  EXPECT_FALSE(checked(ID_VIEW_STATUS_BAR));
+  send(ID_VIEW_STATUS_BAR);
+  EXPECT_TRUE(f.frame->GetMainStatusBar()->IsShown());
+}
+
+}  // namespace
