@@ -1,9 +1,601 @@
 #include "shell/MainFrame.h"
 
+#include <wx/display.h>
+#include <wx/dnd.h>
 #include <wx/sizer.h>
-#include <wx/statusbr.h>
 
-CMainFrame::CMainFrame() : wxFrame(nullptr, wxID_ANY, "Pictoravell", wxDefaultPosition, wxSize(1024, 720)) {
-  CreateStatusBar(1);
-  SetStatusText("Ready");
+#include <algorithm>
+
+#include "imaging/MessageReport.h"
+#include "imaging/Profile.h"
+#include "imaging/StatusStack.h"
+#include "platform/RecentFileList.h"
+#include "resources/CommandIds.h"
+#include "resources/MenuResources.h"
+#include "resources/Strings.h"
+#include "shell/MainStatusBar.h"
+#include "shell/MessagePane.h"
+#include "shell/SingleInstanceApp.h"
+#include "shell/StandInViews.h"
+
+CMainFrame* g_pMainFrame = nullptr;
+
+namespace {
+
+std::function<void(const std::string&)>& OpenFolderCallback() {
+  static std::function<void(const std::string&)> callback;
+  return callback;
+}
+
+std::function<bool(const std::string&)>& OpenFileCallback() {
+  static std::function<bool(const std::string&)> callback;
+  return callback;
+}
+
+// Files dropped on the main window.
+class CFrameDropTarget : public wxFileDropTarget {
+ public:
+  explicit CFrameDropTarget(CMainFrame* frame) : m_frame(frame) {}
+  bool OnDropFiles(wxCoord, wxCoord, const wxArrayString& files) override {
+    std::vector<std::string> paths;
+    for (const auto& file : files) paths.push_back(file.utf8_string());
+    return m_frame->OnDropFiles(paths);
+  }
+
+ private:
+  CMainFrame* m_frame;
+};
+
+bool IsTool(int id) {
+  return id == ID_TOOL_RECT_SELECT || id == ID_TOOL_MAGIC_WAND || id == ID_TOOL_FREE_SCROLL || id == ID_TOOL_ZOOM ||
+         id == ID_TOOL_MOVE;
+}
+
+enum PageIndex { PAGE_FOLDERS = 0, PAGE_DOCUMENTS, PAGE_ANIMATION, PAGE_PRINT, PAGE_EFFECT };
+
+}  // namespace
+
+void CMainFrame::SetOpenFileCallback(std::function<bool(const std::string&)> callback) {
+  OpenFileCallback() = std::move(callback);
+}
+
+bool CMainFrame::OnDropFiles(const std::vector<std::string>& paths) {
+  if (!m_acceptDrops) return false;
+  for (const auto& path : paths)
+    if (OpenFileCallback()) OpenFileCallback()(path);
+  return true;
+}
+
+void CMainFrame::SetOpenFolderCallback(std::function<void(const std::string&)> callback) {
+  OpenFolderCallback() = std::move(callback);
+}
+
+CMainFrame::CMainFrame(wxDocManager* manager)
+    : wxDocParentFrame(manager, nullptr, wxID_ANY, kProductName, wxDefaultPosition, wxSize(1024, 720)) {
+  g_pMainFrame = this;
+  CreateChildren();
+}
+
+CMainFrame::~CMainFrame() {
+  SetStatusDisplay(nullptr);
+  if (m_messagePane) SetMessageSink(m_previousSink);
+  DetachMenuBar();
+  for (auto& [id, bar] : m_menus) delete bar;
+  m_menus.clear();
+  if (g_pMainFrame == this) g_pMainFrame = nullptr;
+}
+
+bool CMainFrame::Destroy() {
+  if (auto* app = dynamic_cast<CSingleInstanceApp*>(wxTheApp)) app->ClearInstanceWindow();
+  return wxDocParentFrame::Destroy();
+}
+
+void CMainFrame::CreateChildren() {
+  // The mode tab bar with its two tabs.
+  m_tabBar = new CModeTabBar(this, ID_MODE_TAB_BAR);
+  m_tabBar->AddTab("View && Edit", ID_VIEW_EDIT_IMAGES, IDR_MAINFRAME);
+  m_tabBar->AddTab("Browse", ID_BROWSE_PHOTOS, IDR_BROWSE_TOOLBAR);
+
+  // The status bar, then the message pane.
+  m_statusBar = new CMainStatusBar;
+  m_statusBar->Create(this);
+  SetStatusBar(m_statusBar);
+  SetStatusDisplay(m_statusBar);
+  m_messagePane = new CMessagePane;
+  m_messagePane->Create(this, wxID_ANY);
+  m_previousSink = SetMessageSink(m_messagePane);
+
+  // The task pane with its five pages, and the client book.
+  m_taskPane = new CTaskPaneBar(this, wxID_ANY);
+  m_pages = {new CFoldersPage(m_taskPane), new CDocumentsPage(m_taskPane), new CAnimationPage(m_taskPane),
+             new CPrintPage(m_taskPane), new CEffectPage(m_taskPane)};
+  for (auto* page : m_pages) m_taskPane->AddPage(page);
+
+  m_clientBook = new wxSimplebook(this, wxID_ANY);
+  m_documentArea = new wxSimplebook(m_clientBook, wxID_ANY);
+  m_welcomePage = new CWelcomePage(m_documentArea);
+  m_documentArea->AddPage(m_welcomePage, wxString());
+  m_browseView = new COrganizeView(m_clientBook);
+  m_previewView = new CPtPreviewView(m_clientBook);
+  m_clientBook->AddPage(m_documentArea, wxString(), true);
+  m_clientBook->AddPage(m_browseView, wxString());
+  m_clientBook->AddPage(m_previewView, wxString());
+
+  auto* middle = new wxBoxSizer(wxHORIZONTAL);
+  middle->Add(m_taskPane, 0, wxEXPAND);
+  middle->Add(m_clientBook, 1, wxEXPAND);
+  auto* column = new wxBoxSizer(wxVERTICAL);
+  column->Add(m_tabBar, 0, wxEXPAND);
+  column->Add(middle, 1, wxEXPAND);
+  column->Add(m_messagePane, 0, wxEXPAND);
+  SetSizer(column);
+
+  // Settings of the frame.
+  const int tool = GetProfileInt("Main Frame", "Current Tool", -1);
+  m_nCurrentTool = IsTool(CommandId(tool)) ? CommandId(tool) : -1;
+  m_bShowToolbar = GetProfileInt("Main Frame", "Show Toolbar", 1) != 0;
+  m_tabBar->Show(m_bShowToolbar);
+
+  m_statusBar->SetLayout(STATUS_LAYOUT_PIXEL);
+
+  // View and Edit.
+  m_viewEditInfo.menu = IDR_MAINFRAME;
+  m_viewEditInfo.accelerators = IDR_MAINFRAME;
+  m_viewEditInfo.folder = OpenFolderCallback();
+  m_folderCallback = m_viewEditInfo.folder;
+  InstallMenu(IDR_MAINFRAME);
+  InstallAccelerators(IDR_MAINFRAME);
+  m_nMode = MODE_VIEW_EDIT;
+  UpdatePanes();
+  UpdateModeBarButtons();
+
+  Bind(wxEVT_CLOSE_WINDOW, &CMainFrame::OnClose, this);
+  Bind(wxEVT_MENU, &CMainFrame::OnCommand, this);
+  Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateCommand, this);
+  Bind(wxEVT_MENU_OPEN, &CMainFrame::OnMenuOpen, this);
+  Bind(wxEVT_CHAR_HOOK, &CMainFrame::OnCharHook, this);
+  Bind(wxEVT_SIZE, [this](wxSizeEvent& e) {
+    e.Skip();
+    TrackNormalRect();
+  });
+  Bind(wxEVT_MOVE, [this](wxMoveEvent& e) {
+    e.Skip();
+    TrackNormalRect();
+  });
+  m_normalRect = GetRect();
+  SetDropTarget(new CFrameDropTarget(this));
+  Layout();
+}
+
+// --- menus and accelerators -------------------------------------------------
+
+wxMenuBar* CMainFrame::GetMenuBarResource(int resource) {
+  if (resource == 0) return nullptr;
+  auto it = m_menus.find(resource);
+  if (it != m_menus.end()) return it->second;
+  wxMenuBar* bar = CreateMenuBarResource(resource);
+  m_menus[resource] = bar;
+  return bar;
+}
+
+void CMainFrame::InstallMenu(int resource) {
+  wxMenuBar* bar = GetMenuBarResource(resource);
+  if (bar != GetMenuBar()) {
+    if (GetMenuBar()) DetachMenuBar();
+    if (bar) SetMenuBar(bar);
+  }
+  m_installedMenu = bar ? resource : 0;
+  UpdateRecentFileMenu();
+}
+
+void CMainFrame::InstallAccelerators(int resource) {
+  m_installedAccel = 0;
+  if (resource == 0) {
+    SetAcceleratorTable(wxNullAcceleratorTable);
+    return;
+  }
+  auto& table = m_accelTables[resource];
+  if (!table) {
+    const auto entries = GetAcceleratorResource(resource);
+    table = std::make_unique<wxAcceleratorTable>(static_cast<int>(entries.size()), entries.data());
+  }
+  SetAcceleratorTable(*table);
+  m_installedAccel = resource;
+}
+
+int CMainFrame::GetAcceleratorCommand(int flags, int keyCode) const {
+  const wxAcceleratorTable* table = const_cast<CMainFrame*>(this)->GetAcceleratorTable();
+  if (!table || !table->IsOk()) return -1;
+  wxKeyEvent event(wxEVT_KEY_DOWN);
+  event.m_keyCode = keyCode;
+  event.SetControlDown((flags & wxACCEL_CTRL) != 0);
+  event.SetShiftDown((flags & wxACCEL_SHIFT) != 0);
+  event.SetAltDown((flags & wxACCEL_ALT) != 0);
+  return table->GetCommand(event);
+}
+
+void CMainFrame::UpdateRecentFileMenu() {
+  wxMenuBar* bar = GetMenuBar();
+  if (!bar) return;
+  // The list can shrink at run time: the items after the first go first.
+  for (int id = ID_FILE_MRU_FIRST + 1; id <= ID_FILE_MRU_LAST; ++id) {
+    wxMenu* menu = nullptr;
+    if (wxMenuItem* item = bar->FindItem(id, &menu)) menu->Destroy(item);
+  }
+  wxMenu* menu = nullptr;
+  wxMenuItem* first = bar->FindItem(ID_FILE_MRU_FIRST, &menu);
+  if (!first || !menu) return;
+  CRecentFileList* list = g_pRecentFileList;
+  if (!list || list->GetCount() == 0) {
+    first->SetItemLabel(list ? wxString::FromUTF8(list->GetEmptyText()) : wxString(kRecentFileEmptyText));
+    first->Enable(false);
+    return;
+  }
+  first->SetItemLabel(wxString::FromUTF8(list->GetDisplayName(0)));
+  first->Enable(true);
+  size_t position = 0;
+  for (const auto* node : menu->GetMenuItems()) {
+    if (node == first) break;
+    ++position;
+  }
+  for (int i = 1; i < list->GetCount() && i < CRecentFileList::kMaxSize; ++i)
+    menu->Insert(position + static_cast<size_t>(i), ID_FILE_MRU_FIRST + i, wxString::FromUTF8(list->GetDisplayName(i)),
+                 "Open this image");
+}
+
+void CMainFrame::OnMenuOpen(wxMenuEvent& event) {
+  event.Skip();
+  if (wxMenu* menu = event.GetMenu(); menu && menu->FindItem(ID_FILE_MRU_FIRST)) UpdateRecentFileMenu();
+}
+
+// --- modes ---------------------------------------------------------------------
+
+void CMainFrame::SwitchMode(const CModeMenuInfo& info, int mode) {
+  if (m_nMode == MODE_EFFECT || mode == MODE_EFFECT || mode == m_nMode) return;
+  if (m_nMode == MODE_VIEW_EDIT) {
+    m_viewEditInfo.menu = m_installedMenu;
+    m_viewEditInfo.accelerators = m_installedAccel;
+  }
+  m_closeProc = info.leave;
+  m_folderCallback = info.folder;
+  for (wxWindow* popup : m_ownedPopups) popup->Show(mode == MODE_VIEW_EDIT);
+  m_statusBar->SetLayout(mode == MODE_VIEW_EDIT ? STATUS_LAYOUT_PIXEL
+                         : mode == MODE_BROWSE  ? STATUS_LAYOUT_FILES
+                                                : STATUS_LAYOUT_BLANK);
+  const int page = mode == MODE_VIEW_EDIT ? kDocumentAreaPage : mode == MODE_BROWSE ? kBrowsePage : kPreviewPage;
+  m_clientBook->ChangeSelection(static_cast<size_t>(page));
+  Refresh();
+  InstallMenu(info.menu);
+  InstallAccelerators(info.accelerators);
+  m_nMode = mode;
+  UpdateModeBarButtons();
+  m_acceptDrops = mode == MODE_VIEW_EDIT;
+  UpdatePanes();
+  Layout();
+}
+
+void CMainFrame::RestoreViewEditMode() {
+  m_closeProc = nullptr;
+  m_viewEditInfo.leave = nullptr;
+  m_viewEditInfo.folder = OpenFolderCallback();
+  const CModeMenuInfo info = m_viewEditInfo;
+  SwitchMode(info, MODE_VIEW_EDIT);
+}
+
+bool CMainFrame::SetMode(int mode) {
+  if (m_nMode == MODE_EFFECT || mode == MODE_EFFECT) return false;
+  if (mode == m_nMode) return true;
+  if (mode < MODE_VIEW_EDIT || mode > MODE_CONTACT_SHEET) return false;
+  if (m_nMode != MODE_VIEW_EDIT && m_closeProc) {
+    const auto leave = m_closeProc;
+    leave(*this);
+  }
+  switch (mode) {
+    case MODE_VIEW_EDIT:
+      RestoreViewEditMode();
+      break;
+    case MODE_BROWSE:
+      if (!m_browseView->ActivateBrowse(*this)) return false;
+      break;
+    case MODE_PRINT_PREVIEW:
+    case MODE_CONTACT_SHEET:
+      if (!m_previewView->EnterPreview(*this, mode == MODE_CONTACT_SHEET)) return false;
+      break;
+  }
+  GetDocumentsPage()->SetActiveDocument(m_pActiveDocument);
+  UpdatePanes();
+  return true;
+}
+
+bool CMainFrame::EnterEffectMode(const std::string& effectName) {
+  if (m_nMode != MODE_VIEW_EDIT) return false;
+  m_nMode = MODE_EFFECT;
+  if (m_nCurrentTool == ID_TOOL_RECT_SELECT || m_nCurrentTool == ID_TOOL_MAGIC_WAND) m_nCurrentTool = -1;
+  m_viewEditInfo.menu = m_installedMenu;
+  m_viewEditInfo.accelerators = m_installedAccel;
+  InstallMenu(IDR_EFFECT);
+  InstallAccelerators(IDR_EFFECT_ACCEL);
+  m_acceptDrops = false;
+  for (wxWindow* popup : m_ownedPopups) popup->Hide();
+  m_effectName = effectName;
+  UpdatePanes();
+  return true;
+}
+
+void CMainFrame::LeaveEffectMode() {
+  if (m_nMode != MODE_EFFECT) return;
+  m_nMode = MODE_VIEW_EDIT;
+  InstallMenu(m_viewEditInfo.menu);
+  InstallAccelerators(m_viewEditInfo.accelerators);
+  m_acceptDrops = true;
+  for (wxWindow* popup : m_ownedPopups) popup->Show();
+  m_effectName.clear();
+  UpdatePanes();
+}
+
+CDocumentsPage* CMainFrame::GetDocumentsPage() const {
+  return static_cast<CDocumentsPage*>(m_pages[PAGE_DOCUMENTS]);
+}
+
+void CMainFrame::UpdatePanes() {
+  auto* folders = m_pages[PAGE_FOLDERS];
+  auto* documents = GetDocumentsPage();
+  auto* animation = m_pages[PAGE_ANIMATION];
+  auto* print = m_pages[PAGE_PRINT];
+  auto* effect = m_pages[PAGE_EFFECT];
+  const int mode = m_nMode;
+  folders->Show(mode == MODE_BROWSE);
+  if (mode == MODE_BROWSE) folders->SetCollapsed(false);
+  documents->Show(mode == MODE_VIEW_EDIT || mode == MODE_PRINT_PREVIEW);
+  if (mode == MODE_VIEW_EDIT || mode == MODE_PRINT_PREVIEW) {
+    documents->SetCollapsed(false);
+    documents->SetCollapsible(mode == MODE_PRINT_PREVIEW);
+  }
+  if (mode != MODE_EFFECT) documents->SetPrintMode(mode == MODE_PRINT_PREVIEW || mode == MODE_CONTACT_SHEET);
+  animation->Show(mode == MODE_VIEW_EDIT);
+  if (mode == MODE_VIEW_EDIT) animation->SetCollapsible(true);
+  print->Show(mode == MODE_PRINT_PREVIEW || mode == MODE_CONTACT_SHEET);
+  effect->Show(mode == MODE_EFFECT);
+  m_taskPane->UpdateLayout();
+}
+
+void CMainFrame::UpdateModeBarButtons() {
+  switch (m_nMode) {
+    case MODE_BROWSE:
+      m_tabBar->SelectTab(1);
+      m_tabBar->LoadToolbar(IDR_BROWSE_TOOLBAR);
+      m_tabBar->SetButtonText(0, "Print");
+      m_tabBar->SetButtonText(10, "Batch");
+      m_tabBar->SetButtonText(11, "Email");
+      m_tabBar->SetButtonText(12, "Publish");
+      m_tabBar->SetButtonText(13, "Slide Show");
+      break;
+    case MODE_PRINT_PREVIEW:
+    case MODE_CONTACT_SHEET:
+      m_tabBar->LoadToolbar(IDR_PREVIEW_TOOLBAR, m_nMode == MODE_CONTACT_SHEET);
+      m_tabBar->SetButtonText(0, "Exit Print Preview");
+      m_tabBar->SetButtonText(2, "Print");
+      m_tabBar->SetButtonText(3, "Printer Settings");
+      break;
+    default:
+      m_tabBar->SelectTab(0);
+      m_tabBar->LoadToolbar(IDR_MAINFRAME);
+      m_tabBar->SetButtonText(0, "Print");
+      break;
+  }
+}
+
+// --- tools, documents, bars ----------------------------------------------------
+
+void CMainFrame::SelectTool(int tool) { m_nCurrentTool = tool == m_nCurrentTool ? -1 : tool; }
+
+void CMainFrame::SetActiveDocument(void* document) {
+  m_pActiveDocument = document;
+  GetDocumentsPage()->SetActiveDocument(document);
+}
+
+void CMainFrame::ShowToolbar(bool show) {
+  m_bShowToolbar = show;
+  m_tabBar->Show(show);
+  Layout();
+}
+
+void CMainFrame::ShowMessagePane(bool show) {
+  m_messagePane->Show(show);
+  Layout();
+}
+
+void CMainFrame::AddOwnedPopup(wxWindow* window) {
+  m_ownedPopups.push_back(window);
+  window->Bind(wxEVT_DESTROY, [this, window](wxWindowDestroyEvent& e) {
+    e.Skip();
+    m_ownedPopups.erase(std::remove(m_ownedPopups.begin(), m_ownedPopups.end(), window), m_ownedPopups.end());
+  });
+}
+
+// --- commands --------------------------------------------------------------------
+
+void CMainFrame::OnCommand(wxCommandEvent& event) {
+  const int id = event.GetId();
+  switch (id) {
+    case ID_VIEW_EDIT_IMAGES:
+      SetMode(MODE_VIEW_EDIT);
+      return;
+    case ID_BROWSE_PHOTOS:
+      if (m_nMode == MODE_EFFECT) LeaveEffectMode();  // the effect's own question comes with its dialog
+      SetMode(MODE_BROWSE);
+      return;
+    case ID_FILE_PRINT_PREVIEW:
+      if (m_nMode == MODE_EFFECT) LeaveEffectMode();
+      SetMode(MODE_PRINT_PREVIEW);
+      return;
+    case ID_PRINT_CONTACT_SHEET:
+      SetMode(MODE_CONTACT_SHEET);
+      return;
+    case ID_PREVIEW_CLOSE:
+      SetMode(MODE_VIEW_EDIT);
+      return;
+    case ID_APP_EXIT:
+      Close();
+      return;
+    case ID_VIEW_TOOLBAR:
+      ShowToolbar(!m_bShowToolbar);
+      return;
+    case ID_VIEW_STATUS_BAR:
+      m_statusBar->Show(!m_statusBar->IsShown());
+      SendSizeEvent();
+      return;
+    case ID_VIEW_MESSAGE_PANE:
+      ShowMessagePane(!m_messagePane->IsShown());
+      return;
+    case ID_CLEAR_MESSAGE_PANE:
+      m_messagePane->Clear();
+      return;
+    default:
+      break;
+  }
+  if (IsTool(id)) {
+    SelectTool(id);
+    return;
+  }
+  event.Skip();
+}
+
+void CMainFrame::OnUpdateCommand(wxUpdateUIEvent& event) {
+  const int id = event.GetId();
+  switch (id) {
+    case ID_VIEW_EDIT_IMAGES:
+    case ID_BROWSE_PHOTOS:
+    case ID_APP_EXIT:
+      event.Enable(true);
+      return;
+    case ID_FILE_PRINT_PREVIEW:
+      event.Enable(m_pActiveDocument != nullptr);
+      return;
+    case ID_PRINT_CONTACT_SHEET:
+      event.Enable(false);  // needs selected files in the browser
+      return;
+    case ID_PREVIEW_CLOSE:
+      event.Enable(m_nMode == MODE_PRINT_PREVIEW || m_nMode == MODE_CONTACT_SHEET);
+      return;
+    case ID_VIEW_TOOLBAR:
+      event.Enable(true);
+      event.Check(m_bShowToolbar);
+      return;
+    case ID_VIEW_STATUS_BAR:
+      event.Enable(true);
+      event.Check(m_statusBar->IsShown());
+      return;
+    case ID_VIEW_MESSAGE_PANE:
+      event.Enable(true);
+      event.Check(m_messagePane->IsShown());
+      return;
+    case ID_CLEAR_MESSAGE_PANE:
+      event.Enable(m_messagePane->GetCount() > 0);
+      return;
+    case ID_CLOSE_ALL:
+      if (GetStatusDepth() > 0) {
+        event.Enable(false);
+        return;
+      }
+      break;
+    case ID_FILE_NEW:
+    case ID_FILE_OPEN:
+      if (m_nMode == MODE_EFFECT) {
+        event.Enable(false);
+        return;
+      }
+      break;
+    default:
+      break;
+  }
+  if (IsTool(id)) {
+    event.Enable(!(m_nMode == MODE_EFFECT && (id == ID_TOOL_RECT_SELECT || id == ID_TOOL_MAGIC_WAND)));
+    event.Check(m_nCurrentTool == id);
+    return;
+  }
+  event.Skip();
+}
+
+void CMainFrame::OnCharHook(wxKeyEvent& event) {
+  if (m_nMode == MODE_EFFECT && event.GetKeyCode() == WXK_TAB) {
+    // Tab moves between the controls of the effect's panel only.
+    wxWindow* focus = FindFocus();
+    for (wxWindow* w = focus; w; w = w->GetParent())
+      if (w == m_pages[PAGE_EFFECT]) {
+        event.Skip();
+        return;
+      }
+    return;
+  }
+  event.Skip();
+}
+
+// --- closing and settings ----------------------------------------------------------
+
+void CMainFrame::OnClose(wxCloseEvent& event) {
+  if (GetStatusDepth() > 0) {
+    // A long operation runs below us on the stack: its next abort check sees
+    // the request, it unwinds, and the close is carried out then.
+    SetCloseRequested(true);
+    if (event.CanVeto()) event.Veto();
+    return;
+  }
+  if (m_nMode == MODE_EFFECT) LeaveEffectMode();
+  SetCloseRequested(false);
+  SaveSettings();
+  m_messagePane->SaveState();
+  Profile().Flush();
+  if (m_closeProc) {
+    const auto leave = m_closeProc;
+    leave(*this);
+  }
+  if (wxDocManager* manager = GetDocumentManager(); manager && !manager->Clear(!event.CanVeto())) {
+    event.Veto();
+    return;
+  }
+  Destroy();
+}
+
+void CMainFrame::OnStatusStackEmpty() {
+  if (IsCloseRequested()) CallAfter([this] { Close(); });
+}
+
+void CMainFrame::TrackNormalRect() {
+  if (!IsMaximized() && !IsIconized() && !IsFullScreen() && IsShown()) m_normalRect = GetRect();
+}
+
+void CMainFrame::GetPlacement(WINDOWPLACEMENT& p) const {
+  p = WINDOWPLACEMENT();
+  p.flags = 0;
+  p.showCmd = IsIconized() ? kShowMinimized : IsMaximized() ? kShowMaximized : kShowNormal;
+  p.minX = p.minY = p.maxX = p.maxY = -1;
+  const wxRect r = m_normalRect.IsEmpty() ? GetRect() : m_normalRect;
+  p.left = r.x;
+  p.top = r.y;
+  p.right = r.x + r.width;
+  p.bottom = r.y + r.height;
+}
+
+void CMainFrame::ApplyPlacement(const WINDOWPLACEMENT& p) {
+  wxRect r(p.left, p.top, p.right - p.left, p.bottom - p.top);
+  // A placement from another screen layout is moved onto a display.
+  const int display = wxDisplay::GetFromPoint(r.GetTopLeft());
+  const wxRect area = wxDisplay(display == wxNOT_FOUND ? 0u : static_cast<unsigned>(display)).GetClientArea();
+  r.width = std::clamp(r.width, 200, std::max(200, area.width));
+  r.height = std::clamp(r.height, 150, std::max(150, area.height));
+  r.x = std::clamp(r.x, area.x, std::max(area.x, area.GetRight() + 1 - r.width));
+  r.y = std::clamp(r.y, area.y, std::max(area.y, area.GetBottom() + 1 - r.height));
+  SetSize(r);
+  m_normalRect = r;
+  if (p.showCmd == kShowMaximized) Maximize(true);
+  if (p.showCmd == kShowMinimized) Iconize(true);
+}
+
+void CMainFrame::SaveSettings() {
+  WINDOWPLACEMENT placement;
+  GetPlacement(placement);
+  WriteWindowPlacement(placement, "Main Frame", "Placement");
+  WriteProfileInt("Main Frame", "Current Tool", m_nCurrentTool < 0 ? -1 : CommandNumber(m_nCurrentTool));
+  WriteProfileInt("Main Frame", "Show Toolbar", m_bShowToolbar ? 1 : 0);
 }

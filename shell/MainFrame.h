@@ -1,9 +1,179 @@
 #pragma once
-// The main window of the program.
+// The program's main window. From top to bottom and left to right it holds
+// the mode tab bar, the task pane with five pages, the client area, the
+// message pane and the status bar. The client area is a book of three pages
+// (the document area, the browse view, the preview view) and shows the one
+// of the frame's mode. Each mode installs its own menu and accelerator
+// table through a CModeMenuInfo record.
 
-#include <wx/frame.h>
+#include <wx/accel.h>
+#include <wx/docview.h>
+#include <wx/simplebook.h>
 
-class CMainFrame : public wxFrame {
- public:
-  CMainFrame();
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "imaging/MessageReport.h"
+#include "imaging/RasterImage.h"
+#include "platform/WindowPlacement.h"
+
+class CMainStatusBar;
+class CMessagePane;
+class CModeTabBar;
+class CTaskPaneBar;
+class CTaskPanePage;
+class CFoldersPage;
+class CDocumentsPage;
+class CAnimationPage;
+class CPrintPage;
+class CEffectPage;
+class CWelcomePage;
+class COrganizeView;
+class CPtPreviewView;
+class CMainFrame;
+
+enum FRAME_MODE {
+  MODE_VIEW_EDIT = 0,
+  MODE_BROWSE = 1,
+  MODE_PRINT_PREVIEW = 2,
+  MODE_CONTACT_SHEET = 3,
+  MODE_EFFECT = 4,
 };
+
+// What a mode installs. Menus and accelerator tables are named by resource
+// id (0: none); the frame builds and owns them.
+struct CModeMenuInfo {
+  int menu = 0;
+  int accelerators = 0;
+  // Called when the frame leaves the mode through SetMode, and as the frame's
+  // close procedure before the documents are closed.
+  std::function<void(CMainFrame&)> leave;
+  // What choosing a favourite folder does in this mode.
+  std::function<void(const std::string&)> folder;
+};
+
+class CMainFrame : public wxDocParentFrame {
+ public:
+  explicit CMainFrame(wxDocManager* manager = wxDocManager::GetDocumentManager());
+  ~CMainFrame() override;
+
+  bool Destroy() override;
+
+  // --- modes ---
+  int GetMode() const { return m_nMode; }
+  // The one entry for changing among modes 0 to 3; every change passes
+  // through View and Edit. Refuses effect mode and values outside 0..3.
+  bool SetMode(int mode);
+  // Installs a mode's record (called by the views as they take the client area).
+  void SwitchMode(const CModeMenuInfo& info, int mode);
+  void RestoreViewEditMode();
+  // Effect mode: entered only from View and Edit.
+  bool EnterEffectMode(const std::string& effectName);
+  void LeaveEffectMode();
+  void UpdatePanes();
+  void UpdateModeBarButtons();
+
+  // The resource ids of the installed menu and accelerator table.
+  int GetInstalledMenu() const { return m_installedMenu; }
+  int GetInstalledAccelerators() const { return m_installedAccel; }
+  // The command an accelerator of the installed table gives the key, or -1.
+  int GetAcceleratorCommand(int flags, int keyCode) const;
+  bool AcceptsDroppedFiles() const { return m_acceptDrops; }
+
+  // --- tools and documents ---
+  int GetCurrentTool() const { return m_nCurrentTool; }
+  void SelectTool(int tool);
+  void* GetActiveDocument() const { return m_pActiveDocument; }
+  void SetActiveDocument(void* document);
+
+  // --- bars and panes ---
+  CMainStatusBar* GetMainStatusBar() const { return m_statusBar; }
+  CMessagePane* GetMessagePane() const { return m_messagePane; }
+  CModeTabBar* GetModeTabBar() const { return m_tabBar; }
+  CTaskPaneBar* GetTaskPane() const { return m_taskPane; }
+  // Pages in the order Folders, Documents, Animation, Print, Effect.
+  CTaskPanePage* GetPage(int index) const { return m_pages[static_cast<std::size_t>(index)]; }
+  CDocumentsPage* GetDocumentsPage() const;
+  wxSimplebook* GetClientBook() const { return m_clientBook; }
+  wxSimplebook* GetDocumentArea() const { return m_documentArea; }
+  COrganizeView* GetBrowseView() const { return m_browseView; }
+  CPtPreviewView* GetPreviewView() const { return m_previewView; }
+  bool IsToolbarShown() const { return m_bShowToolbar; }
+  void ShowToolbar(bool show);
+  void ShowMessagePane(bool show);
+  // Windows the frame owns that are shown only in View and Edit (tool windows).
+  void AddOwnedPopup(wxWindow* window);
+
+  // --- settings and closing ---
+  void SaveSettings();
+  // Called by the status bar when the status stack has become empty: a close
+  // requested meanwhile is carried out now.
+  void OnStatusStackEmpty();
+  // Called when the stack has become empty and a favourite folder is chosen.
+  const CRasterImage& GetClipboardImageRef() const { return m_clipboardImage; }
+  // What choosing a favourite folder does in View and Edit (the open dialog
+  // started in that folder); set by the application.
+  static void SetOpenFolderCallback(std::function<void(const std::string&)> callback);
+  // How a file dropped on the frame is opened (in View and Edit only); set by
+  // the application.
+  static void SetOpenFileCallback(std::function<bool(const std::string&)> callback);
+  // Files dropped on the frame: opened in View and Edit, refused otherwise.
+  bool OnDropFiles(const std::vector<std::string>& paths);
+  // The window placement as the settings keep it.
+  void GetPlacement(WINDOWPLACEMENT& placement) const;
+  void ApplyPlacement(const WINDOWPLACEMENT& placement);
+
+ private:
+  void CreateChildren();
+  void InstallMenu(int resource);
+  void InstallAccelerators(int resource);
+  wxMenuBar* GetMenuBarResource(int resource);
+  void UpdateRecentFileMenu();
+  void TrackNormalRect();
+
+  void OnClose(wxCloseEvent& event);
+  void OnCommand(wxCommandEvent& event);
+  void OnUpdateCommand(wxUpdateUIEvent& event);
+  void OnMenuOpen(wxMenuEvent& event);
+  void OnCharHook(wxKeyEvent& event);
+
+  int m_nCurrentTool = -1;
+  void* m_pActiveDocument = nullptr;
+  int m_nMode = MODE_VIEW_EDIT;
+  CModeMenuInfo m_viewEditInfo;
+  bool m_bShowToolbar = true;
+  std::function<void(CMainFrame&)> m_closeProc;
+  std::function<void(const std::string&)> m_folderCallback;
+  bool m_acceptDrops = true;
+  wxRect m_normalRect;
+
+  CModeTabBar* m_tabBar = nullptr;
+  CTaskPaneBar* m_taskPane = nullptr;
+  std::vector<CTaskPanePage*> m_pages;
+  wxSimplebook* m_clientBook = nullptr;
+  wxSimplebook* m_documentArea = nullptr;
+  CWelcomePage* m_welcomePage = nullptr;
+  COrganizeView* m_browseView = nullptr;
+  CPtPreviewView* m_previewView = nullptr;
+  CMessagePane* m_messagePane = nullptr;
+  IMessageSink* m_previousSink = nullptr;  // put back when the frame goes
+  CMainStatusBar* m_statusBar = nullptr;
+  std::vector<wxWindow*> m_ownedPopups;
+
+  std::map<int, wxMenuBar*> m_menus;  // owned; the installed one is attached
+  int m_installedMenu = 0;
+  int m_installedAccel = 0;
+  std::map<int, std::unique_ptr<wxAcceleratorTable>> m_accelTables;
+  std::string m_effectName;
+  CRasterImage m_clipboardImage;
+};
+
+extern CMainFrame* g_pMainFrame;
+
+// Client book pages.
+constexpr int kDocumentAreaPage = 0;
+constexpr int kBrowsePage = 1;
+constexpr int kPreviewPage = 2;

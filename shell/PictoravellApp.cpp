@@ -1,23 +1,106 @@
 #include "shell/PictoravellApp.h"
 
-#include <cstdlib>
+#include <dlfcn.h>
+#include <glib-object.h>
+#include <unistd.h>
+#include <wx/docview.h>
+#include <wx/filedlg.h>
+#include <wx/menu.h>
+#include <wx/utils.h>
 
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "imaging/MessageReport.h"
 #include "imaging/Profile.h"
+#include "platform/CommandLineSplitter.h"
+#include "platform/RecentFileList.h"
+#include "platform/WindowPlacement.h"
+#include "resources/CommandIds.h"
+#include "resources/Strings.h"
 #include "shell/FileConfigProfileStore.h"
 #include "shell/MainFrame.h"
+#include "shell/MainStatusBar.h"
+
+int g_bDisplayComments = 1;
+int g_nNewDocumentKind = NEWDOC_BLANK;
+
+namespace {
+
+// Appends a line to the file named by $PICTORAVELL_OPEN_LOG, when set: a
+// record of the documents opened and the command lines handled, for
+// diagnosing start-up and hand-over.
+void LogLine(const std::string& line) {
+  const char* path = std::getenv("PICTORAVELL_OPEN_LOG");
+  if (!path || !*path) return;
+  std::ofstream out(path, std::ios::app);
+  out << line << '\n';
+}
+
+}  // namespace
+
+CPictoravellApp::CPictoravellApp() {
+  Bind(wxEVT_MENU, &CPictoravellApp::OnCommand, this);
+  Bind(wxEVT_UPDATE_UI, &CPictoravellApp::OnUpdateCommand, this);
+  Bind(wxEVT_IDLE, &CPictoravellApp::OnIdleClearReadout, this);
+}
+
+CPictoravellApp::~CPictoravellApp() {
+  if (g_pRecentFileList == m_recentFiles.get()) g_pRecentFileList = nullptr;
+}
 
 bool CPictoravellApp::OnInit() {
+  // A later instance has handed its command line over in main() already.
+  if (!IsFirstInstance()) return false;
   SetAppName("pictoravell");
-  SetAppDisplayName("Pictoravell");
+  SetAppDisplayName(kProductName);
+  SetVendorName(kCompanyName);
   InstallProfileStore(MakeFileConfigProfileStore());
+  m_pump.Install();
+  // F10 is one of the program's commands (Best Fit on Screen), not the key
+  // that opens the menu bar.
+  // The toolkit (GTK, under wx) is looked up where it is already loaded.
+  using SettingsFunction = void* (*)();
+  if (auto getSettings = reinterpret_cast<SettingsFunction>(dlsym(RTLD_DEFAULT, "gtk_settings_get_default")))
+    if (void* settings = getSettings()) g_object_set(settings, "gtk-menu-bar-accel", "", nullptr);
 
-  auto* frame = new CMainFrame();
+  m_bAutoPlay = GetProfileInt("General", "Auto Play", m_bAutoPlay);
+  const int recentCount = GetProfileInt("General", "MRU File List", 10);
+  g_bDisplayComments = GetProfileInt("General", "Display Comments", 1);
+  if (recentCount != 0) CreateRecentFileList(recentCount);
+
+  m_docManager = new wxDocManager;
+  CMainFrame::SetOpenFolderCallback([this](const std::string& folder) { DoFileOpen(folder); });
+  CMainFrame::SetOpenFileCallback([this](const std::string& path) { return OpenDocumentFile(path); });
+  auto* frame = new CMainFrame(m_docManager);
+  frame->SetTitle(kProductName);
   SetTopWindow(frame);
+
+  WINDOWPLACEMENT placement;
+  if (ReadWindowPlacement("Main Frame", "Placement", placement)) frame->ApplyPlacement(placement);
   frame->Show();
+
+  // Each argument by itself; a file that cannot be opened ends the program.
+  const int count = argc;
+  for (int i = 1; i < count; ++i) {
+    if (!RunCommandLineArgument(argv[i].utf8_string(), i == count - 1)) {
+      frame->Destroy();
+      return false;
+    }
+  }
+
+  PublishInstanceWindow();
+  LogLine("ready");
+  WriteProfileInt("General", "Usage", GetProfileInt("General", "Usage", 0) + 1);
 
   if (const char* ms = std::getenv("PICTORAVELL_EXIT_AFTER_MS"); ms && std::atoi(ms) > 0) {
     m_exitTimer = std::make_unique<wxTimer>();
-    m_exitTimer->Bind(wxEVT_TIMER, [frame](wxTimerEvent&) { frame->Close(true); });
+    m_exitTimer->Bind(wxEVT_TIMER, [](wxTimerEvent&) {
+      if (g_pMainFrame) g_pMainFrame->Close(true);
+    });
     m_exitTimer->StartOnce(std::atoi(ms));
   }
   return true;
@@ -25,7 +108,151 @@ bool CPictoravellApp::OnInit() {
 
 int CPictoravellApp::OnExit() {
   m_exitTimer.reset();
+  if (m_recentFiles) m_recentFiles->WriteList();
+  if (g_pRecentFileList == m_recentFiles.get()) g_pRecentFileList = nullptr;
+  m_recentFiles.reset();
+  delete m_docManager;
+  m_docManager = nullptr;
   Profile().Flush();
   InstallProfileStore(nullptr);
-  return wxApp::OnExit();
+  return CSingleInstanceApp::OnExit();
+}
+
+void CPictoravellApp::CreateRecentFileList(int size) {
+  m_recentFiles = std::make_unique<CRecentFileList>("Recent File List", "File%d", size, 30);
+  m_recentFiles->ReadList();
+  m_recentFiles->SetEmptyText(kRecentFileEmptyText);
+  g_pRecentFileList = m_recentFiles.get();
+}
+
+void CPictoravellApp::ApplyGeneralSettings(int recentFileCount, int autoPlay) {
+  recentFileCount = std::clamp(recentFileCount, 0, CRecentFileList::kMaxSize);
+  m_bAutoPlay = autoPlay;
+  WriteProfileInt("General", "MRU File List", recentFileCount);
+  WriteProfileInt("General", "Auto Play", autoPlay);
+  g_pRecentFileList = nullptr;
+  if (!m_recentFiles) {
+    if (recentFileCount != 0) CreateRecentFileList(recentFileCount);
+  } else {
+    m_recentFiles = ResizeRecentFileList(std::move(m_recentFiles), recentFileCount);
+    g_pRecentFileList = m_recentFiles.get();
+  }
+}
+
+bool CPictoravellApp::RunCommandLineArgument(const std::string& argument, bool last) {
+  (void)last;
+  if (argument.empty()) return true;
+  // Flags select nothing this program does; they are skipped.
+  if (argument[0] == '-') return true;
+  return OpenDocumentFile(argument);
+}
+
+bool CPictoravellApp::OpenDocumentFile(const std::string& path) {
+  std::error_code ec;
+  std::string full = std::filesystem::absolute(path, ec).lexically_normal().string();
+  if (ec) full = path;
+  LogLine("open " + full);
+  if (access(full.c_str(), R_OK) != 0) {
+    ReportMessage(MESSAGE_ERROR, "Failed to open " + full + ": " + std::strerror(errno));
+    return false;
+  }
+  m_openedFiles.push_back(full);
+  return true;
+}
+
+void CPictoravellApp::OnInstanceCommandLine(const std::string& commandLine) {
+  LogLine("line " + commandLine);
+  if (CMainFrame* frame = g_pMainFrame) {
+    if (frame->IsIconized()) frame->Iconize(false);
+    if (frame->IsMaximized()) frame->Maximize(false);
+    frame->Show();
+    frame->Raise();
+    frame->SetMode(MODE_VIEW_EDIT);
+  }
+  CCommandLineSplitter split(commandLine);
+  for (int i = 1; i < split.GetCount(); ++i) {
+    if (!g_pMainFrame) break;
+    if (!RunCommandLineArgument(split[i], i == split.GetCount() - 1)) break;
+  }
+}
+
+void CPictoravellApp::DoFileOpen(const std::string& startFolder) {
+  wxFileDialog dialog(g_pMainFrame, kOpenFileTitle, wxString::FromUTF8(startFolder), wxString(),
+                      "All image files|*.bmp;*.dib;*.gif;*.pcx;*.pct;*.tif;*.tiff;*.jpg;*.jpeg;*.png;*.tga|"
+                      "All files|*",
+                      wxFD_OPEN | wxFD_MULTIPLE | wxFD_FILE_MUST_EXIST);
+  if (dialog.ShowModal() != wxID_OK) return;
+  wxArrayString paths;
+  dialog.GetPaths(paths);
+  for (const auto& path : paths) OpenDocumentFile(path.utf8_string());
+}
+
+void CPictoravellApp::UpdateAllDocumentViews(int hint) {
+  if (!m_docManager) return;
+  wxObject hintObject;
+  (void)hint;
+  for (auto* node = m_docManager->GetDocuments().GetFirst(); node; node = node->GetNext())
+    if (auto* doc = static_cast<wxDocument*>(node->GetData())) doc->UpdateAllViews(nullptr, nullptr);
+}
+
+void CPictoravellApp::OnCommand(wxCommandEvent& event) {
+  const int id = event.GetId();
+  switch (id) {
+    case ID_FILE_OPEN:
+      DoFileOpen({});
+      return;
+    case ID_DISPLAY_COMMENTS:
+      g_bDisplayComments = !g_bDisplayComments;
+      WriteProfileInt("General", "Display Comments", g_bDisplayComments);
+      UpdateAllDocumentViews(1);
+      return;
+    case ID_WEB_HELP:
+    case ID_HELP_FINDER:
+      wxLaunchDefaultBrowser(kWebHelpUrl);
+      return;
+    case ID_WEB_SITE:
+      wxLaunchDefaultBrowser(kWebSiteUrl);
+      return;
+    default:
+      break;
+  }
+  if (id >= ID_FILE_MRU_FIRST && id <= ID_FILE_MRU_LAST && m_recentFiles) {
+    const int index = id - ID_FILE_MRU_FIRST;
+    if (index < m_recentFiles->GetCount()) OpenDocumentFile((*m_recentFiles)[index]);
+    return;
+  }
+  event.Skip();
+}
+
+void CPictoravellApp::OnUpdateCommand(wxUpdateUIEvent& event) {
+  const int id = event.GetId();
+  switch (id) {
+    case ID_FILE_OPEN:
+    case ID_WEB_HELP:
+    case ID_WEB_SITE:
+    case ID_HELP_FINDER:
+      event.Enable(true);
+      return;
+    case ID_DISPLAY_COMMENTS:
+      event.Enable(true);
+      event.Check(g_bDisplayComments != 0);
+      return;
+    default:
+      break;
+  }
+  if (id >= ID_FILE_MRU_FIRST && id <= ID_FILE_MRU_LAST) {
+    event.Enable(m_recentFiles && m_recentFiles->GetCount() > id - ID_FILE_MRU_FIRST);
+    return;
+  }
+  // A menu command nobody handles is shown disabled; windows that update
+  // themselves (buttons, bars) are left alone.
+  if (wxDynamicCast(event.GetEventObject(), wxMenu))
+    event.Enable(false);
+  else
+    event.Skip();
+}
+
+void CPictoravellApp::OnIdleClearReadout(wxIdleEvent& event) {
+  event.Skip();
+  ClearStatusPixelInfoOutsideImageViews();
 }

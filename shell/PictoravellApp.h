@@ -1,20 +1,69 @@
 #pragma once
-// The application object: installs the program's settings store and message
-// sink, and opens the main window.
+// The application object: start-up (settings, recent-file list, main frame,
+// window placement, the command line), forwarded command lines, the
+// application-level commands, and the program-wide values the image views
+// read.
 
-#include <wx/app.h>
 #include <wx/timer.h>
 
 #include <memory>
+#include <string>
+#include <vector>
 
-class CPictoravellApp : public wxApp {
+#include "shell/EventPump.h"
+#include "shell/SingleInstanceApp.h"
+
+class CRecentFileList;
+class wxDocManager;
+
+enum NEW_DOCUMENT_KIND {
+  NEWDOC_BLANK = 1,
+  NEWDOC_FILE_SEQUENCE = 2,
+  NEWDOC_CLIPBOARD = 3,
+  NEWDOC_MULTIBURST = 4,
+};
+
+// Image views show the file comment under the image while non-zero.
+extern int g_bDisplayComments;
+// What the next new document is made from; the new-document commands set it
+// around the new-file operation.
+extern int g_nNewDocumentKind;
+
+class CPictoravellApp : public CSingleInstanceApp {
  public:
+  CPictoravellApp();
+  ~CPictoravellApp() override;
+
   bool OnInit() override;
   int OnExit() override;
+  void OnInstanceCommandLine(const std::string& commandLine) override;
+
+  // Runs one command-line argument: '-' starts a flag (none does anything
+  // here), anything else is a file to open. False when a file failed.
+  bool RunCommandLineArgument(const std::string& argument, bool last);
+  // Opens a file as a document. The path is made absolute and normalised.
+  bool OpenDocumentFile(const std::string& path);
+  // The documents opened so far, in order (absolute paths).
+  const std::vector<std::string>& GetOpenedFiles() const { return m_openedFiles; }
+
+  void DoFileOpen(const std::string& startFolder);
+  // The end of the General Settings dialog on OK: stores the values and
+  // rebuilds the recent-file list with its new size.
+  void ApplyGeneralSettings(int recentFileCount, int autoPlay);
+  void UpdateAllDocumentViews(int hint);
+
+  int m_bAutoPlay = 1;
 
  private:
-  // Closes the main window after $PICTORAVELL_EXIT_AFTER_MS milliseconds (used
-  // by start-up tests).
+  void CreateRecentFileList(int size);
+  void OnCommand(wxCommandEvent& event);
+  void OnUpdateCommand(wxUpdateUIEvent& event);
+  void OnIdleClearReadout(wxIdleEvent& event);
+
+  std::unique_ptr<CRecentFileList> m_recentFiles;
+  std::vector<std::string> m_openedFiles;
+  wxDocManager* m_docManager = nullptr;
+  CEventPump m_pump;
   std::unique_ptr<wxTimer> m_exitTimer;
 };
 
