@@ -77,6 +77,7 @@ CMainFrame::CMainFrame(wxDocManager* manager)
 }
 
 CMainFrame::~CMainFrame() {
+  m_bClosingDown = true;
   SetStatusDisplay(nullptr);
   if (m_messagePane) SetMessageSink(m_previousSink);
   DetachMenuBar();
@@ -392,6 +393,44 @@ void CMainFrame::SelectTool(int tool) { m_nCurrentTool = tool == m_nCurrentTool 
 void CMainFrame::SetActiveDocument(void* document) {
   m_pActiveDocument = document;
   GetDocumentsPage()->SetActiveDocument(document);
+}
+
+void CMainFrame::AddDocumentWindow(wxWindow* window) {
+  m_documentArea->AddPage(window, wxString(), true);
+  if (m_nMode == MODE_VIEW_EDIT)
+    InstallMenu(IDR_DOCUMENT);
+  else if (m_nMode != MODE_EFFECT)
+    m_viewEditInfo.menu = IDR_DOCUMENT;
+  m_documentArea->Layout();
+}
+
+void CMainFrame::RemoveDocumentWindow(wxWindow* window) {
+  const int index = m_documentArea->FindPage(window);
+  if (index == wxNOT_FOUND) return;
+  const bool shown = m_documentArea->GetSelection() == index;
+  m_documentArea->RemovePage(static_cast<size_t>(index));
+  if (GetDocumentWindowCount() == 0) {
+    m_documentArea->ChangeSelection(0);  // the welcome page
+    if (m_nMode == MODE_VIEW_EDIT)
+      InstallMenu(IDR_MAINFRAME);
+    else if (m_nMode != MODE_EFFECT)
+      m_viewEditInfo.menu = IDR_MAINFRAME;
+  } else if (shown) {
+    const size_t last = m_documentArea->GetPageCount() - 1;
+    m_documentArea->ChangeSelection(last);
+    if (auto* frame = dynamic_cast<wxDocChildFrameAnyBase*>(m_documentArea->GetPage(last)))
+      if (wxView* view = frame->GetView()) view->Activate(true);
+  }
+}
+
+int CMainFrame::GetDocumentWindowCount() const { return static_cast<int>(m_documentArea->GetPageCount()) - 1; }
+
+void CMainFrame::OnDocumentClose(void* document) {
+  if (m_pActiveDocument == document) SetActiveDocument(nullptr);
+}
+
+void CMainFrame::NotifyDocumentChange(void* document, int event) {
+  GetDocumentsPage()->OnDocumentChange(document, event);
 }
 
 void CMainFrame::ShowToolbar(bool show) {

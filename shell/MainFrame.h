@@ -88,6 +88,18 @@ class CMainFrame : public wxDocParentFrame {
   void SelectTool(int tool);
   void* GetActiveDocument() const { return m_pActiveDocument; }
   void SetActiveDocument(void* document);
+  // Document windows (pages of the document area): an added one is shown;
+  // when the last goes, the welcome page comes back. The menu of View and
+  // Edit follows (with or without documents).
+  void AddDocumentWindow(wxWindow* window);
+  void RemoveDocumentWindow(wxWindow* window);
+  int GetDocumentWindowCount() const;
+  // A document is going: it stops being the active one.
+  void OnDocumentClose(void* document);
+  // Tells the Documents page of a document added (0), changed (1) or removed (2).
+  void NotifyDocumentChange(void* document, int event);
+  // True from the start of the frame's destruction.
+  bool IsClosingDown() const { return m_bClosingDown; }
 
   // --- bars and panes ---
   CMainStatusBar* GetMainStatusBar() const { return m_statusBar; }
@@ -142,6 +154,7 @@ class CMainFrame : public wxDocParentFrame {
 
   int m_nCurrentTool = -1;
   void* m_pActiveDocument = nullptr;
+  bool m_bClosingDown = false;
   int m_nMode = MODE_VIEW_EDIT;
   CModeMenuInfo m_viewEditInfo;
   bool m_bShowToolbar = true;

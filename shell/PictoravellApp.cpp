@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "editor/PictoravellDoc.h"
 #include "imaging/MessageReport.h"
 #include "imaging/Profile.h"
 #include "platform/CommandLineSplitter.h"
@@ -73,6 +74,7 @@ bool CPictoravellApp::OnInit() {
   if (recentCount != 0) CreateRecentFileList(recentCount);
 
   m_docManager = new wxDocManager;
+  RegisterImageDocumentTemplate(m_docManager);
   CMainFrame::SetOpenFolderCallback([this](const std::string& folder) { DoFileOpen(folder); });
   CMainFrame::SetOpenFileCallback([this](const std::string& path) { return OpenDocumentFile(path); });
   auto* frame = new CMainFrame(m_docManager);
@@ -156,9 +158,13 @@ bool CPictoravellApp::OpenDocumentFile(const std::string& path) {
     ReportMessage(MESSAGE_ERROR, "Failed to open " + full + ": " + std::strerror(errno));
     return false;
   }
+  if (g_pMainFrame) g_pMainFrame->SetMode(MODE_VIEW_EDIT);
+  if (!OpenImageDocument(full)) return false;
   m_openedFiles.push_back(full);
   return true;
 }
+
+bool CPictoravellApp::NewDocument(int kind) { return NewImageDocument(kind) != nullptr; }
 
 void CPictoravellApp::OnInstanceCommandLine(const std::string& commandLine) {
   LogLine("line " + commandLine);
@@ -189,10 +195,9 @@ void CPictoravellApp::DoFileOpen(const std::string& startFolder) {
 
 void CPictoravellApp::UpdateAllDocumentViews(int hint) {
   if (!m_docManager) return;
-  wxObject hintObject;
-  (void)hint;
+  CViewUpdateHint hintObject(hint);
   for (auto* node = m_docManager->GetDocuments().GetFirst(); node; node = node->GetNext())
-    if (auto* doc = static_cast<wxDocument*>(node->GetData())) doc->UpdateAllViews(nullptr, nullptr);
+    if (auto* doc = static_cast<wxDocument*>(node->GetData())) doc->UpdateAllViews(nullptr, &hintObject);
 }
 
 void CPictoravellApp::OnCommand(wxCommandEvent& event) {
@@ -200,6 +205,18 @@ void CPictoravellApp::OnCommand(wxCommandEvent& event) {
   switch (id) {
     case ID_FILE_OPEN:
       DoFileOpen({});
+      return;
+    case ID_FILE_NEW:
+      NewDocument(NEWDOC_BLANK);
+      return;
+    case ID_FILE_SEQUENCE:
+      NewDocument(NEWDOC_FILE_SEQUENCE);
+      return;
+    case ID_NEW_FROM_CLIPBOARD:
+      NewDocument(NEWDOC_CLIPBOARD);
+      return;
+    case ID_MULTIBURST:
+      NewDocument(NEWDOC_MULTIBURST);
       return;
     case ID_DISPLAY_COMMENTS:
       g_bDisplayComments = !g_bDisplayComments;
@@ -228,6 +245,10 @@ void CPictoravellApp::OnUpdateCommand(wxUpdateUIEvent& event) {
   const int id = event.GetId();
   switch (id) {
     case ID_FILE_OPEN:
+    case ID_FILE_NEW:
+    case ID_FILE_SEQUENCE:
+    case ID_NEW_FROM_CLIPBOARD:
+    case ID_MULTIBURST:
     case ID_WEB_HELP:
     case ID_WEB_SITE:
     case ID_HELP_FINDER:

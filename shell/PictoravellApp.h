@@ -43,6 +43,8 @@ class CPictoravellApp : public CSingleInstanceApp {
   bool RunCommandLineArgument(const std::string& argument, bool last);
   // Opens a file as a document. The path is made absolute and normalised.
   bool OpenDocumentFile(const std::string& path);
+  // Makes a new document of a kind (NEWDOC_...); false when refused or cancelled.
+  bool NewDocument(int kind);
   // The documents opened so far, in order (absolute paths).
   const std::vector<std::string>& GetOpenedFiles() const { return m_openedFiles; }
 

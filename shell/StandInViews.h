@@ -11,6 +11,7 @@
 #include <wx/tglbtn.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 class CMainFrame;
@@ -74,8 +75,13 @@ class CDocumentsPage : public CTaskPanePage {
   void SetPrintMode(bool printMode) { m_printMode = printMode; }
   bool IsPrintMode() const { return m_printMode; }
   void SetActiveDocument(void* document) { m_active = document; }
+  void* GetActiveDocument() const { return m_active; }
+  // A document added (0), changed (1) or removed (2).
+  void OnDocumentChange(void* document, int event) { m_events.emplace_back(document, event); }
+  const std::vector<std::pair<void*, int>>& GetDocumentEvents() const { return m_events; }
 
  private:
+  std::vector<std::pair<void*, int>> m_events;
   bool m_printMode = false;
   void* m_active = nullptr;
 };

@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <thread>
@@ -18,6 +19,14 @@
 #include "tests/support/TestSupport.h"
 
 namespace {
+
+// A 1 x 1 24-bit BMP file: the program opens it as a document.
+void WriteTinyBmp(const std::filesystem::path& path) {
+  const unsigned char bytes[58] = {'B', 'M', 58, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0,
+                                   1, 0, 24, 0, 0, 0, 0, 0, 4, 0, 0, 0, 0x13, 0x0B, 0, 0, 0x13, 0x0B, 0, 0, 0, 0, 0, 0,
+                                   0, 0, 0, 0, 0x20, 0x40, 0x80, 0};
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes), sizeof bytes);
+}
 
 using testing_support::TempDir;
 
@@ -34,7 +43,7 @@ class SingleInstance : public ::testing::Test {
         {"PICTORAVELL_CONFIG", (m_dir / "settings.conf").string()},
         {"PICTORAVELL_OPEN_LOG", (m_dir / "open.log").string()},
     };
-    for (const char* name : {"a.bmp", "b.bmp", "c.bmp", "d.bmp", "with space.gif"}) std::ofstream(m_dir / name) << "BM";
+    for (const char* name : {"a.bmp", "b.bmp", "c.bmp", "d.bmp", "with space.bmp"}) WriteTinyBmp(m_dir / name);
   }
 
   void TearDown() override {
@@ -162,8 +171,8 @@ TEST_F(SingleInstance, TwoLaterStartsAtOnceBothGetThroughIntact) {
   const pid_t first = Start({});
   ASSERT_TRUE(WaitForLog("ready"));
   const std::string longName = std::string(200, 'x') + ".bmp";
-  std::ofstream(m_dir / longName) << "BM";
-  const pid_t one = Start({"with space.gif", "a.bmp"});
+  WriteTinyBmp(m_dir / longName);
+  const pid_t one = Start({"with space.bmp", "a.bmp"});
   const pid_t two = Start({longName, "-flag", "b.bmp"});
   EXPECT_EQ(Wait(one), 0);
   EXPECT_EQ(Wait(two), 0);
@@ -174,10 +183,10 @@ TEST_F(SingleInstance, TwoLaterStartsAtOnceBothGetThroughIntact) {
     CCommandLineSplitter split(forwarded[i]);
     args.emplace_back(split.Arguments().begin() + 1, split.Arguments().end());
   }
-  const std::vector<std::string> expectOne = {Path("with space.gif"), Path("a.bmp")};
+  const std::vector<std::string> expectOne = {Path("with space.bmp"), Path("a.bmp")};
   const std::vector<std::string> expectTwo = {Path(longName), "-flag", Path("b.bmp")};
   EXPECT_TRUE((args[0] == expectOne && args[1] == expectTwo) || (args[0] == expectTwo && args[1] == expectOne));
-  for (const auto& name : {"with space.gif", "a.bmp", "b.bmp"}) EXPECT_TRUE(Logged("open " + Path(name))) << name;
+  for (const auto& name : {"with space.bmp", "a.bmp", "b.bmp"}) EXPECT_TRUE(Logged("open " + Path(name))) << name;
   EXPECT_TRUE(Logged("open " + Path(longName)));
   EXPECT_EQ(Wait(first, 100), -1);
 }

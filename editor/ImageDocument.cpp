@@ -1,0 +1,387 @@
+#include "editor/ImageDocument.h"
+
+#include <algorithm>
+
+#include "imaging/ImageGeometry.h"
+#include "imaging/LayerStack.h"
+#include "imaging/Profile.h"
+#include "imaging/StatusStack.h"
+#include "shell/MainFrame.h"
+
+namespace {
+
+bool g_bBackgroundRead = false;
+RGBQUAD g_background;
+
+const char* const kBackgroundSection = "Image Document";
+const char* const kBackgroundKey = "Background Color";
+
+}  // namespace
+
+int GetViewUpdateHint(const wxObject* hint) {
+  if (const auto* h = dynamic_cast<const CViewUpdateHint*>(hint)) return h->m_nHint;
+  return HINT_REPAINT;
+}
+
+CImageDocument::CImageDocument() = default;
+
+CImageDocument::~CImageDocument() {
+  ClearUndoHistory();
+  m_thumbnail.Free();
+}
+
+// --- frames --------------------------------------------------------------------
+
+CAnimFrame* CImageDocument::GetFrame(int index) {
+  if (index < 0 || index >= GetFrameCount()) return nullptr;
+  return &m_frames[static_cast<size_t>(index)];
+}
+
+CAnimFrame* CImageDocument::GetCurrentFrame() { return GetFrame(m_nCurrentFrame); }
+
+const CAnimFrame* CImageDocument::GetCurrentFrame() const {
+  return const_cast<CImageDocument*>(this)->GetCurrentFrame();
+}
+
+bool CImageDocument::SetCurrentFrame(int index) {
+  if (index < 0 || index >= GetFrameCount()) return false;
+  m_nCurrentFrame = index;
+  UpdateViews(HINT_REPAINT);
+  return true;
+}
+
+bool CImageDocument::IsAnyFrameBusy() const {
+  return std::any_of(m_frames.begin(), m_frames.end(), [](const CAnimFrame& f) { return f.m_bBusy != 0; });
+}
+
+int CImageDocument::GetSelectedFrameCount() const {
+  return static_cast<int>(
+      std::count_if(m_frames.begin(), m_frames.end(), [](const CAnimFrame& f) { return f.m_bSelected != 0; }));
+}
+
+bool CImageDocument::CanEdit() const { return GetCurrentFrame() && !IsAnyFrameBusy() && !m_bToolRunning; }
+
+void CImageDocument::LowerCurrentFrame() {
+  if (m_nCurrentFrame > GetFrameCount() - 1) m_nCurrentFrame = std::max(0, GetFrameCount() - 1);
+}
+
+void CImageDocument::MoveFrames(int insertAt) {
+  const int count = GetFrameCount();
+  std::vector<CAnimFrame> moved;
+  moved.reserve(static_cast<size_t>(count));
+  std::vector<int> order;
+  for (int i = 0; i < count && i < insertAt; ++i)
+    if (!m_frames[static_cast<size_t>(i)].m_bSelected) order.push_back(i);
+  for (int i = 0; i < count; ++i)
+    if (m_frames[static_cast<size_t>(i)].m_bSelected) order.push_back(i);
+  for (int i = std::max(insertAt, 0); i < count; ++i)
+    if (!m_frames[static_cast<size_t>(i)].m_bSelected) order.push_back(i);
+  bool changed = false;
+  for (int i = 0; i < count; ++i) {
+    changed |= order[static_cast<size_t>(i)] != i;
+    moved.push_back(m_frames[static_cast<size_t>(order[static_cast<size_t>(i)])]);
+  }
+  if (!changed) return;
+  ReplaceFrames(std::move(moved), "Move Frames");
+}
+
+void CImageDocument::ReplaceFrames(std::vector<CAnimFrame> frames, const std::string& label) {
+  PushUndo(label);
+  m_frames = std::move(frames);
+  LowerCurrentFrame();
+  Modify(true);
+  UpdateViews(HINT_REPAINT);
+}
+
+void CImageDocument::ChangeAnimationProperties(int flags, uint16_t loopCount, uint16_t delay, uint8_t packed) {
+  if ((flags & 7) == 0) return;
+  PushUndo("Change Animation Properties");
+  if (flags & 1) m_nLoopCount = loopCount;
+  for (auto& frame : m_frames) {
+    if (!frame.m_bSelected) continue;
+    if (flags & 2) frame.m_nDelay = delay;
+    if (flags & 4) frame.m_nFlags = packed;
+  }
+  Modify(true);
+  UpdateViews(HINT_REPAINT);
+}
+
+CRasterImage ReduceImageForThumbnail(const CRasterImage& image, int width, int height) {
+  CRasterImage out;
+  if (image.IsEmpty() || width < 1 || height < 1 || width > 32767 || height > 32767) return out;
+  if (!out.Create(width, height, 24)) return out;
+  const int sw = image.GetWidth(), sh = image.GetHeight();
+  CImageLayer layer(image, 0, 0);
+  if (!layer.Begin()) return CRasterImage();
+  uint8_t* bits = out.GetWritableBits();
+  for (int y = 0; y < height; ++y) {
+    const int y0 = static_cast<int>(int64_t{y} * sh / height);
+    const int y1 = std::max(y0 + 1, static_cast<int>(int64_t{y + 1} * sh / height));
+    for (int x = 0; x < width; ++x) {
+      const int x0 = static_cast<int>(int64_t{x} * sw / width);
+      const int x1 = std::max(x0 + 1, static_cast<int>(int64_t{x + 1} * sw / width));
+      uint64_t r = 0, g = 0, b = 0, n = 0;
+      for (int sy = y0; sy < y1; ++sy)
+        for (int sx = x0; sx < x1; ++sx) {
+          uint8_t pa, pr, pg, pb;
+          layer.GetPixel(sx, sy, pa, pr, pg, pb);
+          r += pr, g += pg, b += pb, ++n;
+        }
+      uint8_t* p = bits + int64_t{y} * out.GetStride() + 3 * x;
+      p[0] = static_cast<uint8_t>(r / n);
+      p[1] = static_cast<uint8_t>(g / n);
+      p[2] = static_cast<uint8_t>(b / n);
+    }
+  }
+  layer.End();
+  return out;
+}
+
+void CImageDocument::UpdateThumbnail() {
+  m_thumbnail.Free();
+  if (m_frames.empty()) return;
+  const CRasterImage flat = m_frames[0].Flatten(m_nCanvasWidth, m_nCanvasHeight, false, GetBackgroundColor());
+  if (flat.IsEmpty()) return;
+  const int w = flat.GetWidth(), h = flat.GetHeight();
+  if (w <= 32 && h <= 32) {
+    m_thumbnail = flat;
+    return;
+  }
+  int tw, th;
+  if (w * 32 > h * 32) {
+    tw = 32;
+    th = std::max(1, h * 32 / w);
+  } else {
+    tw = std::max(1, w * 32 / h);
+    th = 32;
+  }
+  m_thumbnail = ReduceImageForThumbnail(flat, tw, th);
+}
+
+// --- undo ----------------------------------------------------------------------
+
+void CImageDocument::PushUndo(const char* label) {
+  if (m_bToolRunning) return;
+  while (static_cast<int>(m_undo.size()) > m_nUndoPos + 1) m_undo.pop_back();
+  CUndoStep step;
+  step.m_nWidth = m_nCanvasWidth;
+  step.m_nHeight = m_nCanvasHeight;
+  step.m_nLoopCount = m_nLoopCount;
+  step.m_strLabel = label ? label : "";
+  step.m_bModified = IsModified() ? 1 : 0;
+  step.m_frames = m_frames;
+  for (auto& frame : step.m_frames) frame.m_bBusy = 0;
+  m_undo.push_back(std::move(step));
+  ++m_nUndoPos;
+}
+
+bool CImageDocument::CanUndo() const { return m_nUndoPos >= 0 && m_nUndoPos < static_cast<int>(m_undo.size()); }
+
+bool CImageDocument::CanRedo() const {
+  return m_nUndoPos + 1 >= 0 && m_nUndoPos + 1 < static_cast<int>(m_undo.size());
+}
+
+void CImageDocument::SwapStep(CUndoStep& step) {
+  const bool wasModified = IsModified();
+  Modify(step.m_bModified != 0);
+  step.m_bModified = wasModified ? 1 : 0;
+  std::swap(m_nCanvasWidth, step.m_nWidth);
+  std::swap(m_nCanvasHeight, step.m_nHeight);
+  std::swap(m_nLoopCount, step.m_nLoopCount);
+  std::swap(m_frames, step.m_frames);
+  // The state going into the history carries no busy mark.
+  for (auto& frame : step.m_frames) frame.m_bBusy = 0;
+  LowerCurrentFrame();
+  UpdateViews(HINT_ERASE);
+}
+
+void CImageDocument::Undo() {
+  if (!CanUndo()) return;
+  SwapStep(m_undo[static_cast<size_t>(m_nUndoPos)]);
+  --m_nUndoPos;
+}
+
+void CImageDocument::Redo() {
+  if (!CanRedo()) return;
+  ++m_nUndoPos;
+  SwapStep(m_undo[static_cast<size_t>(m_nUndoPos)]);
+}
+
+void CImageDocument::GetUndoLabel(std::string& label) const {
+  if (CanUndo()) label = m_undo[static_cast<size_t>(m_nUndoPos)].m_strLabel;
+}
+
+void CImageDocument::GetRedoLabel(std::string& label) const {
+  if (CanRedo()) label = m_undo[static_cast<size_t>(m_nUndoPos + 1)].m_strLabel;
+}
+
+void CImageDocument::ClearUndoHistory() {
+  m_undo.clear();
+  m_undo.shrink_to_fit();
+  m_nUndoPos = -1;
+}
+
+int64_t CImageDocument::GetUndoMemory() const {
+  // Each buffer counted once: a step shares with the document and with its
+  // neighbours, so count a buffer only the first time it is met.
+  int64_t bytes = 0;
+  std::vector<const CRasterImage*> seen;
+  auto count = [&](const CRasterImage& image) {
+    if (image.IsEmpty()) return;
+    for (const auto& frame : m_frames)
+      if ((!frame.m_image.IsEmpty() && image.SharesPixelsWith(frame.m_image)) ||
+          (!frame.m_selection.IsEmpty() && image.SharesPixelsWith(frame.m_selection)))
+        return;
+    for (const CRasterImage* other : seen)
+      if (image.SharesPixelsWith(*other)) return;
+    seen.push_back(&image);
+    bytes += GetImageBytes(image);
+  };
+  for (const auto& step : m_undo)
+    for (const auto& frame : step.m_frames) {
+      count(frame.m_image);
+      count(frame.m_selection);
+    }
+  return bytes;
+}
+
+void CImageDocument::MarkHistoryModified() {
+  for (auto& step : m_undo) step.m_bModified = 1;
+}
+
+// --- effect editing ------------------------------------------------------------
+
+bool CImageDocument::BeginEdit(int type) {
+  CAnimFrame* frame = GetCurrentFrame();
+  if (!frame || frame->IsEmpty() || IsAnyFrameBusy() || m_bToolRunning || type < 1 || type > 4) return false;
+  m_saveFrame = *frame;
+  m_saveFrame.m_bBusy = 0;
+  m_nEditFrame = m_nCurrentFrame;
+  if (type == 4 && !frame->m_selection.IsEmpty()) {
+    frame->MergeSelection();
+    if (!frame->m_selection.IsEmpty()) {  // the selection could not be merged
+      *frame = m_saveFrame;
+      m_saveFrame = CAnimFrame();
+      m_nEditFrame = -1;
+      return false;
+    }
+  }
+  return true;
+}
+
+bool CImageDocument::StartEffectTool(const std::string& name) {
+  if (m_nEditFrame < 0) return false;
+  m_bToolRunning = 1;
+  if (g_pMainFrame && g_pMainFrame->EnterEffectMode(name)) return true;
+  // Refused: the frame goes back as it was and no tool runs.
+  if (CAnimFrame* frame = GetFrame(m_nEditFrame)) *frame = m_saveFrame;
+  m_saveFrame = CAnimFrame();
+  m_nEditFrame = -1;
+  m_bToolRunning = 0;
+  UpdateViews(HINT_REPAINT);
+  return false;
+}
+
+void CImageDocument::CommitEdit(const std::string& label, const CRasterImage*, const CRasterImage*) {
+  CAnimFrame* frame = GetFrame(m_nEditFrame);
+  if (!frame) {
+    m_bToolRunning = 0;
+    return;
+  }
+  const CAnimFrame result = *frame;
+  *frame = m_saveFrame;
+  m_bToolRunning = 0;
+  PushUndo(label);
+  *GetFrame(m_nEditFrame) = result;
+  m_saveFrame = CAnimFrame();
+  m_nEditFrame = -1;
+  Modify(true);
+  UpdateViews(HINT_REPAINT);
+}
+
+void CImageDocument::CancelEdit() {
+  if (CAnimFrame* frame = GetFrame(m_nEditFrame)) *frame = m_saveFrame;
+  m_saveFrame = CAnimFrame();
+  m_nEditFrame = -1;
+  m_bToolRunning = 0;
+  UpdateViews(HINT_REPAINT);
+}
+
+void CImageDocument::RefreshViews() { UpdateViews(HINT_REPAINT); }
+
+CRasterImage& CImageDocument::CopyEditImage(CRasterImage& out, bool useSelection) {
+  if (const CRasterImage* image = GetEditImage(true); useSelection && image)
+    out = *image;
+  else if (CAnimFrame* frame = GetFrame(m_nEditFrame))
+    out = frame->m_image;
+  else
+    out.Free();
+  return out;
+}
+
+CRasterImage* CImageDocument::GetEditImage(bool useSelection) {
+  CAnimFrame* frame = GetFrame(m_nEditFrame);
+  if (!frame) return nullptr;
+  if (!useSelection) return &frame->m_selection;
+  return frame->m_selection.IsEmpty() ? &frame->m_image : &frame->m_selection;
+}
+
+// --- background colour, views --------------------------------------------------
+
+RGBQUAD CImageDocument::GetBackgroundColor() {
+  if (!g_bBackgroundRead) {
+    const auto value = static_cast<uint32_t>(GetProfileInt(kBackgroundSection, kBackgroundKey, 0));
+    g_background = MakeRGBQuad(static_cast<uint8_t>(value & 0xFF), static_cast<uint8_t>((value >> 8) & 0xFF),
+                               static_cast<uint8_t>((value >> 16) & 0xFF));
+    g_bBackgroundRead = true;
+  }
+  return g_background;
+}
+
+void CImageDocument::SetBackgroundColor(RGBQUAD color) {
+  g_background = color;
+  g_background.rgbReserved = 0;
+  g_bBackgroundRead = true;
+  WriteProfileInt(kBackgroundSection, kBackgroundKey, color.rgbRed + 256 * color.rgbGreen + 65536 * color.rgbBlue);
+}
+
+void CImageDocument::ResetBackgroundColor() { g_bBackgroundRead = false; }
+
+void CImageDocument::UpdateViews(int hint) {
+  CViewUpdateHint object(hint);
+  UpdateAllViews(nullptr, &object);
+}
+
+// --- busy guard ------------------------------------------------------------------
+
+CFrameBusyGuard::CFrameBusyGuard(CImageDocument* document, int frame) : m_pDocument(document) {
+  if (frame >= 0) SetBusyFrame(frame);
+}
+
+CFrameBusyGuard::~CFrameBusyGuard() {
+  if (m_nFrame >= 0 && m_pDocument)
+    if (CAnimFrame* frame = m_pDocument->GetFrame(m_nFrame)) frame->m_bBusy = 0;
+  if (m_bStatusPushed) PopStatusMessage();
+}
+
+void CFrameBusyGuard::SetBusyFrame(int index) {
+  if (m_nFrame >= 0)
+    if (CAnimFrame* frame = m_pDocument->GetFrame(m_nFrame)) frame->m_bBusy = 0;
+  m_nFrame = -1;
+  if (CAnimFrame* frame = m_pDocument ? m_pDocument->GetFrame(index) : nullptr) {
+    frame->m_bBusy = 1;
+    m_nFrame = index;
+  }
+}
+
+void CFrameBusyGuard::PushStatus(const std::string& text) {
+  if (m_bStatusPushed) PopStatusMessage();
+  PushStatusMessage(text);
+  m_bStatusPushed = 1;
+}
+
+void CFrameBusyGuard::PopStatus() {
+  if (!m_bStatusPushed) return;
+  PopStatusMessage();
+  m_bStatusPushed = 0;
+}

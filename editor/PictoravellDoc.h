@@ -1,0 +1,100 @@
+#pragma once
+// CPictoravellDoc: the document of the image windows. Adds to CImageDocument
+// the file comment, the playback counter, reading an image file, the four
+// kinds of new documents, saving and closing, and the document's commands.
+//
+// What the document asks of the user goes through replaceable functions
+// (SetDocumentPrompts), so that tests script the dialogs.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "editor/ImageDocument.h"
+
+// The ways a document asks the user; each member left empty uses the dialog.
+struct DOCUMENT_PROMPTS {
+  // The New Image dialog: in/out width, height, empty flag, paste flag.
+  std::function<bool(int16_t&, int16_t&, int&, int&)> newImage;
+  // Whether the clipboard holds an image, and the image.
+  std::function<bool()> clipboardAvailable;
+  std::function<CRasterImage()> clipboardImage;
+  // The frames of a file sequence and its loop count.
+  std::function<bool(std::vector<CAnimFrame>&, uint16_t&)> fileSequence;
+  // The multiburst file and its capture rate (hundredths of frames per second).
+  std::function<bool(std::string&, int&)> multiburstFile;
+  // A Yes/No question; true for Yes.
+  std::function<bool(const std::string&)> askYesNo;
+  // The path to save to (Save As, Save a Copy As).
+  std::function<bool(std::string&)> savePath;
+};
+// Installs the prompts (members left empty use the dialogs) and returns the
+// previous ones.
+DOCUMENT_PROMPTS SetDocumentPrompts(DOCUMENT_PROMPTS prompts);
+
+// Runs the New Image dialog. On OK copies the four values out and returns
+// true; Cancel changes nothing.
+bool RunNewImageDialog(int16_t& width, int16_t& height, int& empty, int& paste);
+
+class CPictoravellDoc : public CImageDocument {
+ public:
+  CPictoravellDoc();
+  ~CPictoravellDoc() override;
+
+  // Reads the file into the document; on failure reports it (when the
+  // result has a text) and leaves the document as it was.
+  bool LoadImageFile(const std::string& path);
+  bool OnNewDocument() override;
+  bool OnOpenDocument(const wxString& path) override;
+  bool OnSaveDocument(const wxString& path) override;
+  bool OnCloseDocument() override;
+  bool Close() override;
+  bool SaveAs() override;
+  // Writes the document to the path without making it the document's own
+  // (Save a Copy As); the modified flag is left alone.
+  bool SaveCopyAs(const std::string& path);
+
+  void NotifyDocumentList(int event);
+  void FreeFrames();
+  bool FitCanvasToFrames();
+  bool OpenMultiburst();
+  // Installs frames read or made elsewhere (canvas, frames, loop count).
+  void SetFrames(int16_t width, int16_t height, std::vector<CAnimFrame> frames, uint16_t loopCount);
+
+  const std::string& GetComment() const { return m_strComment; }
+  void SetComment(const std::string& comment) { m_strComment = comment; }
+  int GetPlayingCount() const { return m_nPlaying; }
+
+  // The comment with every line end made CR LF.
+  static std::string NormalizeLineEnds(const std::string& text);
+
+ protected:
+  bool DoOpenDocument(const wxString& path) override;
+  bool DoSaveDocument(const wxString& path) override;
+
+ private:
+  void OnFileClose(wxCommandEvent& event);
+  void OnFileSave(wxCommandEvent& event);
+  void OnFileSaveAs(wxCommandEvent& event);
+  void OnFileSaveCopyAs(wxCommandEvent& event);
+  void OnEditUndo(wxCommandEvent& event);
+  void OnEditRedo(wxCommandEvent& event);
+  void OnUpdateCommand(wxUpdateUIEvent& event);
+  bool AskSavePath(std::string& path);
+
+  std::string m_strComment;
+  int32_t m_nPlaying = 0;
+  bool m_bListed = false;  // the Documents page was told of the document
+
+  wxDECLARE_DYNAMIC_CLASS(CPictoravellDoc);
+};
+
+
+// Opens a file as a document through the program's document template (the
+// document already open on the path is activated instead). Null when the file
+// cannot be read; the failure has been reported.
+CPictoravellDoc* OpenImageDocument(const std::string& path);
+// Makes a new document of a kind (NEWDOC_...); null when refused or cancelled.
+CPictoravellDoc* NewImageDocument(int kind);
+// Registers the document template of the image windows with the manager.
+wxDocTemplate* RegisterImageDocumentTemplate(wxDocManager* manager);

@@ -1,0 +1,521 @@
+#include "editor/PictoravellView.h"
+
+#include <wx/dcclient.h>
+#include <wx/image.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "editor/ChildFrame.h"
+#include "editor/PictoravellDoc.h"
+#include "imaging/DisplayOptions.h"
+#include "imaging/ImageDrawing.h"
+#include "imaging/LayerStack.h"
+#include "resources/CommandIds.h"
+#include "shell/DeviceDrawing.h"
+#include "shell/MainFrame.h"
+#include "shell/MainStatusBar.h"
+#include "shell/PictoravellApp.h"
+
+wxIMPLEMENT_DYNAMIC_CLASS(CPictoravellView, wxView);
+
+namespace {
+
+constexpr int kLineStep = 18;
+constexpr int kPageStep = 48;
+constexpr int kShadowWidth = 4;
+
+wxRect ToWx(const Rect& r) { return wxRect(r.left, r.top, r.Width(), r.Height()); }
+Rect FromWx(const wxRect& r) { return Rect{r.x, r.y, r.x + r.width, r.y + r.height}; }
+Rect Intersect(const Rect& a, const Rect& b) {
+  return Rect{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+              std::min(a.bottom, b.bottom)};
+}
+wxColour ToColour(const RGBQUAD& q) { return wxColour(q.rgbRed, q.rgbGreen, q.rgbBlue); }
+
+// A stippled strip: every other pixel (by the parity of x + y + phase) in
+// the shadow colour, the rest in the window colour.
+void DrawStipple(wxDC& dc, const Rect& r, int phase, const RGBQUAD& window) {
+  if (r.IsEmpty()) return;
+  wxImage image(r.Width(), r.Height());
+  unsigned char* p = image.GetData();
+  for (int y = 0; y < r.Height(); ++y)
+    for (int x = 0; x < r.Width(); ++x, p += 3) {
+      const bool dark = ((r.left + x + r.top + y + phase) & 1) == 0;
+      p[0] = dark ? 128 : window.rgbRed;
+      p[1] = dark ? 128 : window.rgbGreen;
+      p[2] = dark ? 128 : window.rgbBlue;
+    }
+  dc.DrawBitmap(wxBitmap(image), r.left, r.top, false);
+}
+
+void AddFrameLayers(CLayerStack& stack, const FRAME_COMPOSITE& composite, const CAnimFrame* frame,
+                    int frameIndex) {
+  if (!composite.image.IsEmpty()) stack.AddImage(composite.image, composite.left, composite.top);
+  if (frame && frameIndex != composite.composedFrame) {
+    if (!frame->m_image.IsEmpty()) stack.AddImage(frame->m_image, frame->m_nLeft, frame->m_nTop);
+    if (!frame->m_selection.IsEmpty())
+      stack.AddImage(frame->m_selection, frame->m_nLeft + frame->m_rcSelection.left,
+                     frame->m_nTop + frame->m_rcSelection.top);
+  }
+}
+
+}  // namespace
+
+// --- the window ------------------------------------------------------------------
+
+CImageViewWindow::CImageViewWindow(wxWindow* parent, CPictoravellView* view)
+    : wxScrolledCanvas(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize,
+                       wxHSCROLL | wxVSCROLL | wxWANTS_CHARS | wxCLIP_CHILDREN | wxFULL_REPAINT_ON_RESIZE,
+                       kImageViewWindowName),
+      m_view(view) {
+  SetBackgroundStyle(wxBG_STYLE_PAINT);
+  SetScrollRate(1, 1);
+  Bind(wxEVT_PAINT, &CImageViewWindow::OnPaint, this);
+  Bind(wxEVT_SIZE, &CImageViewWindow::OnSize, this);
+  Bind(wxEVT_MOTION, &CImageViewWindow::OnMotion, this);
+  Bind(wxEVT_LEAVE_WINDOW, &CImageViewWindow::OnLeave, this);
+  Bind(wxEVT_MOUSEWHEEL, &CImageViewWindow::OnWheel, this);
+  for (auto type : {wxEVT_SCROLLWIN_LINEUP, wxEVT_SCROLLWIN_LINEDOWN, wxEVT_SCROLLWIN_PAGEUP,
+                    wxEVT_SCROLLWIN_PAGEDOWN})
+    Bind(type, &CImageViewWindow::OnScrollLine, this);
+  for (auto type : {wxEVT_SCROLLWIN_THUMBTRACK, wxEVT_SCROLLWIN_THUMBRELEASE, wxEVT_SCROLLWIN_TOP,
+                    wxEVT_SCROLLWIN_BOTTOM})
+    Bind(type, &CImageViewWindow::OnScrollDone, this);
+}
+
+wxPoint CImageViewWindow::GetScrollPixels() const { return CalcUnscrolledPosition(wxPoint(0, 0)); }
+
+void CImageViewWindow::OnPaint(wxPaintEvent&) {
+  wxPaintDC dc(this);
+  if (!m_view) return;
+  wxRect area = GetUpdateRegion().GetBox();
+  if (area.IsEmpty()) area = wxRect(GetClientSize());
+  m_view->Render(dc, area);
+}
+
+void CImageViewWindow::OnSize(wxSizeEvent& event) {
+  event.Skip();
+  if (!m_view) return;
+  if (m_view->m_bFitPending) {
+    m_view->FitWhenReady();
+    return;
+  }
+  m_view->OnUpdate(nullptr, nullptr);
+}
+
+void CImageViewWindow::OnMotion(wxMouseEvent& event) {
+  event.Skip();
+  if (m_view) m_view->UpdatePixelReadout(event.GetPosition());
+}
+
+void CImageViewWindow::OnLeave(wxMouseEvent& event) {
+  event.Skip();
+  ClearStatusPixelInfo();
+}
+
+void CImageViewWindow::OnWheel(wxMouseEvent& event) {
+  // With Shift or Ctrl held the wheel does not scroll.
+  if (event.ShiftDown() || event.ControlDown()) return;
+  event.Skip();
+}
+
+void CImageViewWindow::OnScrollLine(wxScrollWinEvent& event) {
+  if (!m_view) return;
+  const wxEventType type = event.GetEventType();
+  const bool back = type == wxEVT_SCROLLWIN_LINEUP || type == wxEVT_SCROLLWIN_PAGEUP;
+  const int step = (type == wxEVT_SCROLLWIN_LINEUP || type == wxEVT_SCROLLWIN_LINEDOWN) ? kLineStep : kPageStep;
+  const int delta = back ? -step : step;
+  if (event.GetOrientation() == wxHORIZONTAL)
+    m_view->ScrollByPixels(delta, 0);
+  else
+    m_view->ScrollByPixels(0, delta);
+}
+
+void CImageViewWindow::OnScrollDone(wxScrollWinEvent& event) {
+  event.Skip();
+  if (m_view) CallAfter([this] {
+      if (m_view) m_view->UpdateRulers();
+    });
+}
+
+// --- the view ----------------------------------------------------------------------
+
+CPictoravellView::CPictoravellView() {
+  Bind(wxEVT_MENU, &CPictoravellView::OnZoomIn, this, ID_ZOOM_IN);
+  Bind(wxEVT_MENU, &CPictoravellView::OnZoomOut, this, ID_ZOOM_OUT);
+  Bind(wxEVT_MENU, &CPictoravellView::OnOriginalSize, this, ID_ORIGINAL_SIZE);
+  Bind(wxEVT_MENU, &CPictoravellView::OnBestFit, this, ID_BEST_FIT);
+  Bind(wxEVT_MENU, &CPictoravellView::OnCurrentFrameOnly, this, ID_CURRENT_FRAME_ONLY);
+  Bind(wxEVT_UPDATE_UI, &CPictoravellView::OnUpdateCommand, this);
+}
+
+CPictoravellView::~CPictoravellView() {
+  if (m_window) m_window->DetachView();
+}
+
+CPictoravellDoc* CPictoravellView::GetImageDocument() const { return wxDynamicCast(GetDocument(), CPictoravellDoc); }
+
+bool CPictoravellView::OnCreate(wxDocument* doc, long) {
+  if (!g_pMainFrame) return false;
+  m_frame = new CChildFrame(doc, this, g_pMainFrame->GetDocumentArea());
+  m_window = new CImageViewWindow(m_frame, this);
+  m_frame->SetViewWindow(m_window);
+  g_pMainFrame->AddDocumentWindow(m_frame);
+  Activate(true);
+  return true;
+}
+
+bool CPictoravellView::OnClose(bool) {
+  // The document manager closes the document; the view only goes with it.
+  if (m_window) m_window->DetachView();
+  return true;
+}
+
+void CPictoravellView::OnActivateView(bool activate, wxView*, wxView*) {
+  if (activate && g_pMainFrame) g_pMainFrame->SetActiveDocument(GetDocument());
+}
+
+// --- zoom --------------------------------------------------------------------------
+
+void CPictoravellView::SetZoom(int zoom) {
+  m_nZoom = static_cast<int16_t>(std::clamp(zoom, -kMaxZoom, kMaxZoom));
+  CViewUpdateHint hint(HINT_ERASE);
+  OnUpdate(nullptr, &hint);
+}
+
+void CPictoravellView::ZoomIn() {
+  if (m_nZoom > kMaxZoom - 1) return;
+  SetZoom(ZoomInStep(m_nZoom));
+}
+
+void CPictoravellView::ZoomOut() {
+  if (m_nZoom < -(kMaxZoom - 1)) return;
+  SetZoom(ZoomOutStep(m_nZoom));
+}
+
+void CPictoravellView::OriginalSize() { SetZoom(1); }
+
+bool CPictoravellView::BestFit() {
+  CPictoravellDoc* doc = GetImageDocument();
+  if (!doc || !m_window) return false;
+  int16_t w, h;
+  doc->GetCanvasSize(w, h);
+  const wxSize area = m_window->GetSize();
+  const int zoom = BestFitZoom(w, h, area.x, area.y);
+  if (zoom == m_nZoom) return false;
+  m_nZoom = static_cast<int16_t>(zoom);
+  return true;
+}
+
+void CPictoravellView::FitWhenReady() {
+  CPictoravellDoc* doc = GetImageDocument();
+  if (!m_bFitPending || !doc || doc->GetFrameCount() == 0 || !m_window) return;
+  const wxSize size = m_window->GetSize();
+  if (size.x <= 1 || size.y <= 1) return;  // not laid out yet: the size event comes back here
+  m_bFitPending = false;
+  BestFit();
+  CViewUpdateHint hint(HINT_ERASE);
+  OnUpdate(nullptr, &hint);
+}
+
+void CPictoravellView::SetCurrentFrameOnly(bool only) {
+  m_bCurrentFrameOnly = only ? 1 : 0;
+  OnUpdate(nullptr, nullptr);
+}
+
+void CPictoravellView::OnZoomIn(wxCommandEvent&) { ZoomIn(); }
+void CPictoravellView::OnZoomOut(wxCommandEvent&) { ZoomOut(); }
+void CPictoravellView::OnOriginalSize(wxCommandEvent&) { OriginalSize(); }
+
+void CPictoravellView::OnBestFit(wxCommandEvent&) {
+  if (BestFit()) {
+    CViewUpdateHint hint(HINT_ERASE);
+    OnUpdate(nullptr, &hint);
+  }
+}
+
+void CPictoravellView::OnCurrentFrameOnly(wxCommandEvent&) { SetCurrentFrameOnly(!m_bCurrentFrameOnly); }
+
+void CPictoravellView::OnUpdateCommand(wxUpdateUIEvent& event) {
+  const int id = event.GetId();
+  const int z = m_nZoom;
+  if (id == ID_ZOOM_IN) {
+    event.Enable(z < kMaxZoom);
+  } else if (id == ID_ZOOM_OUT) {
+    event.Enable(z >= -(kMaxZoom - 1));
+  } else if (id == ID_ORIGINAL_SIZE) {
+    event.Enable(z != 0 && z != 1 && z != -1);
+  } else if (id == ID_BEST_FIT) {
+    event.Enable(true);
+  } else if (id == ID_CURRENT_FRAME_ONLY) {
+    CPictoravellDoc* doc = GetImageDocument();
+    event.Enable(doc && doc->GetFrameCount() > 1);
+    event.Check(m_bCurrentFrameOnly != 0);
+  } else {
+    event.Skip();
+  }
+}
+
+// --- geometry ----------------------------------------------------------------------
+
+VIEW_GEOMETRY CPictoravellView::GetGeometry() const {
+  VIEW_GEOMETRY g;
+  if (CPictoravellDoc* doc = GetImageDocument()) {
+    int16_t w, h;
+    doc->GetCanvasSize(w, h);
+    g.canvasWidth = w;
+    g.canvasHeight = h;
+  }
+  g.zoom = m_nZoom;
+  if (m_window) {
+    const wxSize client = m_window->GetClientSize();
+    g.clientWidth = client.x;
+    g.clientHeight = client.y;
+    const wxPoint scroll = m_window->GetScrollPixels();
+    g.scrollX = scroll.x;
+    g.scrollY = scroll.y;
+  }
+  g.captionHeight = m_nCaptionHeight;
+  return g;
+}
+
+Rect CPictoravellView::GetImageRect() const { return ::GetImageRect(GetGeometry()); }
+Point CPictoravellView::ClientToImage(Point window) const { return ::ClientToImage(GetGeometry(), window); }
+Point CPictoravellView::ImageToClient(Point canvas) const { return ::ImageToClient(GetGeometry(), canvas); }
+
+void CPictoravellView::GetDisplaySize(int& width, int& height) const {
+  const VIEW_GEOMETRY g = GetGeometry();
+  GetZoomedSize(g.canvasWidth, g.canvasHeight, g.zoom, width, height);
+}
+
+void CPictoravellView::UpdateRulers() {
+  if (!m_frame) return;
+  const VIEW_GEOMETRY g = GetGeometry();
+  const Rect r = ::GetImageRect(g);
+  m_frame->SetRulerRange(r.left - g.scrollX, r.top - g.scrollY, r.Width(), r.Height(), m_nZoom);
+}
+
+void CPictoravellView::UpdateImageInfo() {
+  CPictoravellDoc* doc = GetImageDocument();
+  const CAnimFrame* frame = doc ? doc->GetCurrentFrame() : nullptr;
+  if (!frame || !m_frame) return;
+  const CRasterImage& image = !frame->m_image.IsEmpty() ? frame->m_image : frame->m_selection;
+  const int mode = image.IsEmpty() ? -1 : image.IsGrayscale() ? 0 : image.GetBitsPerPixel();
+  int16_t w, h;
+  doc->GetCanvasSize(w, h);
+  m_frame->SetImageInfo(w, h, mode, m_nZoom, doc->GetCurrentFrameIndex(), doc->GetFrameCount());
+}
+
+void CPictoravellView::BuildFrameComposite(bool playing) {
+  m_composite = FRAME_COMPOSITE();
+  CPictoravellDoc* doc = GetImageDocument();
+  if (!doc) return;
+  int16_t w, h;
+  doc->GetCanvasSize(w, h);
+  m_composite = ::BuildFrameComposite(doc->GetFrames(), w, h, doc->GetCurrentFrameIndex(), m_bCurrentFrameOnly != 0,
+                                      playing, 0);
+}
+
+void CPictoravellView::ShowCommentCaption() {
+  if (!m_window) return;
+  if (!m_caption) {
+    m_caption = new wxStaticText(m_window, 4000, wxString(), wxDefaultPosition, wxDefaultSize, wxALIGN_CENTRE_HORIZONTAL);
+    m_caption->SetFont(wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT));
+    m_caption->Hide();
+  }
+  m_nCaptionHeight = 0;
+  CPictoravellDoc* doc = GetImageDocument();
+  if (doc && !doc->GetComment().empty() && g_bDisplayComments) {
+    wxString text = wxString::FromUTF8(doc->GetComment());
+    text.Replace("\r\n", "\n");
+    const int width = std::max(40, m_window->GetClientSize().x - 24);
+    m_caption->SetLabel(text);
+    m_caption->Wrap(width);
+    const wxSize size = m_caption->GetBestSize();
+    m_nCaptionHeight = size.y + 12;
+    const VIEW_GEOMETRY g = GetGeometry();
+    const Rect r = ::GetImageRect(g);
+    m_caption->SetSize((g.clientWidth - size.x) / 2, r.bottom - g.scrollY + 12, size.x, size.y);
+    m_caption->Show();
+  } else if (m_caption->IsShown()) {
+    m_caption->Hide();
+  }
+}
+
+void CPictoravellView::OnUpdate(wxView*, wxObject* hint) {
+  CPictoravellDoc* doc = GetImageDocument();
+  if (!doc || !m_window) return;
+  if (m_bFitPending) {
+    // The first update with frames fits the canvas and comes back here.
+    FitWhenReady();
+    return;
+  }
+  if (CAnimFrame* frame = doc->GetCurrentFrame()) {
+    Rect& r = frame->m_rcSelection;
+    r.right = r.left + (frame->m_selection.IsEmpty() ? 0 : frame->m_selection.GetWidth());
+    r.bottom = r.top + (frame->m_selection.IsEmpty() ? 0 : frame->m_selection.GetHeight());
+  }
+  ShowCommentCaption();
+  int w, h;
+  GetDisplaySize(w, h);
+  m_window->SetVirtualSize(w, h + m_nCaptionHeight);
+  ShowCommentCaption();  // the scroll bars may have changed the client area
+  UpdateRulers();
+  BuildFrameComposite(m_bPlaying != 0);
+  UpdateImageInfo();
+  m_window->Refresh(GetViewUpdateHint(hint) != HINT_REPAINT);
+  if (g_pMainFrame && GetDocumentManager() && GetDocumentManager()->GetCurrentView() == this)
+    g_pMainFrame->SetActiveDocument(doc);
+}
+
+void CPictoravellView::ScrollByPixels(int dx, int dy) {
+  if (!m_window) return;
+  const wxPoint at = m_window->GetScrollPixels();
+  m_window->Scroll(std::max(0, at.x + dx), std::max(0, at.y + dy));
+  UpdateRulers();
+}
+
+// --- drawing -----------------------------------------------------------------------
+
+void CPictoravellView::OnDraw(wxDC* dc) {
+  if (!dc || !m_window) return;
+  Render(*dc, wxRect(m_window->GetClientSize()));
+}
+
+void CPictoravellView::Render(wxDC& dc, const wxRect& wxArea) {
+  DISPLAY_OPTIONS options;
+  GetDisplayOptions(options);
+  const VIEW_GEOMETRY g = GetGeometry();
+  Rect image = ::GetImageRect(g);
+  image.left -= g.scrollX;
+  image.right -= g.scrollX;
+  image.top -= g.scrollY;
+  image.bottom -= g.scrollY;
+  const Rect area = FromWx(wxArea);
+  const Rect client{0, 0, g.clientWidth, g.clientHeight};
+
+  // The background around the image.
+  dc.SetPen(*wxTRANSPARENT_PEN);
+  dc.SetBrush(wxBrush(ToColour(options.windowColor)));
+  CPictoravellDoc* doc = GetImageDocument();
+  const bool hasImage = doc && doc->GetFrameCount() > 0 && !image.IsEmpty();
+  if (!hasImage) {
+    dc.DrawRectangle(ToWx(Intersect(area, client)));
+    return;
+  }
+  const Rect bands[4] = {Rect{area.left, area.top, area.right, image.top},
+                         Rect{area.left, image.bottom, area.right, area.bottom},
+                         Rect{area.left, image.top, image.left, image.bottom},
+                         Rect{image.right, image.top, area.right, image.bottom}};
+  for (const Rect& band : bands) {
+    const Rect r = Intersect(band, area);
+    if (!r.IsEmpty()) dc.DrawRectangle(ToWx(r));
+  }
+  if (options.bDrawBorder) {
+    dc.SetPen(wxPen(wxColour(0, 0, 0)));
+    dc.SetBrush(*wxTRANSPARENT_BRUSH);
+    dc.DrawRectangle(image.left - 1, image.top - 1, image.Width() + 2, image.Height() + 2);
+  }
+  if (options.bDrawShadow) {
+    const int phase = g.scrollX + g.scrollY;
+    const Rect right{image.right + 1, image.top + kShadowWidth, image.right + 1 + kShadowWidth,
+                     image.bottom + 1 + kShadowWidth};
+    const Rect bottom{image.left + kShadowWidth, image.bottom + 1, image.right + 1, image.bottom + 1 + kShadowWidth};
+    DrawStipple(dc, Intersect(Intersect(right, area), client), phase, options.windowColor);
+    DrawStipple(dc, Intersect(Intersect(bottom, area), client), phase, options.windowColor);
+  }
+  const Rect clip = Intersect(Intersect(area, image), client);
+  if (!clip.IsEmpty()) DrawImageLayers(dc, image, clip);
+}
+
+void CPictoravellView::DrawImageLayers(wxDC& dc, const Rect& image, const Rect& clip) {
+  CPictoravellDoc* doc = GetImageDocument();
+  const CAnimFrame* frame = doc->GetCurrentFrame();
+  int16_t cw, ch;
+  doc->GetCanvasSize(cw, ch);
+  const int magnify = m_nZoom > 1 ? m_nZoom : 1, reduce = m_nZoom < -1 ? -m_nZoom : 1;
+  dc.SetClippingRegion(ToWx(clip));
+  const Rect drawing = image;
+  const Rect clipRel{clip.left - image.left, clip.top - image.top, clip.right - image.left, clip.bottom - image.top};
+
+  if (m_composite.image.IsEmpty() && frame && frame->m_selection.IsEmpty() && !frame->m_image.IsEmpty()) {
+    // One layer: the frame's image straight from its pixels.
+    const CRasterImage& img = frame->m_image;
+    const Rect target{frame->m_nLeft * magnify / reduce, frame->m_nTop * magnify / reduce,
+                      (frame->m_nLeft + img.GetWidth()) * magnify / reduce,
+                      (frame->m_nTop + img.GetHeight()) * magnify / reduce};
+    if (target.IsEmpty()) {
+      // Too small to show: only the background.
+      CRasterImage none;
+      none.Create(1, 1, 24);
+      none.CreateMask();
+      DrawImage(dc, drawing, Rect{0, 0, image.Width(), image.Height()}, kViewBandHeight, none, Rect{0, 0, 1, 1});
+    } else {
+      DrawImage(dc, drawing, target, kViewBandHeight, img, Rect{0, 0, img.GetWidth(), img.GetHeight()});
+    }
+    dc.DestroyClippingRegion();
+    return;
+  }
+
+  // Several layers: compose the visible part of the canvas first.
+  CLayerStack stack(cw, ch);
+  AddFrameLayers(stack, m_composite, frame, doc->GetCurrentFrameIndex());
+  CRasterImage part;
+  Rect target;
+  if (reduce > 1) {
+    // One sample per displayed pixel.
+    if (part.Create(clipRel.Width(), clipRel.Height(), 24) && part.CreateMask() && stack.BeginRender()) {
+      uint8_t* bits = part.GetWritableBits();
+      uint8_t* mask = part.GetWritableMaskBits();
+      for (int y = 0; y < clipRel.Height(); ++y) {
+        uint8_t* row = bits + int64_t{y} * part.GetStride();
+        uint8_t* alpha = mask + int64_t{y} * part.GetMaskStride();
+        const int cy = (clipRel.top + y) * reduce;
+        for (int x = 0; x < clipRel.Width(); ++x)
+          stack.GetPixel((clipRel.left + x) * reduce, cy, alpha[x], row[3 * x], row[3 * x + 1], row[3 * x + 2]);
+      }
+      stack.EndRender();
+    }
+    target = clipRel;
+  } else {
+    const int x0 = std::max(0, clipRel.left / magnify), y0 = std::max(0, clipRel.top / magnify);
+    const int x1 = std::min<int>(cw, (clipRel.right + magnify - 1) / magnify);
+    const int y1 = std::min<int>(ch, (clipRel.bottom + magnify - 1) / magnify);
+    if (x1 > x0 && y1 > y0 && part.Create(x1 - x0, y1 - y0, 24) && part.CreateMask()) {
+      if (stack.GetCount() > 0)
+        stack.Render(LayerRect{x0, y0, x1 - 1, y1 - 1}, part.GetWritableBits(), part.GetStride(),
+                     part.GetWritableMaskBits(), part.GetMaskStride());
+    }
+    target = Rect{x0 * magnify, y0 * magnify, x1 * magnify, y1 * magnify};
+  }
+  if (!part.IsEmpty())
+    DrawImage(dc, drawing, target, kViewBandHeight, part, Rect{0, 0, part.GetWidth(), part.GetHeight()});
+  dc.DestroyClippingRegion();
+}
+
+bool CPictoravellView::GetShownPixel(int x, int y, uint8_t& alpha, uint8_t& red, uint8_t& green, uint8_t& blue) {
+  CPictoravellDoc* doc = GetImageDocument();
+  if (!doc || doc->GetFrameCount() == 0) return false;
+  int16_t cw, ch;
+  doc->GetCanvasSize(cw, ch);
+  if (x < 0 || y < 0 || x >= cw || y >= ch) return false;
+  CLayerStack stack(cw, ch);
+  AddFrameLayers(stack, m_composite, doc->GetCurrentFrame(), doc->GetCurrentFrameIndex());
+  alpha = red = green = blue = 0;
+  if (!stack.BeginRender()) return true;
+  stack.GetPixel(x, y, alpha, red, green, blue);
+  stack.EndRender();
+  return true;
+}
+
+void CPictoravellView::UpdatePixelReadout(const wxPoint& window) {
+  if (m_frame) m_frame->SetRulerMarkers(window.x, window.y);
+  const Point p = ClientToImage(Point{window.x, window.y});
+  uint8_t a, r, g, b;
+  if (GetShownPixel(p.x, p.y, a, r, g, b))
+    SetStatusPixelInfo(p.x, p.y, r, g, b, a);
+  else
+    ClearStatusPixelInfo();
+}

@@ -1,0 +1,124 @@
+#pragma once
+// CPictoravellView: the view of an image document window. It shows the
+// document's current frame on its canvas at one of 31 zoom steps, centred
+// while smaller than the window, over the earlier frames their disposal
+// keeps, with the floating selection on top; keeps the info bar, rulers and
+// the status bar's pixel readout in step with the cursor; shows the file
+// comment as a caption under the image; and fills the area around the
+// image, its border and shadow from the display options.
+//
+// The window is a CImageViewWindow (a scrolled window with one-pixel scroll
+// units) inside the document's CChildFrame.
+
+#include <wx/docview.h>
+#include <wx/scrolwin.h>
+#include <wx/stattext.h>
+
+#include "editor/ViewGeometry.h"
+
+class CChildFrame;
+class CPictoravellDoc;
+class CPictoravellView;
+
+class CImageViewWindow : public wxScrolledCanvas {
+ public:
+  CImageViewWindow(wxWindow* parent, CPictoravellView* view);
+  CPictoravellView* GetView() const { return m_view; }
+  void DetachView() { m_view = nullptr; }
+
+  // The scroll position in pixels.
+  wxPoint GetScrollPixels() const;
+
+ private:
+  void OnPaint(wxPaintEvent& event);
+  void OnSize(wxSizeEvent& event);
+  void OnMotion(wxMouseEvent& event);
+  void OnLeave(wxMouseEvent& event);
+  void OnWheel(wxMouseEvent& event);
+  void OnScrollLine(wxScrollWinEvent& event);
+  void OnScrollDone(wxScrollWinEvent& event);
+
+  CPictoravellView* m_view;
+};
+
+class CPictoravellView : public wxView {
+ public:
+  CPictoravellView();
+  ~CPictoravellView() override;
+
+  bool OnCreate(wxDocument* doc, long flags) override;
+  bool OnClose(bool deleteWindow) override;
+  void OnDraw(wxDC* dc) override;
+  void OnUpdate(wxView* sender, wxObject* hint) override;
+  void OnActivateView(bool activate, wxView* activeView, wxView* deactiveView) override;
+
+  CPictoravellDoc* GetImageDocument() const;
+  CChildFrame* GetChildFrame() const { return m_frame; }
+  CImageViewWindow* GetViewWindow() const { return m_window; }
+
+  // --- zoom ---
+  int GetZoom() const { return m_nZoom; }
+  void SetZoom(int zoom);  // clamped to -16..16, then updated with the erase hint
+  void ZoomIn();
+  void ZoomOut();
+  void OriginalSize();
+  // Sets the zoom that fits the canvas into the window (never magnifying);
+  // true when it changed.
+  bool BestFit();
+  bool IsCurrentFrameOnly() const { return m_bCurrentFrameOnly != 0; }
+  void SetCurrentFrameOnly(bool only);
+
+  // --- geometry ---
+  VIEW_GEOMETRY GetGeometry() const;
+  // The displayed canvas in scroll coordinates.
+  Rect GetImageRect() const;
+  Point ClientToImage(Point window) const;
+  Point ImageToClient(Point canvas) const;
+  void GetDisplaySize(int& width, int& height) const;
+  int GetCaptionHeight() const { return m_nCaptionHeight; }
+  wxStaticText* GetCaption() const { return m_caption; }
+
+  void UpdateRulers();
+  void UpdateImageInfo();
+  void BuildFrameComposite(bool playing);
+  const FRAME_COMPOSITE& GetComposite() const { return m_composite; }
+
+  // Draws the part `area` (window coordinates) of the view into dc: the
+  // background around the image, border, shadow and the composed image.
+  void Render(wxDC& dc, const wxRect& area);
+  // The composed colour of a canvas pixel as shown (composite, frame,
+  // floating selection); false outside the canvas or without a frame.
+  bool GetShownPixel(int x, int y, uint8_t& alpha, uint8_t& red, uint8_t& green, uint8_t& blue);
+  // The status bar's pixel readout for a window point.
+  void UpdatePixelReadout(const wxPoint& window);
+
+  // Scrolls by whole pixels (window contents follow; the rulers too).
+  void ScrollByPixels(int dx, int dy);
+
+ private:
+  void ShowCommentCaption();
+  void OnZoomIn(wxCommandEvent& event);
+  void OnZoomOut(wxCommandEvent& event);
+  void OnOriginalSize(wxCommandEvent& event);
+  void OnBestFit(wxCommandEvent& event);
+  void OnCurrentFrameOnly(wxCommandEvent& event);
+  void OnUpdateCommand(wxUpdateUIEvent& event);
+  void DrawImageLayers(wxDC& dc, const Rect& image, const Rect& clip);
+  void FitWhenReady();
+
+  int16_t m_nZoom = 1;
+  int32_t m_bCurrentFrameOnly = 0;
+  int32_t m_nCaptionHeight = 0;
+  int32_t m_bPlaying = 0;
+  FRAME_COMPOSITE m_composite;
+  bool m_bFitPending = true;
+  CChildFrame* m_frame = nullptr;
+  CImageViewWindow* m_window = nullptr;
+  wxStaticText* m_caption = nullptr;
+
+  friend class CImageViewWindow;
+  wxDECLARE_DYNAMIC_CLASS(CPictoravellView);
+};
+
+// Band height of the view's drawing, in rows.
+constexpr int kViewBandHeight = 128;
