@@ -1,0 +1,323 @@
+// Document windows in the main frame: opening files through the document
+// template, the view's zoom commands, scrolling, the pixel readout, closing,
+// undo through the menu commands, and screenshots.
+
+#include <gtest/gtest.h>
+#include <wx/dcmemory.h>
+
+#include <cstdlib>
+
+#include "editor/ChildFrame.h"
+#include "editor/PictoravellDoc.h"
+#include "editor/PictoravellView.h"
+#include "formats/ImageFile.h"
+#include "imaging/MessageReport.h"
+#include "platform/RecentFileList.h"
+#include "resources/CommandIds.h"
+#include "shell/MainStatusBar.h"
+#include "shell/PictoravellApp.h"
+#include "shell/StandInViews.h"
+#include "tests/editor/EditorTestSupport.h"
+
+namespace {
+
+using namespace editor_testing;
+using testing_support::PumpFor;
+using testing_support::PumpUntil;
+using testing_support::RecordingMessageSink;
+using testing_support::TempDir;
+
+std::string WriteBmp(const TempDir& dir, const std::string& name, const CRasterImage& image) {
+  CImageFileRequest request;
+  request.m_strFileName = (dir.path() / name).string();
+  request.m_nWidth = static_cast<int16_t>(image.GetWidth());
+  request.m_nHeight = static_cast<int16_t>(image.GetHeight());
+  request.m_frames.push_back(MakeFrame(image));
+  EXPECT_EQ(WriteImageFile(&request, OVERWRITE_REPLACE, nullptr, nullptr), IMAGEIO_OK);
+  return request.m_strFileName;
+}
+
+// The view's pixels as drawn (the whole client area).
+wxImage Capture(CPictoravellView* view) {
+  const wxSize size = view->GetViewWindow()->GetClientSize();
+  wxBitmap bitmap(size);
+  {
+    wxMemoryDC dc(bitmap);
+    view->OnDraw(&dc);
+  }
+  return bitmap.ConvertToImage();
+}
+
+TEST(DocumentWindow, OpenShowsTheImageAtBestFitAndCloseBringsTheWelcomePageBack) {
+  DocumentWindowFixture f;
+  TempDir dir;
+  const auto path = WriteBmp(dir, "photo.bmp", testing_support::MakeTestPicture(2000, 900));
+  CPictoravellDoc* doc = OpenImageDocument(path);
+  ASSERT_TRUE(doc);
+  CPictoravellView* view = f.ViewOf(doc);
+  ASSERT_TRUE(view);
+  EXPECT_EQ(f.frame->GetDocumentWindowCount(), 1);
+  EXPECT_EQ(f.frame->GetDocumentArea()->GetSelection(), 1);
+  EXPECT_EQ(f.frame->GetInstalledMenu(), IDR_DOCUMENT);
+  EXPECT_EQ(f.frame->GetActiveDocument(), doc);
+  EXPECT_FALSE(doc->IsModified());
+  ASSERT_TRUE(PumpUntil([&] { return view->GetZoom() != 1; }));
+  const wxSize area = view->GetViewWindow()->GetSize();
+  EXPECT_EQ(view->GetZoom(), BestFitZoom(2000, 900, area.x, area.y));
+  EXPECT_LT(view->GetZoom(), -1);
+  EXPECT_NE(view->GetChildFrame()->GetImageInfoText().find("W: 2000  H: 900: Full Color: x1/"), std::string::npos)
+      << view->GetChildFrame()->GetImageInfoText();
+
+  // The same file again activates the open document.
+  EXPECT_EQ(OpenImageDocument(path), doc);
+  EXPECT_EQ(f.frame->GetDocumentWindowCount(), 1);
+
+  f.Command(ID_FILE_CLOSE);
+  EXPECT_EQ(f.frame->GetDocumentWindowCount(), 0);
+  EXPECT_EQ(f.frame->GetDocumentArea()->GetSelection(), 0);
+  EXPECT_EQ(f.frame->GetInstalledMenu(), IDR_MAINFRAME);
+  EXPECT_EQ(f.frame->GetActiveDocument(), nullptr);
+  EXPECT_TRUE(f.manager->GetDocuments().empty());
+}
+
+TEST(DocumentWindow, AFileThatCannotBeReadOpensNothing) {
+  DocumentWindowFixture f;
+  TempDir dir;
+  const auto path = (dir.path() / "bad.bmp").string();
+  testing_support::WriteFileBytes(path, {'B', 'M', 0, 0});
+  RecordingMessageSink sink;
+  EXPECT_FALSE(OpenImageDocument(path));
+  EXPECT_FALSE(OpenImageDocument((dir.path() / "missing.bmp").string()));
+  EXPECT_EQ(f.frame->GetDocumentWindowCount(), 0);
+  EXPECT_TRUE(f.manager->GetDocuments().empty());
+  ASSERT_EQ(sink.messages.size(), 2u);
+  EXPECT_EQ(sink.messages[0].second.rfind("Failed to open bad.bmp: ", 0), 0u) << sink.messages[0].second;
+  // The Documents page saw the rejected document added and removed.
+  const auto& events = f.frame->GetDocumentsPage()->GetDocumentEvents();
+  ASSERT_GE(events.size(), 2u);
+  EXPECT_EQ(events[events.size() - 2].second, 0);
+  EXPECT_EQ(events.back().second, 2);
+}
+
+TEST(DocumentWindow, ZoomCommandsAndTheirEnableRules) {
+  DocumentWindowFixture f;
+  TempDir dir;
+  CPictoravellDoc* doc = OpenImageDocument(WriteBmp(dir, "small.bmp", testing_support::MakeTestPicture(40, 30)));
+  ASSERT_TRUE(doc);
+  CPictoravellView* view = f.ViewOf(doc);
+  PumpFor(50);
+  EXPECT_EQ(view->GetZoom(), 1);
+  EXPECT_FALSE(f.IsEnabled(ID_ORIGINAL_SIZE));
+  f.Command(ID_ZOOM_IN);
+  EXPECT_EQ(view->GetZoom(), 2);
+  EXPECT_TRUE(f.IsEnabled(ID_ORIGINAL_SIZE));
+  for (int i = 0; i < 20; ++i) f.Command(ID_ZOOM_IN);
+  EXPECT_EQ(view->GetZoom(), 16);
+  EXPECT_FALSE(f.IsEnabled(ID_ZOOM_IN));
+  int w, h;
+  view->GetDisplaySize(w, h);
+  EXPECT_EQ(w, 640);
+  f.Command(ID_ORIGINAL_SIZE);
+  EXPECT_EQ(view->GetZoom(), 1);
+  f.Command(ID_ZOOM_OUT);
+  EXPECT_EQ(view->GetZoom(), -2);
+  for (int i = 0; i < 20; ++i) f.Command(ID_ZOOM_OUT);
+  EXPECT_EQ(view->GetZoom(), -16);
+  EXPECT_FALSE(f.IsEnabled(ID_ZOOM_OUT));
+  f.Command(ID_BEST_FIT);
+  EXPECT_EQ(view->GetZoom(), 1);  // never magnifies
+  EXPECT_FALSE(f.IsEnabled(ID_CURRENT_FRAME_ONLY));  // one frame
+}
+
+TEST(DocumentWindow, DrawsThePixelsAtEachZoomAndScrolls) {
+  DocumentWindowFixture f;
+  TempDir dir;
+  // Four quadrants of 50 x 40: red, green, blue, white.
+  CRasterImage image = SolidImage(100, 80, 255, 255, 255);
+  for (int y = 0; y < 80; ++y)
+    for (int x = 0; x < 100; ++x) {
+      uint8_t* p = image.GetWritableBits() + y * image.GetStride() + 3 * x;
+      const int q = (y >= 40) * 2 + (x >= 50);
+      const uint8_t colours[4][3] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}};
+      std::copy_n(colours[q], 3, p);
+    }
+  CPictoravellDoc* doc = OpenImageDocument(WriteBmp(dir, "quad.bmp", image));
+  ASSERT_TRUE(doc);
+  CPictoravellView* view = f.ViewOf(doc);
+  PumpFor(50);
+  for (int zoom : {1, 3, -2, 10}) {
+    view->SetZoom(zoom);
+    PumpFor(20);
+    const wxImage shot = Capture(view);
+    for (Point p : {Point{10, 10}, Point{60, 10}, Point{10, 50}, Point{99, 79}}) {
+      const Point at = view->ImageToClient(p);
+      if (at.x < 0 || at.y < 0 || at.x >= shot.GetWidth() || at.y >= shot.GetHeight()) continue;
+      const uint8_t* expected = image.GetRow(p.y) + 3 * p.x;
+      EXPECT_EQ(shot.GetRed(at.x, at.y), expected[0]) << zoom << " at " << p.x << "," << p.y;
+      EXPECT_EQ(shot.GetGreen(at.x, at.y), expected[1]) << zoom;
+      EXPECT_EQ(shot.GetBlue(at.x, at.y), expected[2]) << zoom;
+    }
+  }
+  // At x10 the canvas is larger than the window: scrolling moves the picture.
+  const Point before = view->ImageToClient(Point{60, 50});
+  view->ScrollByPixels(18, 48);
+  PumpFor(20);
+  const Point after = view->ImageToClient(Point{60, 50});
+  EXPECT_EQ(before.x - after.x, 18);
+  EXPECT_EQ(before.y - after.y, 48);
+  int left, top, width, height, zoom;
+  view->GetChildFrame()->GetRulerRange(left, top, width, height, zoom);
+  EXPECT_EQ(left, -18);
+  EXPECT_EQ(zoom, 10);
+}
+
+TEST(DocumentWindow, PixelReadoutFollowsTheMouse) {
+  DocumentWindowFixture f;
+  TempDir dir;
+  CRasterImage image = SolidImage(20, 20, 10, 20, 30);
+  image.GetWritableBits()[3 * 5 + 5 * image.GetStride()] = 200;
+  CPictoravellDoc* doc = OpenImageDocument(WriteBmp(dir, "dot.bmp", image));
+  ASSERT_TRUE(doc);
+  CPictoravellView* view = f.ViewOf(doc);
+  PumpFor(50);
+  view->SetZoom(4);
+  const Point at = view->ImageToClient(Point{5, 5});
+  wxMouseEvent move(wxEVT_MOTION);
+  move.SetPosition(wxPoint(at.x + 2, at.y + 3));
+  view->GetViewWindow()->ProcessWindowEvent(move);
+  CMainStatusBar* bar = f.frame->GetMainStatusBar();
+  EXPECT_EQ(bar->GetPaneText(2), ": 5, 5");
+  EXPECT_EQ(bar->GetPaneText(3), ": 200, 20, 30");
+  move.SetPosition(wxPoint(at.x - 100, at.y - 100));
+  view->GetViewWindow()->ProcessWindowEvent(move);
+  EXPECT_EQ(bar->GetPaneText(2), ": X, Y");
+}
+
+TEST(DocumentWindow, WheelWithCtrlOrShiftIsSwallowed) {
+  // The toolkit scrolls on a wheel event the view does not take; the view
+  // takes it with Ctrl or Shift held (and does nothing with it).
+  DocumentWindowFixture f;
+  TempDir dir;
+  CPictoravellDoc* doc = OpenImageDocument(WriteBmp(dir, "tall.bmp", testing_support::MakeTestPicture(50, 3000)));
+  ASSERT_TRUE(doc);
+  CPictoravellView* view = f.ViewOf(doc);
+  PumpFor(50);
+  view->SetZoom(1);
+  struct Case {
+    bool ctrl, shift, taken;
+  } cases[] = {{true, false, true}, {false, true, true}, {false, false, false}};
+  for (const auto& c : cases) {
+    wxMouseEvent wheel(wxEVT_MOUSEWHEEL);
+    wheel.m_wheelRotation = -120;
+    wheel.m_wheelDelta = 120;
+    wheel.m_linesPerAction = 3;
+    wheel.SetControlDown(c.ctrl);
+    wheel.SetShiftDown(c.shift);
+    EXPECT_EQ(view->GetViewWindow()->ProcessWindowEvent(wheel), c.taken) << c.ctrl << c.shift;
+    EXPECT_EQ(view->GetViewWindow()->GetScrollPixels().y, 0);
+  }
+}
+
+TEST(DocumentWindow, UndoRedoAndCloseThroughTheMenuCommands) {
+  DocumentWindowFixture f;
+  TempDir dir;
+  CPictoravellDoc* doc = OpenImageDocument(WriteBmp(dir, "edit.bmp", SolidImage(8, 8, 1, 2, 3)));
+  ASSERT_TRUE(doc);
+  EXPECT_FALSE(f.IsEnabled(ID_EDIT_UNDO));
+  doc->ReplaceFrames(NumberedFrames(3), "Insert Frames");
+  EXPECT_TRUE(doc->IsModified());
+  EXPECT_TRUE(f.IsEnabled(ID_EDIT_UNDO));
+  EXPECT_TRUE(f.IsEnabled(ID_CURRENT_FRAME_ONLY));
+  f.Command(ID_EDIT_UNDO);
+  EXPECT_EQ(doc->GetFrameCount(), 1);
+  EXPECT_FALSE(doc->IsModified());
+  f.Command(ID_EDIT_REDO);
+  EXPECT_EQ(doc->GetFrameCount(), 3);
+  // A busy frame refuses commands, closing included.
+  {
+    CFrameBusyGuard guard(doc, 0);
+    EXPECT_FALSE(f.IsEnabled(ID_EDIT_UNDO));
+    EXPECT_FALSE(f.IsEnabled(ID_FILE_CLOSE));
+    f.Command(ID_EDIT_UNDO);
+    EXPECT_EQ(doc->GetFrameCount(), 3);
+    f.Command(ID_FILE_CLOSE);
+    EXPECT_EQ(f.frame->GetDocumentWindowCount(), 1);
+    EXPECT_FALSE(f.manager->CloseDocuments(false));
+  }
+  doc->Modify(false);
+  f.Command(ID_FILE_CLOSE);
+  EXPECT_EQ(f.frame->GetDocumentWindowCount(), 0);
+}
+
+TEST(DocumentWindow, NewDocumentsOpenWindowsAndACancelledOneDoesNot) {
+  DocumentWindowFixture f;
+  DOCUMENT_PROMPTS p;
+  bool ok = true;
+  p.newImage = [&](int16_t& w, int16_t& h, int& e, int& paste) {
+    w = 64, h = 48, e = 0, paste = 0;
+    return ok;
+  };
+  ScopedPrompts scoped(p);
+  CPictoravellDoc* doc = NewImageDocument(NEWDOC_BLANK);
+  ASSERT_TRUE(doc);
+  EXPECT_TRUE(doc->IsModified());
+  EXPECT_EQ(f.frame->GetDocumentWindowCount(), 1);
+  ok = false;
+  EXPECT_FALSE(NewImageDocument(NEWDOC_BLANK));
+  EXPECT_EQ(f.frame->GetDocumentWindowCount(), 1);
+  EXPECT_EQ(f.manager->GetDocuments().size(), 1u);
+}
+
+TEST(DocumentWindow, AnimationShowsTheFramesItsDisposalKeeps) {
+  DocumentWindowFixture f;
+  DOCUMENT_PROMPTS p;
+  // Frame 0 keeps a red square, frame 1 (restore to background) a green one,
+  // frame 2 (current) a blue one.
+  p.fileSequence = [](std::vector<CAnimFrame>& frames, uint16_t& loops) {
+    frames = {MakeFrame(SolidImage(10, 10, 255, 0, 0), 0, 0, 1), MakeFrame(SolidImage(10, 10, 0, 255, 0), 10, 0, 2),
+              MakeFrame(SolidImage(10, 10, 0, 0, 255), 20, 0, 1)};
+    loops = 0;
+    return true;
+  };
+  ScopedPrompts scoped(p);
+  CPictoravellDoc* doc = NewImageDocument(NEWDOC_FILE_SEQUENCE);
+  ASSERT_TRUE(doc);
+  CPictoravellView* view = f.ViewOf(doc);
+  PumpFor(50);
+  doc->SetCurrentFrame(2);
+  view->SetZoom(2);
+  const wxImage shot = Capture(view);
+  auto colourAt = [&](int x, int y) {
+    const Point at = view->ImageToClient(Point{x, y});
+    return wxColour(shot.GetRed(at.x, at.y), shot.GetGreen(at.x, at.y), shot.GetBlue(at.x, at.y));
+  };
+  EXPECT_EQ(colourAt(5, 5), wxColour(255, 0, 0));
+  EXPECT_NE(colourAt(15, 5), wxColour(0, 255, 0));  // restored to the background
+  EXPECT_EQ(colourAt(25, 5), wxColour(0, 0, 255));
+  view->SetCurrentFrameOnly(true);
+  const wxImage only = Capture(view);
+  const Point red = view->ImageToClient(Point{5, 5});
+  EXPECT_NE(wxColour(only.GetRed(red.x, red.y), only.GetGreen(red.x, red.y), only.GetBlue(red.x, red.y)),
+            wxColour(255, 0, 0));
+  uint8_t a, r, g, b;
+  view->SetCurrentFrameOnly(false);
+  ASSERT_TRUE(view->GetShownPixel(5, 5, a, r, g, b));
+  EXPECT_EQ(r, 255);
+  EXPECT_EQ(a, 255);
+}
+
+TEST(DocumentWindow, OpeningAddsToTheRecentFileList) {
+  DocumentWindowFixture f;
+  TempDir dir;
+  CRecentFileList list("Recent File List", "File%d", 4, 30);
+  list.SetEmptyText("Recent File");
+  CRecentFileList* previous = g_pRecentFileList;
+  g_pRecentFileList = &list;
+  const auto path = WriteBmp(dir, "recent.bmp", SolidImage(3, 3, 0, 0, 0));
+  ASSERT_TRUE(OpenImageDocument(path));
+  g_pRecentFileList = previous;
+  ASSERT_EQ(list.GetCount(), 1);
+  EXPECT_EQ(list[0], path);
+}
+
+}  // namespace
