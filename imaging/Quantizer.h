@@ -56,7 +56,7 @@ struct ColorLeaf {
   uint8_t red = 0;
   uint8_t green = 0;
   uint8_t blue = 0;
-  uint32_t count = 0;
+  uint64_t count = 0;
 };
 
 // Colour octree (Gervautz-Purgathofer): at most leafLimit leaves at any time,
@@ -73,7 +73,7 @@ class COctreeQuantizer {
   // One entry per leaf, depth first in child order, truncated means. The
   // palette must hold GetLeafCount() entries; returns the number written.
   int GetPalette(RGBQUAD* palette) const;
-  // The same means with each leaf's pixel count (counts saturate at 2^32-1).
+  // The same means with each leaf's pixel count.
   int GetLeaves(ColorLeaf* leaves) const;
   int GetLeafCount() const { return m_nLeafCount; }
 
