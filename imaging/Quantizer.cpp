@@ -159,6 +159,12 @@ COctreeQuantizer::Node* COctreeQuantizer::NewNode(int level) {
   return node;
 }
 
+int64_t COctreeQuantizer::GetPoolNodeCount() const {
+  int64_t n = 0;
+  for (const Pool* pool = m_pPool; pool; pool = pool->next) n += pool->used;
+  return n;
+}
+
 void COctreeQuantizer::FreeNode(Node* node) {
   node->next = m_pFreeNodes;
   m_pFreeNodes = node;

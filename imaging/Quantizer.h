@@ -76,6 +76,8 @@ class COctreeQuantizer {
   // The same means with each leaf's pixel count.
   int GetLeaves(ColorLeaf* leaves) const;
   int GetLeafCount() const { return m_nLeafCount; }
+  // Nodes taken from the pools so far: the quantiser's peak node count.
+  int64_t GetPoolNodeCount() const;
 
   struct Node;
 
