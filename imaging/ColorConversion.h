@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "formats/ResultCodes.h"
 #include "imaging/RasterImage.h"
@@ -116,7 +117,7 @@ class CColorLookupTree {
 
 // Exact nearest-entry search over a fixed palette, faster than the linear
 // scan on large palettes and with the same answers (ties keep the lower
-// index). Candidate lists are built per cell of a 16 x 16 x 16 grid on
+// index). Candidate lists are built per cell of a 32 x 32 x 32 grid on
 // first use.
 class CNearestColorFinder {
  public:
@@ -127,8 +128,9 @@ class CNearestColorFinder {
   void BuildCell(int cell);
   int m_count;
   RGBQUAD m_palette[256];
-  int32_t m_cellStart[4096];  // -1 until built
-  uint16_t m_cellSize[4096];
+  static constexpr int kCellBits = 5;
+  std::vector<int32_t> m_cellStart;  // -1 until built
+  std::vector<uint16_t> m_cellSize;
   std::unique_ptr<uint8_t[]> m_candidates;
   int32_t m_used = 0;
   int32_t m_capacity = 0;

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <new>
 
+#include "imaging/ColorConversion.h"
 #include "imaging/PixelAccess.h"
 
 // ---------------------------------------------------------------------------
@@ -352,7 +353,45 @@ bool SplitBox(std::vector<ColorBox>& boxes, size_t index, std::vector<ColorLeaf>
   return true;
 }
 
+// Moves every entry to the mean of the sample colours nearest to it (Lloyd
+// iterations), which lowers the mean squared error of mapping the source to
+// the palette. Entries no sample is nearest to stay.
+void RefinePalette(const std::vector<uint8_t>& samples, RGBQUAD* palette, int count, int iterations) {
+  if (count <= 1 || count > 256 || samples.empty()) return;
+  std::vector<uint64_t> sums(static_cast<size_t>(count) * 4);
+  for (int pass = 0; pass < iterations; ++pass) {
+    CNearestColorFinder finder(count, palette);
+    std::fill(sums.begin(), sums.end(), 0);
+    for (size_t i = 0; i + 2 < samples.size(); i += 3) {
+      const int r = samples[i], g = samples[i + 1], b = samples[i + 2];
+      uint64_t* s = &sums[static_cast<size_t>(finder.Find(r, g, b)) * 4];
+      s[0] += static_cast<uint64_t>(r);
+      s[1] += static_cast<uint64_t>(g);
+      s[2] += static_cast<uint64_t>(b);
+      ++s[3];
+    }
+    bool moved = false;
+    for (int i = 0; i < count; ++i) {
+      const uint64_t* s = &sums[static_cast<size_t>(i) * 4];
+      if (!s[3]) continue;
+      const RGBQUAD mean = MakeRGBQuad(static_cast<uint8_t>((s[0] + s[3] / 2) / s[3]),
+                                       static_cast<uint8_t>((s[1] + s[3] / 2) / s[3]),
+                                       static_cast<uint8_t>((s[2] + s[3] / 2) / s[3]));
+      moved = moved || !(mean == palette[i]);
+      palette[i] = mean;
+    }
+    if (!moved) break;
+  }
+}
+
+// Keeps every pixel of small sources and an even spread of about
+// kRefineSamples pixels of large ones (pixel i is kept when its scrambled
+// serial number falls below a threshold that the pixels seen so far set).
+constexpr uint32_t kRefineSamples = 1 << 20;
+
 }  // namespace
+
+constexpr int kRefinePasses = 5;
 
 int BuildOptimalPalette(CPixelSource& source, RGBQUAD* palette, int count, int depthLimit) {
   if (depthLimit > 8 || depthLimit < 0 || count <= 0 || !palette) return 0;
@@ -360,7 +399,32 @@ int BuildOptimalPalette(CPixelSource& source, RGBQUAD* palette, int count, int d
     COctreeQuantizer octree(depthLimit, count > INT32_MAX - 8 ? INT32_MAX : count + 8);
     source.Rewind();
     uint8_t r, g, b, a;
-    while (source.NextPixel(&r, &g, &b, &a)) octree.AddColor(r, g, b);
+    // Sample for the refinement: a pixel is kept when its scrambled serial
+    // number falls below the threshold, which halves (dropping the samples
+    // above it) whenever the sample grows past its limit.
+    std::vector<uint8_t> samples;
+    std::vector<uint32_t> keys;
+    uint64_t threshold = uint64_t{1} << 32;
+    uint32_t serial = 0;
+    while (source.NextPixel(&r, &g, &b, &a)) {
+      octree.AddColor(r, g, b);
+      const uint32_t key = serial++ * 2654435761u;
+      if (key >= threshold) continue;
+      samples.insert(samples.end(), {r, g, b});
+      keys.push_back(key);
+      if (keys.size() > 2 * kRefineSamples) {
+        threshold /= 2;
+        size_t kept = 0;
+        for (size_t i = 0; i < keys.size(); ++i) {
+          if (keys[i] >= threshold) continue;
+          keys[kept] = keys[i];
+          std::copy_n(&samples[3 * i], 3, &samples[3 * kept]);
+          ++kept;
+        }
+        keys.resize(kept);
+        samples.resize(3 * kept);
+      }
+    }
     source.Rewind();
     const int leafCount = octree.GetLeafCount();
     if (leafCount <= count) return octree.GetPalette(palette);
@@ -389,6 +453,7 @@ int BuildOptimalPalette(CPixelSource& source, RGBQUAD* palette, int count, int d
       }
       palette[n++] = MakeRGBQuad(Mean(sums[0], total), Mean(sums[1], total), Mean(sums[2], total));
     }
+    RefinePalette(samples, palette, n, kRefinePasses);
     return n;
   } catch (const std::bad_alloc&) {
     source.Rewind();
