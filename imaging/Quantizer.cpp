@@ -387,11 +387,11 @@ void RefinePalette(const std::vector<uint8_t>& samples, RGBQUAD* palette, int co
 // Keeps every pixel of small sources and an even spread of about
 // kRefineSamples pixels of large ones (pixel i is kept when its scrambled
 // serial number falls below a threshold that the pixels seen so far set).
-constexpr uint32_t kRefineSamples = 1 << 20;
+constexpr uint32_t kRefineSamples = 1 << 18;
 
 }  // namespace
 
-constexpr int kRefinePasses = 5;
+constexpr int kRefinePasses = 8;
 
 int BuildOptimalPalette(CPixelSource& source, RGBQUAD* palette, int count, int depthLimit) {
   if (depthLimit > 8 || depthLimit < 0 || count <= 0 || !palette) return 0;

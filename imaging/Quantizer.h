@@ -102,7 +102,7 @@ class COctreeQuantizer {
 // source of few colours) they are the palette, exact at depth 8. Otherwise a
 // median cut over the leaves makes count boxes, whose means then move
 // towards the pixels nearest to them (a few Lloyd passes over an even sample
-// of up to about two million pixels), which lowers the mapping error. 0 for a depth above 8, a count <= 0
+// of at most about half a million pixels), which lowers the mapping error. 0 for a depth above 8, a count <= 0
 // or a source without opaque pixels. The source is walked from its start.
 int BuildOptimalPalette(CPixelSource& source, RGBQUAD* palette, int count, int depthLimit = 8);
 
