@@ -384,14 +384,13 @@ void RefinePalette(const std::vector<uint8_t>& samples, RGBQUAD* palette, int co
   }
 }
 
-// Keeps every pixel of small sources and an even spread of about
-// kRefineSamples pixels of large ones (pixel i is kept when its scrambled
-// serial number falls below a threshold that the pixels seen so far set).
-constexpr uint32_t kRefineSamples = 1 << 18;
+// The refinement sees every pixel of small sources and an even spread of
+// kRefineSamples to twice that many pixels of large ones.
+constexpr uint32_t kRefineSamples = 1 << 17;
 
 }  // namespace
 
-constexpr int kRefinePasses = 8;
+constexpr int kRefinePasses = 32;
 
 int BuildOptimalPalette(CPixelSource& source, RGBQUAD* palette, int count, int depthLimit) {
   if (depthLimit > 8 || depthLimit < 0 || count <= 0 || !palette) return 0;

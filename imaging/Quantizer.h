@@ -101,10 +101,10 @@ class COctreeQuantizer {
 // leaves collects the colours; when it ends with at most count leaves (a
 // source of few colours) they are the palette, exact at depth 8. Otherwise a
 // median cut over the leaves makes count boxes, whose means then move
-// towards the pixels nearest to them (a few Lloyd passes over an even sample
-// of at most about half a million pixels), which lowers the mapping error.
-// 0 for a depth above 8, a count <= 0 or a source without opaque pixels.
-// The source is walked from its start (twice over is never needed).
+// towards the pixels nearest to them (up to 32 Lloyd passes over an even
+// sample of at most about a quarter of a million pixels), which lowers the
+// mapping error. 0 for a depth above 8, a count <= 0 or a source without
+// opaque pixels. The source is walked once from its start and left rewound.
 int BuildOptimalPalette(CPixelSource& source, RGBQUAD* palette, int count, int depthLimit = 8);
 
 // Number of distinct 24-bit colours among the opaque pixels of the source.

@@ -183,6 +183,36 @@ TEST(Quantizer, UniqueColourCountMatchesImageMagick) {
     RGBQUAD palette[256];
     const int n = BuildOptimalPalette(source, palette, 256, 8);
     EXPECT_EQ(n, std::min(256, std::stoi(out))) << recipes[i];
+    // A picture of at most 256 colours maps onto its palette without loss.
+    if (n < 256 || std::stoi(out) == 256) {
+      EXPECT_EQ(CompareRgb(MapToPalette(image, n, palette, false), image), "") << recipes[i];
+    }
+  }
+}
+
+// The adaptive palette is at least as good as ImageMagick's -colors 256 on
+// photo-like pictures, mapped with and without dithering.
+TEST(Quantizer, QualityAtLeastImageMagicks) {
+  REQUIRE_TOOL("convert");
+  TempDir dir;
+  const fs::path input = dir / "photo.ppm";
+  ASSERT_EQ(RunCommand("convert -seed 7 -size 480x320 plasma:fractal -blur 0x3 -attenuate 0.25 +noise Gaussian "
+                       "-depth 8 " + ShellQuote(input.string())), 0);
+  const CRasterImage image = ReadPnm(input);
+  ASSERT_FALSE(image.IsEmpty());
+  CPixelSource source(1);
+  ASSERT_TRUE(source.AddImage(&image));
+  RGBQUAD palette[256];
+  const int n = BuildOptimalPalette(source, palette, 256, 8);
+  ASSERT_EQ(n, 256);
+  struct Case { bool diffuse; const char* options; };
+  for (const Case c : {Case{false, "+dither"}, Case{true, "-dither FloydSteinberg"}}) {
+    const fs::path theirs = dir / "theirs.ppm";
+    ASSERT_EQ(RunCommand("MAGICK_THREAD_LIMIT=1 convert " + ShellQuote(input.string()) + " " + c.options +
+                         " -colors 256 " + ShellQuote(theirs.string())), 0);
+    const double ours = Psnr(image, MapToPalette(image, n, palette, c.diffuse));
+    const double reference = Psnr(image, ReadPnm(theirs));
+    EXPECT_GE(ours, reference) << c.options;
   }
 }
 
