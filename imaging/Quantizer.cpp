@@ -187,17 +187,14 @@ void COctreeQuantizer::AddColor(uint8_t red, uint8_t green, uint8_t blue) {
     const int index = (((red >> shift) & 1) << 2) | (((green >> shift) & 1) << 1) | ((blue >> shift) & 1);
     slot = &node->child[index];
   }
-  while (m_nLeafCount > m_nLeafLimit) {
-    const int before = m_nLeafCount;
-    Reduce();
-    if (m_nLeafCount == before) break;
+  while (m_nLeafCount > m_nLeafLimit && Reduce()) {
   }
 }
 
-void COctreeQuantizer::Reduce() {
+bool COctreeQuantizer::Reduce() {
   int level = m_nDepthLimit - 1;
   while (level > 0 && !m_reducible[level]) --level;
-  if (level < 0 || !m_reducible[level]) return;
+  if (level < 0 || !m_reducible[level]) return false;
   // The node whose children hold the fewest pixels; on equal totals the one
   // met first (the most recently created).
   Node* best = nullptr;
@@ -232,6 +229,7 @@ void COctreeQuantizer::Reduce() {
   }
   best->leaf = true;
   m_nLeafCount += 1 - merged;
+  return true;
 }
 
 namespace {

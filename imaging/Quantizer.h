@@ -84,7 +84,9 @@ class COctreeQuantizer {
  private:
   Node* NewNode(int level);
   void FreeNode(Node* node);
-  void Reduce();
+  // Merges the children of one node of the deepest reducible level into it;
+  // false when no node is left to merge.
+  bool Reduce();
 
   Node* m_pRoot = nullptr;
   Node* m_reducible[9] = {};

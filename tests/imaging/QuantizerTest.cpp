@@ -115,10 +115,18 @@ TEST(Quantizer, OneColourOverTwelveMegapixelsStaysExact) {
 
 TEST(Quantizer, NodeCountStaysBoundedOverMillionsOfColours) {
   COctreeQuantizer octree(8, 264);
-  // Every one of the 2^24 colours once, as a 4096 x 4096 picture of them would
-  // deliver them.
+  // Every one of the 2^24 colours once, in raster order and scrambled.
   for (uint32_t c = 0; c < (1u << 24); ++c)
     octree.AddColor(static_cast<uint8_t>(c >> 16), static_cast<uint8_t>(c >> 8), static_cast<uint8_t>(c));
+  EXPECT_LE(octree.GetLeafCount(), 264);
+  EXPECT_LT(octree.GetPoolNodeCount(), 264 * 9 + 512);
+  COctreeQuantizer scrambled(8, 264);
+  for (uint32_t i = 0; i < (1u << 24); ++i) {
+    const uint32_t c = i * 2654435761u >> 8;
+    scrambled.AddColor(static_cast<uint8_t>(c >> 16), static_cast<uint8_t>(c >> 8), static_cast<uint8_t>(c));
+  }
+  EXPECT_LE(scrambled.GetLeafCount(), 264);
+  EXPECT_LT(scrambled.GetPoolNodeCount(), 264 * 9 + 512);
   EXPECT_LE(octree.GetLeafCount(), 264);
   EXPECT_LT(octree.GetPoolNodeCount(), 264 * 9 + 512);
 }
