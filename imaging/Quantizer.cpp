@@ -385,10 +385,10 @@ void RefinePalette(const std::vector<uint8_t>& samples, RGBQUAD* palette, int co
 // The refinement sees every pixel of small sources and an even spread of
 // kRefineSamples to twice that many pixels of large ones.
 constexpr uint32_t kRefineSamples = 1 << 17;
+// Passes stop earlier once no entry moves.
+constexpr int kRefinePasses = 32;
 
 }  // namespace
-
-constexpr int kRefinePasses = 32;
 
 int BuildOptimalPalette(CPixelSource& source, RGBQUAD* palette, int count, int depthLimit) {
   if (depthLimit > 8 || depthLimit < 0 || count <= 0 || !palette) return 0;
