@@ -130,10 +130,11 @@ bool CColorLookupTree::Insert(int red, int green, int blue, uint16_t index) {
   return true;
 }
 
-CNearestColorFinder::CNearestColorFinder(int count, const RGBQUAD* palette) : m_count(std::clamp(count, 0, 256)) {
+CNearestColorFinder::CNearestColorFinder(int count, const RGBQUAD* palette, int cellBits)
+    : m_count(std::clamp(count, 0, 256)), m_cellBits(std::clamp(cellBits, 3, 6)) {
   std::copy_n(palette, m_count, m_palette);
-  m_cellStart.assign(size_t{1} << (3 * kCellBits), -1);
-  m_cellSize.assign(size_t{1} << (3 * kCellBits), 0);
+  m_cellStart.assign(size_t{1} << (3 * m_cellBits), -1);
+  m_cellSize.assign(size_t{1} << (3 * m_cellBits), 0);
 }
 
 void CNearestColorFinder::BuildCell(int cell) {
@@ -141,8 +142,8 @@ void CNearestColorFinder::BuildCell(int cell) {
   // nearest for some colour of the cell only when its least distance to the
   // cell is at most the smallest greatest distance of any entry; every such
   // entry is kept, in index order, so ties resolve as in the full scan.
-  constexpr int shift = 8 - kCellBits, mask = (1 << kCellBits) - 1, side = 1 << shift;
-  const int lo[3] = {(cell >> (2 * kCellBits)) << shift, ((cell >> kCellBits) & mask) << shift, (cell & mask) << shift};
+  const int bits = m_cellBits, shift = 8 - bits, mask = (1 << bits) - 1, side = 1 << shift;
+  const int lo[3] = {(cell >> (2 * bits)) << shift, ((cell >> bits) & mask) << shift, (cell & mask) << shift};
   int minDist[256];
   int bestMax = 0x7FFFFFFF;
   for (int i = 0; i < m_count; ++i) {
@@ -178,8 +179,8 @@ void CNearestColorFinder::BuildCell(int cell) {
 
 int CNearestColorFinder::Find(int red, int green, int blue) {
   if (m_count <= 0) return 0;
-  constexpr int shift = 8 - kCellBits;
-  const int cell = ((red >> shift) << (2 * kCellBits)) | ((green >> shift) << kCellBits) | (blue >> shift);
+  const int bits = m_cellBits, shift = 8 - bits;
+  const int cell = ((red >> shift) << (2 * bits)) | ((green >> shift) << bits) | (blue >> shift);
   if (m_cellStart[static_cast<size_t>(cell)] < 0) BuildCell(cell);
   const uint8_t* candidates = m_candidates.get() + m_cellStart[static_cast<size_t>(cell)];
   const int n = m_cellSize[static_cast<size_t>(cell)];

@@ -117,18 +117,18 @@ class CColorLookupTree {
 
 // Exact nearest-entry search over a fixed palette, faster than the linear
 // scan on large palettes and with the same answers (ties keep the lower
-// index). Candidate lists are built per cell of a 32 x 32 x 32 grid on
-// first use.
+// index). Candidate lists are built per cell of a grid on first use: 2^cellBits
+// cells per channel (3 to 6); finer grids cost more to fill and answer faster.
 class CNearestColorFinder {
  public:
-  CNearestColorFinder(int count, const RGBQUAD* palette);
+  CNearestColorFinder(int count, const RGBQUAD* palette, int cellBits = 5);
   int Find(int red, int green, int blue);
 
  private:
   void BuildCell(int cell);
   int m_count;
   RGBQUAD m_palette[256];
-  static constexpr int kCellBits = 5;
+  int m_cellBits;
   std::vector<int32_t> m_cellStart;  // -1 until built
   std::vector<uint16_t> m_cellSize;
   std::unique_ptr<uint8_t[]> m_candidates;

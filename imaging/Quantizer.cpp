@@ -351,6 +351,14 @@ bool SplitBox(std::vector<ColorBox>& boxes, size_t index, std::vector<ColorLeaf>
   return true;
 }
 
+// The refinement sees every pixel of small sources and an even spread of
+// kRefineSamples to twice that many pixels of large ones.
+constexpr uint32_t kRefineSamples = 1 << 17;
+// Passes stop earlier once no entry moves.
+constexpr int kRefinePasses = 32;
+// A coarse grid for the nearest-entry search: each pass builds a new one.
+constexpr int kRefineCellBits = 4;
+
 // Moves every entry to the mean of the sample colours nearest to it (Lloyd
 // iterations), which lowers the mean squared error of mapping the source to
 // the palette. Entries no sample is nearest to stay.
@@ -358,7 +366,7 @@ void RefinePalette(const std::vector<uint8_t>& samples, RGBQUAD* palette, int co
   if (count <= 1 || count > 256 || samples.empty()) return;
   std::vector<uint64_t> sums(static_cast<size_t>(count) * 4);
   for (int pass = 0; pass < iterations; ++pass) {
-    CNearestColorFinder finder(count, palette);
+    CNearestColorFinder finder(count, palette, kRefineCellBits);
     std::fill(sums.begin(), sums.end(), 0);
     for (size_t i = 0; i + 2 < samples.size(); i += 3) {
       const int r = samples[i], g = samples[i + 1], b = samples[i + 2];
@@ -381,12 +389,6 @@ void RefinePalette(const std::vector<uint8_t>& samples, RGBQUAD* palette, int co
     if (!moved) break;
   }
 }
-
-// The refinement sees every pixel of small sources and an even spread of
-// kRefineSamples to twice that many pixels of large ones.
-constexpr uint32_t kRefineSamples = 1 << 17;
-// Passes stop earlier once no entry moves.
-constexpr int kRefinePasses = 32;
 
 }  // namespace
 
