@@ -23,13 +23,13 @@ constexpr int kHeaderSize = 128;
 struct PcxHeader {
   uint8_t manufacturer = 0;
   uint8_t bitsPerPixel = 0;
-  int16_t xMin = 0, yMin = 0, xMax = 0, yMax = 0;
+  uint16_t xMin = 0, yMin = 0, xMax = 0, yMax = 0;
   uint8_t colormap[48] = {};
   uint8_t planes = 0;
   uint16_t bytesPerLine = 0;
 
-  int Width() const { return xMax - xMin + 1; }
-  int Height() const { return yMax - yMin + 1; }
+  int Width() const { return int{xMax} - int{xMin} + 1; }
+  int Height() const { return int{yMax} - int{yMin} + 1; }
   int Depth() const { return planes * bitsPerPixel; }
 };
 
@@ -39,10 +39,10 @@ bool ReadPcxHeader(CBufferedFile* stream, PcxHeader* h) {
   auto word = [&](int at) { return static_cast<uint16_t>(b[at] | b[at + 1] << 8); };
   h->manufacturer = b[0];
   h->bitsPerPixel = b[3];
-  h->xMin = static_cast<int16_t>(word(4));
-  h->yMin = static_cast<int16_t>(word(6));
-  h->xMax = static_cast<int16_t>(word(8));
-  h->yMax = static_cast<int16_t>(word(10));
+  h->xMin = word(4);
+  h->yMin = word(6);
+  h->xMax = word(8);
+  h->yMax = word(10);
   std::memcpy(h->colormap, b + 16, 48);
   h->planes = b[65];
   h->bytesPerLine = word(66);
@@ -134,19 +134,21 @@ int ReadPcxImage(CCodecJob* job, CRasterImage& image) {
   const int bpl = h.bytesPerLine;
   const int dataLength = static_cast<int>(RowBytes(width, bits));
   const int lineLength = planes * bpl;
-  // A bytes-per-line field shorter than a plane leaves the rest of the plane
-  // zero rather than letting the conversion read past the line.
-  std::vector<uint8_t> line(static_cast<size_t>(planes) * std::max(bpl, dataLength));
+  // Plane k starts at k * bytes-per-line. The buffer reaches a full plane's
+  // data length past the last plane's start, so that a bytes-per-line field
+  // shorter than the plane leaves zeros (or the next plane's bytes) rather
+  // than letting the conversion read past the line.
+  std::vector<uint8_t> line(static_cast<size_t>(lineLength + dataLength));
   const int stride = image.GetStride();
   uint8_t* bits0 = image.GetWritableBits();
   PcxDecoder decoder;
   for (int i = 0; i < height; ++i) {
     decoder.ReadLine(line.data(), stream, lineLength);
     uint8_t* row = bits0 + static_cast<int64_t>(i) * stride;
+    const size_t planeStep = static_cast<size_t>(bpl);
     if (onePlane) {
-      std::memcpy(row, line.data(), static_cast<size_t>(std::min(stride, std::max(bpl, dataLength))));
+      std::memcpy(row, line.data(), static_cast<size_t>(stride));
     } else if (sixteen) {
-      const size_t planeStep = static_cast<size_t>(std::max(bpl, dataLength));
       std::memset(row, 0, static_cast<size_t>(stride));
       for (int x = 0; x < width; ++x) {
         const int byte = x >> 3;
@@ -156,7 +158,6 @@ int ReadPcxImage(CCodecJob* job, CRasterImage& image) {
         SetPixel4(row, static_cast<int16_t>(x), v);
       }
     } else {
-      const size_t planeStep = static_cast<size_t>(std::max(bpl, dataLength));
       for (int x = 0; x < width; ++x) {
         row[3 * x] = line[x];
         row[3 * x + 1] = line[planeStep + x];
@@ -225,7 +226,11 @@ int WritePcx(CCodecJob* job) {
   const int planes = bpp == 4 ? 4 : bpp == 24 ? 3 : 1;
   const int bits = (bpp == 1 || bpp == 4) ? 1 : 8;
   const int dataLength = (bits == 1) ? (width + 7) / 8 : width;
-  const int bpl = (dataLength + 1) & ~1;
+  // Bytes per line are even, except for the 16-colour layout: readers that
+  // step through its four bit planes by the data length (ImageMagick,
+  // Pillow) misplace the pixels of padded planes, and every reader takes the
+  // unpadded form.
+  const int bpl = bpp == 4 ? dataLength : (dataLength + 1) & ~1;
   // Readers take a 1-bit file as black on 0 and white on 1: a palette whose
   // first colour is the lighter one is written with its bits inverted.
   const bool invert = bpp == 1 && Gray(pal[0]) > Gray(pal[1]);

@@ -99,7 +99,7 @@ inline CRasterImage MakeIndexedPicture(int width, int height, int depth) {
 
 // Converts any image file to PAM with ImageMagick (transparency kept).
 inline bool ImageMagickToPam(const fs::path& in, const fs::path& out) {
-  return RunCommand("convert " + ShellQuote(in.string()) + " pam:" + ShellQuote(out.string())) == 0;
+  return RunCommand("convert " + ShellQuote(in.string()) + " -depth 8 pam:" + ShellQuote(out.string())) == 0;
 }
 
 // Converts any image file to PAM with Pillow (RGBA, or RGB when the file has
