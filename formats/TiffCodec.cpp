@@ -19,11 +19,13 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <new>
 #include <vector>
 
+#include "formats/MemStream.h"
 #include "imaging/ImageGeometry.h"
 #include "imaging/PixelAccess.h"
 
@@ -80,10 +82,42 @@ toff_t TiffSizeProc(thandle_t handle) {
   return size < 0 ? 0 : static_cast<toff_t>(size);
 }
 
-// Files are not mapped: a file truncated by another process while mapped
-// would end the program.
-int TiffMapProc(thandle_t, void**, toff_t*) { return 0; }
-void TiffUnmapProc(thandle_t, void*, toff_t) {}
+// "Mapping": libtiff reads pages from memory when the client maps the file,
+// and libtiff 4.5 can read uncompressed tiles only that way. A memory stream
+// lends its bytes; a file up to kMaxMappedCopy bytes is copied to the heap
+// (a real mapping would end the program if another process truncated the
+// file); larger files are read through the procedures above.
+constexpr int64_t kMaxMappedCopy = int64_t{256} << 20;
+
+int TiffMapProc(thandle_t handle, void** base, toff_t* size) {
+  auto* stream = static_cast<CBufferedFile*>(handle);
+  if (auto* mem = dynamic_cast<CMemStream*>(stream)) {
+    if (mem->GetLength() <= 0) return 0;
+    *base = const_cast<uint8_t*>(mem->GetData());
+    *size = static_cast<toff_t>(mem->GetLength());
+    return 1;
+  }
+  const int64_t length = stream->GetSize();
+  if (length <= 0 || length > kMaxMappedCopy) return 0;
+  auto* copy = static_cast<uint8_t*>(std::malloc(static_cast<size_t>(length)));
+  if (!copy) return 0;
+  const int64_t pos = stream->Seek(0, CBufferedFile::kCurrent);
+  stream->Seek(0, CBufferedFile::kBegin);
+  const bool complete = stream->Read(copy, static_cast<int>(length)) == length;
+  stream->Seek(pos < 0 ? 0 : pos, CBufferedFile::kBegin);
+  stream->ClearError();
+  if (!complete) {
+    std::free(copy);
+    return 0;
+  }
+  *base = copy;
+  *size = static_cast<toff_t>(length);
+  return 1;
+}
+
+void TiffUnmapProc(thandle_t handle, void* base, toff_t) {
+  if (!dynamic_cast<CMemStream*>(static_cast<CBufferedFile*>(handle))) std::free(base);
+}
 
 int TiffQuietHandler(TIFF*, void*, const char*, const char*, va_list) { return 1; }
 
@@ -94,7 +128,9 @@ struct TiffCloser {
 };
 using TiffHandle = std::unique_ptr<TIFF, TiffCloser>;
 
-TiffHandle OpenTiff(CBufferedFile* stream) {
+// Opens the stream for reading; `pixels` allows the in-memory view that page
+// decoding wants (header-only callers go without it).
+TiffHandle OpenTiff(CBufferedFile* stream, bool pixels) {
   TIFFSetErrorHandler(nullptr);
   TIFFSetWarningHandler(nullptr);
   if (!stream) return nullptr;
@@ -106,7 +142,7 @@ TiffHandle OpenTiff(CBufferedFile* stream) {
   TIFFOpenOptionsSetMaxSingleMemAlloc(opts, static_cast<tmsize_t>(limit));
   TIFFOpenOptionsSetErrorHandlerExtR(opts, TiffQuietHandler, nullptr);
   TIFFOpenOptionsSetWarningHandlerExtR(opts, TiffQuietHandler, nullptr);
-  TIFF* tif = TIFFClientOpenExt("", "rm", stream, TiffReadProc, TiffWriteProc, TiffSeekProc, TiffCloseProc,
+  TIFF* tif = TIFFClientOpenExt("", pixels ? "r" : "rm", stream, TiffReadProc, TiffWriteProc, TiffSeekProc, TiffCloseProc,
                                 TiffSizeProc, TiffMapProc, TiffUnmapProc, opts);
   TIFFOpenOptionsFree(opts);
   return TiffHandle(tif);
@@ -627,7 +663,7 @@ int BuildTiff(const CCodecJob* job, std::vector<uint8_t>& out) {
 }  // namespace
 
 int CountTiffPages(CBufferedFile* stream) {
-  TiffHandle tif = OpenTiff(stream);
+  TiffHandle tif = OpenTiff(stream, false);
   if (!tif) return 0;
   int pages = 0;
   do {
@@ -643,7 +679,7 @@ int ReadTiff(CCodecJob* job) {
   int rc = IMAGEIO_OK;
   std::vector<CRasterImage> pages;
   try {
-    TiffHandle tif = OpenTiff(job->m_pStream);
+    TiffHandle tif = OpenTiff(job->m_pStream, true);
     if (!tif) {
       rc = IMAGEIO_CORRUPT;
     } else {
@@ -698,7 +734,7 @@ int WriteTiff(CCodecJob* job) {
 
 bool GetTiffInfo(CBufferedFile* stream, CImageFileInfo* info) {
   if (!info) return false;
-  TiffHandle tif = OpenTiff(stream);
+  TiffHandle tif = OpenTiff(stream, false);
   if (!tif) return false;
   uint32_t width = 0, length = 0;
   uint16_t bps = 1, spp = 1;
