@@ -198,7 +198,7 @@ void TiffPutIndexedProc(TIFFRGBAImage* img, uint32_t* cp, uint32_t x, uint32_t, 
       std::memcpy(out + static_cast<size_t>(x) * bps / 8, pp, (static_cast<size_t>(w) * bps + 7) / 8);
     }
     pp += inRow;
-    cp += w + toskew;
+    cp += static_cast<ptrdiff_t>(w) + toskew;  // toskew is negative for bottom-up pages
   }
 }
 
@@ -371,9 +371,15 @@ int ReadTiffDirectory(TIFF* tif, CCodecJob* job, CRasterImage& image) {
 
   int b = spp * bps;
   TiffPath path = TiffPath::Rgba;
+  // libtiff mirrors right-to-left pages as whole 32-bit pixels, which only
+  // the RGBA path can take.
+  uint16_t orientation = ORIENTATION_TOPLEFT;
+  TIFFGetFieldDefaulted(tif, TIFFTAG_ORIENTATION, &orientation);
+  const bool mirrored = orientation == ORIENTATION_TOPRIGHT || orientation == ORIENTATION_BOTRIGHT ||
+                        orientation == ORIENTATION_RIGHTTOP || orientation == ORIENTATION_RIGHTBOT;
   if (photometric <= PHOTOMETRIC_PALETTE) {
     // Indexed when the samples are one index or level of up to 8 bits.
-    if (b <= 23 && spp == 1) path = TiffPath::Indexed;
+    if (b <= 23 && spp == 1 && !mirrored) path = TiffPath::Indexed;
     if (b == 2) b = 4;
   } else if (photometric == PHOTOMETRIC_MASK) {
     if (bps != 1 || spp != 1) return IMAGEIO_OK;

@@ -443,6 +443,25 @@ TEST(TiffReader, SixteenBitGrayPageStopsReading) {
   EXPECT_EQ(ReadWithCodec(ReadTiff, dir / "first16.tif").result, IMAGEIO_UNKNOWN_ERROR);
 }
 
+TEST(TiffReader, OrientationsReadAsShown) {
+  REQUIRE_TOOL("tiffset");
+  REQUIRE_TOOL("convert");
+  for (int bpp : {8, 24}) {
+    const CRasterImage image = bpp == 8 ? MakeIndexedPicture(7, 5, 8) : MakeTestPicture(7, 5);
+    for (int orientation : {1, 2, 3, 4}) {
+      TempDir dir;
+      ASSERT_EQ(WriteWithCodec(WriteTiff, dir / "a.tif", image), IMAGEIO_OK);
+      ASSERT_EQ(RunCommand("tiffset -s 274 " + std::to_string(orientation) + " " + ShellQuote((dir / "a.tif").string())), 0);
+      const auto read = ReadWithCodec(ReadTiff, dir / "a.tif");
+      ASSERT_EQ(read.result, IMAGEIO_OK);
+      ASSERT_EQ(RunCommand("convert " + ShellQuote((dir / "a.tif").string()) + " -auto-orient -depth 8 pam:" +
+                           ShellQuote((dir / "im.pam").string())),
+                0);
+      EXPECT_EQ(CompareRgb(read.image, ReadPnm(dir / "im.pam")), "") << bpp << " " << orientation;
+    }
+  }
+}
+
 TEST(TiffReader, ResolutionAndInfoTags) {
   REQUIRE_TOOL("tiffset");
   TempDir dir;
