@@ -233,13 +233,14 @@ int ReadPictBitmap(const PictContext& ctx, int rowBytes, CRasterImage& image) {
     int n = 0;
     if (!ReadPictRowData(in, rowBytes, raw, rowBytes, packed, &n)) break;
     std::fill(line.begin(), line.end(), 0);
-    if (raw)
+    if (raw && n > 0)
       std::memcpy(line.data(), packed.data(), static_cast<size_t>(n));
-    else
+    else if (!raw)
       UnpackBits8(packed.data(), n, line.data(), rowBytes);
     uint8_t* row = bits + static_cast<int64_t>(y) * stride;
     std::memcpy(row, line.data(), static_cast<size_t>(std::min(rowBytes, stride)));
     InvertBits(row, stride);
+    if (width & 7) row[stride - 1] &= static_cast<uint8_t>(0xFF << (8 - (width & 7)));  // padding bits stay 0
     if (Cancelled(ctx, y, height - 1)) return IMAGEIO_CANCELLED;
   }
   return IMAGEIO_OK;
@@ -308,7 +309,7 @@ int ReadPictPixMap(const PictContext& ctx, int rowBytes, CRasterImage& image) {
     uint8_t* mrow = maskBits ? maskBits + static_cast<int64_t>(y) * maskStride : nullptr;
     std::fill(line.begin(), line.end(), 0);
     if (pixelSize <= 8) {
-      if (raw)
+      if (raw && n > 0)
         std::memcpy(line.data(), packed.data(), static_cast<size_t>(std::min(n, lineLength)));
       else
         UnpackBits8(packed.data(), n, line.data(), rowBytes);

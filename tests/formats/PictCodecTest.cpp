@@ -146,6 +146,17 @@ TEST(PictReader, VersionOneBitmapSetBitsAreBlack) {
   EXPECT_EQ(PixelAt(read.image, 7, 0), MakeRGBQuad(255, 255, 255));
 }
 
+TEST(PictReader, BitmapWithZeroRowBytesReadsBlank) {
+  Bytes f;
+  f.v.assign(512, 0);
+  f.w(0).rect(0, 0, 2, 8).raw({0x11, 0x01});
+  f.b(0x98).w(0).rect(0, 0, 2, 8).rect(0, 0, 2, 8).rect(0, 0, 2, 8).w(0);
+  f.b(0xFF);
+  const auto read = ReadBytesWithCodec(ReadPict, f.v);
+  ASSERT_EQ(read.result, IMAGEIO_OK);
+  EXPECT_EQ(PixelAt(read.image, 7, 1), MakeRGBQuad(255, 255, 255));
+}
+
 TEST(PictReader, RefusesWhatItCannotRead) {
   auto withOpcodes = [](std::initializer_list<int> words) {
     Bytes f = Version2(1, 1);
