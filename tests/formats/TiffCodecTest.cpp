@@ -379,6 +379,16 @@ TEST_P(TiffFromTools, ReadsLikeImageMagickAndTheSource) {
   ASSERT_TRUE(ImageMagickToPam(dir / "out.tif", dir / "im.pam"));
   EXPECT_EQ(CompareRgb(read.image, ReadPnm(dir / "im.pam")), "");
   if (c.source == kRgb || c.source == kRgb16 || alpha || c.source == kPalette) EXPECT_EQ(CompareRgb(read.image, source), "");
+  if (!alpha && HaveTool("tiff2rgba")) {
+    // libtiff's own conversion to RGBA, read back through ImageMagick.
+    ASSERT_EQ(RunCommand(cd + "tiff2rgba -c none out.tif rgba.tif"), 0);
+    ASSERT_TRUE(ImageMagickToPam(dir / "rgba.tif", dir / "rgba.pam"));
+    CRasterImage opaque = read.image;
+    opaque.RemoveMask();
+    CRasterImage reference = ReadPnm(dir / "rgba.pam");
+    reference.RemoveMask();
+    EXPECT_EQ(CompareRgb(opaque, reference), "");
+  }
   EXPECT_EQ(CompareRgb(frames[0].m_image, read.image), "");
 }
 
@@ -502,9 +512,29 @@ std::vector<uint8_t> Patched(std::vector<uint8_t> bytes, int tag, uint32_t value
   return bytes;
 }
 
+// A copy of our file without the given entry in its first directory.
+std::vector<uint8_t> WithoutEntry(std::vector<uint8_t> bytes, int tag) {
+  const uint32_t d = Le32(bytes, 4);
+  const int n = Le16(bytes, d);
+  for (int i = 0; i < n; ++i) {
+    const size_t at = d + 2 + 12 * static_cast<size_t>(i);
+    if (Le16(bytes, at) != tag) continue;
+    // Move the later entries and the next-directory offset up by one entry.
+    std::memmove(bytes.data() + at, bytes.data() + at + 12, 12 * static_cast<size_t>(n - i - 1) + 4);
+    bytes[d] = static_cast<uint8_t>(n - 1);
+    break;
+  }
+  return bytes;
+}
+
 TEST(TiffReader, RowsPerStripMissingOrOutOfRange) {
   const CRasterImage image = MakeTestPicture(30, 40);
   const auto bytes = WriteToBytes(WriteTiff, image);
+  {
+    const auto read = ReadBytesWithCodec(ReadTiff, WithoutEntry(bytes, 278));
+    ASSERT_EQ(read.result, IMAGEIO_OK);
+    EXPECT_EQ(CompareRgb(read.image, image), "");
+  }
   // Our file has one strip for these 40 rows; the reader must decode them all
   // whatever RowsPerStrip says (the library's default for an absent tag is
   // 2^32 - 1).
