@@ -430,9 +430,13 @@ int ReadTiffPages(CCodecJob* job, TIFF* tif, std::vector<CRasterImage>& pages) {
   float xres = 0, yres = 0;
   if (TIFFGetField(tif, TIFFTAG_XRESOLUTION, &xres) && xres > 0 && xres < 1e9f) job->m_nXResolution = static_cast<int32_t>(xres);
   if (TIFFGetField(tif, TIFFTAG_YRESOLUTION, &yres) && yres > 0 && yres < 1e9f) job->m_nYResolution = static_cast<int32_t>(yres);
+  // Pages beyond the frames the caller holds are not decoded (but the mask
+  // page that follows the last wanted page is).
+  const size_t wanted = static_cast<size_t>(std::max(1, job->m_pFrames ? job->m_nFrames : 1));
   do {
     uint16_t photometric = 0;
     TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &photometric);
+    if (photometric != PHOTOMETRIC_MASK && pages.size() >= wanted) break;
     CRasterImage image;
     const int rc = ReadTiffDirectory(tif, job, image);
     if (rc != IMAGEIO_OK) return rc;

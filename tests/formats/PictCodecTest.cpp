@@ -133,6 +133,58 @@ TEST(PictReader, DirectBitsWithFourComponentsAndVaryingAlphaHasMask) {
   EXPECT_EQ(PixelAt(read.image, 1, 0), MakeRGBQuad(11, 21, 31));
 }
 
+// A version 2 PixMap of the given pixel size with packed rows (row bytes of
+// 8 or more) or raw rows, no colour table for 16 bits.
+void PixMapRows(Bytes& f, int pixelSize, int width, int rowBytes, int packType,
+                const std::vector<std::vector<uint8_t>>& rows) {
+  f.w(pixelSize == 16 ? 0x009A : 0x0098);
+  if (pixelSize == 16) f.l(0xFF);
+  f.w(0x8000 | rowBytes).rect(0, 0, static_cast<int>(rows.size()), width);
+  f.w(0).w(packType).l(0).l(0x00480000).l(0x00480000).w(pixelSize == 16 ? 16 : 0).w(pixelSize);
+  f.w(pixelSize == 16 ? 3 : 1).w(pixelSize == 16 ? 5 : pixelSize).l(0).l(0).l(0);
+  if (pixelSize <= 8) {
+    f.l(0).w(0x8000).w(3);
+    const int colours[4][3] = {{0, 0, 0}, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
+    for (int i = 0; i < 4; ++i) f.w(i).w(colours[i][0] * 257).w(colours[i][1] * 257).w(colours[i][2] * 257);
+  }
+  f.rect(0, 0, static_cast<int>(rows.size()), width).rect(0, 0, static_cast<int>(rows.size()), width).w(0);
+  size_t total = 0;
+  for (const auto& row : rows) {
+    if (rowBytes >= 8) {
+      f.b(static_cast<int>(row.size()));
+      ++total;
+    }
+    f.v.insert(f.v.end(), row.begin(), row.end());
+    total += row.size();
+  }
+  if (total & 1) f.b(0);
+}
+
+TEST(PictReader, SixteenBitPixelsPackedAsWords) {
+  // 4 pixels: a run of 3 words 0x7C00 (red) then a literal word 0x001F (blue).
+  Bytes f = Version2(1, 4);
+  PixMapRows(f, 16, 4, 8, 0, {{0xFE, 0x7C, 0x00, 0x00, 0x00, 0x1F}});
+  f.w(0x00FF);
+  const auto read = ReadBytesWithCodec(ReadPict, f.v);
+  ASSERT_EQ(read.result, IMAGEIO_OK);
+  ASSERT_EQ(read.image.GetBitsPerPixel(), 24);
+  EXPECT_EQ(PixelAt(read.image, 2, 0), MakeRGBQuad(0xF8, 0, 0));
+  EXPECT_EQ(PixelAt(read.image, 3, 0), MakeRGBQuad(0, 0, 0xF8));
+}
+
+TEST(PictReader, TwoBitPixelsWidenToFourBits) {
+  // 5 pixels of 2 bits: indexes 0 1 2 3 1, raw row of 2 bytes (row bytes 2).
+  Bytes f = Version2(1, 5);
+  PixMapRows(f, 2, 5, 2, 0, {{0x1B, 0x40}});
+  f.w(0x00FF);
+  const auto read = ReadBytesWithCodec(ReadPict, f.v);
+  ASSERT_EQ(read.result, IMAGEIO_OK);
+  ASSERT_EQ(read.image.GetBitsPerPixel(), 4);
+  EXPECT_EQ(PixelAt(read.image, 1, 0), MakeRGBQuad(255, 0, 0));
+  EXPECT_EQ(PixelAt(read.image, 3, 0), MakeRGBQuad(0, 0, 255));
+  EXPECT_EQ(PixelAt(read.image, 4, 0), MakeRGBQuad(255, 0, 0));
+}
+
 TEST(PictReader, VersionOneBitmapSetBitsAreBlack) {
   Bytes f;
   f.v.assign(512, 0);
