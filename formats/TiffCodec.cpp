@@ -396,8 +396,13 @@ int ReadTiffDirectory(TIFF* tif, CCodecJob* job, CRasterImage& image) {
   }
   if (CheckImageGeometry(width, length, 24) != IMAGEIO_OK) return IMAGEIO_OK;
   if (!image.Create(static_cast<int32_t>(width), static_cast<int32_t>(length), 24)) return IMAGEIO_OK;
-  // Alpha: 8-bit RGBA, or gray with an extra sample.
-  const bool alpha = (photometric <= PHOTOMETRIC_PALETTE && b == 32) ||
+  // Alpha: 32 bits of RGBA or an extra sample marked as alpha (16-bit RGBA
+  // too), or gray with an extra sample.
+  uint16_t extraCount = 0;
+  uint16_t* extraTypes = nullptr;
+  const bool alphaSample = TIFFGetField(tif, TIFFTAG_EXTRASAMPLES, &extraCount, &extraTypes) && extraCount > 0 &&
+                           extraTypes && (extraTypes[0] == EXTRASAMPLE_ASSOCALPHA || extraTypes[0] == EXTRASAMPLE_UNASSALPHA);
+  const bool alpha = (photometric <= PHOTOMETRIC_PALETTE && (b == 32 || alphaSample)) ||
                      (photometric <= PHOTOMETRIC_MINISBLACK && spp == 2);
   if (alpha && !image.CreateMask()) {
     image.Free();

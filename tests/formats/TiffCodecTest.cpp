@@ -296,6 +296,7 @@ const char kGray4[] = "convert in.pam -depth 4 -type Grayscale -compress None sr
 const char kRgb16[] = "convert in.pam -depth 16 -compress None src.tif";
 const char kBilevel[] = "/usr/bin/python3 make_bilevel.py src.tif";
 const char kRgbaPillow[] = "/usr/bin/python3 make_rgba.py in.pam src.tif";
+const char kRgba16[] = "convert in.pam -depth 16 -compress None src.tif";
 
 const ToolCase kToolCases[] = {
     {"rgb_none", "tiffcp", kRgb, "tiffcp -c none src.tif out.tif", 24},
@@ -328,6 +329,7 @@ const ToolCase kToolCases[] = {
     {"rgba_straight_pillow", "tiffcp", kRgbaPillow, "tiffcp -c lzw src.tif out.tif", 24},
     {"rgba_straight_tiles", "tiffcp", kRgbaPillow, "tiffcp -t -w 16 -l 16 src.tif out.tif", 24},
     {"rgba_straight_planar", "tiffcp", kRgbaPillow, "tiffcp -p separate src.tif out.tif", 24},
+    {"rgba_straight_16bit", "tiffcp", kRgba16, "tiffcp -c zip src.tif out.tif", 24},
 };
 
 const char kMakeBilevel[] =
@@ -360,7 +362,7 @@ TEST_P(TiffFromTools, ReadsLikeImageMagickAndTheSource) {
   REQUIRE_TOOL(c.tool);
   REQUIRE_TOOL("convert");
   TempDir dir;
-  const bool alpha = c.source == kRgbaPillow;
+  const bool alpha = c.source == kRgbaPillow || c.source == kRgba16;
   const CRasterImage source = c.depth == 8 && c.source == kPalette ? MakeIndexedPicture(37, 29, 8)
                               : alpha                                ? WithAlpha(MakeTestPicture(37, 29))
                                                                      : MakeTestPicture(37, 29);
@@ -394,6 +396,21 @@ TEST_P(TiffFromTools, ReadsLikeImageMagickAndTheSource) {
 
 INSTANTIATE_TEST_SUITE_P(Tools, TiffFromTools, ::testing::ValuesIn(kToolCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+TEST(TiffReader, JpegCompressedPagesReadLikeImageMagick) {
+  REQUIRE_TOOL("tiffcp");
+  REQUIRE_TOOL("convert");
+  TempDir dir;
+  const CRasterImage source = MakeTestPicture(40, 24);
+  WritePam(dir / "in.pam", source);
+  const std::string cd = "cd " + ShellQuote(dir.path().string()) + " && ";
+  ASSERT_EQ(RunCommand(cd + "convert in.pam -depth 8 -compress None src.tif && tiffcp -c jpeg:90 src.tif out.tif"), 0);
+  const auto read = ReadWithCodec(ReadTiff, dir / "out.tif");
+  ASSERT_EQ(read.result, IMAGEIO_OK);
+  ASSERT_TRUE(ImageMagickToPam(dir / "out.tif", dir / "im.pam"));
+  EXPECT_EQ(CompareRgb(read.image, ReadPnm(dir / "im.pam"), 2), "");
+  EXPECT_GT(Psnr(read.image, source), 25.0);
+}
 
 TEST(TiffReader, StraightAlphaKeepsItsColours) {
   // (200, 100, 50) at alpha 128: libtiff's own RGBA routines would give it
