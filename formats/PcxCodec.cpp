@@ -143,6 +143,7 @@ int ReadPcxImage(CCodecJob* job, CRasterImage& image) {
   uint8_t* bits0 = image.GetWritableBits();
   PcxDecoder decoder;
   for (int i = 0; i < height; ++i) {
+    std::fill(line.begin(), line.begin() + lineLength, 0);  // what a truncated file leaves out stays clear
     decoder.ReadLine(line.data(), stream, lineLength);
     uint8_t* row = bits0 + static_cast<int64_t>(i) * stride;
     const size_t planeStep = static_cast<size_t>(bpl);

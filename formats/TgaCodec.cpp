@@ -242,6 +242,7 @@ int ReadTgaImage(CCodecJob* job, CRasterImage& image) {
   const int maskStride = image.GetMaskStride();
 
   for (int i = 0; i < height; ++i) {
+    std::fill(line.begin(), line.end(), 0);  // what a truncated file leaves out stays clear
     if (rle) {
       ReadTgaRlePacket(b, stream, width, line.data(), &state);
     } else {
