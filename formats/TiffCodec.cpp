@@ -277,8 +277,9 @@ int RowsPerBlock(TIFF* tif, int width, int height) {
 enum class TiffPath { Indexed, Rgba };
 
 // Fetches the page through the RGBA interface block by block and hands each
-// buffer row to `store`. Returns false when libtiff refuses the page (the
-// image then keeps its cleared content).
+// buffer row to `store`. A page libtiff refuses, or whose block buffer cannot
+// be had, keeps its cleared content; the result is IMAGEIO_CANCELLED when the
+// user cancelled, else IMAGEIO_OK.
 template <typename Store>
 int FetchTiffBlocks(TIFF* tif, CCodecJob* job, TiffPath path, int width, int height, Store store) {
   char emsg[1024] = "";
@@ -359,13 +360,13 @@ int ReadTiffRgba(TIFF* tif, CCodecJob* job, CRasterImage& image) {
 // user cancelled.
 int ReadTiffDirectory(TIFF* tif, CCodecJob* job, CRasterImage& image) {
   uint32_t width = 0, length = 0;
-  uint16_t bps = 1, spp = 1, photometric = 0, compression = COMPRESSION_NONE;
+  uint16_t bps = 1, spp = 1, photometric = 0;
   TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &width);
   TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &length);
   TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &bps);
   TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &spp);
+  // CCITT pages keep the photometric interpretation they are tagged with.
   TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &photometric);
-  TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
   if (spp == 0) spp = 1;
   if (width > INT32_MAX || length > INT32_MAX) return IMAGEIO_OK;
 
