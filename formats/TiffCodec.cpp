@@ -257,8 +257,8 @@ void TiffPutStraightAlphaSeparate16(TIFFRGBAImage*, uint32_t* cp, uint32_t, uint
 
 // Rows fetched per TIFFRGBAImageGet call: whole strips or tile rows, grouped
 // to a few megabytes, never more than the image has (an absent RowsPerStrip
-// means one strip for the whole image) and never a buffer above the cap. Each
-// strip is decoded once when blocks hold whole strips.
+// means one strip for the whole image) and never a buffer above 256 MB or the
+// image byte budget. Each strip is decoded once when blocks hold whole strips.
 int RowsPerBlock(TIFF* tif, int width, int height) {
   uint32_t unit = 0;
   if (TIFFIsTiled(tif))
@@ -269,8 +269,8 @@ int RowsPerBlock(TIFF* tif, int width, int height) {
   const int64_t rowBytes = int64_t{width} * 4;
   constexpr int64_t kGroup = 4 << 20;
   if (rows * rowBytes < kGroup) rows = std::min<int64_t>(height, rows * std::max<int64_t>(1, kGroup / (rows * rowBytes)));
-  constexpr int64_t kCap = 256 << 20;
-  if (rows * rowBytes > kCap) rows = std::max<int64_t>(1, kCap / rowBytes);
+  const int64_t cap = std::min<int64_t>(int64_t{256} << 20, std::max<int64_t>(GetImageByteBudget(), 16 << 20));
+  if (rows * rowBytes > cap) rows = std::max<int64_t>(1, cap / rowBytes);
   return static_cast<int>(rows);
 }
 
