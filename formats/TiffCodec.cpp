@@ -709,9 +709,10 @@ int ReadTiff(CCodecJob* job) {
     job->m_image = pages.front();
     job->m_nScreenWidth = static_cast<int16_t>(job->m_image.GetWidth());
     job->m_nScreenHeight = static_cast<int16_t>(job->m_image.GetHeight());
-    for (int i = 0; job->m_pFrames && i < job->m_nFrames; ++i) {
+    // Frames without a page stay as the caller made them.
+    for (int i = 0; job->m_pFrames && i < job->m_nFrames && static_cast<size_t>(i) < pages.size(); ++i) {
       CAnimFrame& frame = job->m_pFrames[i];
-      if (static_cast<size_t>(i) < pages.size()) frame.m_image = pages[static_cast<size_t>(i)];
+      frame.m_image = pages[static_cast<size_t>(i)];
       frame.m_nDelay = 100;
       frame.m_nFlags = 0;
     }
