@@ -322,12 +322,14 @@ uint32_t CExifParser::ReadIfd(CMemStream& stream, bool isIfd0) {
 bool CExifParser::FormatValue(const EXIF_ENTRY& entry, CMemStream& stream, std::string& text) {
   const int size = GetExifTypeSize(entry.type);
   const uint64_t bytes = static_cast<uint64_t>(entry.count) * static_cast<uint64_t>(size);
+  const uint32_t offset = Swap32(Host32(entry.value));
+  // A value outside the block is not read, and nothing is allocated for it.
+  if (bytes >= 5 &&
+      (offset > static_cast<uint64_t>(stream.GetLength()) || bytes > static_cast<uint64_t>(stream.GetLength()) - offset))
+    return false;
   // Room for the first element of any type, zero-padded.
   std::vector<uint8_t> data(static_cast<size_t>(std::max<uint64_t>(bytes, 8) + 1), 0);
   if (bytes >= 5) {
-    const uint32_t offset = Swap32(Host32(entry.value));
-    if (offset > static_cast<uint64_t>(stream.GetLength()) || bytes > static_cast<uint64_t>(stream.GetLength()) - offset)
-      return false;
     const int back = stream.GetPosition();
     stream.Seek(offset, CBufferedFile::kBegin);
     const int got = stream.Read(data.data(), static_cast<int>(bytes));
