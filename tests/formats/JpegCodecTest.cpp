@@ -109,7 +109,6 @@ TEST(JpegReader, CmykFilesUseTheInvertedFormula) {
   REQUIRE_TOOL("convert");
   TempDir dir;
   WritePnmFile(dir / "in.ppm", MakeTestPicture(40, 30, 3));
-  Shell("convert " + Q(dir / "in.ppm") + " -colorspace CMYK " + Q(dir / "cmyk.jpg"));
   // The file's own CMYK samples, as libjpeg decodes them (Pillow undoes
   // the Adobe inversion, so it is redone here), then the codec's formula.
   const std::string script =
@@ -121,17 +120,21 @@ TEST(JpegReader, CmykFilesUseTheInvertedFormula) {
       "rgb = np.maximum(0, a[..., :3] + a[..., 3:4] - 255).astype(np.uint8)\n"
       "Image.fromarray(rgb, 'RGB').save(sys.argv[2])\n";
   WriteFileBytes(dir / "cmyk.py", std::vector<uint8_t>(script.begin(), script.end()));
-  Shell(Python() + " " + Q(dir / "cmyk.py") + " " + Q(dir / "cmyk.jpg") + " " + Q(dir / "ref.ppm"));
-  int result = -1;
-  const CRasterImage image = ReadImageWith(ReadJpeg, dir / "cmyk.jpg", &result);
-  ASSERT_EQ(result, IMAGEIO_OK);
-  EXPECT_EQ(image.GetBitsPerPixel(), 24);
-  EXPECT_EQ(CompareRgb(image, ReadPnm(dir / "ref.ppm")), "");
-  CBufferedFile file;
-  ASSERT_TRUE(file.Open((dir / "cmyk.jpg").c_str(), 1));
-  CImageFileInfo info;
-  EXPECT_TRUE(GetJpegInfo(&file, &info, false));
-  EXPECT_EQ(info.m_nBitsPerPixel, 24);
+  for (const char* interlace : {"", " -interlace JPEG"}) {
+    Shell("convert " + Q(dir / "in.ppm") + interlace + " -colorspace CMYK " + Q(dir / "cmyk.jpg"));
+    EXPECT_EQ(HasMarker(ReadFileBytes(dir / "cmyk.jpg"), 0xC2), *interlace != 0);
+    Shell(Python() + " " + Q(dir / "cmyk.py") + " " + Q(dir / "cmyk.jpg") + " " + Q(dir / "ref.ppm"));
+    int result = -1;
+    const CRasterImage image = ReadImageWith(ReadJpeg, dir / "cmyk.jpg", &result);
+    ASSERT_EQ(result, IMAGEIO_OK);
+    EXPECT_EQ(image.GetBitsPerPixel(), 24);
+    EXPECT_EQ(CompareRgb(image, ReadPnm(dir / "ref.ppm")), "") << interlace;
+    CBufferedFile file;
+    ASSERT_TRUE(file.Open((dir / "cmyk.jpg").c_str(), 1));
+    CImageFileInfo info;
+    EXPECT_TRUE(GetJpegInfo(&file, &info, false));
+    EXPECT_EQ(info.m_nBitsPerPixel, 24);
+  }
 }
 
 TEST(JpegReader, LastCommentWinsAndInfoListsIt) {
@@ -430,6 +433,47 @@ TEST(JpegCodec, WriteWithOptionsUsesStoredExportSettings) {
   CCodecJob back;
   ASSERT_EQ(ReadBytesWith(ReadJpeg, bytes, back), IMAGEIO_OK);
   EXPECT_EQ(back.m_strComment, "sig");  // comment option 2 by default
+}
+
+}  // namespace
+
+namespace {
+
+// A progressive file with one of its scans repeated: each scan costs a pass
+// over the whole image, so files with absurd scan counts are refused.
+std::vector<uint8_t> WithRepeatedScan(const std::vector<uint8_t>& bytes, int copies) {
+  // Find the second SOS segment and where its entropy-coded data ends.
+  size_t i = 2;
+  int sos = 0;
+  while (i + 4 <= bytes.size()) {
+    const uint8_t m = bytes[i + 1];
+    const size_t length = bytes[i + 2] << 8 | bytes[i + 3];
+    if (m != 0xDA) {
+      i += 2 + length;
+      continue;
+    }
+    size_t end = i + 2 + length;
+    while (end + 1 < bytes.size() && !(bytes[end] == 0xFF && bytes[end + 1] != 0 && (bytes[end + 1] & 0xF8) != 0xD0))
+      ++end;
+    if (++sos == 2) {
+      std::vector<uint8_t> out(bytes.begin(), bytes.begin() + long(end));
+      for (int k = 1; k < copies; ++k) out.insert(out.end(), bytes.begin() + long(i), bytes.begin() + long(end));
+      out.insert(out.end(), bytes.begin() + long(end), bytes.end());
+      return out;
+    }
+    i = end;
+  }
+  return bytes;
+}
+
+TEST(JpegReader, AbsurdScanCountsAreRefused) {
+  JPEG_SAVE_OPTIONS progressive;
+  progressive.nProgressive = 1;
+  const auto bytes = EncodeJpeg(MakeTestPicture(16, 16), progressive);
+  CCodecJob job;
+  EXPECT_EQ(ReadBytesWith(ReadJpeg, WithRepeatedScan(bytes, 400), job), IMAGEIO_OK);
+  EXPECT_EQ(ReadBytesWith(ReadJpeg, WithRepeatedScan(bytes, 2000), job), IMAGEIO_UNKNOWN_ERROR);
+  EXPECT_TRUE(job.m_image.IsEmpty());
 }
 
 }  // namespace
