@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <vector>
@@ -53,6 +54,26 @@ void PngFlushProc(png_structp) {}
 }
 
 void PngWarningProc(png_structp, png_const_charp) {}
+
+// libpng reads an ancillary chunk whole into a buffer of the size the file
+// declares. No block libpng needs for a picture within the size guard comes
+// near this cap, so a larger request can only come from a hostile length:
+// it is refused, and libpng skips that chunk or fails cleanly.
+constexpr png_alloc_size_t kMaxPngAllocation = png_alloc_size_t{64} << 20;
+constexpr png_alloc_size_t kMaxPngChunkBytes = png_alloc_size_t{16} << 20;
+constexpr png_uint_32 kMaxPngChunkCount = 1000;
+
+png_voidp PngMalloc(png_structp, png_alloc_size_t size) {
+  return size > kMaxPngAllocation ? nullptr : std::malloc(size);
+}
+
+void PngFree(png_structp, png_voidp block) { std::free(block); }
+
+// Caps decompressed text and profile chunks and their number.
+void LimitPngChunks(png_structp png) {
+  png_set_chunk_malloc_max(png, kMaxPngChunkBytes);
+  png_set_chunk_cache_max(png, kMaxPngChunkCount);
+}
 
 // Turns buffering on for the call unless the caller already has it on.
 class CBufferScope {
@@ -112,14 +133,20 @@ struct PngReadLayout {
   size_t rowBytes;
 };
 
-bool ReadPngHeaderBody(png_structp png, png_infop info, PngReadLayout* out) {
-  if (setjmp(png_jmpbuf(png))) return false;
+// Returns IMAGEIO_OK, IMAGEIO_FAILED after a library error (reported), or
+// the size guard's code for a picture too large to hold.
+int ReadPngHeaderBody(png_structp png, png_infop info, PngReadLayout* out) {
+  if (setjmp(png_jmpbuf(png))) return IMAGEIO_FAILED;
   png_set_read_fn(png, out->stream, PngReadProc);
+  LimitPngChunks(png);
   png_read_info(png, info);
 
   int interlace;
   png_get_IHDR(png, info, &out->width, &out->height, &out->fileBitDepth, &out->fileColorType, &interlace,
                nullptr, nullptr);
+  // Refused before libpng sizes its own row buffers for the picture.
+  if (out->width > static_cast<png_uint_32>(kMaxImageSide) || out->height > static_cast<png_uint_32>(kMaxImageSide))
+    return IMAGEIO_NO_MEMORY;
   const int depth = out->fileBitDepth;
   const int type = out->fileColorType;
   if (depth == 16) png_set_strip_16(png);
@@ -178,7 +205,7 @@ bool ReadPngHeaderBody(png_structp png, png_infop info, PngReadLayout* out) {
   png_uint_32 w, h;
   png_get_IHDR(png, info, &w, &h, &out->bitDepth, &out->colorType, &interlace, nullptr, nullptr);
   out->rowBytes = png_get_rowbytes(png, info);
-  return true;
+  return IMAGEIO_OK;
 }
 
 enum PngRowConversion {
@@ -282,7 +309,8 @@ struct PngReadStructs {
 };
 
 bool CreateReadStructs(PngReadStructs& s) {
-  s.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, PngErrorProc, PngWarningProc);
+  s.png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, nullptr, PngErrorProc, PngWarningProc, nullptr, PngMalloc,
+                                   PngFree);
   if (!s.png) return false;
   s.info = png_create_info_struct(s.png);
   return s.info != nullptr;
@@ -295,7 +323,7 @@ int ReadPngImage(CCodecJob* job) {
 
   PngReadLayout layout{};
   layout.stream = job->m_pStream;
-  if (!ReadPngHeaderBody(s.png, s.info, &layout)) return IMAGEIO_FAILED;
+  if (const int code = ReadPngHeaderBody(s.png, s.info, &layout); code != IMAGEIO_OK) return code;
 
   png_textp texts = nullptr;
   const int textCount = png_get_text(s.png, s.info, &texts, nullptr);
@@ -684,7 +712,8 @@ int WritePngImage(CCodecJob* job) {
   if (bpp != 24 && image.GetPaletteSize() < (1 << bpp)) return IMAGEIO_INTERNAL_ERROR;
 
   PngWriteStructs s;
-  s.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, PngErrorProc, PngWarningProc);
+  s.png = png_create_write_struct_2(PNG_LIBPNG_VER_STRING, nullptr, PngErrorProc, PngWarningProc, nullptr, PngMalloc,
+                                    PngFree);
   if (!s.png) return IMAGEIO_NO_MEMORY;
   s.info = png_create_info_struct(s.png);
   if (!s.info) return IMAGEIO_NO_MEMORY;
@@ -722,6 +751,7 @@ struct PngInfoResult {
 bool ReadPngInfoBody(png_structp png, png_infop info, PngInfoResult* out) {
   if (setjmp(png_jmpbuf(png))) return false;
   png_set_read_fn(png, out->stream, PngReadProc);
+  LimitPngChunks(png);
   png_read_info(png, info);
   out->width = png_get_image_width(png, info);
   out->height = png_get_image_height(png, info);

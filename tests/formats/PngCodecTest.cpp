@@ -432,6 +432,16 @@ Bytes DeclaredPng(uint32_t width, uint32_t height, uint8_t colorType) {
   return out;
 }
 
+// A text chunk that declares 1.8 GB: skipped as too large, never allocated
+// (the fuzz corpus keeps the input that found it).
+Bytes HugeTextChunk() {
+  Bytes out = DeclaredPng(8, 6, 2);
+  out.resize(33);  // signature and IHDR
+  const Bytes chunk = {0x70, 0x00, 0x00, 0x07, 't', 'E', 'X', 't', 'T', 'i', 't', 'l', 'e', 0, 'x'};
+  out.insert(out.end(), chunk.begin(), chunk.end());
+  return out;
+}
+
 TEST(PngReader, DamagedAndHugeFilesGiveResultCodes) {
   const Bytes good = EncodePng(MakeTestPicture(40, 30));
   auto cut = [&](size_t n) { return Bytes(good.begin(), good.begin() + long(std::min(n, good.size()))); };
@@ -454,6 +464,7 @@ TEST(PngReader, DamagedAndHugeFilesGiveResultCodes) {
       {"not png", Bytes(100, 'x'), IMAGEIO_FAILED, true},
       {"30000 x 30000 rgb", DeclaredPng(30000, 30000, 2), IMAGEIO_NO_MEMORY, false},
       {"40000 x 1 gray", DeclaredPng(40000, 1, 0), IMAGEIO_NO_MEMORY, false},
+      {"huge text chunk", HugeTextChunk(), IMAGEIO_FAILED, true},
   };
   for (const auto& c : cases) {
     RecordingMessageSink sink;
