@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "imaging/ImageGeometry.h"
+#include "imaging/PaletteFunctions.h"
 #include "imaging/MessageReport.h"
 
 // The libpng calls run inside small functions that set the library's jump
@@ -91,28 +92,6 @@ class CBufferScope {
   CBufferedFile* m_stream;
   bool m_began;
 };
-
-bool MakeColorKeyMask(CRasterImage& image, int index) {
-  if (image.GetBitsPerPixel() > 8 || !image.CreateMask()) return false;
-  uint8_t* mask = image.GetWritableMaskBits();
-  const int32_t width = image.GetWidth(), height = image.GetHeight(), maskStride = image.GetMaskStride();
-  const int bpp = image.GetBitsPerPixel();
-  for (int32_t y = 0; y < height; ++y) {
-    const uint8_t* row = image.GetRow(y);
-    uint8_t* m = mask + static_cast<int64_t>(y) * maskStride;
-    for (int32_t x = 0; x < width; ++x) {
-      int v;
-      if (bpp == 8)
-        v = row[x];
-      else if (bpp == 4)
-        v = (x & 1) ? (row[x >> 1] & 0x0F) : (row[x >> 1] >> 4);
-      else
-        v = (row[x >> 3] >> (7 - (x & 7))) & 1;
-      if (v != index) m[x >> 3] |= static_cast<uint8_t>(0x80 >> (x & 7));
-    }
-  }
-  return true;
-}
 
 // ---------------------------------------------------------------------------
 // Reader.
@@ -464,24 +443,6 @@ int GetIndex(const uint8_t* row, int bpp, int32_t x) {
 
 bool MaskBit(const uint8_t* maskRow, int32_t x) { return (maskRow[x >> 3] >> (7 - (x & 7))) & 1; }
 
-// The index used least by opaque pixels (ties: the lower index), and
-// whether opaque pixels use it at all.
-void ChooseTransparentIndex(const CRasterImage& image, int& index, bool& used) {
-  const int bpp = image.GetBitsPerPixel();
-  const int entries = 1 << bpp;
-  std::vector<int64_t> counts(static_cast<size_t>(entries), 0);
-  for (int32_t y = 0; y < image.GetHeight(); ++y) {
-    const uint8_t* row = image.GetRow(y);
-    const uint8_t* mask = image.GetMaskRow(y);
-    for (int32_t x = 0; x < image.GetWidth(); ++x)
-      if (MaskBit(mask, x)) ++counts[static_cast<size_t>(GetIndex(row, bpp, x))];
-  }
-  index = 0;
-  for (int i = 1; i < entries; ++i)
-    if (counts[static_cast<size_t>(i)] < counts[static_cast<size_t>(index)]) index = i;
-  used = counts[static_cast<size_t>(index)] > 0;
-}
-
 enum PngWriteRows {
   kWriteDirect,        // image rows as they are
   kWriteInvert1,       // 1-bit rows with every bit inverted
@@ -543,10 +504,9 @@ void ChooseWriteLayout(const CRasterImage& image, PngWriteLayout& l) {
     l.colorType = PNG_COLOR_TYPE_PALETTE;
     setPalette(1 << bpp);
     if (masked) {
-      int index;
-      bool used;
-      ChooseTransparentIndex(image, index, used);
-      if (!used) {
+      int index = 0, remap = 0, replacement = 0;
+      ChooseTransparentIndex(image, &index, &remap, &replacement);
+      if (!remap) {
         l.key = index;
         l.trans.assign(static_cast<size_t>(index) + 1, 0xFF);
         l.trans[static_cast<size_t>(index)] = 0;
