@@ -39,7 +39,7 @@ PY
 }
 ours() {
   PICTORAVELL_BENCH_PPM=$tmp/in.ppm PICTORAVELL_BENCH_JPEG=$tmp/in.jpg PICTORAVELL_BENCH_PNG=$tmp/in.png \
-    "$bench" --benchmark_filter="^$1\$" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true \
+    "$bench" --benchmark_filter="^$1/" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true \
     --benchmark_format=json 2>/dev/null |
     $py -c 'import json,sys; d=json.load(sys.stdin); print("%.1f" % min(b["real_time"] for b in d["benchmarks"] if b.get("aggregate_name") in ("mean","median")))'
 }
@@ -52,6 +52,7 @@ cjpeg_t=$(best cjpeg -quality 75 -outfile /dev/null "$tmp/in.ppm")
 imjd=$(best convert "$tmp/in.jpg" null:)
 imje=$(best convert "$tmp/in.ppm" -quality 75 "$tmp/im.jpg")
 impd=$(best convert "$tmp/in.png" null:)
+pngtopam_t=$(best pngtopam "$tmp/in.png")
 impe=$(best convert "$tmp/in.ppm" "$tmp/im.png")
 impei=$(best convert "$tmp/in.ppm" -interlace PNG "$tmp/im-adam7.png")
 
@@ -61,5 +62,6 @@ printf '%-34s %10s %10s %8s\n' "JPEG decode vs ImageMagick" "$jd" "$imjd" "$(rat
 printf '%-34s %10s %10s %8s\n' "JPEG encode q75 vs cjpeg" "$je" "$cjpeg_t" "$(ratio "$je" "$cjpeg_t")"
 printf '%-34s %10s %10s %8s\n' "JPEG encode q75 vs ImageMagick" "$je" "$imje" "$(ratio "$je" "$imje")"
 printf '%-34s %10s %10s %8s\n' "PNG decode vs ImageMagick" "$pd" "$impd" "$(ratio "$pd" "$impd")"
+printf '%-34s %10s %10s %8s\n' "PNG decode vs pngtopam" "$pd" "$pngtopam_t" "$(ratio "$pd" "$pngtopam_t")"
 printf '%-34s %10s %10s %8s\n' "PNG encode (Adam7) vs IM (plain)" "$pe" "$impe" "$(ratio "$pe" "$impe")"
 printf '%-34s %10s %10s %8s\n' "PNG encode (Adam7) vs IM (Adam7)" "$pe" "$impei" "$(ratio "$pe" "$impei")"
