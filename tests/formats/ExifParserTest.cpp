@@ -422,6 +422,29 @@ TEST_F(ExifFromTools, Exiftool) {
   }
 }
 
+// A file that breaks off after its markers keeps the EXIF pairs and the
+// thumbnail gathered so far, but reports no size and lists no comment.
+TEST_F(ExifFromTools, HeaderCutAfterTheMarkersKeepsExifButNoComment) {
+  REQUIRE_TOOL("exiftool");
+  Shell("cp " + Q("base.jpg") + " " + Q("c.jpg"));
+  Shell("exiftool -q -overwrite_original -Make=Cutcam '-ThumbnailImage<=" + (dir / "thumb.jpg").string() + "' " +
+        Q("c.jpg"));
+  Shell("exiftool -q -overwrite_original -comment=gone " + Q("c.jpg"));
+  Bytes bytes = ReadFileBytes(dir / "c.jpg");
+  // Cut at the first quantisation table: APP1 and COM come before it.
+  size_t at = 2;
+  while (at + 4 <= bytes.size() && bytes[at + 1] != 0xDB) at += 2 + (bytes[at + 2] << 8 | bytes[at + 3]);
+  ASSERT_LT(at, bytes.size());
+  bytes.resize(at + 6);
+  CMemStream stream(bytes.data(), int(bytes.size()));
+  CImageFileInfo info;
+  EXPECT_FALSE(GetJpegInfo(&stream, &info, true));
+  EXPECT_EQ(ValueOf(info.m_properties, "Make"), "Cutcam");
+  EXPECT_EQ(info.m_properties.Find("Comments"), nullptr);
+  EXPECT_EQ(info.m_thumbnail.GetWidth(), 32);
+  EXPECT_EQ(info.m_nWidth, 0);
+}
+
 TEST_F(ExifFromTools, Exiv2) {
   REQUIRE_TOOL("exiv2");
   Shell("cp " + Q("base.jpg") + " " + Q("v.jpg"));
