@@ -439,24 +439,25 @@ int ReadJpegLimited(CCodecJob* job, int32_t maxSide) {
   job->m_image.Free();
   job->m_strComment.clear();
   if (!job->m_pStream) return job->m_nResult = IMAGEIO_INTERNAL_ERROR;
+  JpegErrorManager err;
+  InitJpegErrorManager(&err);
+  jpeg_decompress_struct cinfo;
+  std::memset(&cinfo, 0, sizeof cinfo);
+  cinfo.err = &err.pub;
   int result;
   try {
     CJpegSource src(job->m_pStream);
-    JpegErrorManager err;
-    InitJpegErrorManager(&err);
     JpegProgress progress{};
     progress.pub.progress_monitor = JpegProgressMonitor;
     progress.cancel = job->m_pfnCancel;
-    jpeg_decompress_struct cinfo;
-    std::memset(&cinfo, 0, sizeof cinfo);
-    cinfo.err = &err.pub;
     JpegReadState state{job, &src, &progress, maxSide};
     result = DecodeJpegBody(&cinfo, &err, &state);
-    jpeg_destroy_decompress(&cinfo);
     if (result == IMAGEIO_OK) job->m_strComment = src.m_strComment;
   } catch (const std::bad_alloc&) {
     result = IMAGEIO_NO_MEMORY;
   }
+  // The source and progress records are gone; destroying calls neither.
+  jpeg_destroy_decompress(&cinfo);
   if (result != IMAGEIO_OK) {
     job->m_image.Free();
     job->m_strComment.clear();
@@ -517,15 +518,15 @@ int WriteJpegWithOptions(CCodecJob* job) {
 
 CJpegInfo::CJpegInfo(CBufferedFile* stream, bool wantThumbnail) {
   if (!stream) return;
+  JpegErrorManager err;
+  InitJpegErrorManager(&err);
+  jpeg_decompress_struct cinfo;
+  std::memset(&cinfo, 0, sizeof cinfo);
+  cinfo.err = &err.pub;
   try {
     CJpegSource src(stream);
     src.m_pProperties = &m_properties;
     src.m_bWantThumbnail = wantThumbnail;
-    JpegErrorManager err;
-    InitJpegErrorManager(&err);
-    jpeg_decompress_struct cinfo;
-    std::memset(&cinfo, 0, sizeof cinfo);
-    cinfo.err = &err.pub;
     const int result = ReadJpegHeaderBody(&cinfo, &err, &src);
     // Markers saved before a failure still count, except the comment.
     for (jpeg_saved_marker_ptr m = cinfo.marker_list; m; m = m->next) {
@@ -541,11 +542,11 @@ CJpegInfo::CJpegInfo(CBufferedFile* stream, bool wantThumbnail) {
       m_nBitsPerPixel = cinfo.out_color_space == JCS_GRAYSCALE ? 8 : 24;
       if (!src.m_strComment.empty()) m_properties.Add("Comments", src.m_strComment);
     }
-    jpeg_destroy_decompress(&cinfo);
     m_thumbnail = src.m_thumbnail;
   } catch (const std::bad_alloc&) {
     m_bValid = false;
   }
+  jpeg_destroy_decompress(&cinfo);
 }
 
 CJpegInfo::~CJpegInfo() = default;
