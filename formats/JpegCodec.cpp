@@ -151,6 +151,8 @@ void JpegComHandler(CJpegSource* src, const jpeg_marker_struct* marker) {
 // thumbnail found.
 void JpegApp1Handler(CJpegSource* src, const jpeg_marker_struct* marker) {
   if (!src->m_pProperties || !marker->data) return;
+  // Files repeating the block gain nothing beyond one block's worth of pairs.
+  if (src->m_pProperties->size() >= static_cast<size_t>(CExifParser::kMaxPairs)) return;
   CExifParser parser(src->m_pProperties);
   CRasterImage thumbnail = parser.Parse(marker->data, static_cast<int>(marker->data_length), src->m_bWantThumbnail);
   if (src->m_thumbnail.IsEmpty() && !thumbnail.IsEmpty()) src->m_thumbnail = thumbnail;
