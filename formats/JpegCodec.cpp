@@ -329,9 +329,16 @@ void JpegInitDestination(j_compress_ptr cinfo) {
   dest->pub.free_in_buffer = kDestinationBufferSize;
 }
 
+// A stream that could not take the data (a full disk) ends the work: the
+// file is lost anyway, and the caller must not take it for written.
+void CheckJpegWrite(j_compress_ptr cinfo, CBufferedFile* stream) {
+  if (stream->GetWriteError()) RaiseJpegError(reinterpret_cast<j_common_ptr>(cinfo), JERR_FILE_WRITE);
+}
+
 boolean JpegEmptyOutputBuffer(j_compress_ptr cinfo) {
   auto* dest = reinterpret_cast<CJpegDestination*>(cinfo->dest);
   dest->m_pStream->Write(dest->m_pBuffer, kDestinationBufferSize);
+  CheckJpegWrite(cinfo, dest->m_pStream);
   dest->pub.next_output_byte = dest->m_pBuffer;
   dest->pub.free_in_buffer = kDestinationBufferSize;
   return TRUE;
@@ -341,6 +348,7 @@ void JpegTermDestination(j_compress_ptr cinfo) {
   auto* dest = reinterpret_cast<CJpegDestination*>(cinfo->dest);
   const int pending = kDestinationBufferSize - static_cast<int>(dest->pub.free_in_buffer);
   if (pending > 0) dest->m_pStream->Write(dest->m_pBuffer, pending);
+  CheckJpegWrite(cinfo, dest->m_pStream);
 }
 
 void InstallJpegDestination(j_compress_ptr cinfo, CBufferedFile* stream) {
@@ -506,8 +514,9 @@ int WriteJpeg(CCodecJob* job, const JPEG_SAVE_OPTIONS* options) {
   jpeg_compress_struct cinfo;
   std::memset(&cinfo, 0, sizeof cinfo);
   cinfo.err = &err.pub;
-  const int result = EncodeJpegBody(&cinfo, &err, &state);
+  int result = EncodeJpegBody(&cinfo, &err, &state);
   jpeg_destroy_compress(&cinfo);
+  if (result == IMAGEIO_OK && job->m_pStream->GetWriteError()) result = IMAGEIO_UNKNOWN_ERROR;
   return job->m_nResult = result;
 }
 

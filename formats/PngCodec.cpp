@@ -38,6 +38,8 @@ void PngReadProc(png_structp png, png_bytep data, size_t length) {
   if (done < length) png_error(png, "Read Error");
 }
 
+constexpr const char* kWriteErrorText = "Write Error";
+
 void PngWriteProc(png_structp png, png_bytep data, size_t length) {
   auto* stream = static_cast<CBufferedFile*>(png_get_io_ptr(png));
   while (length > 0) {
@@ -46,6 +48,8 @@ void PngWriteProc(png_structp png, png_bytep data, size_t length) {
     data += chunk;
     length -= static_cast<size_t>(chunk);
   }
+  // A full disk ends the work instead of compressing into the void.
+  if (stream->GetWriteError()) png_error(png, kWriteErrorText);
 }
 
 void PngFlushProc(png_structp) {}
@@ -83,8 +87,10 @@ class CBufferScope {
   explicit CBufferScope(CBufferedFile* stream) : m_stream(stream), m_began(!stream->IsBuffered()) {
     if (m_began) m_stream->BeginBuffer();
   }
-  ~CBufferScope() {
+  ~CBufferScope() { End(); }
+  void End() {
     if (m_began) m_stream->EndBuffer();
+    m_began = false;
   }
   CBufferScope(const CBufferScope&) = delete;
   CBufferScope& operator=(const CBufferScope&) = delete;
@@ -712,6 +718,12 @@ int WritePngImage(CCodecJob* job) {
                    job->m_strComment.empty() ? nullptr : job->m_strComment.c_str(),
                    buffer.empty() ? nullptr : buffer.data(), job->m_pfnCancel, job->m_pfnProgress};
   if (!WritePngBody(s.png, s.info, &st)) return IMAGEIO_FAILED;
+  // The tail may still sit in the stream's buffer: flush it and check.
+  buffering.End();
+  if (job->m_pStream->GetWriteError()) {
+    ReportMessage(MESSAGE_ERROR, kWriteErrorText);
+    return IMAGEIO_FAILED;
+  }
   return IMAGEIO_OK;
 }
 

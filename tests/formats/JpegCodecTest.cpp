@@ -477,3 +477,29 @@ TEST(JpegReader, AbsurdScanCountsAreRefused) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(JpegWriter, FullDiskFails) {
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  for (int size : {8, 1000}) {
+    for (bool buffered : {false, true}) {
+      CBufferedFile file;
+      ASSERT_TRUE(file.Open("/dev/full", CBufferedFile::kWrite));
+      if (buffered) file.BeginBuffer();
+      CCodecJob job;
+      job.m_pStream = &file;
+      job.m_image = MakeTestPicture(size, size);
+      JPEG_SAVE_OPTIONS options;
+      const int result = WriteJpeg(&job, &options);
+      // A tail still in the stream's own buffer is the caller's to check.
+      if (!buffered || size > 100) {
+        EXPECT_EQ(result, IMAGEIO_UNKNOWN_ERROR) << size << " " << buffered;
+      }
+      file.EndBuffer();
+      EXPECT_TRUE(file.GetWriteError());
+    }
+  }
+}
+
+}  // namespace

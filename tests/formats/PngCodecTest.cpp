@@ -483,3 +483,23 @@ TEST(PngReader, DamagedAndHugeFilesGiveResultCodes) {
 }
 
 }  // namespace
+
+namespace {
+
+// A full disk is a failure, reported once, never a file taken for written.
+TEST(PngWriter, FullDiskFails) {
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  for (int size : {8, 300}) {
+    CBufferedFile file;
+    ASSERT_TRUE(file.Open("/dev/full", CBufferedFile::kWrite));
+    CCodecJob job;
+    job.m_pStream = &file;
+    job.m_image = MakeTestPicture(size, size);
+    RecordingMessageSink sink;
+    EXPECT_EQ(WritePng(&job), IMAGEIO_FAILED) << size;
+    ASSERT_EQ(sink.messages.size(), 1u);
+    EXPECT_EQ(sink.messages[0], (std::pair<int, std::string>{MESSAGE_ERROR, "Write Error"}));
+  }
+}
+
+}  // namespace
