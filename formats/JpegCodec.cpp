@@ -9,7 +9,6 @@
 #include <memory>
 #include <new>
 
-#include <sys/mman.h>
 
 #include <jpeglib.h>
 #include <jerror.h>
@@ -176,18 +175,6 @@ void JpegProgressMonitor(j_common_ptr cinfo) {
 // ---------------------------------------------------------------------------
 // Reader.
 
-// A large image block that is about to be written front to back: ask for
-// huge pages, so that filling it costs a few hundred page faults instead of
-// one per 4 KB (a 24-megapixel image is 72 MB). Only advice: ignored where
-// the system does not offer it.
-void AdviseSequentialFill(uint8_t* data, int64_t bytes) {
-  constexpr uintptr_t kHuge = uintptr_t{2} << 20;
-  if (bytes < static_cast<int64_t>(4 * kHuge)) return;
-  const uintptr_t begin = (reinterpret_cast<uintptr_t>(data) + kHuge - 1) & ~(kHuge - 1);
-  const uintptr_t end = (reinterpret_cast<uintptr_t>(data) + static_cast<uintptr_t>(bytes)) & ~(kHuge - 1);
-  if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
-}
-
 struct JpegReadState {
   CCodecJob* job;
   CJpegSource* src;
@@ -255,7 +242,6 @@ int DecodeJpegBody(jpeg_decompress_struct* cinfo, JpegErrorManager* err, JpegRea
   uint8_t* bits = image.GetWritableBits();
   if (!bits) return IMAGEIO_NO_MEMORY;
   const int64_t stride = image.GetStride();
-  AdviseSequentialFill(bits, stride * height);
 
   JSAMPROW cmykRow = nullptr;
   if (layout == kLayoutCmyk)

@@ -1,7 +1,6 @@
 #include "formats/PngCodec.h"
 
 #include <png.h>
-#include <sys/mman.h>
 
 #include <algorithm>
 #include <cmath>
@@ -102,16 +101,6 @@ class CBufferScope {
 
 // ---------------------------------------------------------------------------
 // Reader.
-
-// A large block about to be filled: ask for huge pages, so that filling it
-// costs a few hundred page faults instead of one per 4 KB. Only advice.
-void AdviseSequentialFill(uint8_t* data, int64_t bytes) {
-  constexpr uintptr_t kHuge = uintptr_t{2} << 20;
-  if (!data || bytes < static_cast<int64_t>(4 * kHuge)) return;
-  const uintptr_t begin = (reinterpret_cast<uintptr_t>(data) + kHuge - 1) & ~(kHuge - 1);
-  const uintptr_t end = (reinterpret_cast<uintptr_t>(data) + static_cast<uintptr_t>(bytes)) & ~(kHuge - 1);
-  if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
-}
 
 struct PngReadLayout {
   CBufferedFile* stream;
@@ -422,8 +411,6 @@ int ReadPngImage(CCodecJob* job) {
     st.buffer = buffer.data();
   }
   if (!st.bits || (withMask && !st.mask)) return IMAGEIO_NO_MEMORY;
-  AdviseSequentialFill(st.bits, st.stride * height);
-  if (withMask) AdviseSequentialFill(st.mask, st.maskStride * height);
 
   if (!ReadPngRowsBody(s.png, &st)) return IMAGEIO_FAILED;
   if (st.wholeImage) {
