@@ -73,6 +73,16 @@ struct ContribList {
 
 void BuildContribs(int32_t sourceSize, int32_t targetSize, RESAMPLEKERNEL kernel, double support,
                    ContribList& list) {
+  if (sourceSize == targetSize) {
+    // An axis that keeps its size is copied as it is, whatever the kernel:
+    // resizing to the same size must not blur.
+    list.start.resize(static_cast<size_t>(targetSize) + 1);
+    list.index.resize(static_cast<size_t>(targetSize));
+    list.weight.assign(static_cast<size_t>(targetSize), 1.0f);
+    for (int32_t i = 0; i <= targetSize; ++i) list.start[i] = i;
+    for (int32_t i = 0; i < targetSize; ++i) list.index[i] = i;
+    return;
+  }
   const double scale = static_cast<double>(targetSize) / sourceSize;
   const double halfWidth = scale < 1.0 ? support / scale : support;
   const double kernelScale = scale < 1.0 ? scale : 1.0;

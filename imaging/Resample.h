@@ -61,7 +61,8 @@ bool ZoomImage(ZOOM_IMAGE& target, const ZOOM_IMAGE& source, ZOOM_IMAGE* targetM
                PROGRESSPROC progress = nullptr);
 
 // Filtered resize of a 24-bit or gray 8-bit image and its mask to
-// width x height. Empty for other images, an empty source, a bad size, no
+// width x height. An axis whose size does not change is copied unfiltered.
+// Empty for other images, an empty source, a bad size, no
 // memory, or a cancel.
 CRasterImage ResampleImage(const CRasterImage& source, int32_t width, int32_t height, int filterType,
                            CANCELPROC cancel = nullptr, PROGRESSPROC progress = nullptr);
