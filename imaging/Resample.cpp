@@ -153,6 +153,15 @@ void HorizontalRow(const uint8_t* source, int32_t sourceWidth, uint8_t* target, 
   }
 }
 
+// The masked rows divide by sums of weight * alpha that can be small, so
+// they accumulate in double precision.
+inline uint8_t ToByte(double v) {
+  if (!(v > 0.0)) return 0;
+  v += kTruncateSlack;
+  if (v >= 255.0) return 255;
+  return static_cast<uint8_t>(static_cast<int>(v));
+}
+
 template <int C>
 void HorizontalRowMasked(const uint8_t* source, const uint8_t* mask, int32_t sourceWidth, uint8_t* target,
                          uint8_t* targetMask, int32_t targetWidth, const ContribList& list) {
@@ -160,16 +169,16 @@ void HorizontalRowMasked(const uint8_t* source, const uint8_t* mask, int32_t sou
   const int32_t* index = list.index.data();
   const float* weight = list.weight.data();
   for (int32_t i = 0; i < targetWidth; ++i) {
-    float alpha = 0.0f;
-    float acc[C] = {};
+    double alpha = 0.0;
+    double acc[C] = {};
     for (int32_t k = start[i]; k < start[i + 1]; ++k) {
       const int32_t n = index[k];
-      const float wm = weight[k] * mask[n];
+      const double wm = static_cast<double>(weight[k]) * mask[n];
       alpha += wm;
       for (int c = 0; c < C; ++c) acc[c] += wm * source[n * C + c];
     }
     targetMask[i] = ToByte(alpha);
-    for (int c = 0; c < C; ++c) target[i * C + c] = alpha != 0.0f ? ToByte(acc[c] / alpha) : 0;
+    for (int c = 0; c < C; ++c) target[i * C + c] = alpha != 0.0 ? ToByte(acc[c] / alpha) : 0;
   }
 }
 
@@ -270,7 +279,8 @@ bool ZoomImage(ZOOM_IMAGE& target, const ZOOM_IMAGE& source, ZOOM_IMAGE* targetM
   BuildContribs(srcH, dstH, kernel, support, list);
   const int32_t rowSamples = dstW * channels;
   std::vector<float> acc(static_cast<size_t>(rowSamples));
-  std::vector<float> accMask(masked ? static_cast<size_t>(dstW) : 0);
+  std::vector<double> accMask(masked ? static_cast<size_t>(dstW) : 0);
+  std::vector<double> accMasked(masked ? static_cast<size_t>(rowSamples) : 0);
   int lastReported = 0;
   for (int32_t y = 0; y < dstH; ++y) {
     uint8_t* out = target.data + static_cast<ptrdiff_t>(y) * target.stride;
@@ -281,23 +291,24 @@ bool ZoomImage(ZOOM_IMAGE& target, const ZOOM_IMAGE& source, ZOOM_IMAGE* targetM
                        list.weight[k], rowSamples);
       for (int32_t x = 0; x < rowSamples; ++x) out[x] = ToByte(acc[x]);
     } else {
-      std::fill(accMask.begin(), accMask.end(), 0.0f);
+      std::fill(accMask.begin(), accMask.end(), 0.0);
+      std::fill(accMasked.begin(), accMasked.end(), 0.0);
       for (int32_t k = list.start[y]; k < list.start[y + 1]; ++k) {
         const uint8_t* row = temp.data + static_cast<ptrdiff_t>(list.index[k]) * temp.stride;
         const uint8_t* m = tempMask.data + static_cast<ptrdiff_t>(list.index[k]) * tempMask.stride;
-        const float w = list.weight[k];
+        const double w = list.weight[k];
         for (int32_t x = 0; x < dstW; ++x) {
-          const float wm = w * m[x];
+          const double wm = w * m[x];
           accMask[x] += wm;
-          for (int32_t c = 0; c < channels; ++c) acc[x * channels + c] += wm * row[x * channels + c];
+          for (int32_t c = 0; c < channels; ++c) accMasked[x * channels + c] += wm * row[x * channels + c];
         }
       }
       uint8_t* mo = targetMask->data + static_cast<ptrdiff_t>(y) * targetMask->stride;
       for (int32_t x = 0; x < dstW; ++x) {
-        const float a = accMask[x];
+        const double a = accMask[x];
         mo[x] = ToByte(a);
         for (int32_t c = 0; c < channels; ++c)
-          out[x * channels + c] = a != 0.0f ? ToByte(acc[x * channels + c] / a) : 0;
+          out[x * channels + c] = a != 0.0 ? ToByte(accMasked[x * channels + c] / a) : 0;
       }
     }
     if (cancel && cancel()) return false;

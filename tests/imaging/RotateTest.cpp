@@ -291,7 +291,9 @@ TEST(RotateImage, TinyAndHugeSources) {
         const CRasterImage source = MakeRandomImage(s.w, s.h, bpp, 9, bpp != 24);
         const CRasterImage rotated = RotateImage(source, degrees);
         // 24-bit sources of side <= 2 have no inner pixels: nothing stays opaque.
-        if (!rotated.IsEmpty()) EXPECT_TRUE(rotated.HasValidMask() || degrees % 90 == 0);
+        if (!rotated.IsEmpty()) {
+          EXPECT_TRUE(rotated.HasValidMask() || degrees % 90 == 0);
+        }
       }
   // A turn whose bounding box passes the byte budget is refused before allocating.
   CRasterImage square;
