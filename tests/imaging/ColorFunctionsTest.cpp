@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cstdio>
+#include <cstdlib>
 #include <cmath>
 #include <numeric>
 #include <sstream>
@@ -123,12 +125,21 @@ TEST(ParseFloat, ReadsLikePercentFInTheCLocale) { CheckParseFloat(); }
 
 TEST(ParseFloat, IgnoresADecimalCommaLocale) {
   const std::string saved = std::setlocale(LC_NUMERIC, nullptr);
-  const char* german = nullptr;
-  for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "de_DE", "fr_FR.UTF-8"})
-    if ((german = std::setlocale(LC_NUMERIC, name))) break;
-  if (!german) GTEST_SKIP() << "no locale with a decimal comma installed";
+  const char* german = std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
+  // Without an installed German locale, compile one into a temporary folder.
+  TempDir dir;
+  if (!german && HaveTool("localedef") &&
+      RunCommand("localedef -i de_DE -f UTF-8 " + ShellQuote((dir / "de_DE.UTF-8").string()) + " >/dev/null 2>&1") <= 1) {
+    setenv("LOCPATH", dir.path().c_str(), 1);
+    german = std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
+  }
+  if (!german) GTEST_SKIP() << "no locale with a decimal comma available";
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f", 1.5);
+  EXPECT_STREQ(text, "1,5");  // the locale is in force
   CheckParseFloat();
   std::setlocale(LC_NUMERIC, saved.c_str());
+  unsetenv("LOCPATH");
 }
 
 // ---- histogram ------------------------------------------------------------
