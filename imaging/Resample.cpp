@@ -6,6 +6,11 @@
 #include <cstring>
 #include <new>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "imaging/ColorConversion.h"
 #include "imaging/ImageGeometry.h"
 #include "imaging/PixelAccess.h"
 
@@ -153,6 +158,34 @@ void HorizontalRow(const uint8_t* source, int32_t sourceWidth, uint8_t* target, 
   }
 }
 
+#if defined(__SSE2__)
+// Three channels held as four floats per pixel, so that one tap is one vector
+// multiply and add. The arithmetic is the scalar one, lane by lane.
+template <>
+void HorizontalRow<3>(const uint8_t* source, int32_t sourceWidth, uint8_t* target, int32_t targetWidth,
+                      const ContribList& list, float* scratch) {
+  for (int32_t x = 0; x < sourceWidth; ++x) {
+    scratch[4 * x] = source[3 * x];
+    scratch[4 * x + 1] = source[3 * x + 1];
+    scratch[4 * x + 2] = source[3 * x + 2];
+    scratch[4 * x + 3] = 0.0f;
+  }
+  const int32_t* start = list.start.data();
+  const int32_t* index = list.index.data();
+  const float* weight = list.weight.data();
+  alignas(16) float acc[4];
+  for (int32_t i = 0; i < targetWidth; ++i) {
+    __m128 sum = _mm_setzero_ps();
+    for (int32_t k = start[i]; k < start[i + 1]; ++k)
+      sum = _mm_add_ps(sum, _mm_mul_ps(_mm_set1_ps(weight[k]), _mm_loadu_ps(scratch + 4 * static_cast<ptrdiff_t>(index[k]))));
+    _mm_store_ps(acc, sum);
+    target[3 * i] = ToByte(acc[0]);
+    target[3 * i + 1] = ToByte(acc[1]);
+    target[3 * i + 2] = ToByte(acc[2]);
+  }
+}
+#endif
+
 // The masked rows divide by sums of weight * alpha that can be small, so
 // they accumulate in double precision.
 inline uint8_t ToByte(double v) {
@@ -182,9 +215,37 @@ void HorizontalRowMasked(const uint8_t* source, const uint8_t* mask, int32_t sou
   }
 }
 
-// Accumulates one weighted source row into a float row.
-void AddWeightedRow(float* acc, const uint8_t* row, float w, int32_t count) {
-  for (int32_t x = 0; x < count; ++x) acc[x] += w * static_cast<float>(row[x]);
+// One target row of the second pass: the weighted sum of taps source rows,
+// each sample truncated to a byte as ToByte does.
+void VerticalRow(const uint8_t* const* rows, const float* weights, int32_t taps, uint8_t* out, int32_t count) {
+  int32_t x = 0;
+#if defined(__SSE2__)
+  const __m128i zero = _mm_setzero_si128();
+  const __m128 low = _mm_setzero_ps(), high = _mm_set1_ps(255.0f), slack = _mm_set1_ps(kTruncateSlack);
+  for (; x + 16 <= count; x += 16) {
+    __m128 a0 = _mm_setzero_ps(), a1 = a0, a2 = a0, a3 = a0;
+    for (int32_t k = 0; k < taps; ++k) {
+      const __m128 w = _mm_set1_ps(weights[k]);
+      const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[k] + x));
+      const __m128i lo = _mm_unpacklo_epi8(b, zero), hi = _mm_unpackhi_epi8(b, zero);
+      a0 = _mm_add_ps(a0, _mm_mul_ps(w, _mm_cvtepi32_ps(_mm_unpacklo_epi16(lo, zero))));
+      a1 = _mm_add_ps(a1, _mm_mul_ps(w, _mm_cvtepi32_ps(_mm_unpackhi_epi16(lo, zero))));
+      a2 = _mm_add_ps(a2, _mm_mul_ps(w, _mm_cvtepi32_ps(_mm_unpacklo_epi16(hi, zero))));
+      a3 = _mm_add_ps(a3, _mm_mul_ps(w, _mm_cvtepi32_ps(_mm_unpackhi_epi16(hi, zero))));
+    }
+    auto toInt = [&](__m128 v) {
+      return _mm_cvttps_epi32(_mm_min_ps(_mm_add_ps(_mm_max_ps(v, low), slack), high));
+    };
+    const __m128i p01 = _mm_packs_epi32(toInt(a0), toInt(a1));
+    const __m128i p23 = _mm_packs_epi32(toInt(a2), toInt(a3));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x), _mm_packus_epi16(p01, p23));
+  }
+#endif
+  for (; x < count; ++x) {
+    float acc = 0.0f;
+    for (int32_t k = 0; k < taps; ++k) acc += weights[k] * static_cast<float>(rows[k][x]);
+    out[x] = ToByte(acc);
+  }
 }
 
 }  // namespace
@@ -252,7 +313,7 @@ bool ZoomImage(ZOOM_IMAGE& target, const ZOOM_IMAGE& source, ZOOM_IMAGE* targetM
   BuildContribs(srcW, dstW, kernel, support, list);
   if (!CreateZoomImage(temp, dstW, srcH, channels)) throw std::bad_alloc();
   if (masked && !CreateZoomImage(tempMask, dstW, srcH, 1)) throw std::bad_alloc();
-  scratch.resize(static_cast<size_t>(std::max(srcW, dstW)) * channels);
+  scratch.resize(static_cast<size_t>(std::max(srcW, dstW)) * 4);
 
   // First pass: every source row into the temporary image (target width).
   for (int32_t y = 0; y < srcH; ++y) {
@@ -278,18 +339,18 @@ bool ZoomImage(ZOOM_IMAGE& target, const ZOOM_IMAGE& source, ZOOM_IMAGE* targetM
   // gives the same values as a column walk while reading memory in order.
   BuildContribs(srcH, dstH, kernel, support, list);
   const int32_t rowSamples = dstW * channels;
-  std::vector<float> acc(static_cast<size_t>(rowSamples));
+  std::vector<const uint8_t*> rowPointers;
   std::vector<double> accMask(masked ? static_cast<size_t>(dstW) : 0);
   std::vector<double> accMasked(masked ? static_cast<size_t>(rowSamples) : 0);
   int lastReported = 0;
   for (int32_t y = 0; y < dstH; ++y) {
     uint8_t* out = target.data + static_cast<ptrdiff_t>(y) * target.stride;
-    std::fill(acc.begin(), acc.end(), 0.0f);
     if (!masked) {
-      for (int32_t k = list.start[y]; k < list.start[y + 1]; ++k)
-        AddWeightedRow(acc.data(), temp.data + static_cast<ptrdiff_t>(list.index[k]) * temp.stride,
-                       list.weight[k], rowSamples);
-      for (int32_t x = 0; x < rowSamples; ++x) out[x] = ToByte(acc[x]);
+      const int32_t first = list.start[y], taps = list.start[y + 1] - first;
+      rowPointers.resize(static_cast<size_t>(taps));
+      for (int32_t k = 0; k < taps; ++k)
+        rowPointers[k] = temp.data + static_cast<ptrdiff_t>(list.index[first + k]) * temp.stride;
+      VerticalRow(rowPointers.data(), list.weight.data() + first, taps, out, rowSamples);
     } else {
       std::fill(accMask.begin(), accMask.end(), 0.0);
       std::fill(accMasked.begin(), accMasked.end(), 0.0);
@@ -389,41 +450,6 @@ CRasterImage Resample(const CRasterImage& source, int32_t width, int32_t height,
   }
 }
 
-// A 24-bit copy of an indexed image through its palette; the 1-bit mask
-// becomes 8-bit 0/255. 24-bit images are returned as they are.
-CRasterImage ExpandIndexedToRgb(const CRasterImage& source) {
-  const int bpp = source.GetBitsPerPixel();
-  if (bpp == 24) return source;
-  const PIXELGETPROC get = GetPixelGetter(bpp);
-  CRasterImage rgb;
-  if (!get || !rgb.Create(source.GetWidth(), source.GetHeight(), 24)) return {};
-  const RGBQUAD* pal = source.GetPalette();
-  const int entries = source.GetPaletteSize();
-  uint8_t* bits = rgb.GetWritableBits();
-  for (int32_t y = 0; y < source.GetHeight(); ++y) {
-    const uint8_t* in = source.GetRow(y);
-    uint8_t* out = bits + static_cast<ptrdiff_t>(y) * rgb.GetStride();
-    for (int32_t x = 0; x < source.GetWidth(); ++x) {
-      const int i = get(in, static_cast<int16_t>(x));
-      if (i < entries) {
-        out[3 * x] = pal[i].rgbRed;
-        out[3 * x + 1] = pal[i].rgbGreen;
-        out[3 * x + 2] = pal[i].rgbBlue;
-      }
-    }
-  }
-  if (source.HasValidMask()) {
-    if (!rgb.CreateMask()) return {};
-    uint8_t* mask = rgb.GetWritableMaskBits();
-    for (int32_t y = 0; y < source.GetHeight(); ++y) {
-      const uint8_t* in = source.GetMaskRow(y);
-      uint8_t* out = mask + static_cast<ptrdiff_t>(y) * rgb.GetMaskStride();
-      for (int32_t x = 0; x < source.GetWidth(); ++x) out[x] = GetPixel1(in, static_cast<int16_t>(x)) ? 255 : 0;
-    }
-  }
-  return rgb;
-}
-
 // One axis of the area average: for each target index the source indices
 // and the 1/256-pixel lengths (1..256) of them that fall inside it.
 struct AreaAxis {
@@ -462,32 +488,55 @@ void BuildAreaAxis(int32_t sourceSize, int32_t targetSize, AreaAxis& axis) {
   }
 }
 
-// Area average of one plane of C bytes per pixel.
-template <int C>
-void ReducePlane(const uint8_t* source, int32_t sourceStride, uint8_t* target, int32_t targetStride,
-                 int32_t width, int32_t height, const AreaAxis& ax, const AreaAxis& ay) {
-  std::vector<uint64_t> acc(static_cast<size_t>(width) * (C + 1));
+// Area average of one plane of C bytes per pixel, accumulating in Acc.
+template <int C, typename Acc>
+void ReducePlaneWith(const uint8_t* source, int32_t sourceStride, uint8_t* target, int32_t targetStride,
+                     int32_t width, int32_t height, const AreaAxis& ax, const AreaAxis& ay) {
+  std::vector<Acc> acc(static_cast<size_t>(width) * (C + 1));
+  std::vector<uint32_t> columnWeight(ax.part.size());
   for (int32_t ty = 0; ty < height; ++ty) {
     std::fill(acc.begin(), acc.end(), 0);
     for (int32_t k = ay.start[ty]; k < ay.start[ty + 1]; ++k) {
       const uint8_t* row = source + static_cast<ptrdiff_t>(ay.index[k]) * sourceStride;
       const uint32_t wy = ay.part[k];
-      uint64_t* a = acc.data();
+      // Weight of each source pixel of this row: (wx * wy) >> 8.
+      for (size_t j = 0; j < columnWeight.size(); ++j) columnWeight[j] = (ax.part[j] * wy) >> 8;
+      Acc* a = acc.data();
       for (int32_t tx = 0; tx < width; ++tx, a += C + 1) {
+        Acc sums[C + 1] = {};
         for (int32_t j = ax.start[tx]; j < ax.start[tx + 1]; ++j) {
-          const uint32_t w = (ax.part[j] * wy) >> 8;
+          const Acc w = columnWeight[j];
           const uint8_t* p = row + static_cast<ptrdiff_t>(ax.index[j]) * C;
-          for (int c = 0; c < C; ++c) a[c] += static_cast<uint64_t>(w) * p[c];
-          a[C] += w;
+          for (int c = 0; c < C; ++c) sums[c] += w * p[c];
+          sums[C] += w;
         }
+        for (int c = 0; c <= C; ++c) a[c] += sums[c];
       }
     }
     uint8_t* out = target + static_cast<ptrdiff_t>(ty) * targetStride;
-    const uint64_t* a = acc.data();
+    const Acc* a = acc.data();
     for (int32_t tx = 0; tx < width; ++tx, a += C + 1)
       for (int c = 0; c < C; ++c)
-        out[tx * C + c] = a[C] ? static_cast<uint8_t>(std::min<uint64_t>(a[c] / a[C], 255)) : 0;
+        out[tx * C + c] = a[C] ? static_cast<uint8_t>(std::min<Acc>(a[c] / a[C], 255)) : 0;
   }
+}
+
+// Largest number of source pixels one target takes along an axis.
+int64_t MaxSpan(const AreaAxis& axis) {
+  int64_t span = 0;
+  for (size_t i = 0; i + 1 < axis.start.size(); ++i) span = std::max<int64_t>(span, axis.start[i + 1] - axis.start[i]);
+  return span;
+}
+
+template <int C>
+void ReducePlane(const uint8_t* source, int32_t sourceStride, uint8_t* target, int32_t targetStride,
+                 int32_t width, int32_t height, const AreaAxis& ax, const AreaAxis& ay) {
+  // 32-bit sums suffice unless a target gathers very many source pixels.
+  const int64_t bound = MaxSpan(ax) * 256 * MaxSpan(ay) * 255;
+  if (bound < (int64_t{1} << 32))
+    ReducePlaneWith<C, uint32_t>(source, sourceStride, target, targetStride, width, height, ax, ay);
+  else
+    ReducePlaneWith<C, uint64_t>(source, sourceStride, target, targetStride, width, height, ax, ay);
 }
 
 }  // namespace
@@ -548,7 +597,7 @@ CRasterImage ReduceImage(const CRasterImage& source, int32_t width, int32_t heig
   if (source.IsEmpty()) return {};
   if (CheckImageGeometry(width, height, 24) != IMAGEIO_OK) return {};
   try {
-    const CRasterImage rgb = ExpandIndexedToRgb(source);
+    const CRasterImage rgb = source.GetBitsPerPixel() == 24 ? source : ConvertTo24Bit(source);
     if (rgb.IsEmpty()) return {};
     CRasterImage result;
     if (!result.Create(width, height, 24)) return {};
