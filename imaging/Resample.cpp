@@ -164,24 +164,27 @@ void HorizontalRow(const uint8_t* source, int32_t sourceWidth, uint8_t* target, 
 template <>
 void HorizontalRow<3>(const uint8_t* source, int32_t sourceWidth, uint8_t* target, int32_t targetWidth,
                       const ContribList& list, float* scratch) {
+  const __m128i zero = _mm_setzero_si128();
   for (int32_t x = 0; x < sourceWidth; ++x) {
-    scratch[4 * x] = source[3 * x];
-    scratch[4 * x + 1] = source[3 * x + 1];
-    scratch[4 * x + 2] = source[3 * x + 2];
-    scratch[4 * x + 3] = 0.0f;
+    const uint8_t* p = source + 3 * x;
+    const __m128i v = _mm_cvtsi32_si128(p[0] | (p[1] << 8) | (p[2] << 16));
+    _mm_storeu_ps(scratch + 4 * x, _mm_cvtepi32_ps(_mm_unpacklo_epi16(_mm_unpacklo_epi8(v, zero), zero)));
   }
   const int32_t* start = list.start.data();
   const int32_t* index = list.index.data();
   const float* weight = list.weight.data();
-  alignas(16) float acc[4];
+  const __m128 low = _mm_setzero_ps(), high = _mm_set1_ps(255.0f), slack = _mm_set1_ps(kTruncateSlack);
   for (int32_t i = 0; i < targetWidth; ++i) {
     __m128 sum = _mm_setzero_ps();
     for (int32_t k = start[i]; k < start[i + 1]; ++k)
       sum = _mm_add_ps(sum, _mm_mul_ps(_mm_set1_ps(weight[k]), _mm_loadu_ps(scratch + 4 * static_cast<ptrdiff_t>(index[k]))));
-    _mm_store_ps(acc, sum);
-    target[3 * i] = ToByte(acc[0]);
-    target[3 * i + 1] = ToByte(acc[1]);
-    target[3 * i + 2] = ToByte(acc[2]);
+    // ToByte on the four lanes at once.
+    const __m128i n = _mm_cvttps_epi32(_mm_min_ps(_mm_add_ps(_mm_max_ps(sum, low), slack), high));
+    const __m128i b = _mm_packus_epi16(_mm_packs_epi32(n, n), zero);
+    const uint32_t rgb = static_cast<uint32_t>(_mm_cvtsi128_si32(b));
+    target[3 * i] = static_cast<uint8_t>(rgb);
+    target[3 * i + 1] = static_cast<uint8_t>(rgb >> 8);
+    target[3 * i + 2] = static_cast<uint8_t>(rgb >> 16);
   }
 }
 #endif
