@@ -491,7 +491,7 @@ void BuildAreaAxis(int32_t sourceSize, int32_t targetSize, AreaAxis& axis) {
   }
 }
 
-// Area average of one plane of C bytes per pixel, accumulating in Acc.
+// Area average of one plane of C (3 or 1) bytes per pixel, accumulating in Acc.
 template <int C, typename Acc>
 void ReducePlaneWith(const uint8_t* source, int32_t sourceStride, uint8_t* target, int32_t targetStride,
                      int32_t width, int32_t height, const AreaAxis& ax, const AreaAxis& ay) {
@@ -505,15 +505,28 @@ void ReducePlaneWith(const uint8_t* source, int32_t sourceStride, uint8_t* targe
       // Weight of each source pixel of this row: (wx * wy) >> 8.
       for (size_t j = 0; j < columnWeight.size(); ++j) columnWeight[j] = (ax.part[j] * wy) >> 8;
       Acc* a = acc.data();
+      const int32_t* start = ax.start.data();
+      const int32_t* index = ax.index.data();
+      const uint32_t* weight = columnWeight.data();
       for (int32_t tx = 0; tx < width; ++tx, a += C + 1) {
-        Acc sums[C + 1] = {};
-        for (int32_t j = ax.start[tx]; j < ax.start[tx + 1]; ++j) {
-          const Acc w = columnWeight[j];
-          const uint8_t* p = row + static_cast<ptrdiff_t>(ax.index[j]) * C;
-          for (int c = 0; c < C; ++c) sums[c] += w * p[c];
-          sums[C] += w;
+        // Sums in locals, so that they stay in registers.
+        Acc s0 = 0, s1 = 0, s2 = 0, sw = 0;
+        for (int32_t j = start[tx]; j < start[tx + 1]; ++j) {
+          const Acc w = weight[j];
+          const uint8_t* p = row + static_cast<ptrdiff_t>(index[j]) * C;
+          s0 += w * p[0];
+          if constexpr (C == 3) {
+            s1 += w * p[1];
+            s2 += w * p[2];
+          }
+          sw += w;
         }
-        for (int c = 0; c <= C; ++c) a[c] += sums[c];
+        a[0] += s0;
+        if constexpr (C == 3) {
+          a[1] += s1;
+          a[2] += s2;
+        }
+        a[C] += sw;
       }
     }
     uint8_t* out = target + static_cast<ptrdiff_t>(ty) * targetStride;
