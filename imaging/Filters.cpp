@@ -5,6 +5,10 @@
 #include <cstddef>
 #include <cstring>
 #include <new>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <vector>
 
 #include "imaging/PixelAccess.h"
@@ -91,6 +95,133 @@ void BoxColumns(const uint8_t* in, int32_t inStride, uint8_t* out, int32_t outSt
       for (int32_t x = 0; x < rowBytes; ++x) sums[x] += enter[x];
     if (leave)
       for (int32_t x = 0; x < rowBytes; ++x) sums[x] -= leave[x];
+  }
+}
+
+// Exact n / d for 0 <= n < 2^31 by a multiply and a shift.
+struct MagicDivider {
+  explicit MagicDivider(uint32_t d) {
+    int bits = 0;
+    while ((uint64_t{1} << bits) < d) ++bits;
+    shift = 31 + bits;
+    multiplier = ((uint64_t{1} << shift) + d - 1) / d;
+  }
+  uint32_t operator()(uint32_t n) const { return static_cast<uint32_t>((n * multiplier) >> shift); }
+  uint64_t multiplier;
+  int shift;
+};
+
+// Radii up to this keep every window sum below 2^24 (exact in float).
+constexpr int kFastBoxRadius = 32000;
+
+// Horizontal running mean of one row of interleaved channels through a
+// line padded with radius + 1 samples on each side.
+void BoxRowFast(const uint8_t* in, int32_t width, int channels, uint8_t* out, int radius, bool repeat,
+                std::vector<uint8_t>& pad, const MagicDivider& divide) {
+  const size_t padPixels = static_cast<size_t>(width) + 2 * static_cast<size_t>(radius) + 2;
+  pad.resize(padPixels * channels);
+  uint8_t* p = pad.data();
+  for (int r = 0; r <= radius; ++r, p += channels)
+    for (int c = 0; c < channels; ++c) p[c] = repeat ? in[c] : 0;
+  std::memcpy(p, in, static_cast<size_t>(width) * channels);
+  p += static_cast<size_t>(width) * channels;
+  const uint8_t* last = in + static_cast<size_t>(width - 1) * channels;
+  for (int r = 0; r <= radius; ++r, p += channels)
+    for (int c = 0; c < channels; ++c) p[c] = repeat ? last[c] : 0;
+  // pad[(radius + 1 + x) * channels] is sample x.
+  const uint8_t* leave = pad.data() + static_cast<size_t>(1) * channels;  // sample -radius
+  const uint8_t* enter = leave + static_cast<size_t>(2 * radius + 1) * channels;
+  uint32_t sums[4] = {0, 0, 0, 0};
+  for (int k = 0; k <= 2 * radius; ++k)
+    for (int c = 0; c < channels; ++c) sums[c] += leave[static_cast<size_t>(k) * channels + c];
+  const int32_t samples = width * channels;
+  if (channels == 3) {
+    uint32_t s0 = sums[0], s1 = sums[1], s2 = sums[2];
+    for (int32_t i = 0; i < samples; i += 3) {
+      out[i] = static_cast<uint8_t>(divide(s0));
+      out[i + 1] = static_cast<uint8_t>(divide(s1));
+      out[i + 2] = static_cast<uint8_t>(divide(s2));
+      s0 += enter[i] - leave[i];
+      s1 += enter[i + 1] - leave[i + 1];
+      s2 += enter[i + 2] - leave[i + 2];
+    }
+  } else {
+    for (int32_t i = 0; i < samples; ++i) {
+      const int c = i % channels;
+      out[i] = static_cast<uint8_t>(divide(sums[c]));
+      sums[c] += enter[i] - leave[i];
+    }
+  }
+}
+
+// Vertical running mean over whole rows (sums below 2^24), from in into a
+// distinct out.
+void BoxColumnsFast(const uint8_t* in, int32_t inStride, uint8_t* out, int32_t outStride, int32_t rowBytes,
+                    int32_t height, int radius, bool repeat, const MagicDivider& divide) {
+  std::vector<int32_t> sums(static_cast<size_t>(rowBytes), 0);
+  auto row = [&](int64_t y) -> const uint8_t* {
+    if (y < 0) return repeat ? in : nullptr;
+    if (y >= height) return repeat ? in + static_cast<ptrdiff_t>(height - 1) * inStride : nullptr;
+    return in + static_cast<ptrdiff_t>(y) * inStride;
+  };
+  for (int64_t y = -radius; y <= radius; ++y)
+    if (const uint8_t* r = row(y))
+      for (int32_t x = 0; x < rowBytes; ++x) sums[x] += r[x];
+  const int32_t d = 2 * radius + 1;
+  for (int32_t y = 0; y < height; ++y) {
+    uint8_t* o = out + static_cast<ptrdiff_t>(y) * outStride;
+    const uint8_t* enter = row(static_cast<int64_t>(y) + radius + 1);
+    const uint8_t* leave = row(static_cast<int64_t>(y) - radius);
+    int32_t* s = sums.data();
+    int32_t x = 0;
+#if defined(__SSE2__)
+    const __m128 inverse = _mm_set1_ps(1.0f / static_cast<float>(d)), divisor = _mm_set1_ps(static_cast<float>(d));
+    const __m128i zero = _mm_setzero_si128();
+    auto quotient = [&](__m128i n) {
+      // n / d estimated in float (off by at most one), then corrected.
+      const __m128 nf = _mm_cvtepi32_ps(n);
+      __m128i q = _mm_cvttps_epi32(_mm_mul_ps(nf, inverse));
+      const __m128 product = _mm_mul_ps(_mm_cvtepi32_ps(q), divisor);
+      q = _mm_add_epi32(q, _mm_castps_si128(_mm_cmpgt_ps(product, nf)));                       // -1 when too big
+      q = _mm_sub_epi32(q, _mm_castps_si128(_mm_cmple_ps(_mm_add_ps(product, divisor), nf)));  // +1 when too small
+      return q;
+    };
+    for (; x + 16 <= rowBytes; x += 16) {
+      __m128i n0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + x));
+      __m128i n1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + x + 4));
+      __m128i n2 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + x + 8));
+      __m128i n3 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + x + 12));
+      const __m128i q01 = _mm_packs_epi32(quotient(n0), quotient(n1));
+      const __m128i q23 = _mm_packs_epi32(quotient(n2), quotient(n3));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(o + x), _mm_packus_epi16(q01, q23));
+      auto widen = [&](const uint8_t* bytes, __m128i parts[4]) {
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + x));
+        const __m128i lo = _mm_unpacklo_epi8(b, zero), hi = _mm_unpackhi_epi8(b, zero);
+        parts[0] = _mm_unpacklo_epi16(lo, zero), parts[1] = _mm_unpackhi_epi16(lo, zero);
+        parts[2] = _mm_unpacklo_epi16(hi, zero), parts[3] = _mm_unpackhi_epi16(hi, zero);
+      };
+      __m128i e[4], l[4];
+      if (enter) {
+        widen(enter, e);
+        n0 = _mm_add_epi32(n0, e[0]), n1 = _mm_add_epi32(n1, e[1]);
+        n2 = _mm_add_epi32(n2, e[2]), n3 = _mm_add_epi32(n3, e[3]);
+      }
+      if (leave) {
+        widen(leave, l);
+        n0 = _mm_sub_epi32(n0, l[0]), n1 = _mm_sub_epi32(n1, l[1]);
+        n2 = _mm_sub_epi32(n2, l[2]), n3 = _mm_sub_epi32(n3, l[3]);
+      }
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(s + x), n0);
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(s + x + 4), n1);
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(s + x + 8), n2);
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(s + x + 12), n3);
+    }
+#endif
+    for (; x < rowBytes; ++x) {
+      o[x] = static_cast<uint8_t>(divide(static_cast<uint32_t>(s[x])));
+      if (enter) s[x] += enter[x];
+      if (leave) s[x] -= leave[x];
+    }
   }
 }
 
@@ -247,16 +378,22 @@ void BoxBlur(uint8_t* pixels, int32_t width, int32_t height, int channels, int32
              int direction, bool repeatEdges) {
   if (radius < 1 || width <= 0 || height <= 0 || channels < 1) return;
   if (direction != DIRECTION_VERTICAL && direction != DIRECTION_HORIZONTAL && direction != DIRECTION_BOTH) return;
-  const FastDivider divide(2 * static_cast<int64_t>(radius) + 1);
   const int32_t rowBytes = width * channels;
   // Scratch plane holding all channels interleaved, as the image does; the
   // vertical pass then runs over whole rows.
   std::vector<uint8_t> scratch(static_cast<size_t>(rowBytes) * height);
+  const bool fast = radius <= kFastBoxRadius && channels <= 4;
+  const FastDivider divide(2 * static_cast<int64_t>(radius) + 1);
+  const MagicDivider magic(static_cast<uint32_t>(2 * std::min(radius, kFastBoxRadius) + 1));
   if (direction & DIRECTION_HORIZONTAL) {
-    std::vector<uint8_t> line(static_cast<size_t>(width));
+    std::vector<uint8_t> line(static_cast<size_t>(width)), pad;
     for (int32_t y = 0; y < height; ++y) {
       const uint8_t* row = pixels + static_cast<ptrdiff_t>(y) * stride;
       uint8_t* out = scratch.data() + static_cast<ptrdiff_t>(y) * rowBytes;
+      if (fast) {
+        BoxRowFast(row, width, channels, out, radius, repeatEdges, pad, magic);
+        continue;
+      }
       for (int c = 0; c < channels; ++c) {
         BoxLine(row + c, channels, width, line.data(), radius, repeatEdges, divide);
         for (int32_t x = 0; x < width; ++x) out[x * channels + c] = line[x];
@@ -268,7 +405,10 @@ void BoxBlur(uint8_t* pixels, int32_t width, int32_t height, int channels, int32
                   rowBytes);
   }
   if (direction & DIRECTION_VERTICAL) {
-    BoxColumns(scratch.data(), rowBytes, pixels, stride, rowBytes, height, radius, repeatEdges, divide);
+    if (fast)
+      BoxColumnsFast(scratch.data(), rowBytes, pixels, stride, rowBytes, height, radius, repeatEdges, magic);
+    else
+      BoxColumns(scratch.data(), rowBytes, pixels, stride, rowBytes, height, radius, repeatEdges, divide);
   } else {
     for (int32_t y = 0; y < height; ++y)
       std::memcpy(pixels + static_cast<ptrdiff_t>(y) * stride, scratch.data() + static_cast<ptrdiff_t>(y) * rowBytes,

@@ -309,6 +309,9 @@ bool ZoomImage(ZOOM_IMAGE& target, const ZOOM_IMAGE& source, ZOOM_IMAGE* targetM
   const int32_t srcW = source.width, srcH = source.height;
   const int32_t dstW = target.width, dstH = target.height;
   const int total = srcH + dstW;
+  if ((channels != 1 && channels != 3) || target.bytesPerPixel != channels || srcW <= 0 || srcH <= 0 ||
+      dstW <= 0 || dstH <= 0 || !source.data || !target.data)
+    return false;
 
   ContribList list;
   ZOOM_IMAGE temp, tempMask;

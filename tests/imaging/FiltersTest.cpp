@@ -204,7 +204,7 @@ TEST(BoxBlur, MatchesNumpyWindowSums) {
   WriteFileBytes(dir / "src.raw", imaging_test::PixelBytes(source));
   for (const int direction : {1, 2, 3})
     for (const bool repeat : {false, true})
-      for (const int r : {1, 3, 20}) {
+      for (const int r : {1, 3, 20, 40000}) {  // the last one takes the 64-bit path
         CRasterImage image = source;
         ASSERT_TRUE(BlurImage(image, r, direction, repeat));
         const std::string script = "import numpy as np\nw, h, r, d, rep = " + std::to_string(w) + "," +
@@ -226,6 +226,22 @@ img.astype(np.uint8).tofile('ref.raw')
         EXPECT_EQ(imaging_test::PixelBytes(image), ReadFileBytes(dir / "ref.raw"))
             << "direction " << direction << " repeat " << repeat << " radius " << r;
       }
+}
+
+TEST(BoxBlur, OneChannelPlanesBlurLikeEachChannelOfThree) {
+  const CRasterImage gray = MakeRandomImage(37, 21, 8, 6, false, true);
+  CRasterImage rgb;
+  ASSERT_TRUE(rgb.Create(37, 21, 24));
+  for (int y = 0; y < 21; ++y)
+    for (int x = 0; x < 37; ++x) std::memset(rgb.GetWritableBits() + y * rgb.GetStride() + 3 * x, gray.GetRow(y)[x], 3);
+  for (const int direction : {1, 2, 3})
+    for (const int r : {1, 4, 40, 40000}) {
+      CRasterImage a = gray, b = rgb;
+      ASSERT_TRUE(BlurImage(a, r, direction, r % 2 == 0));
+      ASSERT_TRUE(BlurImage(b, r, direction, r % 2 == 0));
+      for (int y = 0; y < 21; ++y)
+        for (int x = 0; x < 37; ++x) ASSERT_EQ(GetSample(a, x, y), GetSample(b, x, y, 1)) << direction << " " << r;
+    }
 }
 
 TEST(BlurImage, RefusesWhatItCannotBlur) {
