@@ -5,6 +5,10 @@
 #include <cstddef>
 #include <cstring>
 #include <new>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <vector>
 
 #include "formats/ResultCodes.h"
@@ -113,15 +117,45 @@ bool NonZeroBounds(const CPixelPlane& plane, Rect& bounds) {
   return true;
 }
 
-// The cubic B-spline of the any-angle rotation.
-inline double BSpline(double t) {
-  const double a = std::fabs(t);
-  if (a < 1.0) return a * a * a / 2.0 - a * a + 2.0 / 3.0;
-  if (a <= 2.0) {
-    const double u = 2.0 - a;
-    return u * u * u / 6.0;
+// The four B-spline weights of offsets -1, 0, 1, 2 for a fraction f in [0, 1).
+inline void BSplineWeights(double f, double w[4]) {
+  const double g = 1.0 - f;
+  w[0] = g * g * g / 6.0;
+  w[1] = f * f * f / 2.0 - f * f + 2.0 / 3.0;
+  w[2] = g * g * g / 2.0 - g * g + 2.0 / 3.0;
+  w[3] = f * f * f / 6.0;
+}
+
+// Colour of an opaque 4 x 4 neighbourhood (top-left at p): the weighted sum,
+// truncated, with a small allowance against rounding noise.
+inline void InteriorSample(const uint8_t* p, int32_t stride, const double bx[4], const double by[4], uint8_t* out) {
+#if defined(__SSE2__)
+  const __m128i zero = _mm_setzero_si128();
+  __m128 acc = _mm_setzero_ps();
+  for (int v = 0; v < 4; ++v, p += stride) {
+    __m128 row = _mm_setzero_ps();
+    for (int u = 0; u < 4; ++u) {
+      const uint8_t* q = p + 3 * u;
+      const __m128i px = _mm_cvtsi32_si128(q[0] | (q[1] << 8) | (q[2] << 16));
+      const __m128 f = _mm_cvtepi32_ps(_mm_unpacklo_epi16(_mm_unpacklo_epi8(px, zero), zero));
+      row = _mm_add_ps(row, _mm_mul_ps(_mm_set1_ps(static_cast<float>(bx[u])), f));
+    }
+    acc = _mm_add_ps(acc, _mm_mul_ps(_mm_set1_ps(static_cast<float>(by[v])), row));
   }
-  return 0.0;
+  acc = _mm_min_ps(_mm_add_ps(_mm_max_ps(acc, _mm_setzero_ps()), _mm_set1_ps(1.0f / 512.0f)), _mm_set1_ps(255.0f));
+  const __m128i n = _mm_cvttps_epi32(acc);
+  const uint32_t rgb = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(_mm_packs_epi32(n, n), zero)));
+  out[0] = static_cast<uint8_t>(rgb), out[1] = static_cast<uint8_t>(rgb >> 8), out[2] = static_cast<uint8_t>(rgb >> 16);
+#else
+  double s[3] = {0, 0, 0};
+  for (int v = 0; v < 4; ++v, p += stride)
+    for (int u = 0; u < 4; ++u)
+      for (int c = 0; c < 3; ++c) s[c] += bx[u] * by[v] * p[3 * u + c];
+  for (int c = 0; c < 3; ++c) {
+    const double x = s[c] + 1.0 / 512.0;
+    out[c] = static_cast<uint8_t>(x >= 255.0 ? 255 : x <= 0 ? 0 : static_cast<int>(x));
+  }
+#endif
 }
 
 // Truncation that does not let rounding noise turn an exact v into v - 1.
@@ -145,39 +179,27 @@ void RotateRgb(const CRasterImage& source, CRasterImage& target, int degrees) {
     uint8_t* out = outBits + static_cast<ptrdiff_t>(i) * outStride;
     uint8_t* mo = outMask + static_cast<ptrdiff_t>(i) * outMaskStride;
     const double dy = i - th / 2;
+    const double rowX = -dy * sinPhi + w / 2, rowY = dy * cosPhi + h / 2;
     for (int32_t j = 0; j < tw; ++j) {
       const double dx = j - tw / 2;
-      const double sx = dx * cosPhi - dy * sinPhi + w / 2;
-      const double sy = dx * sinPhi + dy * cosPhi + h / 2;
+      const double sx = dx * cosPhi + rowX;
+      const double sy = dx * sinPhi + rowY;
       const double fX = std::floor(sx), fY = std::floor(sy);
       if (fX < 0 || fY < 0 || fX >= w || fY >= h) continue;
       const int32_t X = static_cast<int32_t>(fX), Y = static_cast<int32_t>(fY);
       const double fx = sx - fX, fy = sy - fY;
       double bx[4], by[4];
-      for (int u = 0; u < 4; ++u) {
-        bx[u] = BSpline((u - 1) - fx);
-        by[u] = BSpline((u - 1) - fy);
-      }
+      BSplineWeights(fx, bx);
+      BSplineWeights(fy, by);
       double a = 0, s[3] = {0, 0, 0};
       const bool interior = X - 1 >= 1 && X + 2 <= w - 2 && Y - 1 >= 1 && Y + 2 <= h - 2;
       if (interior && !masked) {
-        // Opaque neighbourhood: alpha 255 everywhere.
-        for (int v = 0; v < 4; ++v) {
-          const uint8_t* p = bits + static_cast<ptrdiff_t>(Y + v - 1) * stride + static_cast<ptrdiff_t>(X - 1) * 3;
-          double r = 0, g = 0, b = 0, wsum = 0;
-          for (int u = 0; u < 4; ++u, p += 3) {
-            r += bx[u] * p[0];
-            g += bx[u] * p[1];
-            b += bx[u] * p[2];
-            wsum += bx[u];
-          }
-          a += by[v] * wsum;
-          s[0] += by[v] * r;
-          s[1] += by[v] * g;
-          s[2] += by[v] * b;
-        }
-        a *= 255.0;
-        for (double& c : s) c *= 255.0;
+        // Opaque neighbourhood: the alpha weights sum to exactly one, so the
+        // pixel is opaque and its colour the plain weighted sum.
+        mo[j] = 255;
+        InteriorSample(bits + static_cast<ptrdiff_t>(Y - 1) * stride + static_cast<ptrdiff_t>(X - 1) * 3, stride, bx,
+                       by, out + 3 * j);
+        continue;
       } else {
         for (int v = 0; v < 4; ++v) {
           const int32_t yy = Y + v - 1;
