@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstring>
 #include <new>
+#include <type_traits>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -511,6 +512,25 @@ void ReducePlaneWith(const uint8_t* source, int32_t sourceStride, uint8_t* targe
       const int32_t* start = ax.start.data();
       const int32_t* index = ax.index.data();
       const uint32_t* weight = columnWeight.data();
+#if defined(__SSE2__)
+      if constexpr (C == 3 && std::is_same_v<Acc, uint32_t>) {
+        // Lanes red, green, blue and weight: one multiply-add per pixel.
+        // Weights are at most 256, so they and the samples fit 16 bits.
+        const __m128i zero = _mm_setzero_si128();
+        for (int32_t tx = 0; tx < width; ++tx, a += 4) {
+          __m128i sums = _mm_setzero_si128();
+          for (int32_t j = start[tx]; j < start[tx + 1]; ++j) {
+            const uint8_t* p = row + static_cast<ptrdiff_t>(index[j]) * 3;
+            const __m128i px = _mm_cvtsi32_si128(p[0] | (p[1] << 8) | (p[2] << 16) | (1 << 24));
+            const __m128i lanes = _mm_unpacklo_epi16(_mm_unpacklo_epi8(px, zero), zero);
+            sums = _mm_add_epi32(sums, _mm_madd_epi16(lanes, _mm_set1_epi32(static_cast<int>(weight[j]))));
+          }
+          __m128i* target4 = reinterpret_cast<__m128i*>(a);
+          _mm_storeu_si128(target4, _mm_add_epi32(_mm_loadu_si128(target4), sums));
+        }
+        continue;
+      }
+#endif
       for (int32_t tx = 0; tx < width; ++tx, a += C + 1) {
         // Sums in locals, so that they stay in registers.
         Acc s0 = 0, s1 = 0, s2 = 0, sw = 0;
