@@ -6,7 +6,9 @@
 #                file is timed separately and subtracted)
 #   libvips      vips CLI with VIPS_CONCURRENCY=1 (native .v files; the time
 #                of reading the picture, `vips avg`, is subtracted; writing
-#                the result stays in)
+#                the result stays in; vips overlaps reading with computing,
+#                so where its operation costs less than the read the figure
+#                is only a lower bound)
 # Prints milliseconds per operation and how many times faster ours is.
 #
 # usage: bench/compare_resample.sh [BUILD_DIR]   (default: build)

@@ -10,7 +10,7 @@
 
 #include "imaging/ColorFunctions.h"
 #include "imaging/Histogram.h"
-#include "tests/imaging/ImagingTestUtil.h"
+#include "tests/imaging/FiltersTestUtil.h"
 #include "tests/support/TestSupport.h"
 
 namespace {

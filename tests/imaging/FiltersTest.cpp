@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "imaging/Filters.h"
-#include "tests/imaging/ImagingTestUtil.h"
+#include "tests/imaging/FiltersTestUtil.h"
 #include "tests/support/TestSupport.h"
 
 namespace {

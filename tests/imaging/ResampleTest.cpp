@@ -6,7 +6,7 @@
 
 #include "formats/ResultCodes.h"
 #include "imaging/Resample.h"
-#include "tests/imaging/ImagingTestUtil.h"
+#include "tests/imaging/FiltersTestUtil.h"
 #include "tests/support/TestSupport.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include "imaging/ImageGeometry.h"
 #include "imaging/PixelRect.h"
 #include "imaging/Rotate.h"
-#include "tests/imaging/ImagingTestUtil.h"
+#include "tests/imaging/FiltersTestUtil.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
