@@ -496,3 +496,32 @@ TEST(ShrinkFrames, ReducesOnlyWhenShrinking) {
 }
 
 }  // namespace
+
+namespace {
+
+// Every small size to every small size, each filter and depth: nothing reads
+// or writes outside its planes (run under the sanitizers), sizes are right.
+TEST(ResampleSweep, SmallSizesEverywhere) {
+  for (int sw = 1; sw <= 5; ++sw)
+    for (int sh = 1; sh <= 4; ++sh) {
+      const CRasterImage rgb = MakeRandomImage(sw, sh, 24, sw * 7 + sh, true);
+      const CRasterImage gray = MakeRandomImage(sw, sh, 8, sw + sh, true, true);
+      const CRasterImage packed = MakeRandomImage(sw, sh, 4, sw * sh, true);
+      for (int tw = 1; tw <= 6; ++tw)
+        for (int th = 1; th <= 5; ++th) {
+          for (const int filter : kFilters) {
+            const CRasterImage a = ResampleImage(rgb, tw, th, filter);
+            ASSERT_EQ(a.GetWidth(), tw);
+            ASSERT_EQ(a.GetHeight(), th);
+            ASSERT_TRUE(a.HasValidMask());
+            ASSERT_EQ(ResampleImage(gray, tw, th, filter).GetHeight(), th);
+          }
+          const CRasterImage reduced = ReduceImage(packed, tw, th);
+          ASSERT_EQ(reduced.GetWidth(), tw);
+          ASSERT_TRUE(reduced.HasValidMask());
+          ASSERT_EQ(ResizeNearest(packed, tw, th).GetHeight(), th);
+        }
+    }
+}
+
+}  // namespace

@@ -306,3 +306,22 @@ TEST(RotateImage, TinyAndHugeSources) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(RotateSweep, SmallSizesEveryDepthManyAngles) {
+  for (const int bpp : {1, 4, 8, 24})
+    for (int w = 1; w <= 6; ++w)
+      for (int h = 1; h <= 5; ++h) {
+        const CRasterImage source = MakeRandomImage(w, h, bpp, w * 10 + h, (w + h) % 2 == 0);
+        for (int degrees = -370; degrees <= 370; degrees += 37) {
+          const CRasterImage rotated = RotateImage(source, degrees);
+          if (rotated.IsEmpty()) continue;
+          ASSERT_EQ(rotated.GetBitsPerPixel(), bpp);
+          ASSERT_LE(rotated.GetWidth(), w + h + 1);
+          ASSERT_LE(rotated.GetHeight(), w + h + 1);
+        }
+      }
+}
+
+}  // namespace
