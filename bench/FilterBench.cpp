@@ -3,6 +3,9 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "bench/ResampleBenchImage.h"
 #include "imaging/Filters.h"
 
@@ -37,5 +40,23 @@ void BM_Emboss(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_Emboss)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+namespace {
+
+void BM_FeatherMask(benchmark::State& state) {
+  const CRasterImage& photo = BenchPhoto();
+  const int32_t w = photo.GetWidth(), h = photo.GetHeight();
+  std::vector<uint8_t> alpha(static_cast<size_t>(w) * h);
+  for (auto _ : state) {
+    state.PauseTiming();
+    std::fill(alpha.begin(), alpha.end(), 255);
+    state.ResumeTiming();
+    FeatherMask(alpha.data(), w, h, w, static_cast<int>(state.range(0)), DIRECTION_BOTH);
+    benchmark::DoNotOptimize(alpha.data());
+  }
+}
+BENCHMARK(BM_FeatherMask)->Arg(8)->Arg(80)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "imaging/Filters.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstddef>
 #include <cstring>
@@ -260,10 +261,37 @@ bool Convolve5x5(const int kernel[25], const uint8_t* source, uint8_t* target, c
   for (int i = 0; i < 25; ++i)
     if (kernel[i] != 0) taps[tapCount++] = Tap{i % 5 - 2, i / 5 - 2, kernel[i]};
   const int64_t half = divisor / 2;
+  // Sums stay below 2^31 in magnitude for every kernel whose weights do:
+  // divide those by a multiply and a shift (truncating toward zero).
+  int64_t bound = std::abs(half);
+  for (int t = 0; t < tapCount; ++t) bound += 255 * std::abs(static_cast<int64_t>(taps[t].weight));
+  const bool magic = bound < (int64_t{1} << 31) && divisor != INT_MIN;
+  const MagicDivider divide(static_cast<uint32_t>(divisor < 0 ? -static_cast<int64_t>(divisor) : divisor));
+  auto quotient = [&](int64_t n) -> int64_t {
+    if (!magic) return n / divisor;
+    const int64_t q = n >= 0 ? divide(static_cast<uint32_t>(n)) : -static_cast<int64_t>(divide(static_cast<uint32_t>(-n)));
+    return divisor < 0 ? -q : q;
+  };
+  // Offsets of the taps within a row of pixels, for the inner part of a row.
+  int tapOffset[25];
+  for (int t = 0; t < tapCount; ++t) tapOffset[t] = taps[t].dx * channels;
   for (int32_t y = 0; y < height; ++y) {
     uint8_t* out = target + static_cast<ptrdiff_t>(y) * stride;
     const uint8_t* centreRow = source + static_cast<ptrdiff_t>(y) * stride;
+    const uint8_t* tapRow[25];
+    for (int t = 0; t < tapCount; ++t)
+      tapRow[t] = source + static_cast<ptrdiff_t>(std::clamp(y + taps[t].dy, 0, height - 1)) * stride;
     for (int32_t x = 0; x < width; ++x) {
+      if (!mask && x >= 2 && x < width - 2) {
+        // No mask and no column clamping: the plain weighted sum.
+        for (int c = 0; c < channels; ++c) {
+          const int32_t at = x * channels + c;
+          int64_t sum = 0;
+          for (int t = 0; t < tapCount; ++t) sum += static_cast<int64_t>(taps[t].weight) * tapRow[t][at + tapOffset[t]];
+          out[at] = Clamp255(offset + quotient(half + sum));
+        }
+        continue;
+      }
       if (mask && !opaque(x, y)) {
         for (int c = 0; c < channels; ++c) out[x * channels + c] = 0;
         continue;
@@ -278,7 +306,7 @@ bool Convolve5x5(const int kernel[25], const uint8_t* source, uint8_t* target, c
           if (mask && !opaque(nx, ny)) value = centre;
           sum += static_cast<int64_t>(taps[t].weight) * value;
         }
-        out[x * channels + c] = Clamp255(offset + (half + sum) / divisor);
+        out[x * channels + c] = Clamp255(offset + quotient(half + sum));
       }
     }
     if (cancel && cancel()) return false;
@@ -442,11 +470,24 @@ void FeatherMask(uint8_t* alpha, int32_t width, int32_t height, int32_t stride, 
       std::memcpy(out, row, width);
   }
   if (direction & DIRECTION_VERTICAL) {
-    std::vector<uint8_t> in(static_cast<size_t>(height)), out(static_cast<size_t>(height));
-    for (int32_t x = 0; x < width; ++x) {
-      for (int32_t y = 0; y < height; ++y) in[y] = scratch[static_cast<size_t>(y) * width + x];
-      FeatherLine(in.data(), height, out.data(), amount);
-      for (int32_t y = 0; y < height; ++y) alpha[static_cast<ptrdiff_t>(y) * stride + x] = out[y];
+    // FeatherLine down every column at once, row by row.
+    const int n = amount;
+    auto in = [&](int64_t y) { return scratch.data() + static_cast<ptrdiff_t>(y) * width; };
+    std::vector<int64_t> lead(static_cast<size_t>(width), 0), trail(static_cast<size_t>(width));
+    for (int64_t y = 0; y < n && y < height; ++y)
+      for (int32_t x = 0; x < width; ++x) lead[x] += in(y)[x];
+    for (int32_t x = 0; x < width; ++x) trail[x] = in(0)[x] / n;
+    for (int32_t y = 0; y < height; ++y) {
+      uint8_t* out = alpha + static_cast<ptrdiff_t>(y) * stride;
+      const uint8_t* leaving = in(y);
+      const uint8_t* entering = static_cast<int64_t>(y) + n < height ? in(static_cast<int64_t>(y) + n) : nullptr;
+      const uint8_t* next = y + 1 < height ? in(y + 1) : nullptr;
+      const uint8_t* dropped = static_cast<int64_t>(y) + 1 - n > 0 ? in(static_cast<int64_t>(y) + 1 - n) : nullptr;
+      for (int32_t x = 0; x < width; ++x) {
+        out[x] = static_cast<uint8_t>(std::min(trail[x], lead[x]) / n);
+        lead[x] += (entering ? entering[x] : 0) - leaving[x];
+        if (next) trail[x] += next[x] - (dropped ? dropped[x] : 0);
+      }
     }
   } else {
     for (int32_t y = 0; y < height; ++y)
