@@ -358,7 +358,8 @@ void SeparableFilter(const uint8_t* source, uint8_t* target, int32_t width, int3
     taps.tables.assign(static_cast<size_t>(n) * 256, 0);
     taps.sum = 0;
     for (int i = 0; i < n; ++i) {
-      const double weight = kernel.Evaluate(i - taps.half);
+      double weight = kernel.Evaluate(i - taps.half);
+      if (!std::isfinite(weight)) weight = 0.0;  // a broken kernel adds nothing
       taps.sum += weight;
       for (int v = 0; v < 256; ++v) {
         const double p = v * weight;
@@ -498,6 +499,8 @@ void FeatherMask(uint8_t* alpha, int32_t width, int32_t height, int32_t stride, 
 void Emboss(double azimuth, double elevation, int depth, const uint8_t* source, uint8_t* target,
             int32_t sourceStride, int32_t targetStride, int32_t width, int32_t height, int channels) {
   constexpr double kDegree = 0.01745327777777778;
+  if (!std::isfinite(azimuth)) azimuth = 0.0;
+  if (!std::isfinite(elevation)) elevation = 0.0;
   const double a = azimuth * kDegree, e = elevation * kDegree;
   const int64_t lx = static_cast<int64_t>(std::cos(e) * std::cos(a) * 255.9);
   const int64_t ly = static_cast<int64_t>(std::cos(e) * std::sin(a) * 255.9);

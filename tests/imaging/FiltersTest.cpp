@@ -398,3 +398,34 @@ TEST(BlendImages, MixesByPercent) {
 }
 
 }  // namespace
+
+namespace {
+
+class CBrokenKernel : public CFilterKernel {
+ public:
+  double GetWidth() const override { return NAN; }
+  double Evaluate(double) const override { return NAN; }
+};
+
+class CWideBrokenKernel : public CFilterKernel {
+ public:
+  double GetWidth() const override { return 5; }
+  double Evaluate(double x) const override { return x == 0 ? 1.0 : NAN; }
+};
+
+TEST(SeparableFilter, BrokenKernelsDoNoHarm) {
+  std::vector<uint8_t> plane(7 * 5, 100), out(7 * 5, 0);
+  SeparableFilter(plane.data(), out.data(), 7, 5, 1, 7, CBrokenKernel(), CBrokenKernel());
+  SeparableFilter(plane.data(), out.data(), 7, 5, 1, 7, CWideBrokenKernel(), CWideBrokenKernel());
+  EXPECT_EQ(out, plane);  // only the centre tap counts
+}
+
+TEST(Emboss, NonFiniteAnglesCountAsZero) {
+  CRasterImage image = MakeRandomImage(5, 5, 24, 2, false);
+  CRasterImage reference = image;
+  ASSERT_TRUE(EmbossImage(image, NAN, INFINITY, 3));
+  ASSERT_TRUE(EmbossImage(reference, 0, 0, 3));
+  EXPECT_EQ(DescribeDifference(image, reference), "");
+}
+
+}  // namespace
