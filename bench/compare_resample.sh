@@ -45,6 +45,8 @@ echo "making the picture (plasma fractal with grain, 6000 x 4000)..."
 "$convert" -limit thread 1 -size 1500x1000 -seed 7 plasma:fractal -resize '6000x4000!' \
   -attenuate 0.3 +noise Gaussian -depth 8 "$work/photo.ppm"
 vips copy "$work/photo.ppm" "$work/photo.v"
+# The same with an alpha channel, for the masked resampling rows.
+"$convert" "$work/photo.ppm" -alpha set -channel A -evaluate set 70% +channel "$work/photo.pam"
 
 # Best wall time in ms of a command, over $runs runs.
 runs=${RUNS:-2}
@@ -74,7 +76,7 @@ vp() {
 
 echo "running our benchmarks..."
 PICTORAVELL_BENCH_IMAGE=$work/photo.ppm "$bench" \
-  --benchmark_filter='BM_ResampleImage|BM_ReduceImage/25|BM_RotateImage/17|BM_RotateImage/90|BM_BlurImage/5' \
+  --benchmark_filter='BM_ResampleImage/|BM_ResampleImageMasked/5/|BM_ReduceImage/25|BM_RotateImage/17|BM_RotateImage/90|BM_BlurImage/5' \
   --benchmark_min_time=0.5 --benchmark_format=csv 2>/dev/null > "$work/ours.csv"
 ours() {  # benchmark name -> ms (real time)
   awk -F, -v n="\"$1\"" '$1 == n { printf "%d", $3 + 0.5 }' "$work/ours.csv"
@@ -104,6 +106,16 @@ for pct in 25 150; do
     row "resample ${names[$f]} to $pct%" "$o" "$i" "$v"
   done
 done
+im_alpha() {
+  local base t
+  base=$(best_ms "$convert" -limit thread 1 "$work/photo.pam" null:)
+  t=$(best_ms "$convert" -limit thread 1 "$work/photo.pam" "$@" null:)
+  if [ "$t" -lt 0 ]; then echo -; else echo $(( t > base ? t - base : 1 )); fi
+}
+row "resample lanczos3 25%, with alpha" "$(ours BM_ResampleImageMasked/5/25)" \
+  "$(im_alpha -filter Lanczos -resize 1500x1000!)" -
+row "resample lanczos3 150%, with alpha" "$(ours BM_ResampleImageMasked/5/150)" \
+  "$(im_alpha -filter Lanczos -resize 9000x6000!)" -
 row "area average to 25%" "$(ours BM_ReduceImage/25)" "$(im -scale 1500x1000!)" "$(vp shrink 4 4)"
 row "rotate 90" "$(ours BM_RotateImage/90)" "$(im -rotate 90)" "$(vp rot d90)"
 row "rotate 17 (bicubic class)" "$(ours BM_RotateImage/17)" "$(im -rotate 17)" \
