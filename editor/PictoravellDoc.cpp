@@ -565,6 +565,22 @@ void CPictoravellDoc::OnUpdateCommand(wxUpdateUIEvent& event) {
 
 // --- opening and making documents ----------------------------------------------------
 
+bool RunFileOpen(const std::string& startFolder, const std::function<bool(const std::string&)>& open) {
+  std::vector<std::string> paths;
+  if (g_prompts.openPaths) {
+    if (!g_prompts.openPaths(startFolder, paths)) return false;
+  } else {
+    wxFileDialog dialog(g_pMainFrame, "Open File", wxString::FromUTF8(startFolder), wxString(), kImageFilter,
+                        wxFD_OPEN | wxFD_MULTIPLE | wxFD_FILE_MUST_EXIST);
+    if (dialog.ShowModal() != wxID_OK) return false;
+    wxArrayString chosen;
+    dialog.GetPaths(chosen);
+    for (const auto& path : chosen) paths.push_back(path.utf8_string());
+  }
+  for (const auto& path : paths) open(path);
+  return true;
+}
+
 wxDocTemplate* RegisterImageDocumentTemplate(wxDocManager* manager) {
   return new wxDocTemplate(manager, "Raster image", "*.bmp;*.dib;*.gif;*.pcx;*.pct;*.tif;*.jpg;*.png;*.tga",
                            wxString(), "bmp", "Pictoravell.Document", "Pictoravell.View",

@@ -27,6 +27,8 @@ struct DOCUMENT_PROMPTS {
   std::function<bool(const std::string&)> askYesNo;
   // The path to save to (Save As, Save a Copy As).
   std::function<bool(std::string&)> savePath;
+  // The files to open (File Open), starting in a folder (empty: the last one).
+  std::function<bool(const std::string&, std::vector<std::string>&)> openPaths;
 };
 // Installs the prompts (members left empty use the dialogs) and returns the
 // previous ones.
@@ -96,5 +98,8 @@ class CPictoravellDoc : public CImageDocument {
 CPictoravellDoc* OpenImageDocument(const std::string& path);
 // Makes a new document of a kind (NEWDOC_...); null when refused or cancelled.
 CPictoravellDoc* NewImageDocument(int kind);
+// File Open: asks for image files (several at once) and hands each to open,
+// in the order chosen. False when the dialog was cancelled.
+bool RunFileOpen(const std::string& startFolder, const std::function<bool(const std::string&)>& open);
 // Registers the document template of the image windows with the manager.
 wxDocTemplate* RegisterImageDocumentTemplate(wxDocManager* manager);

@@ -156,10 +156,14 @@ bool CPictoravellApp::OpenDocumentFile(const std::string& path) {
   LogLine("open " + full);
   if (access(full.c_str(), R_OK) != 0) {
     ReportMessage(MESSAGE_ERROR, "Failed to open " + full + ": " + std::strerror(errno));
+    LogLine("failed " + full);
     return false;
   }
   if (g_pMainFrame) g_pMainFrame->SetMode(MODE_VIEW_EDIT);
-  if (!OpenImageDocument(full)) return false;
+  if (!OpenImageDocument(full)) {
+    LogLine("failed " + full);
+    return false;
+  }
   m_openedFiles.push_back(full);
   return true;
 }
@@ -183,14 +187,7 @@ void CPictoravellApp::OnInstanceCommandLine(const std::string& commandLine) {
 }
 
 void CPictoravellApp::DoFileOpen(const std::string& startFolder) {
-  wxFileDialog dialog(g_pMainFrame, kOpenFileTitle, wxString::FromUTF8(startFolder), wxString(),
-                      "All image files|*.bmp;*.dib;*.gif;*.pcx;*.pct;*.tif;*.tiff;*.jpg;*.jpeg;*.png;*.tga|"
-                      "All files|*",
-                      wxFD_OPEN | wxFD_MULTIPLE | wxFD_FILE_MUST_EXIST);
-  if (dialog.ShowModal() != wxID_OK) return;
-  wxArrayString paths;
-  dialog.GetPaths(paths);
-  for (const auto& path : paths) OpenDocumentFile(path.utf8_string());
+  RunFileOpen(startFolder, [this](const std::string& path) { return OpenDocumentFile(path); });
 }
 
 void CPictoravellApp::UpdateAllDocumentViews(int hint) {

@@ -321,3 +321,40 @@ TEST(DocumentWindow, OpeningAddsToTheRecentFileList) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(DocumentWindow, FileOpenOpensEveryChosenFileInOrder) {
+  DocumentWindowFixture f;
+  TempDir dir;
+  const auto one = WriteBmp(dir, "one.bmp", SolidImage(5, 5, 1, 1, 1));
+  const auto two = WriteBmp(dir, "two.bmp", SolidImage(6, 6, 2, 2, 2));
+  DOCUMENT_PROMPTS p;
+  std::string folder = "unset";
+  p.openPaths = [&](const std::string& start, std::vector<std::string>& paths) {
+    folder = start;
+    paths = {one, two};
+    return true;
+  };
+  ScopedPrompts scoped(p);
+  std::vector<std::string> opened;
+  EXPECT_TRUE(RunFileOpen(dir.path().string(), [&](const std::string& path) {
+    opened.push_back(path);
+    return OpenImageDocument(path) != nullptr;
+  }));
+  EXPECT_EQ(folder, dir.path().string());
+  EXPECT_EQ(opened, (std::vector<std::string>{one, two}));
+  EXPECT_EQ(f.frame->GetDocumentWindowCount(), 2);
+  // The last one opened is shown and active.
+  auto* active = static_cast<CPictoravellDoc*>(f.frame->GetActiveDocument());
+  ASSERT_TRUE(active);
+  EXPECT_EQ(active->GetFilename().utf8_string(), two);
+  // Closing it shows the other.
+  f.Command(ID_FILE_CLOSE);
+  EXPECT_EQ(f.frame->GetDocumentWindowCount(), 1);
+  auto* other = static_cast<CPictoravellDoc*>(f.frame->GetActiveDocument());
+  ASSERT_TRUE(other);
+  EXPECT_EQ(other->GetFilename().utf8_string(), one);
+}
+
+}  // namespace
