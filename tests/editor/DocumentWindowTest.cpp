@@ -358,3 +358,35 @@ TEST(DocumentWindow, FileOpenOpensEveryChosenFileInOrder) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(DocumentWindow, CommentCaptionFollowsTheDisplayCommentsSetting) {
+  DocumentWindowFixture f;
+  TempDir dir;
+  CPictoravellDoc* doc = OpenImageDocument(WriteBmp(dir, "note.bmp", SolidImage(60, 40, 9, 9, 9)));
+  ASSERT_TRUE(doc);
+  CPictoravellView* view = f.ViewOf(doc);
+  PumpFor(50);
+  const int saved = g_bDisplayComments;
+  g_bDisplayComments = 1;
+  doc->SetComment("Taken at dawn\r\nsecond line");
+  doc->UpdateViews(HINT_ERASE);
+  ASSERT_TRUE(view->GetCaption());
+  EXPECT_TRUE(view->GetCaption()->IsShown());
+  EXPECT_GT(view->GetCaptionHeight(), 12);
+  const Rect image = view->GetImageRect();
+  EXPECT_EQ(view->GetCaption()->GetPosition().y, image.bottom + 12);
+  int w, h;
+  view->GetDisplaySize(w, h);
+  // Image and caption together are centred.
+  const int client = view->GetViewWindow()->GetClientSize().y;
+  EXPECT_EQ(image.top, (client - view->GetCaptionHeight() - h) / 2);
+  g_bDisplayComments = 0;
+  doc->UpdateViews(HINT_ERASE);
+  EXPECT_FALSE(view->GetCaption()->IsShown());
+  EXPECT_EQ(view->GetCaptionHeight(), 0);
+  g_bDisplayComments = saved;
+}
+
+}  // namespace
