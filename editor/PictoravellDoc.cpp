@@ -319,6 +319,10 @@ bool CPictoravellDoc::OnOpenDocument(const wxString& path) {
 
 bool CPictoravellDoc::OnNewDocument() {
   if (GetDocumentManager() && !wxDocument::OnNewDocument()) return false;
+  static int s_nUntitled = 0;
+  const wxString name = wxString::Format("untitled-%d", ++s_nUntitled);
+  SetTitle(name);
+  SetFilename(name, false);
   FreeFrames();
   switch (g_nNewDocumentKind) {
     case NEWDOC_BLANK: {
@@ -493,14 +497,34 @@ bool CPictoravellDoc::OnSaveDocument(const wxString& path) {
   return true;
 }
 
+std::string SavePathWithExtension(const std::string& path, int filterIndex) {
+  // Filter 0 is "All image files"; 1 to 8 name one format each.
+  static const int kFilterFormats[] = {IMAGE_FORMAT_UNKNOWN, IMAGE_FORMAT_BMP,  IMAGE_FORMAT_GIF,
+                                       IMAGE_FORMAT_PCX,     IMAGE_FORMAT_PICT, IMAGE_FORMAT_TIFF,
+                                       IMAGE_FORMAT_JPEG,    IMAGE_FORMAT_PNG,  IMAGE_FORMAT_TGA};
+  if (GetImageFormat(path) != IMAGE_FORMAT_UNKNOWN) return path;
+  const int format = filterIndex >= 1 && filterIndex <= 8 ? kFilterFormats[filterIndex] : IMAGE_FORMAT_BMP;
+  std::string out = path;
+  AppendImageExtension(format, out);
+  return out;
+}
+
 bool CPictoravellDoc::AskSavePath(std::string& path) {
   if (g_prompts.savePath) return g_prompts.savePath(path);
   const wxFileName current(GetFilename());
-  wxFileDialog dialog(g_pMainFrame, "Save As", current.GetPath(), current.GetFullName(), kImageFilter,
-                      wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
-  if (dialog.ShowModal() != wxID_OK) return false;
-  path = dialog.GetPath().utf8_string();
-  return true;
+  wxString folder = current.GetPath(), name = current.GetFullName();
+  for (;;) {
+    // The toolkit's own overwrite question would ask about the name as typed,
+    // before the extension is added: the final name is checked here instead.
+    wxFileDialog dialog(g_pMainFrame, "Save As", folder, name, kImageFilter, wxFD_SAVE);
+    if (dialog.ShowModal() != wxID_OK) return false;
+    path = SavePathWithExtension(dialog.GetPath().utf8_string(), dialog.GetFilterIndex());
+    if (!wxFileName::FileExists(wxString::FromUTF8(path)) ||
+        AskYesNo(FileTitle(path) + " already exists.\nDo you want to replace it?"))
+      return true;
+    folder = dialog.GetDirectory();
+    name = dialog.GetFilename();
+  }
 }
 
 bool CPictoravellDoc::SaveAs() {
