@@ -24,6 +24,7 @@
 #include "imaging/StatusStack.h"
 #include "platform/RecentFileList.h"
 #include "resources/CommandIds.h"
+#include "resources/Strings.h"
 #include "shell/MainFrame.h"
 #include "shell/PictoravellApp.h"
 
@@ -422,9 +423,10 @@ bool CPictoravellDoc::OpenMultiburst() {
 
 bool CPictoravellDoc::FitCanvasToFrames() {
   if (m_frames.empty()) return false;
+  // A canvas side cannot pass 32767: frames reaching further are cut there.
   auto extent = [](const CAnimFrame& f, bool horizontal) {
     const int side = f.m_image.IsEmpty() ? 0 : horizontal ? f.m_image.GetWidth() : f.m_image.GetHeight();
-    return static_cast<int16_t>((horizontal ? f.m_nLeft : f.m_nTop) + side);
+    return static_cast<int16_t>(std::min((horizontal ? f.m_nLeft : f.m_nTop) + side, 32767));
   };
   int16_t width = extent(m_frames[0], true), height = extent(m_frames[0], false);
   for (size_t i = 1; i < m_frames.size(); ++i) {
@@ -453,7 +455,12 @@ bool CPictoravellDoc::Close() {
   // A command still working on a frame keeps the document open.
   if (IsAnyFrameBusy()) return false;
   if (m_bToolRunning) {
-    CancelEdit();
+    // The running effect is settled first: kept as one step, or dropped.
+    const std::string name = g_pMainFrame ? g_pMainFrame->GetEffectName() : std::string();
+    if (AskYesNo(kKeepEffectChangesText))
+      CommitEdit(name, nullptr, nullptr);
+    else
+      CancelEdit();
     if (g_pMainFrame) g_pMainFrame->LeaveEffectMode();
   }
   return wxDocument::Close();
@@ -579,7 +586,7 @@ void CPictoravellDoc::OnUpdateCommand(wxUpdateUIEvent& event) {
     if (can) undo ? GetUndoLabel(label) : GetRedoLabel(label);
     const std::string name = undo ? "&Undo" : "&Redo";
     const std::string accel = undo ? "\tCtrl+Z" : "\tCtrl+Y";
-    if (wxDynamicCast(event.GetEventObject(), wxMenu))
+    if (dynamic_cast<wxMenu*>(event.GetEventObject()))
       event.SetText(wxString::FromUTF8(name + (label.empty() ? "" : " " + label) + accel));
     event.Enable(can);
   } else {
@@ -629,7 +636,7 @@ CPictoravellDoc* OpenImageDocument(const std::string& path) {
   if (!temp) return nullptr;
   const wxString file = wxString::FromUTF8(path);
   for (auto* node = manager->GetDocuments().GetFirst(); node; node = node->GetNext()) {
-    auto* doc = wxDynamicCast(node->GetData(), CPictoravellDoc);
+    auto* doc = dynamic_cast<CPictoravellDoc*>(static_cast<wxObject*>(node->GetData()));
     if (doc && doc->GetFilename() == file && doc->GetDocumentSaved()) {
       if (wxView* view = doc->GetFirstView()) {
         if (g_pMainFrame && view->GetFrame()) {
@@ -642,7 +649,7 @@ CPictoravellDoc* OpenImageDocument(const std::string& path) {
     }
   }
   wxDocument* created = temp->CreateDocument(file, wxDOC_SILENT);
-  auto* doc = wxDynamicCast(created, CPictoravellDoc);
+  auto* doc = dynamic_cast<CPictoravellDoc*>(created);
   if (!doc) return nullptr;
   doc->SetDocumentName(temp->GetDocumentName());
   doc->SetDocumentTemplate(temp);
@@ -661,7 +668,7 @@ CPictoravellDoc* NewImageDocument(int kind) {
   const int saved = g_nNewDocumentKind;
   g_nNewDocumentKind = kind;
   wxDocument* created = temp->CreateDocument(wxString(), wxDOC_NEW);
-  auto* doc = wxDynamicCast(created, CPictoravellDoc);
+  auto* doc = dynamic_cast<CPictoravellDoc*>(created);
   if (doc) {
     doc->SetDocumentName(temp->GetDocumentName());
     doc->SetDocumentTemplate(temp);

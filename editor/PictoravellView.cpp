@@ -155,7 +155,7 @@ CPictoravellView::~CPictoravellView() {
   if (m_window) m_window->DetachView();
 }
 
-CPictoravellDoc* CPictoravellView::GetImageDocument() const { return wxDynamicCast(GetDocument(), CPictoravellDoc); }
+CPictoravellDoc* CPictoravellView::GetImageDocument() const { return dynamic_cast<CPictoravellDoc*>(GetDocument()); }
 
 bool CPictoravellView::OnCreate(wxDocument* doc, long) {
   if (!g_pMainFrame) return false;

@@ -73,6 +73,8 @@ class CMainFrame : public wxDocParentFrame {
   // Effect mode: entered only from View and Edit.
   bool EnterEffectMode(const std::string& effectName);
   void LeaveEffectMode();
+  // The name of the running effect (empty outside effect mode).
+  const std::string& GetEffectName() const { return m_effectName; }
   void UpdatePanes();
   void UpdateModeBarButtons();
 

@@ -271,7 +271,7 @@ void CPictoravellApp::OnUpdateCommand(wxUpdateUIEvent& event) {
   }
   // A menu command nobody handles is shown disabled; windows that update
   // themselves (buttons, bars) are left alone.
-  if (wxDynamicCast(event.GetEventObject(), wxMenu))
+  if (dynamic_cast<wxMenu*>(event.GetEventObject()))
     event.Enable(false);
   else
     event.Skip();

@@ -390,3 +390,32 @@ TEST(DocumentWindow, CommentCaptionFollowsTheDisplayCommentsSetting) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(DocumentWindow, ClosingDuringAnEffectSettlesTheEffectFirst) {
+  DocumentWindowFixture f;
+  TempDir dir;
+  CPictoravellDoc* doc = OpenImageDocument(WriteBmp(dir, "fx.bmp", SolidImage(8, 8, 5, 5, 5)));
+  ASSERT_TRUE(doc);
+  ASSERT_TRUE(doc->BeginEdit(1));
+  ASSERT_TRUE(doc->StartEffectTool("Sepia"));
+  EXPECT_EQ(f.frame->GetMode(), MODE_EFFECT);
+  EXPECT_TRUE(doc->IsToolRunning());
+  doc->PushUndo("while the tool runs");  // records nothing
+  EXPECT_FALSE(doc->CanUndo());
+  *doc->GetEditImage(true) = SolidImage(8, 8, 200, 100, 50);  // the live preview
+  std::string asked;
+  DOCUMENT_PROMPTS p;
+  p.askYesNo = [&](const std::string& text) {
+    asked = text;
+    return false;  // No: the effect is dropped
+  };
+  ScopedPrompts scoped(p);
+  f.Command(ID_FILE_CLOSE);
+  EXPECT_EQ(asked, "Do you want to keep the changes you have made to the image?");
+  EXPECT_EQ(f.frame->GetMode(), MODE_VIEW_EDIT);
+  EXPECT_EQ(f.frame->GetDocumentWindowCount(), 0);
+}
+
+}  // namespace

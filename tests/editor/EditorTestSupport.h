@@ -81,7 +81,7 @@ class DocumentWindowFixture {
     shell_testing::DestroyFrame(frame);
   }
   CPictoravellView* ViewOf(CPictoravellDoc* doc) const {
-    return doc ? wxDynamicCast(doc->GetFirstView(), CPictoravellView) : nullptr;
+    return doc ? dynamic_cast<CPictoravellView*>(doc->GetFirstView()) : nullptr;
   }
   // Sends a menu command the way the menu does (to the main frame).
   void Command(int id) {
