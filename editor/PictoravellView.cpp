@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "editor/ChildFrame.h"
@@ -13,6 +14,7 @@
 #include "imaging/ImageDrawing.h"
 #include "imaging/LayerStack.h"
 #include "resources/CommandIds.h"
+#include "resources/MenuResources.h"
 #include "shell/DeviceDrawing.h"
 #include "shell/MainFrame.h"
 #include "shell/MainStatusBar.h"
@@ -77,6 +79,7 @@ CImageViewWindow::CImageViewWindow(wxWindow* parent, CPictoravellView* view)
   Bind(wxEVT_MOTION, &CImageViewWindow::OnMotion, this);
   Bind(wxEVT_LEAVE_WINDOW, &CImageViewWindow::OnLeave, this);
   Bind(wxEVT_MOUSEWHEEL, &CImageViewWindow::OnWheel, this);
+  Bind(wxEVT_CONTEXT_MENU, &CImageViewWindow::OnContextMenu, this);
   for (auto type : {wxEVT_SCROLLWIN_LINEUP, wxEVT_SCROLLWIN_LINEDOWN, wxEVT_SCROLLWIN_PAGEUP,
                     wxEVT_SCROLLWIN_PAGEDOWN})
     Bind(type, &CImageViewWindow::OnScrollLine, this);
@@ -119,6 +122,15 @@ void CImageViewWindow::OnWheel(wxMouseEvent& event) {
   // With Shift or Ctrl held the wheel does not scroll.
   if (event.ShiftDown() || event.ControlDown()) return;
   event.Skip();
+}
+
+void CImageViewWindow::OnContextMenu(wxContextMenuEvent& event) {
+  if (!m_view) return;
+  std::unique_ptr<wxMenu> menu(m_view->CreateContextMenu());
+  if (!menu) return;
+  wxPoint at = event.GetPosition();
+  at = at == wxDefaultPosition ? wxDefaultPosition : ScreenToClient(at);
+  PopupMenu(menu.get(), at);
 }
 
 void CImageViewWindow::OnScrollLine(wxScrollWinEvent& event) {
@@ -368,6 +380,12 @@ void CPictoravellView::OnUpdate(wxView*, wxObject* hint) {
   m_window->Refresh(GetViewUpdateHint(hint) != HINT_REPAINT);
   if (g_pMainFrame && GetDocumentManager() && GetDocumentManager()->GetCurrentView() == this)
     g_pMainFrame->SetActiveDocument(doc);
+}
+
+wxMenu* CPictoravellView::CreateContextMenu() const {
+  CPictoravellDoc* doc = GetImageDocument();
+  if (!doc || doc->IsToolRunning()) return nullptr;
+  return CreatePopupMenuResource(IDR_HOME_CONTEXT);
 }
 
 void CPictoravellView::ScrollByPixels(int dx, int dy) {

@@ -37,6 +37,7 @@ class CImageViewWindow : public wxScrolledCanvas {
   void OnWheel(wxMouseEvent& event);
   void OnScrollLine(wxScrollWinEvent& event);
   void OnScrollDone(wxScrollWinEvent& event);
+  void OnContextMenu(wxContextMenuEvent& event);
 
   CPictoravellView* m_view;
 };
@@ -91,6 +92,9 @@ class CPictoravellView : public wxView {
   bool GetShownPixel(int x, int y, uint8_t& alpha, uint8_t& red, uint8_t& green, uint8_t& blue);
   // The status bar's pixel readout for a window point.
   void UpdatePixelReadout(const wxPoint& window);
+
+  // The context menu ("Home Context Menu"); null while an effect tool runs.
+  wxMenu* CreateContextMenu() const;
 
   // Scrolls by whole pixels (window contents follow; the rulers too).
   void ScrollByPixels(int dx, int dy);

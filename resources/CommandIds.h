@@ -13,6 +13,7 @@ constexpr int IDR_EFFECT = 318;           // effect mode menu
 constexpr int IDR_EFFECT_ACCEL = 319;     // effect mode accelerators
 constexpr int IDR_BROWSE_TOOLBAR = 259;   // mode tab bar toolbars
 constexpr int IDR_PREVIEW_TOOLBAR = 238;
+constexpr int IDR_HOME_CONTEXT = 268;     // the editing view's context menu
 
 // Commands keep their numbers where wx allows them; wx ids stay below 32767,
 // so the program's commands from 32767 on move down by 10000 (22767 to
@@ -62,6 +63,7 @@ constexpr int ID_TOOL_MAGIC_WAND = CommandId(32807);
 constexpr int ID_TOOL_FREE_SCROLL = CommandId(32808);
 constexpr int ID_SELECT_ALL = CommandId(32809);
 constexpr int ID_SELECT_NONE = CommandId(32810);
+constexpr int ID_SELECT_INVERSE = CommandId(32811);
 constexpr int ID_SELECTION_OPTION = CommandId(32812);
 constexpr int ID_CROP = CommandId(32813);
 constexpr int ID_PLAY = CommandId(32819);

@@ -243,6 +243,30 @@ const MenuDef kEffectMenu[] = {
     HELP_MENU,
 };
 
+// "Home Context Menu": the editing view's pop-up menu.
+const MenuDef kHomeContextMenu[] = {
+    {POPUP, 0, "Home Context Menu", nullptr},
+    {ITEM, ID_EDIT_CUT, "Cu&t\tCtrl+X", "Cut the selection to the clipboard"},
+    {ITEM, ID_EDIT_COPY, "&Copy\tCtrl+C", "Copy the selection to the clipboard"},
+    {ITEM, ID_EDIT_PASTE, "&Paste\tCtrl+V", "Paste the clipboard"},
+    {SEP, 0, nullptr, nullptr},
+    {ITEM, ID_EDIT_UNDO, "&Undo\tCtrl+Z", "Undo the last change"},
+    {ITEM, ID_EDIT_REDO, "&Redo\tCtrl+Y", "Redo the change undone last"},
+    {SEP, 0, nullptr, nullptr},
+    {ITEM, ID_SELECT_ALL, "Select &All\tCtrl+A", "Select the whole image"},
+    {ITEM, ID_SELECT_NONE, "Select &None\tCtrl+D", "Remove the selection"},
+    {ITEM, ID_SELECT_INVERSE, "&Inverse Selection", "Select what is not selected"},
+    {SEP, 0, nullptr, nullptr},
+    {ITEM, ID_TOGGLE_SELECTION_EDGES, "Hide Selection Edges\tCtrl+H", "Show or hide the selection outline"},
+    {SEP, 0, nullptr, nullptr},
+    {CHECK, ID_TOOL_MAGIC_WAND, "Magic Wand", "Select an area of similar colours"},
+    {CHECK, ID_TOOL_RECT_SELECT, "Rectangular Selection", "Select a rectangle"},
+    {CHECK, ID_TOOL_FREE_SCROLL, "Free Scroll", "Move the view with the mouse"},
+    {CHECK, ID_TOOL_ZOOM, "Zoom", "Zoom in and out with the mouse"},
+    {CHECK, ID_TOOL_MOVE, "Move", "Move the selection or the image"},
+    {END, 0, nullptr, nullptr},
+};
+
 bool Lookup(int resourceId, const MenuDef*& items, std::size_t& count) {
   switch (resourceId) {
     case IDR_MAINFRAME: items = kMainFrameMenu; count = std::size(kMainFrameMenu); return true;
@@ -250,6 +274,7 @@ bool Lookup(int resourceId, const MenuDef*& items, std::size_t& count) {
     case IDR_BROWSE: items = kBrowseMenu; count = std::size(kBrowseMenu); return true;
     case IDR_PREVIEW: items = kPreviewMenu; count = std::size(kPreviewMenu); return true;
     case IDR_EFFECT: items = kEffectMenu; count = std::size(kEffectMenu); return true;
+    case IDR_HOME_CONTEXT: items = kHomeContextMenu; count = std::size(kHomeContextMenu); return true;
     default: return false;
   }
 }

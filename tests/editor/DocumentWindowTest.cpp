@@ -127,6 +127,11 @@ TEST(DocumentWindow, ZoomCommandsAndTheirEnableRules) {
   f.Command(ID_BEST_FIT);
   EXPECT_EQ(view->GetZoom(), 1);  // never magnifies
   EXPECT_FALSE(f.IsEnabled(ID_CURRENT_FRAME_ONLY));  // one frame
+  std::unique_ptr<wxMenu> menu(view->CreateContextMenu());
+  ASSERT_TRUE(menu);
+  EXPECT_EQ(menu->GetMenuItemCount(), 18u);
+  EXPECT_EQ(menu->FindItemByPosition(0)->GetId(), ID_EDIT_CUT);
+  EXPECT_EQ(menu->FindItemByPosition(17)->GetId(), ID_TOOL_MOVE);
 }
 
 TEST(DocumentWindow, DrawsThePixelsAtEachZoomAndScrolls) {
@@ -405,6 +410,7 @@ TEST(DocumentWindow, ClosingDuringAnEffectSettlesTheEffectFirst) {
   doc->PushUndo("while the tool runs");  // records nothing
   EXPECT_FALSE(doc->CanUndo());
   *doc->GetEditImage(true) = SolidImage(8, 8, 200, 100, 50);  // the live preview
+  EXPECT_EQ(f.ViewOf(doc)->CreateContextMenu(), nullptr);       // no context menu meanwhile
   std::string asked;
   DOCUMENT_PROMPTS p;
   p.askYesNo = [&](const std::string& text) {
