@@ -2,6 +2,8 @@
 
 #include <wx/dcclient.h>
 #include <wx/image.h>
+#include <wx/stopwatch.h>
+#include <wx/utils.h>
 
 #include <algorithm>
 #include <cstring>
@@ -138,11 +140,23 @@ void CImageViewWindow::OnScrollLine(wxScrollWinEvent& event) {
   const wxEventType type = event.GetEventType();
   const bool back = type == wxEVT_SCROLLWIN_LINEUP || type == wxEVT_SCROLLWIN_PAGEUP;
   const int step = (type == wxEVT_SCROLLWIN_LINEUP || type == wxEVT_SCROLLWIN_LINEDOWN) ? kLineStep : kPageStep;
-  const int delta = back ? -step : step;
-  if (event.GetOrientation() == wxHORIZONTAL)
-    m_view->ScrollByPixels(delta, 0);
-  else
-    m_view->ScrollByPixels(0, delta);
+  // Smooth scrolling: a page in 16 steps, a line in 6, the remainder last,
+  // at least 10 ms apart; the first step that moves nothing ends the run.
+  const int steps = step == kPageStep ? 16 : 6;
+  const bool horizontal = event.GetOrientation() == wxHORIZONTAL;
+  wxStopWatch watch;
+  long last = -10;
+  for (int i = 0; i <= steps; ++i) {
+    int size = i < steps ? step / steps : step - steps * (step / steps);
+    if (size == 0) continue;
+    if (back) size = -size;
+    while (watch.Time() - last < 10) wxMilliSleep(1);
+    last = watch.Time();
+    const wxPoint before = GetScrollPixels();
+    m_view->ScrollByPixels(horizontal ? size : 0, horizontal ? 0 : size);
+    if (GetScrollPixels() == before) break;
+    Update();
+  }
 }
 
 void CImageViewWindow::OnScrollDone(wxScrollWinEvent& event) {

@@ -425,3 +425,32 @@ TEST(DocumentWindow, ClosingDuringAnEffectSettlesTheEffectFirst) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(DocumentWindow, LineAndPageScrollsMoveEighteenAndFortyEightPixels) {
+  DocumentWindowFixture f;
+  TempDir dir;
+  CPictoravellDoc* doc = OpenImageDocument(WriteBmp(dir, "big.bmp", testing_support::MakeTestPicture(3000, 3000)));
+  ASSERT_TRUE(doc);
+  CPictoravellView* view = f.ViewOf(doc);
+  PumpFor(50);
+  view->SetZoom(1);
+  PumpFor(20);
+  CImageViewWindow* window = view->GetViewWindow();
+  struct Case {
+    wxEventType type;
+    int orientation;
+    wxPoint expected;
+  } cases[] = {{wxEVT_SCROLLWIN_LINEDOWN, wxVERTICAL, {0, 18}},   {wxEVT_SCROLLWIN_PAGEDOWN, wxVERTICAL, {0, 66}},
+               {wxEVT_SCROLLWIN_PAGEDOWN, wxHORIZONTAL, {48, 66}}, {wxEVT_SCROLLWIN_LINEUP, wxVERTICAL, {48, 48}},
+               {wxEVT_SCROLLWIN_PAGEUP, wxHORIZONTAL, {0, 48}},    {wxEVT_SCROLLWIN_LINEUP, wxHORIZONTAL, {0, 48}}};
+  for (const auto& c : cases) {
+    wxScrollWinEvent event(c.type, 0, c.orientation);
+    event.SetEventObject(window);
+    window->ProcessWindowEvent(event);
+    EXPECT_EQ(window->GetScrollPixels(), c.expected);
+  }
+}
+
+}  // namespace
