@@ -12,6 +12,7 @@
 #include "formats/GifCodec.h"
 #include "imaging/PixelAccess.h"
 #include "tests/formats/GifTestFiles.h"
+#include "tests/formats/GifTestStreams.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -324,6 +325,58 @@ TEST(GifStillReadByGiflib, Gif2RgbShowsTheSameColours) {
   const CRasterImage expected = testing_support::ToRgb(request.frames[0].m_image);
   ASSERT_EQ(rgb.size(), 37u * 23u * 3u);
   EXPECT_TRUE(std::equal(rgb.begin(), rgb.end(), expected.GetBits()));
+}
+
+}  // namespace
+
+namespace {
+
+// Pixel data that goes on with 12-bit codes once the table is full and
+// clears only much later: Pillow, giflib and this reader agree on it.
+TEST(GifDeferredClear, ReadAsPillowAndGiflibReadIt) {
+  REQUIRE_TOOL("gif2rgb");
+  TempDir dir;
+  const int width = 120, height = 100;
+  std::vector<uint8_t> pixels(static_cast<size_t>(width * height));
+  unsigned seed = 5;
+  for (auto& p : pixels) {
+    seed = seed * 1103515245u + 12345u;
+    p = static_cast<uint8_t>((seed >> 16) % 16);
+  }
+  std::vector<uint8_t> file = {'G', 'I', 'F', '8', '9', 'a', width, 0, height, 0, 0x83, 0, 0};
+  for (int i = 0; i < 16; ++i) {
+    file.push_back(static_cast<uint8_t>(i * 16));
+    file.push_back(static_cast<uint8_t>(255 - i * 16));
+    file.push_back(static_cast<uint8_t>(i * 5));
+  }
+  const std::vector<uint8_t> descriptor = {0x2C, 0, 0, 0, 0, width, 0, height, 0, 0, 4};
+  file.insert(file.end(), descriptor.begin(), descriptor.end());
+  const auto data = gif_test::EncodeDeferredClear(pixels, 4, 1500);
+  file.insert(file.end(), data.begin(), data.end());
+  file.push_back(0x3B);
+  testing_support::WriteFileBytes(dir / "deferred-clear.gif", file);
+
+  const GifFile ours = ReadGifPath(dir / "deferred-clear.gif");
+  ASSERT_EQ(ours.result, IMAGEIO_OK);
+  const CRasterImage& image = ours.frames[0].m_image;
+  ASSERT_EQ(image.GetBitsPerPixel(), 4);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      ASSERT_EQ(GetPixel4(image.GetRow(y), static_cast<int16_t>(x)), pixels[static_cast<size_t>(y * width + x)]) << x << "," << y;
+
+  Shell("gif2rgb -1 -o " + Q(dir / "giflib.rgb") + " " + Q(dir / "deferred-clear.gif"));
+  const auto rgb = testing_support::ReadFileBytes(dir / "giflib.rgb");
+  const CRasterImage expected = testing_support::ToRgb(image);
+  ASSERT_EQ(rgb.size(), static_cast<size_t>(width * height * 3));
+  EXPECT_TRUE(std::equal(rgb.begin(), rgb.end(), expected.GetBits()));
+
+  Shell(Python() + " -c " +
+        ShellQuote("import sys\nfrom PIL import Image\nim = Image.open(sys.argv[1]).convert('RGB')\n"
+                   "open(sys.argv[2], 'wb').write(im.tobytes())\n") +
+        " " + Q(dir / "deferred-clear.gif") + " " + Q(dir / "pillow.rgb"));
+  const auto pil = testing_support::ReadFileBytes(dir / "pillow.rgb");
+  ASSERT_EQ(pil.size(), rgb.size());
+  EXPECT_TRUE(std::equal(pil.begin(), pil.end(), expected.GetBits()));
 }
 
 }  // namespace
