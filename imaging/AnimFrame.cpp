@@ -1,0 +1,149 @@
+#include "imaging/AnimFrame.h"
+
+#include <algorithm>
+#include <new>
+
+#include "imaging/ColorConversion.h"
+#include "imaging/ImageCompose.h"
+#include "imaging/ImageGeometry.h"
+#include "imaging/LayerStack.h"
+#include "imaging/PixelAccess.h"
+
+namespace {
+
+bool FitsInt16(int32_t v) { return v >= INT16_MIN && v <= INT16_MAX; }
+
+// Marks the frame busy for the length of a selection operation.
+class CBusyScope {
+ public:
+  explicit CBusyScope(CAnimFrame& frame) : m_frame(frame) { m_frame.m_bBusy = 1; }
+  ~CBusyScope() { m_frame.m_bBusy = 0; }
+  CBusyScope(const CBusyScope&) = delete;
+  CBusyScope& operator=(const CBusyScope&) = delete;
+
+ private:
+  CAnimFrame& m_frame;
+};
+
+}  // namespace
+
+void CAnimFrame::FloatImage() {
+  if (IsEmpty() || m_image.IsEmpty()) return;
+  CBusyScope busy(*this);
+  CRasterImage result = m_image;
+  int32_t x = m_nLeft, y = m_nTop;
+  if (!m_selection.IsEmpty()) {
+    result = ComposeImages(m_image, m_selection, m_rcSelection.left, m_rcSelection.top);
+    x += std::min(m_rcSelection.left, 0);
+    y += std::min(m_rcSelection.top, 0);
+  }
+  if (result.IsEmpty()) return;
+  m_image.Free();
+  m_selection = std::move(result);
+  m_rcSelection = Rect{x, y, x + m_selection.GetWidth(), y + m_selection.GetHeight()};
+  m_nLeft = 0;
+  m_nTop = 0;
+}
+
+void CAnimFrame::MergeSelection() {
+  if (IsEmpty() || m_selection.IsEmpty()) return;
+  CBusyScope busy(*this);
+  const bool imageWasEmpty = m_image.IsEmpty();
+  int32_t x, y;
+  if (imageWasEmpty) {
+    x = int32_t{m_nLeft} + m_rcSelection.left;
+    y = int32_t{m_nTop} + m_rcSelection.top;
+  } else {
+    x = int32_t{m_nLeft} + std::min(m_rcSelection.left, 0);
+    y = int32_t{m_nTop} + std::min(m_rcSelection.top, 0);
+  }
+  if (!FitsInt16(x) || !FitsInt16(y)) return;
+  CRasterImage result = ComposeImages(m_image, m_selection, m_rcSelection.left, m_rcSelection.top);
+  if (result.IsEmpty()) return;
+  m_image = std::move(result);
+  m_nLeft = static_cast<int16_t>(x);
+  m_nTop = static_cast<int16_t>(y);
+  m_selection.Free();
+  m_rcSelection = Rect{};
+}
+
+void CAnimFrame::SwapSelection() {
+  if (IsEmpty()) return;
+  if (m_selection.IsEmpty()) {
+    FloatImage();
+    return;
+  }
+  if (m_image.IsEmpty()) {
+    MergeSelection();
+    return;
+  }
+  const int32_t x = int32_t{m_nLeft} + m_rcSelection.left, y = int32_t{m_nTop} + m_rcSelection.top;
+  if (!FitsInt16(x) || !FitsInt16(y)) return;
+  CBusyScope busy(*this);
+  const int32_t oldLeft = m_rcSelection.left, oldTop = m_rcSelection.top;
+  std::swap(m_image, m_selection);
+  m_nLeft = static_cast<int16_t>(x);
+  m_nTop = static_cast<int16_t>(y);
+  m_rcSelection = Rect{-oldLeft, -oldTop, -oldLeft + m_selection.GetWidth(), -oldTop + m_selection.GetHeight()};
+}
+
+CRasterImage CAnimFrame::Flatten(int32_t width, int32_t height, bool transparent, RGBQUAD background) const {
+  CRasterImage canvas;
+  if (IsEmpty() || width <= 0 || height <= 0 || width > kMaxImageSide || height > kMaxImageSide) return canvas;
+  try {
+    int32_t depth = m_image.IsEmpty() ? m_selection.GetBitsPerPixel() : m_image.GetBitsPerPixel();
+    // An indexed frame whose selection has another depth cannot be merged
+    // without conversion: it is composed in 24 bits instead.
+    if (depth != 24 && !m_image.IsEmpty() && !m_selection.IsEmpty() && m_selection.GetBitsPerPixel() != depth)
+      depth = 24;
+    if (!canvas.Create(width, height, depth) || !canvas.CreateMask()) return CRasterImage();
+
+    if (depth == 24) {
+      CLayerStack stack(width, height);
+      if (!transparent)
+        stack.AddColorRect(background.rgbRed, background.rgbGreen, background.rgbBlue, 255, 0, 0, width, height);
+      if (!m_image.IsEmpty()) stack.AddImage(m_image, m_nLeft, m_nTop);
+      if (!m_selection.IsEmpty())
+        stack.AddImage(m_selection, m_nLeft + m_rcSelection.left, m_nTop + m_rcSelection.top);
+      stack.Render(LayerRect{0, 0, width - 1, height - 1}, canvas.GetWritableBits(), canvas.GetStride(),
+                   canvas.GetWritableMaskBits(), canvas.GetMaskStride());
+    } else {
+      CAnimFrame merged = *this;
+      merged.MergeSelection();
+      const CRasterImage& image = merged.m_image;
+      if (image.IsEmpty()) return CRasterImage();
+      const int entries = 1 << depth;
+      canvas.m_palette.CopyFrom(image.GetPalette(), std::min(image.m_palette.GetSize(), entries * 4));
+      const int bg = FindNearestPaletteColor(std::min(image.GetPaletteSize(), entries), canvas.GetPalette(),
+                                             background.rgbRed, background.rgbGreen, background.rgbBlue);
+      const PIXELGETPROC get = GetPixelGetter(depth);
+      const PIXELSETPROC set = GetPixelSetter(depth);
+      const bool hasMask = image.HasValidMask();
+      const int32_t left = merged.m_nLeft, top = merged.m_nTop;
+      uint8_t* bits = canvas.GetWritableBits();
+      uint8_t* mask = canvas.GetWritableMaskBits();
+      for (int32_t y = 0; y < height; ++y) {
+        uint8_t* row = bits + static_cast<int64_t>(y) * canvas.GetStride();
+        uint8_t* mrow = mask + static_cast<int64_t>(y) * canvas.GetMaskStride();
+        const int32_t iy = y - top;
+        const bool rowInside = iy >= 0 && iy < image.GetHeight();
+        const uint8_t* irow = rowInside ? image.GetRow(iy) : nullptr;
+        const uint8_t* imrow = rowInside && hasMask ? image.GetMaskRow(iy) : nullptr;
+        for (int32_t x = 0; x < width; ++x) {
+          const int32_t ix = x - left;
+          int m = 0, value = bg;
+          if (irow && ix >= 0 && ix < image.GetWidth()) {
+            m = imrow ? GetPixel1(imrow, static_cast<int16_t>(ix)) : 1;
+            if (m) value = get(irow, static_cast<int16_t>(ix));
+          }
+          set(row, static_cast<int16_t>(x), value);
+          SetPixel1(mrow, static_cast<int16_t>(x), m);
+        }
+      }
+    }
+    if (canvas.GetMaskState() == 2) canvas.RemoveMask();
+  } catch (const std::bad_alloc&) {
+    return CRasterImage();
+  }
+  return canvas;
+}
