@@ -6,6 +6,9 @@
 
 #include "formats/GifLzw.h"
 #include "imaging/ColorConversion.h"
+#include "imaging/ImageCompose.h"
+#include "imaging/PaletteFunctions.h"
+#include "imaging/Quantizer.h"
 #include "imaging/ImageGeometry.h"
 #include "imaging/PixelAccess.h"
 #include "imaging/PixelRect.h"
@@ -239,82 +242,10 @@ int ReadGifImage(CAnimFrame& frame, CBufferedFile* stream, const GifColorTable& 
 }
 
 // ---------------------------------------------------------------------------
-// Palette helpers of the writer and reader.
-
-// Gives the image a 1-bit mask that is 0 exactly where the pixel equals index.
-bool MakeGifColorKeyMask(CRasterImage& image, int index) {
-  const int bpp = image.GetBitsPerPixel();
-  if (image.IsEmpty() || bpp > 8) return false;
-  image.RemoveMask();
-  if (!image.CreateMask()) return false;
-  const PIXELGETPROC get = GetPixelGetter(bpp);
-  const int width = image.GetWidth();
-  const int height = image.GetHeight();
-  uint8_t* mask = image.GetWritableMaskBits();
-  const int maskStride = image.GetMaskStride();
-  for (int y = 0; y < height; ++y) {
-    const uint8_t* row = image.GetRow(y);
-    uint8_t* m = mask + static_cast<int64_t>(y) * maskStride;
-    for (int x = 0; x < width; ++x)
-      if (get(row, static_cast<int16_t>(x)) != index) m[x >> 3] |= static_cast<uint8_t>(0x80 >> (x & 7));
-  }
-  return true;
-}
+// Writing
 
 bool IsOpaque(const CRasterImage& image, bool hasMask, int x, int y) {
   return !hasMask || GetPixel1(image.GetMaskRow(y), static_cast<int16_t>(x));
-}
-
-// Opaque pixels per index.
-void CountIndexUse(const CRasterImage& image, int64_t counts[256]) {
-  std::fill_n(counts, 256, 0);
-  const PIXELGETPROC get = GetPixelGetter(image.GetBitsPerPixel());
-  const bool hasMask = image.HasValidMask();
-  for (int y = 0; y < image.GetHeight(); ++y) {
-    const uint8_t* row = image.GetRow(y);
-    for (int x = 0; x < image.GetWidth(); ++x)
-      if (IsOpaque(image, hasMask, x, y)) ++counts[get(row, static_cast<int16_t>(x))];
-  }
-}
-
-// The least-used index among opaque pixels becomes the transparent index;
-// when even that one is used, remap is set and replacement names the other
-// palette entry nearest to it. False for 24-bit images and without a mask.
-bool ChooseGifTransparentIndex(const CRasterImage& image, int& index, bool& remap, int& replacement) {
-  const int bpp = image.GetBitsPerPixel();
-  if (image.IsEmpty() || bpp > 8 || !image.HasValidMask()) return false;
-  int64_t counts[256];
-  CountIndexUse(image, counts);
-  const int n = 1 << bpp;
-  index = 0;
-  for (int i = 1; i < n; ++i)
-    if (counts[i] < counts[index]) index = i;
-  remap = counts[index] != 0;
-  replacement = index;
-  if (remap) {
-    const RGBQUAD* pal = image.GetPalette();
-    const RGBQUAD c = pal[index];
-    int64_t best = -1;
-    for (int i = 0; i < n; ++i) {
-      if (i == index) continue;
-      const int dr = pal[i].rgbRed - c.rgbRed, dg = pal[i].rgbGreen - c.rgbGreen, db = pal[i].rgbBlue - c.rgbBlue;
-      const int64_t dist = int64_t{dr} * dr + int64_t{dg} * dg + int64_t{db} * db;
-      if (best < 0 || dist < best) {
-        best = dist;
-        replacement = i;
-      }
-    }
-  }
-  return true;
-}
-
-// Highest index used by opaque pixels (0 when none).
-int HighestUsedIndex(const CRasterImage& image) {
-  int64_t counts[256];
-  CountIndexUse(image, counts);
-  for (int i = 255; i > 0; --i)
-    if (counts[i]) return i;
-  return 0;
 }
 
 // Code size (bits per table index) for pixel values up to highest.
@@ -337,11 +268,10 @@ struct GifImagePlan {
 GifImagePlan PlanGifImage(const CRasterImage& image) {
   GifImagePlan plan;
   const int d = image.GetBitsPerPixel();
-  int chosen = 0, replacement = 0;
-  bool remap = false;
-  if (ChooseGifTransparentIndex(image, chosen, remap, replacement)) {
+  int chosen = 0, remap = 0, replacement = 0;
+  if (image.HasValidMask() && ChooseTransparentIndex(image, &chosen, &remap, &replacement)) {
     plan.transparent = true;
-    plan.remap = remap;
+    plan.remap = remap != 0;
     plan.index = remap && d < 8 ? 1 << d : chosen;
     plan.replacement = replacement;
   }
@@ -350,15 +280,13 @@ GifImagePlan PlanGifImage(const CRasterImage& image) {
   } else if (plan.remap && d == 4) {
     plan.codeSize = 5;
   } else {
-    int highest = HighestUsedIndex(image);
+    int highest = 0, used = 0;
+    GetPaletteUsage(image, &highest, &used);
     if (plan.transparent) highest = std::max(highest, plan.index);
     plan.codeSize = CodeSizeFor(highest);
   }
   return plan;
 }
-
-// ---------------------------------------------------------------------------
-// Writing
 
 void WriteColorTable(CBufferedFile* stream, const RGBQUAD* entries, int used, int size) {
   uint8_t rgb[3 * 256] = {};
@@ -465,17 +393,12 @@ int WriteGifImage(CBufferedFile* stream, const CRasterImage& image, int x, int y
   return IMAGEIO_OK;
 }
 
-[[maybe_unused]] bool GifConvertCancelProc() {
+bool GifConvertCancelProc() {
   // Lets the window answer while the conversion runs; the conversion itself
   // is never stopped half-way.
   CheckUserAbort();
   return false;
 }
-
-// The floating selection drawn over the image; the result's origin lies at
-// (min(0, selection left), min(0, selection top)) relative to the image.
-CRasterImage ComposeGifSelection(const CRasterImage& image, const CRasterImage& selection, int x, int y,
-                                 int* result);
 
 }  // namespace
 
@@ -561,7 +484,7 @@ int ReadGif(CCodecJob* job, int first, int count) {
         result = r;
         for (int k = 0; k < j; ++k) ResetGifFrame(job->m_pFrames[k]);
       } else {
-        if ((work.m_nFlags & 1) && !work.m_image.IsEmpty()) MakeGifColorKeyMask(work.m_image, transparentIndex);
+        if ((work.m_nFlags & 1) && !work.m_image.IsEmpty()) MakeColorKeyMask(work.m_image, transparentIndex);
         CAnimFrame& frame = job->m_pFrames[j];
         frame.m_image = work.m_image;
         frame.m_nLeft = work.m_nLeft;
@@ -585,24 +508,25 @@ int ReadGif(CCodecJob* job, int first, int count) {
 }
 
 CRasterImage ConvertToGifColors(const CRasterImage& image, int* result) {
-  // Needs the optimal-palette quantiser and palette mapping of the imaging
-  // layer; until they are linked in, full-colour frames cannot be written.
-  if (result) *result = IMAGEIO_BAD_COLOR_MODE;
-  (void)image;
-  return CRasterImage();
+  if (result) *result = IMAGEIO_OK;
+  RGBQUAD palette[256] = {};
+  int colors = 0;
+  {
+    CPixelSource source(1);
+    source.AddImage(&image);
+    colors = BuildOptimalPalette(source, palette, 256, 8);
+  }
+  // A wholly transparent image has no colours: one black entry stands in.
+  if (colors <= 0) colors = 1;
+  int status = IMAGEIO_OK;
+  CRasterImage converted;
+  {
+    CStatusScope scope("Convert to GIF indexed colors...");
+    converted = MapToPalette(image, colors, palette, true, &status, GifConvertCancelProc, ReportProgress);
+  }
+  if (converted.IsEmpty() && result) *result = status != IMAGEIO_OK ? status : IMAGEIO_NO_MEMORY;
+  return converted;
 }
-
-namespace {
-CRasterImage ComposeGifSelection(const CRasterImage& image, const CRasterImage& selection, int x, int y,
-                                 int* result) {
-  (void)image;
-  (void)selection;
-  (void)x;
-  (void)y;
-  if (result) *result = IMAGEIO_BAD_COLOR_MODE;
-  return CRasterImage();
-}
-}  // namespace
 
 CRasterImage PrepareGifFrame(const CAnimFrame& frame, int& x, int& y, int screenWidth, int screenHeight,
                              int* result) {
@@ -619,11 +543,12 @@ CRasterImage PrepareGifFrame(const CAnimFrame& frame, int& x, int& y, int screen
     x += frame.m_rcSelection.left;
     y += frame.m_rcSelection.top;
   } else {
-    int r = IMAGEIO_OK;
-    image = ComposeGifSelection(frame.m_image, frame.m_selection, frame.m_rcSelection.left,
-                                frame.m_rcSelection.top, &r);
+    image = ComposeImages(frame.m_image, frame.m_selection, frame.m_rcSelection.left, frame.m_rcSelection.top);
     if (image.IsEmpty()) {
-      if (result) *result = r != IMAGEIO_OK ? r : IMAGEIO_NO_MEMORY;
+      // An indexed image takes only a selection of its own depth.
+      if (result) *result = frame.m_image.GetBitsPerPixel() != frame.m_selection.GetBitsPerPixel()
+                                ? IMAGEIO_BAD_COLOR_MODE
+                                : IMAGEIO_NO_MEMORY;
       return image;
     }
     x += std::min(frame.m_rcSelection.left, 0);

@@ -685,3 +685,79 @@ TEST(GifWrite, CancelEndsWithCancelled) {
 }
 
 }  // namespace
+
+namespace {
+
+class RecordingStatusDisplay : public IStatusDisplay {
+ public:
+  void ShowStatusText(const std::string& text) override { texts.push_back(text); }
+  void StartProgress() override {}
+  void ShowProgressSteps(int) override {}
+  void EndProgress() override {}
+  std::vector<std::string> texts;
+};
+
+TEST(GifWrite, FullColourFrameIsReducedToAnOptimalPalette) {
+  RecordingStatusDisplay display;
+  SetStatusDisplay(&display);
+  CRasterImage picture = testing_support::MakeTestPicture(64, 48);
+  ASSERT_TRUE(picture.CreateMask());
+  uint8_t* alpha = picture.GetWritableMaskBits();
+  for (int y = 0; y < 48; ++y)
+    for (int x = 0; x < 64; ++x) alpha[y * picture.GetMaskStride() + x] = x < 8 ? 0 : 255;
+  WriteRequest request;
+  request.frames.push_back(MakeFrame(picture, 0, 0, 9));
+  int result = -1;
+  const auto bytes = WriteGifBytes(request, &result);
+  SetStatusDisplay(nullptr);
+  ASSERT_EQ(result, IMAGEIO_OK);
+  EXPECT_NE(std::find(display.texts.begin(), display.texts.end(), "Convert to GIF indexed colors..."),
+            display.texts.end());
+  EXPECT_EQ(GetStatusDepth(), 0);
+  const auto file = ReadGifBytes(bytes);
+  ASSERT_EQ(file.result, IMAGEIO_OK);
+  const CRasterImage& back = file.frames[0].m_image;
+  ASSERT_EQ(back.GetBitsPerPixel(), 8);
+  EXPECT_EQ(file.frames[0].m_nDelay, 9);
+  // Transparent columns stay transparent, the rest is close to the picture.
+  for (int y = 0; y < 48; ++y) {
+    EXPECT_EQ(GetPixel1(back.GetMaskRow(y), 3), 0);
+    EXPECT_EQ(GetPixel1(back.GetMaskRow(y), 30), 1);
+  }
+  CRasterImage opaque = CropImage(back, Rect{8, 0, 64, 48});
+  CRasterImage original = CropImage(picture, Rect{8, 0, 64, 48});
+  opaque.RemoveMask();
+  original.RemoveMask();
+  EXPECT_GT(testing_support::Psnr(opaque, original), 30.0);
+}
+
+TEST(GifWrite, FloatingSelectionIsComposedIn) {
+  // A selection reaching 2 pixels left of and 1 above the image: the written
+  // image starts there.
+  CAnimFrame frame = MakeFrame(MakeIndexedImage(10, 8, 8, 1, 16), 5, 4, 3);
+  CRasterImage selection;
+  ASSERT_TRUE(selection.Create(4, 3, 8));
+  std::memcpy(selection.GetWritablePalette(), frame.m_image.GetPalette(), 256 * sizeof(RGBQUAD));
+  std::memset(selection.GetWritableBits(), 9, static_cast<size_t>(selection.GetStride()) * 3);
+  frame.m_selection = selection;
+  frame.m_rcSelection = Rect{-2, -1, 2, 2};
+  WriteRequest request;
+  request.frames.push_back(frame);
+  request.screenWidth = 30;
+  request.screenHeight = 20;
+  const auto bytes = WriteGifBytes(request);
+  const auto file = ReadGifBytes(bytes);
+  ASSERT_EQ(file.result, IMAGEIO_OK);
+  const CAnimFrame& out = file.frames[0];
+  EXPECT_EQ(out.m_nLeft, 3);
+  EXPECT_EQ(out.m_nTop, 3);
+  ASSERT_EQ(out.m_image.GetWidth(), 12);
+  ASSERT_EQ(out.m_image.GetHeight(), 9);
+  EXPECT_EQ(out.m_image.GetRow(0)[0], 9);                                   // selection
+  EXPECT_EQ(out.m_image.GetRow(1)[4], frame.m_image.GetRow(0)[2]);          // image beside the selection
+  EXPECT_EQ(out.m_image.GetRow(8)[11], frame.m_image.GetRow(7)[9]);         // image corner
+  EXPECT_TRUE(out.m_image.HasMask());                                       // the uncovered corner
+  EXPECT_EQ(GetPixel1(out.m_image.GetMaskRow(8), 0), 0);
+}
+
+}  // namespace
