@@ -244,8 +244,21 @@ int ReadGifImage(CAnimFrame& frame, CBufferedFile* stream, const GifColorTable& 
 // ---------------------------------------------------------------------------
 // Writing
 
-bool IsOpaque(const CRasterImage& image, bool hasMask, int x, int y) {
-  return !hasMask || GetPixel1(image.GetMaskRow(y), static_cast<int16_t>(x));
+
+// Highest index among opaque pixels (-1 when there are none).
+int HighestOpaqueIndex(const CRasterImage& image) {
+  if (image.GetBitsPerPixel() == 8 && !image.HasValidMask()) {
+    // The common case of animation frames, in one pass the compiler vectorises.
+    uint8_t highest = 0;
+    const int width = image.GetWidth(), height = image.GetHeight(), stride = image.GetStride();
+    const uint8_t* row = image.GetBits();
+    for (int y = 0; y < height; ++y, row += stride)
+      for (int x = 0; x < width; ++x) highest = std::max(highest, row[x]);
+    return highest;
+  }
+  int highest = 0, used = 0;
+  GetPaletteUsage(image, &highest, &used);
+  return highest;
 }
 
 // Code size (bits per table index) for pixel values up to highest.
@@ -280,8 +293,7 @@ GifImagePlan PlanGifImage(const CRasterImage& image) {
   } else if (plan.remap && d == 4) {
     plan.codeSize = 5;
   } else {
-    int highest = 0, used = 0;
-    GetPaletteUsage(image, &highest, &used);
+    int highest = HighestOpaqueIndex(image);
     if (plan.transparent) highest = std::max(highest, plan.index);
     plan.codeSize = CodeSizeFor(highest);
   }
@@ -375,9 +387,10 @@ int WriteGifImage(CBufferedFile* stream, const CRasterImage& image, int x, int y
     if (d == 8 && !hasMask) {
       std::memcpy(line.data(), src, static_cast<size_t>(width));
     } else {
+      const uint8_t* maskRow = hasMask ? image.GetMaskRow(row) : nullptr;
       for (int i = 0; i < width; ++i) {
         int v = plan.index;
-        if (IsOpaque(image, hasMask, i, row)) {
+        if (!maskRow || GetPixel1(maskRow, static_cast<int16_t>(i))) {
           v = get(src, static_cast<int16_t>(i));
           if (plan.remap && d == 8 && v == plan.index) v = plan.replacement;
         }

@@ -58,6 +58,7 @@ CLzwDecoder::CLzwDecoder(CBufferedFile* stream, int minimumCodeSize, int rowWidt
   m_prefix = std::make_unique<uint16_t[]>(kTableSize);
   m_suffix = std::make_unique<uint8_t[]>(kTableSize);
   m_stack = std::make_unique<uint8_t[]>(kStackSize);
+  m_length = std::make_unique<uint16_t[]>(kTableSize);
   if (m_nDepth < 8) m_line = std::make_unique<uint8_t[]>(static_cast<size_t>(m_nRowWidth) + 1);
   m_nClearCode = 1 << minimumCodeSize;
   m_nEndCode = m_nClearCode + 1;
@@ -99,7 +100,7 @@ int CLzwDecoder::ReadCode() {
   if (m_bFinished) return -1;
   while (m_nBitCount < m_nWidth) {
     if (m_nBlockPos >= m_nBlockLength && !LoadBlock()) return -1;
-    m_nBitBuffer |= static_cast<uint32_t>(m_block[m_nBlockPos++]) << m_nBitCount;
+    m_nBitBuffer |= static_cast<uint64_t>(m_block[m_nBlockPos++]) << m_nBitCount;
     m_nBitCount += 8;
   }
   const int code = static_cast<int>(m_nBitBuffer & ((1u << m_nWidth) - 1));
@@ -115,6 +116,7 @@ void CLzwDecoder::ResetTable() {
   for (int i = 0; i <= m_nEndCode; ++i) {
     m_suffix[i] = static_cast<uint8_t>(i);
     m_prefix[i] = 0;
+    m_length[i] = 1;
   }
 }
 
@@ -144,53 +146,115 @@ int CLzwDecoder::DecodePixels(uint8_t* out, int count) {
   while (n < count && m_nStackCount > 0) out[n++] = m_stack[--m_nStackCount];
   uint16_t* const prefix = m_prefix.get();
   uint8_t* const suffix = m_suffix.get();
+  uint16_t* const length = m_length.get();
   uint8_t* const stack = m_stack.get();
-  while (n < count) {
-    int code = ReadCode();
-    if (code < 0) break;
-    if (code == m_nClearCode) {
-      if (!ReadClear()) break;
-      out[n++] = static_cast<uint8_t>(m_nPrevCode);
+  const int clearCode = m_nClearCode, endCode = m_nEndCode;
+  // The hot state lives in locals (stores through out could alias members);
+  // Save before and Load after every call that works on the members.
+  uint64_t bits = 0;
+  int bitCount = 0, width = 0, limit = 0, next = 0, prev = 0, first = 0;
+  auto load = [&] {
+    bits = m_nBitBuffer;
+    bitCount = m_nBitCount;
+    width = m_nWidth;
+    limit = m_nLimit;
+    next = m_nNextCode;
+    prev = m_nPrevCode;
+    first = m_nFirstPixel;
+  };
+  auto save = [&] {
+    m_nBitBuffer = bits;
+    m_nBitCount = bitCount;
+    m_nWidth = width;
+    m_nLimit = limit;
+    m_nNextCode = next;
+    m_nPrevCode = prev;
+    m_nFirstPixel = first;
+  };
+  load();
+  while (n < count && !m_bFinished) {
+    int code;
+    if (bitCount < width) {
+      // Refill from the current sub-block; ReadCode moves to the next one.
+      while (bitCount <= 56 && m_nBlockPos < m_nBlockLength) {
+        bits |= static_cast<uint64_t>(m_block[m_nBlockPos++]) << bitCount;
+        bitCount += 8;
+      }
+    }
+    if (bitCount >= width) {
+      code = static_cast<int>(bits & ((1u << width) - 1));
+      bits >>= width;
+      bitCount -= width;
+    } else {
+      save();
+      code = ReadCode();
+      load();
+      if (code < 0) break;
+    }
+    if (code == clearCode) {
+      save();
+      const bool ok = ReadClear();
+      load();
+      if (!ok) break;
+      out[n++] = static_cast<uint8_t>(prev);
       continue;
     }
-    if (code == m_nEndCode) {
+    if (code == endCode) {
       m_bFinished = true;
       break;
     }
-    if (code > m_nNextCode) {
+    if (code > next) {
       Fail(IMAGEIO_CORRUPT);
       break;
     }
     const int inCode = code;
-    int sp = 0;
-    if (code == m_nNextCode) {
-      // The string being defined: the previous string plus its own first pixel.
-      stack[sp++] = static_cast<uint8_t>(m_nFirstPixel);
-      code = m_nPrevCode;
+    // A code naming the entry being defined stands for the previous string
+    // plus that string's own first pixel.
+    const bool pending = code == next;
+    if (pending) code = prev;
+    const int stringLength = length[code] + (pending ? 1 : 0);
+    int root;
+    if (stringLength <= count - n) {
+      // The whole string fits the row: write it straight from its end back.
+      uint8_t* p = out + n + stringLength - 1;
+      if (pending) *p-- = static_cast<uint8_t>(first);
+      // Entries always point to lower codes, so this walk ends within the table.
+      while (code > endCode) {
+        *p-- = suffix[code];
+        code = prefix[code];
+      }
+      *p = static_cast<uint8_t>(code);
+      root = code;
+      n += stringLength;
+    } else {
+      int sp = 0;
+      if (pending) stack[sp++] = static_cast<uint8_t>(first);
+      while (code > endCode) {
+        stack[sp++] = suffix[code];
+        code = prefix[code];
+      }
+      stack[sp++] = static_cast<uint8_t>(code);
+      root = code;
+      const int take = count - n;
+      for (int i = 0; i < take; ++i) out[n++] = stack[--sp];
+      m_nStackCount = sp;
     }
-    // Entries always point to lower codes, so this walk ends within the table.
-    while (code > m_nEndCode) {
-      stack[sp++] = suffix[code];
-      code = prefix[code];
-    }
-    stack[sp++] = static_cast<uint8_t>(code);
-    m_nFirstPixel = code;
-    if (m_nNextCode < kTableSize) {
-      prefix[m_nNextCode] = static_cast<uint16_t>(m_nPrevCode);
-      suffix[m_nNextCode] = static_cast<uint8_t>(code);
-      ++m_nNextCode;
-      if (m_nNextCode >= m_nLimit && m_nWidth < kMaxCodeWidth) {
-        ++m_nWidth;
-        m_nLimit <<= 1;
+    first = root;
+    if (next < kTableSize) {
+      prefix[next] = static_cast<uint16_t>(prev);
+      suffix[next] = static_cast<uint8_t>(root);
+      length[next] = static_cast<uint16_t>(length[prev] + 1);
+      ++next;
+      if (next >= limit && width < kMaxCodeWidth) {
+        ++width;
+        limit <<= 1;
       }
     }
     // With a full table the stream may go on with 12-bit codes and no new
     // entries until it sends a clear code (a deferred clear).
-    m_nPrevCode = inCode;
-    const int take = std::min(sp, count - n);
-    for (int i = 0; i < take; ++i) out[n++] = stack[--sp];
-    m_nStackCount = sp;
+    prev = inCode;
   }
+  save();
   if (n < count && m_nResult == IMAGEIO_OK) m_nResult = IMAGEIO_CORRUPT;
   return n;
 }
@@ -236,9 +300,7 @@ CLzwEncoder::CLzwEncoder(CBufferedFile* stream, int codeSize, int depth)
   m_nEndCode = m_nClearCode + 1;
   m_nInitialWidth = codeSize + 1;
   m_nPixelMask = m_nClearCode - 1;
-  m_hashCode = std::make_unique<int16_t[]>(kHashSize);
-  m_hashPrefix = std::make_unique<int16_t[]>(kHashSize);
-  m_hashSuffix = std::make_unique<uint8_t[]>(kHashSize);
+  m_hash = std::make_unique<uint32_t[]>(kHashSize);
   ResetTable();
   OutputCode(m_nClearCode);
 }
@@ -249,16 +311,20 @@ void CLzwEncoder::ResetTable() {
   m_nNextCode = m_nEndCode + 1;
   m_nWidth = m_nOutputWidth = m_nInitialWidth;
   m_nLimit = 1 << m_nWidth;
-  std::fill_n(m_hashCode.get(), kHashSize, static_cast<int16_t>(-1));
+  std::fill_n(m_hash.get(), kHashSize, 0u);
 }
 
-int CLzwEncoder::FindSlot(int prefix, int pixel) const {
+// A slot holds (code << 20) | (prefix << 8) | pixel; 0 is a free slot (codes
+// given out are never 0).
+inline int CLzwEncoder::FindSlot(int prefix, int pixel) const {
   // prefix < 4096 and pixel < 256, so h < 4096 < kHashSize.
   int h = prefix ^ (pixel << 4);
   const int step = h == 0 ? 1 : kHashSize - h;
+  const uint32_t key = (static_cast<uint32_t>(prefix) << 8) | static_cast<uint32_t>(pixel);
+  const uint32_t* hash = m_hash.get();
   for (;;) {
-    if (m_hashCode[h] < 0) return h;
-    if (m_hashPrefix[h] == prefix && m_hashSuffix[h] == pixel) return h;
+    const uint32_t entry = hash[h];
+    if (entry == 0 || (entry & 0xFFFFF) == key) return h;
     h -= step;
     if (h < 0) h += kHashSize;
   }
@@ -273,16 +339,17 @@ void CLzwEncoder::EncodeBytes(const uint8_t* pixels, int width) {
     i = 1;
   }
   int prefix = m_nPrefix;
+  uint32_t* const hash = m_hash.get();
   for (; i < width; ++i) {
     const int p = pixels[i] & m_nPixelMask;
     const int slot = FindSlot(prefix, p);
-    if (m_hashCode[slot] >= 0) {
-      prefix = m_hashCode[slot];
+    const uint32_t entry = hash[slot];
+    if (entry != 0) {
+      prefix = static_cast<int>(entry >> 20);
       continue;
     }
-    m_hashCode[slot] = static_cast<int16_t>(m_nNextCode);
-    m_hashPrefix[slot] = static_cast<int16_t>(prefix);
-    m_hashSuffix[slot] = static_cast<uint8_t>(p);
+    hash[slot] = (static_cast<uint32_t>(m_nNextCode) << 20) | (static_cast<uint32_t>(prefix) << 8) |
+                 static_cast<uint32_t>(p);
     OutputCode(prefix);
     prefix = p;
     ++m_nNextCode;
@@ -314,23 +381,10 @@ void CLzwEncoder::EncodeRow(const uint8_t* row, int width) {
   EncodeBytes(m_line.get(), width);
 }
 
-void CLzwEncoder::OutputCode(int code) {
-  m_nAccumulator |= static_cast<uint32_t>(code) << m_nAccumulatorBits;
-  m_nAccumulatorBits += m_nOutputWidth;
-  while (m_nAccumulatorBits >= 8) {
-    PutByte(static_cast<uint8_t>(m_nAccumulator & 0xFF));
-    m_nAccumulator >>= 8;
-    m_nAccumulatorBits -= 8;
-  }
-}
-
-void CLzwEncoder::PutByte(uint8_t value) {
-  m_block[m_nBlockCount++] = value;
-  if (m_nBlockCount == 255) {
-    m_pStream->WriteByte(255);
-    m_pStream->Write(m_block, 255);
-    m_nBlockCount = 0;
-  }
+void CLzwEncoder::WriteBlock() {
+  m_pStream->WriteByte(static_cast<uint8_t>(m_nBlockCount));
+  m_pStream->Write(m_block, m_nBlockCount);
+  m_nBlockCount = 0;
 }
 
 void CLzwEncoder::FlushBlock() {
@@ -339,11 +393,7 @@ void CLzwEncoder::FlushBlock() {
     m_nAccumulator = 0;
     m_nAccumulatorBits = 0;
   }
-  if (m_nBlockCount > 0) {
-    m_pStream->WriteByte(static_cast<uint8_t>(m_nBlockCount));
-    m_pStream->Write(m_block, m_nBlockCount);
-    m_nBlockCount = 0;
-  }
+  if (m_nBlockCount > 0) WriteBlock();
 }
 
 void CLzwEncoder::Finish() {

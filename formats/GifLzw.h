@@ -73,7 +73,7 @@ class CLzwDecoder {
   bool m_bTerminatorRead = false;
 
   // Bit input.
-  uint32_t m_nBitBuffer = 0;
+  uint64_t m_nBitBuffer = 0;
   int m_nBitCount = 0;
   int m_nBlockLeft = 0;  // unread bytes of m_block
   int m_nBlockPos = 0;
@@ -92,6 +92,7 @@ class CLzwDecoder {
   int m_nStackCount = 0;  // pixels waiting on the stack (top = next pixel)
   std::unique_ptr<uint16_t[]> m_prefix;
   std::unique_ptr<uint8_t[]> m_suffix;
+  std::unique_ptr<uint16_t[]> m_length;  // pixels in each entry's string
   std::unique_ptr<uint8_t[]> m_stack;
   std::unique_ptr<uint8_t[]> m_line;  // byte row for depths below 8
 };
@@ -122,8 +123,20 @@ class CLzwEncoder {
 
   void ResetTable();
   int FindSlot(int prefix, int pixel) const;
-  void OutputCode(int code);
-  void PutByte(uint8_t value);
+  void OutputCode(int code) {
+    m_nAccumulator |= static_cast<uint32_t>(code) << m_nAccumulatorBits;
+    m_nAccumulatorBits += m_nOutputWidth;
+    while (m_nAccumulatorBits >= 8) {
+      PutByte(static_cast<uint8_t>(m_nAccumulator & 0xFF));
+      m_nAccumulator >>= 8;
+      m_nAccumulatorBits -= 8;
+    }
+  }
+  void PutByte(uint8_t value) {
+    m_block[m_nBlockCount++] = value;
+    if (m_nBlockCount == 255) WriteBlock();
+  }
+  void WriteBlock();
   void FlushBlock();
 
   CBufferedFile* m_pStream;
@@ -138,9 +151,7 @@ class CLzwEncoder {
   int m_nPrefix = 0;
   int m_nOutputWidth = 0;
   int m_nPixelMask;
-  std::unique_ptr<int16_t[]> m_hashCode;
-  std::unique_ptr<int16_t[]> m_hashPrefix;
-  std::unique_ptr<uint8_t[]> m_hashSuffix;
+  std::unique_ptr<uint32_t[]> m_hash;  // code, prefix and pixel of each slot
   std::unique_ptr<uint8_t[]> m_line;
   int m_nLineSize = 0;
   uint8_t m_block[255] = {};
