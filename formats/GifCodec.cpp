@@ -22,6 +22,8 @@ constexpr uint8_t kTrailer = 0x3B;              // ';'
 constexpr uint8_t kGraphicControlLabel = 0xF9;
 constexpr uint8_t kCommentLabel = 0xFE;
 constexpr uint8_t kApplicationLabel = 0xFF;
+// The frames of one file may take this many times the one-image byte budget.
+constexpr int64_t kFrameBudgetFactor = 4;
 
 // A colour table as read from or written to a file: up to 256 entries,
 // unused ones zero.
@@ -192,8 +194,8 @@ int DecodeGifPixels(CBufferedFile* stream, CRasterImage& image, bool interlaced,
   CGifRowOrder order(height, interlaced);
   for (int j = 0; j < height; ++j) {
     const int y = order.Next();
-    if (!decoder.IsFinished() || decoder.GetResult() == IMAGEIO_OK)
-      decoder.DecodeRow(bits + static_cast<int64_t>(y) * stride);
+    if (y >= height) break;
+    decoder.DecodeRow(bits + static_cast<int64_t>(y) * stride);
     if (cancel && cancel()) return IMAGEIO_CANCELLED;
     if (progress && j % 4 == 0) progress(j, height);
     if (decoder.IsFinished() && decoder.GetResult() != IMAGEIO_OK) break;
@@ -205,7 +207,7 @@ int DecodeGifPixels(CBufferedFile* stream, CRasterImage& image, bool interlaced,
 // Reads one image after its ','. The frame receives the image and position;
 // an image of zero width or height leaves the frame's image empty.
 int ReadGifImage(CAnimFrame& frame, CBufferedFile* stream, const GifColorTable& global, int globalDepth,
-                 CANCELPROC cancel, PROGRESSPROC progress) {
+                 int64_t& bytesLeft, CANCELPROC cancel, PROGRESSPROC progress) {
   uint8_t d[9];
   if (stream->Read(d, 9) != 9) return IMAGEIO_OK;  // the block loop stops on the error flag
   const int left = d[0] | (d[1] << 8);
@@ -230,6 +232,11 @@ int ReadGifImage(CAnimFrame& frame, CBufferedFile* stream, const GifColorTable& 
   }
   const int geometry = CheckImageGeometry(width, height, depth);
   if (geometry != IMAGEIO_OK) return geometry;
+  // All frames of one file together stay within a bound, so that a small
+  // file cannot claim thousands of huge frames (pixels and a possible mask).
+  const int64_t bytes = RowBytes(width, depth) * height + RowBytes(width, 1) * height;
+  if (bytes > bytesLeft) return IMAGEIO_NO_MEMORY;
+  bytesLeft -= bytes;
   CRasterImage image;
   if (!image.Create(width, height, depth) || !image.GetWritableBits()) return IMAGEIO_NO_MEMORY;
   RGBQUAD* palette = image.GetWritablePalette();
@@ -478,6 +485,7 @@ int ReadGif(CCodecJob* job, int first, int count) {
   CAnimFrame work;
   ResetGifFrame(work);
   const int64_t last = int64_t{first} + count;
+  int64_t bytesLeft = kFrameBudgetFactor * GetImageByteBudget();
   int64_t index = 0;
   while (result == IMAGEIO_OK && !stream->GetError()) {
     const uint8_t b = stream->ReadByte();
@@ -491,7 +499,7 @@ int ReadGif(CCodecJob* job, int first, int count) {
       SkipGifImage(stream);
     } else {
       const int j = static_cast<int>(index - first);
-      const int r = ReadGifImage(work, stream, global, globalDepth, job->m_pfnCancel,
+      const int r = ReadGifImage(work, stream, global, globalDepth, bytesLeft, job->m_pfnCancel,
                                  count == 1 ? job->m_pfnProgress : nullptr);
       if (r != IMAGEIO_OK) {
         result = r;

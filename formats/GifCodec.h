@@ -8,7 +8,9 @@
 // the job receives the logical screen (grown to cover every frame read), the
 // first comment and the NETSCAPE2.0 loop count (0 in the file reads as -1,
 // endless). Image data that is damaged or ends early leaves the rows not
-// reached at index 0; the frame is kept.
+// reached at index 0; the frame is kept. The frames of one file together may
+// take 4 times the one-image byte budget (imaging/ImageGeometry.h); past it
+// the read ends with IMAGEIO_NO_MEMORY.
 //
 // Writing: any range of frames as one file, the first frame's colour table
 // as the global table, a local table where a frame's colours differ, a

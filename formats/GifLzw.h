@@ -75,7 +75,6 @@ class CLzwDecoder {
   // Bit input.
   uint64_t m_nBitBuffer = 0;
   int m_nBitCount = 0;
-  int m_nBlockLeft = 0;  // unread bytes of m_block
   int m_nBlockPos = 0;
   int m_nBlockLength = 0;
   uint8_t m_block[256] = {};

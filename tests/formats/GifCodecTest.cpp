@@ -8,6 +8,7 @@
 #include "formats/GifCodec.h"
 #include "formats/MemStream.h"
 #include "imaging/PixelAccess.h"
+#include "imaging/ImageGeometry.h"
 #include "imaging/PixelRect.h"
 #include "imaging/StatusStack.h"
 #include "tests/formats/GifTestFiles.h"
@@ -758,6 +759,27 @@ TEST(GifWrite, FloatingSelectionIsComposedIn) {
   EXPECT_EQ(out.m_image.GetRow(8)[11], frame.m_image.GetRow(7)[9]);         // image corner
   EXPECT_TRUE(out.m_image.HasMask());                                       // the uncovered corner
   EXPECT_EQ(GetPixel1(out.m_image.GetMaskRow(8), 0), 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(GifRead, ManyHugeFramesStopAtTheFileBudget) {
+  // Each frame is within the one-image budget, all of them together are not.
+  const int64_t saved = GetImageByteBudget();
+  SetImageByteBudget(1 << 20);
+  Bytes b = Header(2, 1);
+  for (int k = 0; k < 8; ++k) {
+    b << std::initializer_list<int>{0x2C};
+    b.Word(0).Word(0).Word(1000).Word(1000) << std::initializer_list<int>{0};
+    b.Append(Pixels({1}));
+  }
+  b << std::initializer_list<int>{0x3B};
+  const auto file = ReadGifBytes(b);
+  SetImageByteBudget(saved);
+  EXPECT_EQ(file.counted, 8);
+  EXPECT_EQ(file.result, IMAGEIO_NO_MEMORY);
 }
 
 }  // namespace
