@@ -525,6 +525,7 @@ int ReadGif(CCodecJob* job, int first, int count) {
   job->m_nScreenWidth = static_cast<int16_t>(screenWidth);
   job->m_nScreenHeight = static_cast<int16_t>(screenHeight);
   stream->EndBuffer();
+  job->m_nResult = result;
   return result;
 }
 
@@ -686,5 +687,6 @@ int WriteGif(CCodecJob* job, int first, int count, const GIF_SAVE_OPTIONS* optio
   }
   stream->WriteByte(kTrailer);
   stream->EndBuffer();
+  job->m_nResult = result;
   return result;
 }
