@@ -315,18 +315,16 @@ void CLzwEncoder::ResetTable() {
 }
 
 // A slot holds (code << 20) | (prefix << 8) | pixel; 0 is a free slot (codes
-// given out are never 0).
+// given out are never 0). At most 4096 - 6 strings are held, so the table
+// stays at most a quarter full and probes stay short.
 inline int CLzwEncoder::FindSlot(int prefix, int pixel) const {
-  // prefix < 4096 and pixel < 256, so h < 4096 < kHashSize.
-  int h = prefix ^ (pixel << 4);
-  const int step = h == 0 ? 1 : kHashSize - h;
   const uint32_t key = (static_cast<uint32_t>(prefix) << 8) | static_cast<uint32_t>(pixel);
   const uint32_t* hash = m_hash.get();
+  uint32_t h = (key * 2654435761u) >> (32 - kHashBits);
   for (;;) {
     const uint32_t entry = hash[h];
-    if (entry == 0 || (entry & 0xFFFFF) == key) return h;
-    h -= step;
-    if (h < 0) h += kHashSize;
+    if (entry == 0 || (entry & 0xFFFFF) == key) return static_cast<int>(h);
+    h = (h + 1) & (kHashSize - 1);
   }
 }
 

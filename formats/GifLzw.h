@@ -99,6 +99,8 @@ class CLzwDecoder {
 // Turns rows of 1-, 4- or 8-bit pixels into data sub-blocks. The table is
 // cleared (and the clear code written) as soon as code 4095 has been given
 // out, so the output never relies on a decoder accepting a deferred clear.
+// Strings are found through an open-addressed table of 16384 slots, kept at
+// most a quarter full.
 class CLzwEncoder {
  public:
   // codeSize below 2 is raised to 2. Writes the clear code.
@@ -117,7 +119,8 @@ class CLzwEncoder {
   void Finish();
 
  private:
-  static constexpr int kHashSize = 5101;
+  static constexpr int kHashBits = 14;
+  static constexpr int kHashSize = 1 << kHashBits;
   static constexpr int kMaxWidth = 12;
 
   void ResetTable();
