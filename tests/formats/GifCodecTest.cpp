@@ -783,3 +783,29 @@ TEST(GifRead, ManyHugeFramesStopAtTheFileBudget) {
 }
 
 }  // namespace
+
+namespace {
+
+std::vector<std::pair<int, int>> g_progress;
+
+TEST(GifRead, ProgressCountsFramesOrRowsOfASingleFrame) {
+  WriteRequest request;
+  for (int k = 0; k < 3; ++k) request.frames.push_back(MakeFrame(MakeIndexedImage(4, 9, 4, static_cast<unsigned>(k))));
+  const auto bytes = WriteGifBytes(request);
+  for (int count : {3, 1}) {
+    g_progress.clear();
+    CMemStream in(bytes.data(), static_cast<int>(bytes.size()));
+    std::vector<CAnimFrame> frames(3);
+    CCodecJob job;
+    job.m_pStream = &in;
+    job.m_pFrames = frames.data();
+    job.m_pfnProgress = [](int done, int total) { g_progress.emplace_back(done, total); };
+    ASSERT_EQ(ReadGif(&job, 0, count), IMAGEIO_OK);
+    if (count == 3)
+      EXPECT_EQ(g_progress, (std::vector<std::pair<int, int>>{{1, 3}, {2, 3}, {3, 3}}));
+    else
+      EXPECT_EQ(g_progress, (std::vector<std::pair<int, int>>{{0, 9}, {4, 9}, {8, 9}}));
+  }
+}
+
+}  // namespace
