@@ -420,6 +420,10 @@ bool GifConvertCancelProc() {
   return false;
 }
 
+
+// Counts the image descriptors after the stream's position (CountGifFrames).
+int CountGifImages(CBufferedFile* stream);
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -440,6 +444,16 @@ bool GetGifInfo(CBufferedFile* stream, CImageFileInfo* info) {
 int CountGifFrames(CBufferedFile* stream) {
   if (!stream) return 0;
   stream->ClearError();
+  // The walk reads every sub-block length: buffered unless the caller buffers already.
+  const bool buffer = !stream->IsBuffered();
+  if (buffer) stream->BeginBuffer();
+  const int count = CountGifImages(stream);
+  if (buffer) stream->EndBuffer();
+  return count;
+}
+
+namespace {
+int CountGifImages(CBufferedFile* stream) {
   if (!ReadSignature(stream)) return 0;
   uint8_t screen[7];
   if (stream->Read(screen, 7) != 7) return 0;
@@ -456,6 +470,7 @@ int CountGifFrames(CBufferedFile* stream) {
   }
   return count;
 }
+}  // namespace
 
 int ReadGif(CCodecJob* job, int first, int count) {
   if (!job || !job->m_pStream || first < 0 || count < 0 || (count > 0 && !job->m_pFrames))
