@@ -7,11 +7,11 @@
 #include "formats/GifLzw.h"
 #include "imaging/ColorConversion.h"
 #include "imaging/ImageCompose.h"
-#include "imaging/PaletteFunctions.h"
-#include "imaging/Quantizer.h"
 #include "imaging/ImageGeometry.h"
+#include "imaging/PaletteFunctions.h"
 #include "imaging/PixelAccess.h"
 #include "imaging/PixelRect.h"
+#include "imaging/Quantizer.h"
 #include "imaging/StatusStack.h"
 
 namespace {
