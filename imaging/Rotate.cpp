@@ -15,6 +15,7 @@
 #include "imaging/ImageGeometry.h"
 #include "imaging/PixelAccess.h"
 #include "imaging/PixelRect.h"
+#include "imaging/SelectionMask.h"
 
 namespace {
 
@@ -85,36 +86,6 @@ void RotatePlane(const CPixelPlane& source, CPixelPlane& target, const RightAngl
   else
     RotatePackedPlane(source, target.GetWritableBits(), target.GetStride(), target.GetWidth(), target.GetHeight(),
                       bpp, map);
-}
-
-// Bounds (right and bottom exclusive) of the non-zero samples of an 8-bit or
-// 1-bit plane; false when there are none.
-bool NonZeroBounds(const CPixelPlane& plane, Rect& bounds) {
-  const int32_t width = plane.GetWidth(), height = plane.GetHeight(), stride = plane.GetStride();
-  const bool bytes = plane.GetBitsPerPixel() == 8;
-  int32_t left = width, right = -1, top = -1, bottom = -1;
-  for (int32_t y = 0; y < height; ++y) {
-    const uint8_t* row = plane.GetBits() + static_cast<ptrdiff_t>(y) * stride;
-    int32_t first = -1, last = -1;
-    for (int32_t x = 0; x < width; ++x) {
-      const bool set = bytes ? row[x] != 0 : GetPixel1(row, static_cast<int16_t>(x)) != 0;
-      if (set) {
-        if (first < 0) first = x;
-        last = x;
-      }
-    }
-    if (first < 0) continue;
-    if (top < 0) top = y;
-    bottom = y;
-    left = std::min(left, first);
-    right = std::max(right, last);
-  }
-  if (top < 0) {
-    bounds = Rect{};
-    return false;
-  }
-  bounds = Rect{left, top, right + 1, bottom + 1};
-  return true;
 }
 
 // The four B-spline weights of offsets -1, 0, 1, 2 for a fraction f in [0, 1).
@@ -310,7 +281,9 @@ CRasterImage RotateImage(const CRasterImage& source, int degrees) {
       RotateIndexed(source, result, theta, minX, minY);
     }
     Rect bounds;
-    if (!NonZeroBounds(result.m_mask, bounds)) return {};
+    if (!GetNonZeroBounds(result.m_mask.GetBits(), result.m_mask.GetWidth(), result.m_mask.GetHeight(),
+                          result.m_mask.GetStride(), result.m_mask.GetBitsPerPixel(), &bounds))
+      return {};
     if (bounds == Rect{0, 0, result.GetWidth(), result.GetHeight()}) return result;
     return CropImage(result, bounds);
   } catch (const std::bad_alloc&) {

@@ -380,7 +380,7 @@ TEST_P(TiffFromTools, ReadsLikeImageMagickAndTheSource) {
   EXPECT_EQ(read.image.HasValidMask(), alpha);
   ASSERT_TRUE(ImageMagickToPam(dir / "out.tif", dir / "im.pam"));
   EXPECT_EQ(CompareRgb(read.image, ReadPnm(dir / "im.pam")), "");
-  if (c.source == kRgb || c.source == kRgb16 || alpha || c.source == kPalette) EXPECT_EQ(CompareRgb(read.image, source), "");
+  if (c.source == kRgb || c.source == kRgb16 || alpha || c.source == kPalette) { EXPECT_EQ(CompareRgb(read.image, source), ""); }
   if (!alpha && HaveTool("tiff2rgba")) {
     // libtiff's own conversion to RGBA, read back through ImageMagick.
     ASSERT_EQ(RunCommand(cd + "tiff2rgba -c none out.tif rgba.tif"), 0);
@@ -586,8 +586,8 @@ TEST(TiffReader, HostileFilesEndCleanly) {
     CMemStream stream(c.file.data(), static_cast<int>(c.file.size()));
     EXPECT_LE(CountTiffPages(&stream), 1) << c.what;
     const auto read = ReadBytesWithCodec(ReadTiff, c.file);
-    if (!c.opens) EXPECT_EQ(read.result, IMAGEIO_CORRUPT) << c.what;
-    if (read.result != IMAGEIO_OK) EXPECT_TRUE(read.image.IsEmpty()) << c.what;
+    if (!c.opens) { EXPECT_EQ(read.result, IMAGEIO_CORRUPT) << c.what; }
+    if (read.result != IMAGEIO_OK) { EXPECT_TRUE(read.image.IsEmpty()) << c.what; }
   }
 }
 
