@@ -454,3 +454,42 @@ TEST(DocumentWindow, LineAndPageScrollsMoveEighteenAndFortyEightPixels) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(DocumentWindow, AnimatedGifShowsTheComposedFrameItsDisposalAsksFor) {
+  REQUIRE_TOOL("convert");
+  DocumentWindowFixture f;
+  TempDir dir;
+  // White, red (kept), lime (restored to the background), blue (kept), yellow.
+  const auto gif = (dir.path() / "anim.gif").string();
+  ASSERT_EQ(testing_support::RunCommand(
+                "convert -dispose None -size 160x100 xc:white -size 40x40 -page +0+0 xc:red -dispose Background "
+                "-page +40+20 xc:lime -dispose None -page +80+40 xc:blue -page +110+50 xc:yellow -loop 0 " +
+                testing_support::ShellQuote(gif)),
+            0);
+  CPictoravellDoc* doc = OpenImageDocument(gif);
+  ASSERT_TRUE(doc);
+  ASSERT_EQ(doc->GetFrameCount(), 5);
+  CPictoravellView* view = f.ViewOf(doc);
+  PumpFor(50);
+  view->SetZoom(2);
+  struct Case {
+    int frame, x, y;
+    wxColour colour;
+  } cases[] = {
+      {1, 5, 5, {255, 0, 0}},       {1, 60, 30, {255, 255, 255}}, {2, 50, 30, {0, 255, 0}},
+      {2, 5, 5, {255, 0, 0}},       {3, 50, 30, {255, 255, 255}},  // the lime square is gone under frame 3
+      {3, 90, 50, {0, 0, 255}},     {4, 5, 5, {255, 0, 0}},       {4, 50, 30, {255, 255, 255}},
+      {4, 85, 45, {0, 0, 255}},     {4, 120, 60, {255, 255, 0}},  {0, 5, 5, {255, 255, 255}},
+  };
+  for (const auto& c : cases) {
+    ASSERT_TRUE(doc->SetCurrentFrame(c.frame));
+    const wxImage shot = Capture(view);
+    const Point at = view->ImageToClient(Point{c.x, c.y});
+    EXPECT_EQ(wxColour(shot.GetRed(at.x, at.y), shot.GetGreen(at.x, at.y), shot.GetBlue(at.x, at.y)), c.colour)
+        << "frame " << c.frame << " at " << c.x << "," << c.y;
+  }
+}
+
+}  // namespace
