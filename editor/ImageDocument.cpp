@@ -114,19 +114,26 @@ CRasterImage ReduceImageForThumbnail(const CRasterImage& image, int width, int h
   CImageLayer layer(image, 0, 0);
   if (!layer.Begin()) return CRasterImage();
   uint8_t* bits = out.GetWritableBits();
+  // Each target pixel averages an even grid of at most 8 x 8 of the source
+  // pixels it covers, so a large picture costs no more than a small one.
+  constexpr int kSamples = 8;
   for (int y = 0; y < height; ++y) {
-    const int y0 = static_cast<int>(int64_t{y} * sh / height);
-    const int y1 = std::max(y0 + 1, static_cast<int>(int64_t{y + 1} * sh / height));
+    const int64_t y0 = int64_t{y} * sh / height;
+    const int64_t rows = std::max<int64_t>(1, int64_t{y + 1} * sh / height - y0);
+    const int64_t ny = std::min<int64_t>(rows, kSamples);
     for (int x = 0; x < width; ++x) {
-      const int x0 = static_cast<int>(int64_t{x} * sw / width);
-      const int x1 = std::max(x0 + 1, static_cast<int>(int64_t{x + 1} * sw / width));
-      uint64_t r = 0, g = 0, b = 0, n = 0;
-      for (int sy = y0; sy < y1; ++sy)
-        for (int sx = x0; sx < x1; ++sx) {
+      const int64_t x0 = int64_t{x} * sw / width;
+      const int64_t cols = std::max<int64_t>(1, int64_t{x + 1} * sw / width - x0);
+      const int64_t nx = std::min<int64_t>(cols, kSamples);
+      uint64_t r = 0, g = 0, b = 0;
+      for (int64_t j = 0; j < ny; ++j)
+        for (int64_t i = 0; i < nx; ++i) {
           uint8_t pa, pr, pg, pb;
-          layer.GetPixel(sx, sy, pa, pr, pg, pb);
-          r += pr, g += pg, b += pb, ++n;
+          layer.GetPixel(static_cast<int32_t>(x0 + i * cols / nx), static_cast<int32_t>(y0 + j * rows / ny), pa, pr,
+                         pg, pb);
+          r += pr, g += pg, b += pb;
         }
+      const uint64_t n = static_cast<uint64_t>(nx * ny);
       uint8_t* p = bits + int64_t{y} * out.GetStride() + 3 * x;
       p[0] = static_cast<uint8_t>(r / n);
       p[1] = static_cast<uint8_t>(g / n);
