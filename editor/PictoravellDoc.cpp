@@ -13,7 +13,11 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <exception>
 
 #include "formats/ImageFile.h"
@@ -301,8 +305,8 @@ bool CPictoravellDoc::LoadImageFile(const std::string& path) {
 
 bool CPictoravellDoc::DoOpenDocument(const wxString& path) {
   const std::string file = path.utf8_string();
-  if (!FileExists(file)) {
-    ReportMessage(MESSAGE_ERROR, "Failed to open " + file + ": the file cannot be read.");
+  if (access(file.c_str(), R_OK) != 0) {
+    ReportMessage(MESSAGE_ERROR, "Failed to open " + FileTitle(file) + ": " + std::strerror(errno));
     return false;
   }
   if (!LoadImageFile(file)) return false;

@@ -323,3 +323,42 @@ TEST(DocumentSave, ANameWithoutAKnownExtensionTakesTheFiltersOne) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(DocumentSave, AnAnimatedGifKeepsItsFramesThroughSaveAs) {
+  REQUIRE_TOOL("convert");
+  TempDir dir;
+  const auto gif = (dir.path() / "anim.gif").string();
+  ASSERT_EQ(RunCommand("convert -dispose None -size 30x20 xc:white -size 10x10 -page +0+0 xc:red -dispose "
+                       "Background -page +10+5 xc:lime -loop 3 -delay 20 " +
+                       ShellQuote(gif)),
+            0);
+  CPictoravellDoc doc;
+  ASSERT_TRUE(doc.LoadImageFile(gif));
+  ASSERT_EQ(doc.GetFrameCount(), 3);
+  const auto copy = (dir.path() / "copy.gif").string();
+  DOCUMENT_PROMPTS p;
+  p.savePath = [&](std::string& path) {
+    path = copy;
+    return true;
+  };
+  ScopedPrompts scoped(p);
+  ASSERT_TRUE(doc.SaveAs());
+  CPictoravellDoc back;
+  ASSERT_TRUE(back.LoadImageFile(copy));
+  ASSERT_EQ(back.GetFrameCount(), 3);
+  EXPECT_EQ(back.GetLoopCount(), doc.GetLoopCount());
+  for (int i = 0; i < 3; ++i) {
+    const CAnimFrame& a = doc.GetFrames()[static_cast<size_t>(i)];
+    const CAnimFrame& b = back.GetFrames()[static_cast<size_t>(i)];
+    EXPECT_EQ(b.m_nLeft, a.m_nLeft) << i;
+    EXPECT_EQ(b.m_nTop, a.m_nTop) << i;
+    EXPECT_EQ(b.GetDisposal(), a.GetDisposal()) << i;
+    EXPECT_EQ(b.m_nDelay, a.m_nDelay) << i;
+    EXPECT_EQ(testing_support::CompareRgb(testing_support::ToRgb(b.m_image), testing_support::ToRgb(a.m_image)), "")
+        << i;
+  }
+}
+
+}  // namespace
