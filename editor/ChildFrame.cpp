@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "editor/PictoravellView.h"
 #include "shell/MainFrame.h"
 
 CChildFrame::CChildFrame(wxDocument* document, wxView* view, wxWindow* parent)
@@ -15,6 +16,7 @@ CChildFrame::CChildFrame(wxDocument* document, wxView* view, wxWindow* parent)
 }
 
 CChildFrame::~CChildFrame() {
+  if (auto* view = dynamic_cast<CPictoravellView*>(GetView())) view->ForgetWindows();
   // Leave the document area (unless the whole main frame is going).
   if (g_pMainFrame && !g_pMainFrame->IsClosingDown()) g_pMainFrame->RemoveDocumentWindow(this);
 }

@@ -183,6 +183,13 @@ CPictoravellView::~CPictoravellView() {
 
 CPictoravellDoc* CPictoravellView::GetImageDocument() const { return dynamic_cast<CPictoravellDoc*>(GetDocument()); }
 
+void CPictoravellView::ForgetWindows() {
+  if (m_window) m_window->DetachView();
+  m_window = nullptr;
+  m_frame = nullptr;
+  m_caption = nullptr;
+}
+
 bool CPictoravellView::OnCreate(wxDocument* doc, long) {
   if (!g_pMainFrame) return false;
   m_frame = new CChildFrame(doc, this, g_pMainFrame->GetDocumentArea());

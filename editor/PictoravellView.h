@@ -54,6 +54,8 @@ class CPictoravellView : public wxView {
   void OnActivateView(bool activate, wxView* activeView, wxView* deactiveView) override;
 
   CPictoravellDoc* GetImageDocument() const;
+  // Called by the child frame as it goes: the view's windows go with it.
+  void ForgetWindows();
   CChildFrame* GetChildFrame() const { return m_frame; }
   CImageViewWindow* GetViewWindow() const { return m_window; }
 

@@ -493,3 +493,25 @@ TEST(DocumentWindow, AnimatedGifShowsTheComposedFrameItsDisposalAsksFor) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(DocumentWindow, DocumentsOutliveADestroyedMainFrameSafely) {
+  auto manager = std::make_unique<wxDocManager>();
+  RegisterImageDocumentTemplate(manager.get());
+  auto* frame = new CMainFrame(manager.get());
+  frame->Show();
+  PumpUntil([&] { return frame->IsShownOnScreen(); });
+  TempDir dir;
+  CPictoravellDoc* doc = OpenImageDocument(WriteBmp(dir, "left.bmp", SolidImage(4, 4, 1, 1, 1)));
+  ASSERT_TRUE(doc);
+  CPictoravellView* view = dynamic_cast<CPictoravellView*>(doc->GetFirstView());
+  shell_testing::DestroyFrame(frame);  // the windows go first
+  ASSERT_TRUE(view);
+  EXPECT_EQ(view->GetViewWindow(), nullptr);
+  doc->UpdateViews(HINT_ERASE);  // nothing to draw on, nothing breaks
+  EXPECT_TRUE(manager->CloseDocuments(true));
+  EXPECT_TRUE(manager->GetDocuments().empty());
+}
+
+}  // namespace
