@@ -233,6 +233,15 @@ TEST(DocumentWindow, UndoRedoAndCloseThroughTheMenuCommands) {
   EXPECT_TRUE(doc->IsModified());
   EXPECT_TRUE(f.IsEnabled(ID_EDIT_UNDO));
   EXPECT_TRUE(f.IsEnabled(ID_CURRENT_FRAME_ONLY));
+  {
+    // The menu item names the step.
+    wxMenu* menu = nullptr;
+    ASSERT_TRUE(f.frame->GetMenuBar()->FindItem(ID_EDIT_UNDO, &menu));
+    wxUpdateUIEvent update(ID_EDIT_UNDO);
+    update.SetEventObject(menu);
+    f.frame->ProcessWindowEvent(update);
+    EXPECT_EQ(update.GetText(), "&Undo Insert Frames\tCtrl+Z");
+  }
   f.Command(ID_EDIT_UNDO);
   EXPECT_EQ(doc->GetFrameCount(), 1);
   EXPECT_FALSE(doc->IsModified());
