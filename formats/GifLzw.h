@@ -1,0 +1,163 @@
+#pragma once
+// The variable-length-code LZW coding of GIF image data.
+//
+// Codes are packed least significant bit first into data sub-blocks (a length
+// byte 1..255 and that many bytes; a zero length ends the sequence). The code
+// width starts at minimum code size + 1 and grows to at most 12 bits; code
+// 2^size is the clear code and 2^size + 1 the end code.
+//
+// One coder lives for one image: the GIF codec creates it right after the
+// minimum code size byte and destroys it after the last row.
+
+#include <cstdint>
+#include <memory>
+
+class CBufferedFile;
+
+// Turns the data sub-blocks of one image into rows of 1-, 4- or 8-bit
+// pixels (depth 2 and 3 store as 4 bits, 5 to 7 as 8). Strings carry over
+// from one row to the next.
+//
+// Damaged data never reads outside the tables and never loops: a code beyond
+// the next free code, a non-root code right after a clear code, or data that
+// ends before the image is full end the decoding; the rows not reached keep
+// what they held. GetResult() tells which.
+class CLzwDecoder {
+ public:
+  // Reads codes up to the first one after the leading clear code(s).
+  // Minimum code sizes 1 to 11 are decoded; any other gives IMAGEIO_CORRUPT
+  // from GetResult() and every row is left alone.
+  CLzwDecoder(CBufferedFile* stream, int minimumCodeSize, int rowWidth, int depth);
+  ~CLzwDecoder();
+  CLzwDecoder(const CLzwDecoder&) = delete;
+  CLzwDecoder& operator=(const CLzwDecoder&) = delete;
+
+  // Fills one packed row of the depth given at construction (rowWidth
+  // pixels). Returns GetResult().
+  int DecodeRow(uint8_t* row);
+  // Fills rowWidth pixels, one byte each.
+  int DecodeRowBytes(uint8_t* pixels);
+
+  // IMAGEIO_OK while the data is sound (also after the end code, once the
+  // image is full); IMAGEIO_CORRUPT after an invalid code or a bad minimum
+  // code size; IMAGEIO_CORRUPT too when the data ended (end code, zero-length
+  // sub-block or end of stream) while pixels were still asked for.
+  int GetResult() const { return m_nResult; }
+  // True once the data has ended or failed: no more codes are read.
+  bool IsFinished() const { return m_bFinished; }
+  // True when the zero-length sub-block that ends the image data has been read.
+  bool HasReadTerminator() const { return m_bTerminatorRead; }
+  // Skips what is left of the image data: the rest of the current sub-block
+  // and every following one up to and including the zero-length one (unless
+  // it has already been read), so that the next byte is a block introducer.
+  void SkipRemainingData();
+
+  // Next code, or -1 at the end of the data (sticky: every later call gives -1 too).
+  int ReadCode();
+
+ private:
+  bool LoadBlock();
+  void ResetTable();
+  // Reads the first code after clear code(s); false when the data ended or
+  // the code is not a root.
+  bool ReadClear();
+  void Fail(int result);
+  // Decodes until count pixels have been written to out; returns how many.
+  int DecodePixels(uint8_t* out, int count);
+
+  CBufferedFile* m_pStream;
+  int m_nRowWidth;
+  int m_nDepth;
+  int m_nResult = 0;
+  bool m_bFinished = false;
+  bool m_bTerminatorRead = false;
+
+  // Bit input.
+  uint64_t m_nBitBuffer = 0;
+  int m_nBitCount = 0;
+  int m_nBlockPos = 0;
+  int m_nBlockLength = 0;
+  uint8_t m_block[256] = {};
+
+  // Table.
+  int m_nInitialWidth = 0;
+  int m_nWidth = 0;
+  int m_nNextCode = 0;
+  int m_nLimit = 0;
+  int m_nFirstPixel = 0;
+  int m_nPrevCode = 0;
+  int m_nClearCode = 0;
+  int m_nEndCode = 0;
+  int m_nStackCount = 0;  // pixels waiting on the stack (top = next pixel)
+  std::unique_ptr<uint16_t[]> m_prefix;
+  std::unique_ptr<uint8_t[]> m_suffix;
+  std::unique_ptr<uint16_t[]> m_length;  // pixels in each entry's string
+  std::unique_ptr<uint8_t[]> m_stack;
+  std::unique_ptr<uint8_t[]> m_line;  // byte row for depths below 8
+};
+
+// Turns rows of 1-, 4- or 8-bit pixels into data sub-blocks. The table is
+// cleared (and the clear code written) as soon as code 4095 has been given
+// out, so the output never relies on a decoder accepting a deferred clear.
+// Strings are found through an open-addressed table of 16384 slots, kept at
+// most a quarter full.
+class CLzwEncoder {
+ public:
+  // codeSize below 2 is raised to 2. Writes the clear code.
+  CLzwEncoder(CBufferedFile* stream, int codeSize, int depth);
+  ~CLzwEncoder();
+  CLzwEncoder(const CLzwEncoder&) = delete;
+  CLzwEncoder& operator=(const CLzwEncoder&) = delete;
+
+  // Encodes width pixels of a packed row of the depth given at construction.
+  // Pixel values are taken modulo 2^codeSize.
+  void EncodeRow(const uint8_t* row, int width);
+  // Encodes width pixels of one byte each.
+  void EncodeBytes(const uint8_t* pixels, int width);
+  // Writes the pending string, the end code and the last sub-block. The
+  // caller writes the terminating zero-length sub-block.
+  void Finish();
+
+ private:
+  static constexpr int kHashBits = 14;
+  static constexpr int kHashSize = 1 << kHashBits;
+  static constexpr int kMaxWidth = 12;
+
+  void ResetTable();
+  int FindSlot(int prefix, int pixel) const;
+  void OutputCode(int code) {
+    m_nAccumulator |= static_cast<uint32_t>(code) << m_nAccumulatorBits;
+    m_nAccumulatorBits += m_nOutputWidth;
+    while (m_nAccumulatorBits >= 8) {
+      PutByte(static_cast<uint8_t>(m_nAccumulator & 0xFF));
+      m_nAccumulator >>= 8;
+      m_nAccumulatorBits -= 8;
+    }
+  }
+  void PutByte(uint8_t value) {
+    m_block[m_nBlockCount++] = value;
+    if (m_nBlockCount == 255) WriteBlock();
+  }
+  void WriteBlock();
+  void FlushBlock();
+
+  CBufferedFile* m_pStream;
+  int m_nDepth;
+  bool m_bStarted = false;
+  int m_nClearCode;
+  int m_nEndCode;
+  int m_nInitialWidth;
+  int m_nWidth = 0;
+  int m_nNextCode = 0;
+  int m_nLimit = 0;
+  int m_nPrefix = 0;
+  int m_nOutputWidth = 0;
+  int m_nPixelMask;
+  std::unique_ptr<uint32_t[]> m_hash;  // code, prefix and pixel of each slot
+  std::unique_ptr<uint8_t[]> m_line;
+  int m_nLineSize = 0;
+  uint8_t m_block[255] = {};
+  int m_nBlockCount = 0;
+  uint32_t m_nAccumulator = 0;
+  int m_nAccumulatorBits = 0;
+};
