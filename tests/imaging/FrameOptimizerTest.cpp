@@ -40,25 +40,6 @@ CAnimFrame Frame(CRasterImage image, int x, int y, int flags = 0, int delay = 10
   return f;
 }
 
-// The frame's image on a width x height canvas: 24-bit with an 8-bit mask,
-// transparent where the image does not reach.
-CRasterImage OnCanvas(const CRasterImage& image, int left, int top, int w, int h) {
-  CRasterImage canvas;
-  canvas.Create(w, h, 24);
-  canvas.CreateMask();
-  if (image.IsEmpty()) return canvas;
-  const CRasterImage rgb = ToRgb(image);
-  for (int y = 0; y < rgb.GetHeight(); ++y)
-    for (int x = 0; x < rgb.GetWidth(); ++x) {
-      const int cx = left + x, cy = top + y;
-      if (cx < 0 || cy < 0 || cx >= w || cy >= h) continue;
-      std::memcpy(canvas.GetWritableBits() + cy * canvas.GetStride() + 3 * cx, rgb.GetRow(y) + 3 * x, 3);
-      canvas.GetWritableMaskBits()[cy * canvas.GetMaskStride() + cx] =
-          rgb.HasValidMask() ? rgb.GetMaskRow(y)[x] : 255;
-    }
-  return canvas;
-}
-
 // Equal frames: both empty, or same position, same pixels, same flags.
 void ExpectSameFrames(const CAnimFrame* a, const CAnimFrame* b, int count, const std::string& what) {
   for (int i = 0; i < count; ++i) {
