@@ -107,31 +107,57 @@ bool ComposeOnto(const ScreenPicture& screen, const CAnimFrame& frame, int32_t w
 // The changed pixels of F (at canvas position (px, py)) against the screen:
 // one byte per pixel, non-zero where changed. A pixel is unchanged where it
 // is transparent, or opaque over an opaque screen pixel of the same colour.
-std::vector<uint8_t> ChangeMap(const CRasterImage& f, int32_t px, int32_t py, const ScreenPicture& screen) {
+// With `update`, F is also composed onto the screen in the same pass (what a
+// stack of the screen under F gives), provided F lies within the screen's
+// rectangle; *updated tells whether that was done.
+std::vector<uint8_t> ChangeMap(const CRasterImage& f, int32_t px, int32_t py, ScreenPicture& screen, bool update,
+                               bool* updated) {
   const int32_t w = f.GetWidth(), h = f.GetHeight();
   std::vector<uint8_t> changed(static_cast<size_t>(w) * h, 1);
+  const bool haveScreen = !screen.image.IsEmpty();
+  const int32_t sw = haveScreen ? screen.image.GetWidth() : 0, sh = haveScreen ? screen.image.GetHeight() : 0;
+  const int32_t ox = px - screen.rect.left, oy = py - screen.rect.top;  // F's origin on the screen image
+  const bool inside = haveScreen && ox >= 0 && oy >= 0 && int64_t{ox} + w <= sw && int64_t{oy} + h <= sh;
+  *updated = update && inside;
+  uint8_t* bits = nullptr;
+  uint8_t* alpha = nullptr;
+  int64_t stride = 0, alphaStride = 0;
+  if (*updated) {
+    bits = screen.image.GetWritableBits();
+    alpha = screen.image.GetWritableMaskBits();
+  } else if (haveScreen) {
+    bits = const_cast<uint8_t*>(screen.image.GetBits());
+    alpha = const_cast<uint8_t*>(screen.image.GetMaskBits());
+  }
+  if (haveScreen) {
+    stride = screen.image.GetStride();
+    alphaStride = screen.image.GetMaskStride();
+  }
   CImageLayer layer(f, px, py);
   layer.Begin();
   std::vector<uint8_t> argb(static_cast<size_t>(w) * 4);
-  const bool haveScreen = !screen.image.IsEmpty();
   for (int32_t y = 0; y < h; ++y) {
     layer.ReadSpan(px, py + y, w, argb.data());
-    const int32_t sy = py + y - screen.rect.top;
-    const bool rowOnScreen = haveScreen && sy >= 0 && sy < screen.image.GetHeight();
-    const uint8_t* srow = rowOnScreen ? screen.image.GetRow(sy) : nullptr;
-    const uint8_t* arow = rowOnScreen ? screen.image.GetMaskRow(sy) : nullptr;
+    const int32_t sy = oy + y;
+    const bool rowOnScreen = haveScreen && sy >= 0 && sy < sh;
+    uint8_t* srow = rowOnScreen ? bits + sy * stride : nullptr;
+    uint8_t* arow = rowOnScreen ? alpha + sy * alphaStride : nullptr;
     uint8_t* out = &changed[static_cast<size_t>(y) * w];
     for (int32_t x = 0; x < w; ++x) {
-      const uint8_t* p = &argb[static_cast<size_t>(x) * 4];
+      uint8_t* p = &argb[static_cast<size_t>(x) * 4];
       if (p[0] == 0) {
         out[x] = 0;
         continue;
       }
-      if (p[0] != 255 || !srow) continue;
-      const int32_t sx = px + x - screen.rect.left;
-      if (sx < 0 || sx >= screen.image.GetWidth() || arow[sx] != 255) continue;
-      const uint8_t* s = srow + 3 * static_cast<int64_t>(sx);
-      if (s[0] == p[1] && s[1] == p[2] && s[2] == p[3]) out[x] = 0;
+      const int32_t sx = ox + x;
+      if (!srow || sx < 0 || sx >= sw) continue;
+      uint8_t* s = srow + 3 * static_cast<int64_t>(sx);
+      if (p[0] == 255 && arow[sx] == 255 && s[0] == p[1] && s[1] == p[2] && s[2] == p[3]) out[x] = 0;
+      if (*updated) {
+        BlendUnder(p[0], p + 1, arow[sx], s);
+        arow[sx] = p[0];
+        s[0] = p[1], s[1] = p[2], s[2] = p[3];
+      }
     }
   }
   layer.End();
@@ -232,6 +258,7 @@ std::unique_ptr<CAnimFrame[]> OptimizeFrameDifferences(int32_t canvasHeight, con
       const CAnimFrame& source = frames[i];
       CAnimFrame& frame = result[i];
       if (!source.IsEmpty()) {
+        bool screenUpdated = false;
         int32_t px = 0, py = 0;
         CRasterImage f = ComposeFrame(source, px, py);
         if (f.IsEmpty()) return nullptr;
@@ -243,7 +270,10 @@ std::unique_ptr<CAnimFrame[]> OptimizeFrameDifferences(int32_t canvasHeight, con
           frame.m_nTop = ToPosition(py);
           first = false;
         } else {
-          const std::vector<uint8_t> changed = ChangeMap(f, px, py, before);
+          // A frame that stays and has no floating selection is composed onto
+          // the screen while it is compared.
+          const bool update = source.StaysUnderNext() && source.m_selection.IsEmpty();
+          const std::vector<uint8_t> changed = ChangeMap(f, px, py, before, update, &screenUpdated);
           Rect bounds;
           if (GetNonZeroBounds(changed.data(), f.GetWidth(), f.GetHeight(), f.GetWidth(), 8, &bounds)) {
             const bool whole = bounds == Rect{0, 0, f.GetWidth(), f.GetHeight()};
@@ -261,7 +291,7 @@ std::unique_ptr<CAnimFrame[]> OptimizeFrameDifferences(int32_t canvasHeight, con
             }
           }
         }
-        if (source.StaysUnderNext()) {
+        if (source.StaysUnderNext() && !screenUpdated) {
           ScreenPicture next;
           if (!ComposeOnto(before, source, canvasWidth, canvasHeight, next)) return nullptr;
           before = std::move(next);
