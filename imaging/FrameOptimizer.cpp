@@ -36,6 +36,8 @@ CAnimFrame NewFrameFrom(const CAnimFrame& source) {
 CRasterImage ComposeFrame(const CAnimFrame& frame, int32_t& x, int32_t& y) {
   int32_t dx = frame.m_rcSelection.left, dy = frame.m_rcSelection.top;
   CRasterImage composed = MergeFrameSelection(dx, frame.m_selection, frame.m_image, dy);
+  // A mask of another size than the pixels (left by a resize) means opaque.
+  if (composed.HasMask() && !composed.HasValidMask()) composed.RemoveMask();
   x = frame.m_nLeft + dx;
   y = frame.m_nTop + dy;
   return composed;

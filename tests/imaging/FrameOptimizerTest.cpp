@@ -308,6 +308,28 @@ TEST(ExpandFrames, PicturesMayReachBeyondTheCanvas) {
   EXPECT_EQ(out[1].m_image.GetHeight(), 13);
 }
 
+TEST(ExpandFrames, PicturesBeyondTheSizeLimitFail) {
+  // Two frames at the ends of the 16-bit range: the picture would be 64000
+  // pixels wide.
+  const CAnimFrame frames[] = {Frame(Solid24(2, 2, 9, 9, 9), -32000, 0), Frame(Solid24(2, 2, 9, 9, 9), 32000, 0)};
+  EXPECT_FALSE(ExpandFrames(frames, 2, 10, 10));
+}
+
+TEST(OptimizeFrameDifferences, AMaskOfAnotherSizeCountsAsNone) {
+  CRasterImage image = Solid24(4, 4, 1, 2, 3);
+  CRasterImage other = Solid24(5, 4, 0, 0, 0);
+  other.CreateMask();  // all transparent, and of another size
+  image.m_mask = other.m_mask;
+  const CAnimFrame frames[] = {Frame(image, 0, 0), Frame(Solid24(4, 4, 7, 7, 7), 0, 0)};
+  for (int mode : {OPTIMIZE_TRANSPARENT, OPTIMIZE_CROP}) {
+    auto out = OptimizeFrameDifferences(4, frames, 2, 4, mode);
+    ASSERT_TRUE(out);
+    EXPECT_FALSE(out[0].IsEmpty());
+    EXPECT_FALSE(out[0].m_image.HasMask());
+    EXPECT_EQ(out[1].m_image.GetWidth(), 4);
+  }
+}
+
 // The round trip the frame commands rely on: optimising in either mode and
 // expanding again gives every frame as composed.
 TEST(FrameOperations, OptimiseThenExpandGivesEveryFrameBack) {
