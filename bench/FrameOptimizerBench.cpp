@@ -116,4 +116,31 @@ void BM_FrameFileOptimize(benchmark::State& state) {
 }
 BENCHMARK(BM_FrameFileOptimize)->Unit(benchmark::kMillisecond);
 
+// The compare script's optimised file read and expanded (not written: the
+// expanded frames are 24-bit pictures, and writing them as GIF would time
+// the palette reduction).
+void BM_FrameFileExpand(benchmark::State& state) {
+  const char* path = std::getenv("PICTORAVELL_FRAME_BENCH_FILE");
+  if (!path) {
+    state.SkipWithError("PICTORAVELL_FRAME_BENCH_FILE not set");
+    return;
+  }
+  for (auto _ : state) {
+    CBufferedFile in;
+    if (!in.Open(path, CBufferedFile::kRead)) std::abort();
+    const int count = CountGifFrames(&in);
+    in.Seek(0, CBufferedFile::kBegin);
+    std::vector<CAnimFrame> frames(static_cast<size_t>(count));
+    CCodecJob read;
+    read.m_pStream = &in;
+    read.m_pFrames = frames.data();
+    read.m_nFrames = count;
+    if (ReadGif(&read, 0, count) != IMAGEIO_OK) std::abort();
+    auto expanded = ExpandFrames(frames.data(), count, read.m_nScreenWidth, read.m_nScreenHeight);
+    if (!expanded) std::abort();
+    benchmark::DoNotOptimize(expanded.get());
+  }
+}
+BENCHMARK(BM_FrameFileExpand)->Unit(benchmark::kMillisecond);
+
 }  // namespace
