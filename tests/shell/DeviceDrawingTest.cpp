@@ -136,6 +136,21 @@ TEST(DeviceDrawing, LayerStackOnAMemoryDcEqualsTheComposition) {
   }
 }
 
+TEST(DeviceDrawing, LayerStackOnAnEightBitDeviceIsDitheredToTheDisplayPalette) {
+  ForceEightBitDisplay(true);
+  CLayerStack stack(34, 24);
+  FillStack(stack);
+  wxBitmap bitmap(80, 60, 24);
+  wxMemoryDC dc(bitmap);
+  const Rect target{3, 2, 71, 50};
+  DrawLayerStack(dc, target, 7, stack, &Gray50);
+  dc.SelectObject(wxNullBitmap);
+  const std::vector<uint8_t> expected = ExpectedStack(stack, target);
+  ForceEightBitDisplay(false);
+  for (uint8_t v : expected) ASSERT_EQ(v % 51, 0);
+  ExpectBitmapEquals(bitmap, expected, 3, 2, target.Width(), target.Height());
+}
+
 TEST(DeviceDrawing, LayerStackInAWindowEqualsTheComposition) {
   CLayerStack stack(34, 24);
   FillStack(stack);
