@@ -7,11 +7,11 @@
 #include "formats/GifLzw.h"
 #include "imaging/ColorConversion.h"
 #include "imaging/ImageCompose.h"
-#include "imaging/PaletteFunctions.h"
-#include "imaging/Quantizer.h"
 #include "imaging/ImageGeometry.h"
+#include "imaging/PaletteFunctions.h"
 #include "imaging/PixelAccess.h"
 #include "imaging/PixelRect.h"
+#include "imaging/Quantizer.h"
 #include "imaging/StatusStack.h"
 
 namespace {
@@ -421,7 +421,7 @@ bool GifConvertCancelProc() {
 }
 
 
-// Counts the image descriptors after the stream's position (CountGifFrames).
+// Counts the image descriptors of the GIF at the stream's position.
 int CountGifImages(CBufferedFile* stream);
 
 }  // namespace
@@ -477,12 +477,14 @@ int ReadGif(CCodecJob* job, int first, int count) {
     return IMAGEIO_INTERNAL_ERROR;
   CBufferedFile* stream = job->m_pStream;
   stream->ClearError();
-  stream->BeginBuffer();
+  // A buffer the caller began stays the caller's.
+  const bool buffer = !stream->IsBuffered();
+  if (buffer) stream->BeginBuffer();
   int result = IMAGEIO_OK;
   int transparentIndex = 0;
   if (!ReadSignature(stream)) {
     job->m_image.Free();
-    stream->EndBuffer();
+    if (buffer) stream->EndBuffer();
     return IMAGEIO_BAD_FORMAT;
   }
   uint8_t screen[7] = {};
@@ -539,7 +541,7 @@ int ReadGif(CCodecJob* job, int first, int count) {
   }
   job->m_nScreenWidth = static_cast<int16_t>(screenWidth);
   job->m_nScreenHeight = static_cast<int16_t>(screenHeight);
-  stream->EndBuffer();
+  if (buffer) stream->EndBuffer();
   job->m_nResult = result;
   return result;
 }
@@ -661,7 +663,8 @@ int WriteGif(CCodecJob* job, int first, int count, const GIF_SAVE_OPTIONS* optio
   CRasterImage work = PrepareGifFrame(frames[first], x, y, screenWidth, screenHeight, &result);
   if (result != IMAGEIO_OK) return result;
 
-  stream->BeginBuffer();
+  const bool buffer = !stream->IsBuffered();
+  if (buffer) stream->BeginBuffer();
   stream->Write(options->nSubType != 0 ? "GIF89a" : "GIF87a", 6);
   // Global table: the first frame's colours, as many as its code size needs.
   GifColorTable global;
@@ -701,7 +704,7 @@ int WriteGif(CCodecJob* job, int first, int count, const GIF_SAVE_OPTIONS* optio
     if (count > 1 && job->m_pfnProgress) job->m_pfnProgress(n + 1, count);
   }
   stream->WriteByte(kTrailer);
-  stream->EndBuffer();
+  if (buffer) stream->EndBuffer();
   job->m_nResult = result;
   return result;
 }

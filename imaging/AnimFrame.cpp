@@ -8,6 +8,7 @@
 #include "imaging/ImageGeometry.h"
 #include "imaging/LayerStack.h"
 #include "imaging/PixelAccess.h"
+#include "imaging/Rotate.h"
 
 namespace {
 
@@ -155,4 +156,34 @@ CRasterImage CAnimFrame::Flatten(int32_t width, int32_t height, bool transparent
     return CRasterImage();
   }
   return canvas;
+}
+
+int CMultiFrameImage::Rotate(int degrees) {
+  int angle = degrees;
+  if (angle < 0)
+    angle = 359 - ((-(int64_t{angle}) - 1) % 360);
+  else if (angle > 360)
+    angle = (angle - 361) % 360 + 1;
+  if (angle != 90 && angle != 180 && angle != 270) return 0;
+  if (m_frames.empty()) return 0;
+  const int32_t W = m_nWidth, H = m_nHeight;
+  for (CAnimFrame& frame : m_frames) {
+    if (frame.m_image.IsEmpty()) continue;
+    CRasterImage turned = RotateImage(frame.m_image, angle);
+    if (turned.IsEmpty()) continue;
+    const int32_t x = frame.m_nLeft, y = frame.m_nTop;
+    const int32_t w = frame.m_image.GetWidth(), h = frame.m_image.GetHeight();
+    int32_t nx, ny;
+    switch (angle) {
+      case 90: nx = H - y - h, ny = x; break;
+      case 180: nx = W - x - w, ny = H - y - h; break;
+      default: nx = y, ny = W - x - w; break;
+    }
+    if (nx < INT16_MIN || nx > INT16_MAX || ny < INT16_MIN || ny > INT16_MAX) continue;
+    frame.m_image = std::move(turned);
+    frame.m_nLeft = static_cast<int16_t>(nx);
+    frame.m_nTop = static_cast<int16_t>(ny);
+  }
+  if (angle != 180) std::swap(m_nWidth, m_nHeight);
+  return angle;
 }

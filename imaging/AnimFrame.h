@@ -75,6 +75,13 @@ class CMultiFrameImage {
 
   int32_t GetFrameCount() const { return static_cast<int32_t>(m_frames.size()); }
 
+  // Turns every frame image clockwise by 90, 180 or 270 degrees (other
+  // angles are normalised first: -90 acts as 270, 450 as 90) and moves each
+  // frame to where the turn puts it on the turned canvas; selections stay as
+  // they are. Returns the normalised angle, or 0 (nothing changed) for any
+  // other angle. A frame whose image cannot be turned keeps it.
+  int Rotate(int degrees);
+
   int32_t m_nWidth = 0;   // canvas size, 16-bit range
   int32_t m_nHeight = 0;
   std::vector<CAnimFrame> m_frames;

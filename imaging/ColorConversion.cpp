@@ -130,25 +130,27 @@ bool CColorLookupTree::Insert(int red, int green, int blue, uint16_t index) {
   return true;
 }
 
-CNearestColorFinder::CNearestColorFinder(int count, const RGBQUAD* palette) : m_count(std::clamp(count, 0, 256)) {
+CNearestColorFinder::CNearestColorFinder(int count, const RGBQUAD* palette, int cellBits)
+    : m_count(std::clamp(count, 0, 256)), m_cellBits(std::clamp(cellBits, 3, 6)) {
   std::copy_n(palette, m_count, m_palette);
-  std::fill_n(m_cellStart, 4096, -1);
-  std::fill_n(m_cellSize, 4096, uint16_t{0});
+  m_cellStart.assign(size_t{1} << (3 * m_cellBits), -1);
+  m_cellSize.assign(size_t{1} << (3 * m_cellBits), 0);
 }
 
 void CNearestColorFinder::BuildCell(int cell) {
-  // The cell covers [lo, lo + 15] on each channel. An entry can be the
+  // The cell covers [lo, lo + side - 1] on each channel. An entry can be the
   // nearest for some colour of the cell only when its least distance to the
   // cell is at most the smallest greatest distance of any entry; every such
   // entry is kept, in index order, so ties resolve as in the full scan.
-  const int lo[3] = {(cell >> 8) << 4, ((cell >> 4) & 15) << 4, (cell & 15) << 4};
+  const int bits = m_cellBits, shift = 8 - bits, mask = (1 << bits) - 1, side = 1 << shift;
+  const int lo[3] = {(cell >> (2 * bits)) << shift, ((cell >> bits) & mask) << shift, (cell & mask) << shift};
   int minDist[256];
   int bestMax = 0x7FFFFFFF;
   for (int i = 0; i < m_count; ++i) {
     const int v[3] = {m_palette[i].rgbRed, m_palette[i].rgbGreen, m_palette[i].rgbBlue};
     int dmin = 0, dmax = 0;
     for (int c = 0; c < 3; ++c) {
-      const int a = lo[c], b = lo[c] + 15;
+      const int a = lo[c], b = lo[c] + side - 1;
       const int near = v[c] < a ? a - v[c] : (v[c] > b ? v[c] - b : 0);
       const int far = std::max(v[c] - a, b - v[c]);
       dmin += near * near;
@@ -170,17 +172,18 @@ void CNearestColorFinder::BuildCell(int cell) {
   uint8_t* out = m_candidates.get() + m_used;
   for (int i = 0; i < m_count; ++i)
     if (minDist[i] <= bestMax) *out++ = static_cast<uint8_t>(i);
-  m_cellStart[cell] = m_used;
-  m_cellSize[cell] = static_cast<uint16_t>(n);
+  m_cellStart[static_cast<size_t>(cell)] = m_used;
+  m_cellSize[static_cast<size_t>(cell)] = static_cast<uint16_t>(n);
   m_used += n;
 }
 
 int CNearestColorFinder::Find(int red, int green, int blue) {
   if (m_count <= 0) return 0;
-  const int cell = ((red >> 4) << 8) | ((green >> 4) << 4) | (blue >> 4);
-  if (m_cellStart[cell] < 0) BuildCell(cell);
-  const uint8_t* candidates = m_candidates.get() + m_cellStart[cell];
-  const int n = m_cellSize[cell];
+  const int bits = m_cellBits, shift = 8 - bits;
+  const int cell = ((red >> shift) << (2 * bits)) | ((green >> shift) << bits) | (blue >> shift);
+  if (m_cellStart[static_cast<size_t>(cell)] < 0) BuildCell(cell);
+  const uint8_t* candidates = m_candidates.get() + m_cellStart[static_cast<size_t>(cell)];
+  const int n = m_cellSize[static_cast<size_t>(cell)];
   int best = candidates[0];
   int bestDistance = 0x7FFFFFFF;
   for (int k = 0; k < n; ++k) {

@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "formats/ResultCodes.h"
 #include "imaging/RasterImage.h"
@@ -116,19 +117,20 @@ class CColorLookupTree {
 
 // Exact nearest-entry search over a fixed palette, faster than the linear
 // scan on large palettes and with the same answers (ties keep the lower
-// index). Candidate lists are built per cell of a 16 x 16 x 16 grid on
-// first use.
+// index). Candidate lists are built per cell of a grid on first use: 2^cellBits
+// cells per channel (3 to 6); finer grids cost more to fill and answer faster.
 class CNearestColorFinder {
  public:
-  CNearestColorFinder(int count, const RGBQUAD* palette);
+  CNearestColorFinder(int count, const RGBQUAD* palette, int cellBits = 5);
   int Find(int red, int green, int blue);
 
  private:
   void BuildCell(int cell);
   int m_count;
   RGBQUAD m_palette[256];
-  int32_t m_cellStart[4096];  // -1 until built
-  uint16_t m_cellSize[4096];
+  int m_cellBits;
+  std::vector<int32_t> m_cellStart;  // -1 until built
+  std::vector<uint16_t> m_cellSize;
   std::unique_ptr<uint8_t[]> m_candidates;
   int32_t m_used = 0;
   int32_t m_capacity = 0;

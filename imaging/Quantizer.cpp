@@ -5,6 +5,7 @@
 #include <cstring>
 #include <new>
 
+#include "imaging/ColorConversion.h"
 #include "imaging/PixelAccess.h"
 
 // ---------------------------------------------------------------------------
@@ -186,17 +187,14 @@ void COctreeQuantizer::AddColor(uint8_t red, uint8_t green, uint8_t blue) {
     const int index = (((red >> shift) & 1) << 2) | (((green >> shift) & 1) << 1) | ((blue >> shift) & 1);
     slot = &node->child[index];
   }
-  while (m_nLeafCount > m_nLeafLimit) {
-    const int before = m_nLeafCount;
-    Reduce();
-    if (m_nLeafCount == before) break;
+  while (m_nLeafCount > m_nLeafLimit && Reduce()) {
   }
 }
 
-void COctreeQuantizer::Reduce() {
+bool COctreeQuantizer::Reduce() {
   int level = m_nDepthLimit - 1;
   while (level > 0 && !m_reducible[level]) --level;
-  if (level < 0 || !m_reducible[level]) return;
+  if (level < 0 || !m_reducible[level]) return false;
   // The node whose children hold the fewest pixels; on equal totals the one
   // met first (the most recently created).
   Node* best = nullptr;
@@ -231,6 +229,7 @@ void COctreeQuantizer::Reduce() {
   }
   best->leaf = true;
   m_nLeafCount += 1 - merged;
+  return true;
 }
 
 namespace {
@@ -352,6 +351,45 @@ bool SplitBox(std::vector<ColorBox>& boxes, size_t index, std::vector<ColorLeaf>
   return true;
 }
 
+// The refinement sees every pixel of small sources and an even spread of
+// kRefineSamples to twice that many pixels of large ones.
+constexpr uint32_t kRefineSamples = 1 << 17;
+// Passes stop earlier once no entry moves.
+constexpr int kRefinePasses = 32;
+// A coarse grid for the nearest-entry search: each pass builds a new one.
+constexpr int kRefineCellBits = 4;
+
+// Moves every entry to the mean of the sample colours nearest to it (Lloyd
+// iterations), which lowers the mean squared error of mapping the source to
+// the palette. Entries no sample is nearest to stay.
+void RefinePalette(const std::vector<uint8_t>& samples, RGBQUAD* palette, int count, int iterations) {
+  if (count <= 1 || count > 256 || samples.empty()) return;
+  std::vector<uint64_t> sums(static_cast<size_t>(count) * 4);
+  for (int pass = 0; pass < iterations; ++pass) {
+    CNearestColorFinder finder(count, palette, kRefineCellBits);
+    std::fill(sums.begin(), sums.end(), 0);
+    for (size_t i = 0; i + 2 < samples.size(); i += 3) {
+      const int r = samples[i], g = samples[i + 1], b = samples[i + 2];
+      uint64_t* s = &sums[static_cast<size_t>(finder.Find(r, g, b)) * 4];
+      s[0] += static_cast<uint64_t>(r);
+      s[1] += static_cast<uint64_t>(g);
+      s[2] += static_cast<uint64_t>(b);
+      ++s[3];
+    }
+    bool moved = false;
+    for (int i = 0; i < count; ++i) {
+      const uint64_t* s = &sums[static_cast<size_t>(i) * 4];
+      if (!s[3]) continue;
+      const RGBQUAD mean = MakeRGBQuad(static_cast<uint8_t>((s[0] + s[3] / 2) / s[3]),
+                                       static_cast<uint8_t>((s[1] + s[3] / 2) / s[3]),
+                                       static_cast<uint8_t>((s[2] + s[3] / 2) / s[3]));
+      moved = moved || !(mean == palette[i]);
+      palette[i] = mean;
+    }
+    if (!moved) break;
+  }
+}
+
 }  // namespace
 
 int BuildOptimalPalette(CPixelSource& source, RGBQUAD* palette, int count, int depthLimit) {
@@ -360,7 +398,32 @@ int BuildOptimalPalette(CPixelSource& source, RGBQUAD* palette, int count, int d
     COctreeQuantizer octree(depthLimit, count > INT32_MAX - 8 ? INT32_MAX : count + 8);
     source.Rewind();
     uint8_t r, g, b, a;
-    while (source.NextPixel(&r, &g, &b, &a)) octree.AddColor(r, g, b);
+    // Sample for the refinement: a pixel is kept when its scrambled serial
+    // number falls below the threshold, which halves (dropping the samples
+    // above it) whenever the sample grows past its limit.
+    std::vector<uint8_t> samples;
+    std::vector<uint32_t> keys;
+    uint64_t threshold = uint64_t{1} << 32;
+    uint32_t serial = 0;
+    while (source.NextPixel(&r, &g, &b, &a)) {
+      octree.AddColor(r, g, b);
+      const uint32_t key = serial++ * 2654435761u;
+      if (key >= threshold) continue;
+      samples.insert(samples.end(), {r, g, b});
+      keys.push_back(key);
+      if (keys.size() > 2 * kRefineSamples) {
+        threshold /= 2;
+        size_t kept = 0;
+        for (size_t i = 0; i < keys.size(); ++i) {
+          if (keys[i] >= threshold) continue;
+          keys[kept] = keys[i];
+          std::copy_n(&samples[3 * i], 3, &samples[3 * kept]);
+          ++kept;
+        }
+        keys.resize(kept);
+        samples.resize(3 * kept);
+      }
+    }
     source.Rewind();
     const int leafCount = octree.GetLeafCount();
     if (leafCount <= count) return octree.GetPalette(palette);
@@ -389,6 +452,7 @@ int BuildOptimalPalette(CPixelSource& source, RGBQUAD* palette, int count, int d
       }
       palette[n++] = MakeRGBQuad(Mean(sums[0], total), Mean(sums[1], total), Mean(sums[2], total));
     }
+    RefinePalette(samples, palette, n, kRefinePasses);
     return n;
   } catch (const std::bad_alloc&) {
     source.Rewind();

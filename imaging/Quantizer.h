@@ -84,7 +84,9 @@ class COctreeQuantizer {
  private:
   Node* NewNode(int level);
   void FreeNode(Node* node);
-  void Reduce();
+  // Merges the children of one node of the deepest reducible level into it;
+  // false when no node is left to merge.
+  bool Reduce();
 
   Node* m_pRoot = nullptr;
   Node* m_reducible[9] = {};
@@ -96,10 +98,15 @@ class COctreeQuantizer {
   Node* m_pFreeNodes = nullptr;
 };
 
-// Writes up to `count` palette entries for the pixels of the source (an
-// octree of the given depth with count + 8 leaves, then a median cut down to
-// count) and returns the number written. 0 for a depth above 8, a count <= 0
-// or a source without opaque pixels. The source is walked from its start.
+// Writes up to `count` palette entries for the pixels of the source and
+// returns the number written. An octree of the given depth with count + 8
+// leaves collects the colours; when it ends with at most count leaves (a
+// source of few colours) they are the palette, exact at depth 8. Otherwise a
+// median cut over the leaves makes count boxes, whose means then move
+// towards the pixels nearest to them (up to 32 Lloyd passes over an even
+// sample of at most about a quarter of a million pixels), which lowers the
+// mapping error. 0 for a depth above 8, a count <= 0 or a source without
+// opaque pixels. The source is walked once from its start and left rewound.
 int BuildOptimalPalette(CPixelSource& source, RGBQUAD* palette, int count, int depthLimit = 8);
 
 // Number of distinct 24-bit colours among the opaque pixels of the source.

@@ -809,3 +809,31 @@ TEST(GifRead, ProgressCountsFramesOrRowsOfASingleFrame) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(GifFile, CountAndReadThroughAFileStreamBufferedOrNot) {
+  testing_support::TempDir dir;
+  WriteRequest request;
+  for (int k = 0; k < 4; ++k) request.frames.push_back(MakeFrame(MakeIndexedImage(50, 40, 8, static_cast<unsigned>(k))));
+  request.loopCount = 2;
+  testing_support::WriteFileBytes(dir / "a.gif", WriteGifBytes(request));
+  for (bool callerBuffers : {false, true}) {
+    CBufferedFile file;
+    ASSERT_TRUE(file.Open((dir / "a.gif").c_str(), CBufferedFile::kRead));
+    if (callerBuffers) file.BeginBuffer();
+    ASSERT_EQ(CountGifFrames(&file), 4);
+    EXPECT_EQ(file.IsBuffered(), callerBuffers);
+    file.Seek(0, CBufferedFile::kBegin);
+    std::vector<CAnimFrame> frames(4);
+    CCodecJob job;
+    job.m_pStream = &file;
+    job.m_pFrames = frames.data();
+    ASSERT_EQ(ReadGif(&job, 0, 4), IMAGEIO_OK);
+    EXPECT_EQ(job.m_nLoopCount, 2);
+    EXPECT_EQ(file.IsBuffered(), callerBuffers);
+    for (int k = 0; k < 4; ++k) EXPECT_EQ(CompareRgb(frames[k].m_image, request.frames[k].m_image), "") << k;
+  }
+}
+
+}  // namespace

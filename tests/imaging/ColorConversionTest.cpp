@@ -156,8 +156,9 @@ TEST(ColorConversion, MapToPaletteDepthFollowsTheColourCount) {
   for (const Case c : {Case{1, 1}, Case{2, 1}, Case{3, 4}, Case{16, 4}, Case{17, 8}, Case{256, 8}, Case{257, 24}}) {
     CRasterImage mapped = MapToPalette(source, c.n, pal.data(), false);
     EXPECT_EQ(mapped.GetBitsPerPixel(), c.bpp) << c.n;
-    if (c.bpp != 24)
-      for (int i = c.n; i < mapped.GetPaletteSize(); ++i) EXPECT_EQ(mapped.GetPalette()[i], RGBQUAD{}) << i;
+    for (int i = c.n; c.bpp != 24 && i < mapped.GetPaletteSize(); ++i) {
+      EXPECT_EQ(mapped.GetPalette()[i], RGBQUAD{}) << i;
+    }
   }
   EXPECT_TRUE(MapToPalette(source, 0, pal.data(), false).IsEmpty());
   int status = 1234;
@@ -253,7 +254,9 @@ TEST(ColorConversion, TransparentPixelsAreSkippedAndMasksFollowTheTarget) {
       for (int x = 0; x < 12; ++x) {
         const bool opaque = (x + y) % 3 != 0;
         EXPECT_EQ(GetPixel1(mapped.GetMaskRow(y), static_cast<int16_t>(x)), opaque ? 1 : 0);
-        if (!opaque) EXPECT_EQ(Pixel(mapped, x, y), 0);
+        if (!opaque) {
+          EXPECT_EQ(Pixel(mapped, x, y), 0);
+        }
       }
   }
   // 1-bit mask to 24-bit: alpha of 0 and 255 only.

@@ -263,8 +263,8 @@ TEST(ExtractSelection, CircleGivesTransparentCornersAndCutClearsTheSource) {
           const bool in = InCircle(x + 5, y + 3);
           const Px want = in ? PixelOf(original, x + 5, y + 3) : Px{0, 0, 0, 0};
           ASSERT_EQ(PixelOf(out, x, y), want) << x << "," << y;
-          if (!in && bpp == 24) ASSERT_EQ(out.GetRow(y)[3 * x] | out.GetRow(y)[3 * x + 1] | out.GetRow(y)[3 * x + 2], 0);
-          if (!in && bpp == 8) ASSERT_EQ(out.GetRow(y)[x], 0);
+          if (!in && bpp == 24) { ASSERT_EQ(out.GetRow(y)[3 * x] | out.GetRow(y)[3 * x + 1] | out.GetRow(y)[3 * x + 2], 0); }
+          if (!in && bpp == 8) { ASSERT_EQ(out.GetRow(y)[x], 0); }
         }
       // The cut: selected pixels transparent with value 0, the rest kept.
       ASSERT_TRUE(image.HasMask());
@@ -272,7 +272,7 @@ TEST(ExtractSelection, CircleGivesTransparentCornersAndCutClearsTheSource) {
         for (int x = 0; x < 20; ++x) {
           const Px want = InCircle(x, y) ? Px{0, 0, 0, 0} : PixelOf(original, x, y);
           ASSERT_EQ(PixelOf(image, x, y), want);
-          if (InCircle(x, y) && bpp == 8) ASSERT_EQ(image.GetRow(y)[x], 0);
+          if (InCircle(x, y) && bpp == 8) { ASSERT_EQ(image.GetRow(y)[x], 0); }
         }
       EXPECT_EQ(bounds, (Rect{0, 0, 20, 16}));
     }
