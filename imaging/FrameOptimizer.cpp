@@ -156,7 +156,8 @@ std::vector<uint8_t> ChangeMap(const CRasterImage& f, int32_t px, int32_t py, Sc
       uint8_t* s = srow + 3 * static_cast<int64_t>(sx);
       if (p[0] == 255 && arow[sx] == 255 && s[0] == p[1] && s[1] == p[2] && s[2] == p[3]) out[x] = 0;
       if (*updated) {
-        BlendUnder(p[0], p + 1, arow[sx], s);
+        // An opaque pixel covers the screen (what the over rule gives too).
+        if (p[0] != 255) BlendUnder(p[0], p + 1, arow[sx], s);
         arow[sx] = p[0];
         s[0] = p[1], s[1] = p[2], s[2] = p[3];
       }
