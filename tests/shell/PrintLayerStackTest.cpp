@@ -33,22 +33,30 @@ CRasterImage CanvasPicture() {
 
 class StackPrintout : public wxPrintout {
  public:
-  StackPrintout(CLayerStack& stack, int band) : wxPrintout("stack"), m_stack(stack), m_band(band) {}
+  // scale: the DC's user scale while drawing; the target is given in the
+  // scaled units, so every scale puts the picture at the same place.
+  StackPrintout(CLayerStack& stack, int band, double scale)
+      : wxPrintout("stack"), m_stack(stack), m_band(band), m_scale(scale) {}
   bool HasPage(int page) override { return page == 1; }
   bool OnPrintPage(int) override {
     wxDC* dc = GetDC();
     if (!dc) return false;
-    DrawLayerStackStretched(*dc, Rect{kLeft, kTop, kLeft + kCanvasW * kZoom, kTop + kCanvasH * kZoom}, m_band,
-                            m_stack);
+    dc->SetUserScale(m_scale, m_scale);
+    auto at = [this](int v) { return static_cast<int32_t>(v / m_scale); };
+    DrawLayerStackStretched(*dc, Rect{at(kLeft), at(kTop), at(kLeft + kCanvasW * kZoom), at(kTop + kCanvasH * kZoom)},
+                            m_band, m_stack);
     return true;
   }
 
  private:
   CLayerStack& m_stack;
   int m_band;
+  double m_scale;
 };
 
-TEST(PrintLayerStack, PdfPageShowsTheCanvasOverWhite) {
+class PrintLayerStack : public testing::TestWithParam<double> {};
+
+TEST_P(PrintLayerStack, PdfPageShowsTheCanvasOverWhite) {
   REQUIRE_TOOL("pdftoppm");
   REQUIRE_TOOL("convert");
   if (!print_test::Cairo().ok) GTEST_SKIP() << "cairo PDF surface not available";
@@ -56,7 +64,7 @@ TEST(PrintLayerStack, PdfPageShowsTheCanvasOverWhite) {
   stack.AddImage(CanvasPicture(), 0, 0);
   TempDir dir;
   const std::string pdf = (dir / "stack.pdf").string();
-  StackPrintout printout(stack, 3);  // bands of three canvas rows
+  StackPrintout printout(stack, 3, GetParam());  // bands of three canvas rows
   ASSERT_TRUE(print_test::PrintToPdf(printout, pdf, 400, 300));
   ASSERT_EQ(RunCommand("pdftoppm -r 72 -png -singlefile " + ShellQuote(pdf) + " " +
                        ShellQuote((dir / "page").string())),
@@ -90,5 +98,7 @@ TEST(PrintLayerStack, PdfPageShowsTheCanvasOverWhite) {
   for (auto [x, y] : {std::pair{10, 10}, std::pair{kLeft - 3, kTop + 20}, std::pair{390, 290}})
     for (int ch = 0; ch < 3; ++ch) EXPECT_EQ(pixel(x, y)[ch], 255) << x << "," << y;
 }
+
+INSTANTIATE_TEST_SUITE_P(UserScales, PrintLayerStack, testing::Values(1.0, 0.5, 2.0));
 
 }  // namespace
