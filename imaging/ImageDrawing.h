@@ -1,8 +1,9 @@
 #pragma once
-// What is drawn when an image is shown: the pixels of a screen area,
-// composed band by band with nearest-neighbour scaling, transparent pixels
-// over a background sampler, and, for 8-bit displays, an ordered dither to
-// the 216-colour display palette. The window layer (shell/) puts each band
+// What is drawn when an image or a layer stack is shown: the pixels of a
+// screen area, composed band by band with nearest-neighbour scaling,
+// transparent pixels over a background sampler, and, for 8-bit displays, an
+// ordered dither to the 216-colour display palette; and the canvas pixels a
+// printed layer stack needs, over white. The window layer (shell/) puts each band
 // on a device; nothing here touches one, so all of it is testable headless.
 //
 // Rectangles are in device pixels. Coordinates given to samplers are
