@@ -184,3 +184,8 @@ CRasterImage DibToImage(const uint8_t* data, size_t size) {
   if (withAlpha && image.GetMaskState() != 1) image.RemoveMask();
   return image;
 }
+
+CRasterImage ImageFromGlobalDib(const std::vector<uint8_t>* dib) {
+  if (!dib || dib->empty()) return {};
+  return DibToImage(dib->data(), dib->size());
+}

@@ -26,3 +26,7 @@ CRasterImage DibToImage(const uint8_t* data, size_t size);
 
 // A BMP file of the image: a 14-byte file header, then ImageToDib.
 std::vector<uint8_t> ImageToBmpFile(const CRasterImage& image);
+
+// The image of a DIB held in a block of memory (the clipboard's copy):
+// DibToImage over the whole block; empty for no block.
+CRasterImage ImageFromGlobalDib(const std::vector<uint8_t>* dib);

@@ -153,3 +153,142 @@ void CImageBandComposer::ComposeRow(int row, uint8_t* out) const {
     out[3 * i + 2] = b;
   }
 }
+
+namespace {
+
+// The colour shown for a composed pixel (alpha a) over the sampler at
+// (rx, ry): the sampler's colour, the pixel's, or the blend of both.
+inline void OverSampler(COLORSAMPLEPROC sampler, int32_t rx, int32_t ry, uint8_t a, uint8_t& r, uint8_t& g,
+                        uint8_t& b) {
+  if (a == 255) return;
+  uint8_t sr, sg, sb;
+  sampler(rx, ry, &sr, &sg, &sb);
+  if (a == 0) {
+    r = sr, g = sg, b = sb;
+    return;
+  }
+  r = BlendChannel(r, sr, a);
+  g = BlendChannel(g, sg, a);
+  b = BlendChannel(b, sb, a);
+}
+
+inline uint8_t OverWhite(uint8_t c, uint8_t a) { return static_cast<uint8_t>((a * (c - 255) + 65025) / 255); }
+
+}  // namespace
+
+CLayerStackBandComposer::CLayerStackBandComposer(CLayerStack& stack, const Rect& target, const Rect& clip,
+                                                 COLORSAMPLEPROC sampler, bool eightBitDevice)
+    : m_stack(stack), m_target(target), m_eightBit(eightBitDevice) {
+  m_sampler = sampler ? sampler : SelectBackgroundSampler();
+  stack.GetSize(&m_canvasWidth, &m_canvasHeight);
+  m_area = Intersect(clip, target);
+  if (clip.IsEmpty() || target.IsEmpty() || m_area.IsEmpty() || m_canvasWidth <= 0 || m_canvasHeight <= 0) {
+    m_area = Rect{};
+    return;
+  }
+  const int32_t width = m_area.Width();
+  m_canvasX.resize(static_cast<size_t>(width));
+  for (int32_t t = 0; t < width; ++t)
+    m_canvasX[static_cast<size_t>(t)] = static_cast<int32_t>((int64_t{m_area.left} - target.left + t) *
+                                                             m_canvasWidth / target.Width());
+  // Rows of canvas pixels are composed as spans unless the area skips most
+  // of them (a strong reduction), where single lookups are cheaper.
+  const int32_t span = m_canvasX.back() - m_canvasX.front() + 1;
+  m_readSpans = span <= 2 * width;
+  if (m_readSpans) {
+    m_spanLeft = m_canvasX.front();
+    m_spanColor.resize(static_cast<size_t>(span) * 3);
+    m_spanAlpha.resize(static_cast<size_t>(span));
+  } else {
+    m_rendering = m_stack.BeginRender();
+  }
+}
+
+CLayerStackBandComposer::~CLayerStackBandComposer() {
+  if (m_rendering) m_stack.EndRender();
+}
+
+void CLayerStackBandComposer::ComposeRows(int first, int count, uint8_t* rgb, int64_t rowBytes) {
+  if (IsEmpty()) return;
+  for (int r = 0; r < count; ++r) {
+    const int row = first + r;
+    if (row < 0 || row >= m_area.Height()) continue;
+    ComposeRow(row, rgb + r * rowBytes);
+  }
+}
+
+void CLayerStackBandComposer::ComposeRow(int row, uint8_t* out) {
+  const int32_t ry = m_area.top - m_target.top + row;
+  const auto cy = static_cast<int32_t>(int64_t{ry} * m_canvasHeight / m_target.Height());
+  if (m_readSpans && cy != m_spanRow) {
+    const auto span = static_cast<int32_t>(m_spanAlpha.size());
+    m_stack.Render(LayerRect{m_spanLeft, cy, m_spanLeft + span - 1, cy}, m_spanColor.data(), span * 3,
+                   m_spanAlpha.data(), span);
+    m_spanRow = cy;
+  }
+  const int32_t width = m_area.Width();
+  const int32_t rx0 = m_area.left - m_target.left;
+  for (int32_t t = 0; t < width; ++t) {
+    const int32_t rx = rx0 + t;
+    const int32_t cx = m_canvasX[static_cast<size_t>(t)];
+    uint8_t a, r, g, b;
+    if (m_readSpans) {
+      const size_t i = static_cast<size_t>(cx - m_spanLeft);
+      a = m_spanAlpha[i];
+      r = m_spanColor[3 * i], g = m_spanColor[3 * i + 1], b = m_spanColor[3 * i + 2];
+    } else {
+      m_stack.GetPixel(cx, cy, a, r, g, b);
+    }
+    OverSampler(m_sampler, rx, ry, a, r, g, b);
+    if (m_eightBit) {
+      const RGBQUAD q = DisplayPaletteColor(DitherToDisplayPalette(rx, ry, r, g, b));
+      r = q.rgbRed, g = q.rgbGreen, b = q.rgbBlue;
+    }
+    out[3 * t] = r;
+    out[3 * t + 1] = g;
+    out[3 * t + 2] = b;
+  }
+}
+
+CStretchedStackComposer::CStretchedStackComposer(CLayerStack& stack, const Rect& target, const Rect& clip)
+    : m_stack(stack), m_target(target) {
+  stack.GetSize(&m_canvasWidth, &m_canvasHeight);
+  const Rect area = Intersect(clip, target);
+  if (clip.IsEmpty() || target.IsEmpty() || area.IsEmpty() || m_canvasWidth <= 0 || m_canvasHeight <= 0) return;
+  const int64_t w = m_canvasWidth, h = m_canvasHeight, tw = target.Width(), th = target.Height();
+  const int64_t left = (int64_t{area.left} - target.left) * w / tw;
+  const int64_t right = ((int64_t{area.right} - target.left) * w + tw - 1) / tw;
+  const int64_t top = (int64_t{area.top} - target.top) * h / th;
+  const int64_t bottom = ((int64_t{area.bottom} - target.top) * h + th - 1) / th;
+  m_source = Rect{static_cast<int32_t>(std::clamp<int64_t>(left, 0, w)),
+                  static_cast<int32_t>(std::clamp<int64_t>(top, 0, h)),
+                  static_cast<int32_t>(std::clamp<int64_t>(right, 0, w)),
+                  static_cast<int32_t>(std::clamp<int64_t>(bottom, 0, h))};
+}
+
+void CStretchedStackComposer::ComposeRows(int32_t first, int32_t count, uint8_t* rgb, int64_t rowBytes) {
+  first = std::max(first, m_source.top);
+  count = std::min(count, m_source.bottom - first);
+  if (IsEmpty() || count <= 0) return;
+  const int32_t width = m_source.Width();
+  std::vector<uint8_t> alpha(static_cast<size_t>(width) * count);
+  m_stack.Render(LayerRect{m_source.left, first, m_source.right - 1, first + count - 1}, rgb,
+                 static_cast<int32_t>(rowBytes), alpha.data(), width);
+  for (int32_t y = 0; y < count; ++y) {
+    uint8_t* row = rgb + y * rowBytes;
+    const uint8_t* a = &alpha[static_cast<size_t>(y) * width];
+    for (int32_t x = 0; x < width; ++x)
+      for (int c = 0; c < 3; ++c) row[3 * x + c] = OverWhite(row[3 * x + c], a[x]);
+  }
+}
+
+Rect CStretchedStackComposer::GetBandDestination(int32_t first, int32_t count) const {
+  if (IsEmpty()) return {};
+  const int64_t w = m_canvasWidth, h = m_canvasHeight, tw = m_target.Width(), th = m_target.Height();
+  const int64_t x = m_target.left + m_source.left * tw / w;
+  const int64_t y = m_target.top + first * th / h;
+  const int64_t width = (m_source.Width() * tw + w - 1) / w;
+  const int64_t height = (int64_t{count} * th + h - 1) / h;
+  return Rect{static_cast<int32_t>(x), static_cast<int32_t>(y), static_cast<int32_t>(x + width),
+              static_cast<int32_t>(y + height)};
+}

@@ -1,11 +1,17 @@
 #include "shell/DeviceDrawing.h"
 
 #include <wx/bitmap.h>
+#include <wx/dcgraph.h>
+#include <wx/dcmemory.h>
+#include <wx/dcprint.h>
+#include <wx/graphics.h>
 #include <wx/gdicmn.h>
 #include <wx/image.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -109,4 +115,92 @@ void DrawImageUnscaled(wxDC& dc, const CRasterImage& image, int x, int y) {
                 static_cast<size_t>(area.Width()) * 3);
   DevicePixelScope scope(dc);
   PutBand(dc, rgb.data(), area.Width(), area.Height(), area.left, area.top);
+}
+
+void DrawLayerStack(wxDC& dc, const Rect& target, int bandHeight, CLayerStack& stack, COLORSAMPLEPROC sampler) {
+  if (!dc.IsOk()) return;
+  const Rect deviceTarget = ToDevice(dc, target);
+  const Rect clip = DeviceClipBox(dc);
+  CLayerStackBandComposer composer(stack, deviceTarget, clip, sampler, IsEightBitDisplay());
+  if (composer.IsEmpty()) return;
+  const Rect& area = composer.GetArea();
+  const int rowsPerBand = std::max(1, std::min(bandHeight, area.Height()));
+  std::vector<uint8_t> band(static_cast<size_t>(area.Width()) * rowsPerBand * 3);
+  DevicePixelScope scope(dc);
+  for (int first = 0; first < area.Height(); first += rowsPerBand) {
+    const int rows = std::min(rowsPerBand, area.Height() - first);
+    composer.ComposeRows(first, rows, band.data(), int64_t{area.Width()} * 3);
+    PutBand(dc, band.data(), area.Width(), rows, area.left, area.top + first);
+  }
+}
+
+void DrawLayerStackStretched(wxDC& dc, const Rect& target, int bandHeight, CLayerStack& stack) {
+  if (!dc.IsOk()) return;
+  // Printing works in the DC's logical units. Without a clipping box the
+  // whole target is drawn (the device clips to its page).
+  Rect clip = target;
+  wxCoord cx = 0, cy = 0, cw = 0, ch = 0;
+  dc.GetClippingBox(&cx, &cy, &cw, &ch);
+  if (cw > 0 && ch > 0) clip = Rect{cx, cy, cx + cw, cy + ch};
+  CStretchedStackComposer composer(stack, target, clip);
+  if (composer.IsEmpty()) return;
+  const Rect& source = composer.GetSource();
+
+  wxGraphicsContext* gc = dc.GetGraphicsContext();
+  std::unique_ptr<wxGCDC> printerGc;
+  if (!gc) {
+    if (auto* printer = dynamic_cast<wxPrinterDC*>(&dc)) {
+      printerGc = std::make_unique<wxGCDC>(*printer);
+      gc = printerGc->GetGraphicsContext();
+    }
+  }
+  wxInterpolationQuality previous = wxINTERPOLATION_DEFAULT;
+  if (gc) {
+    previous = gc->GetInterpolationQuality();
+    gc->SetInterpolationQuality(wxINTERPOLATION_NONE);
+  }
+
+  // Graphics contexts may smooth what they stretch whatever quality is
+  // asked for (cairo does), so each band is stretched here, nearest pixel,
+  // to the device pixels it covers and drawn 1:1. Bands are cut so that a
+  // stretched band stays within a few tens of megabytes.
+  const double deviceX = std::max(dc.LogicalToDeviceXRel(1000) / 1000.0, 0.001);
+  const double deviceY = std::max(dc.LogicalToDeviceYRel(1000) / 1000.0, 0.001);
+  const Rect one = composer.GetBandDestination(source.top, 1);
+  const double rowPixels =
+      std::max(1.0, std::ceil(one.Width() * deviceX)) * std::max(1.0, std::ceil(one.Height() * deviceY));
+  const int budgetRows = static_cast<int>(std::clamp(16e6 / rowPixels, 1.0, 1e6));
+  const int rowsPerBand = std::max(1, std::min({bandHeight, source.Height(), budgetRows}));
+  std::vector<uint8_t> band(static_cast<size_t>(source.Width()) * rowsPerBand * 3);
+  std::unique_ptr<DevicePixelScope> deviceScope;
+  for (int32_t first = source.top; first < source.bottom; first += rowsPerBand) {
+    const int rows = std::min(rowsPerBand, source.bottom - first);
+    composer.ComposeRows(first, rows, band.data(), int64_t{source.Width()} * 3);
+    const Rect to = composer.GetBandDestination(first, rows);
+    const Rect device = ToDevice(dc, to);
+    if (device.IsEmpty()) continue;
+    auto* data = static_cast<unsigned char*>(malloc(static_cast<size_t>(source.Width()) * rows * 3));
+    if (!data) break;
+    std::memcpy(data, band.data(), static_cast<size_t>(source.Width()) * rows * 3);
+    wxImage image(source.Width(), rows, data);
+    image.Rescale(device.Width(), device.Height(), wxIMAGE_QUALITY_NEAREST);
+    if (!image.IsOk()) break;
+    if (gc) {
+      gc->DrawBitmap(wxBitmap(image), to.left, to.top, to.Width(), to.Height());
+    } else {
+      if (!deviceScope) deviceScope = std::make_unique<DevicePixelScope>(dc);
+      dc.DrawBitmap(wxBitmap(image), device.left, device.top, false);
+    }
+  }
+  if (gc) gc->SetInterpolationQuality(previous);
+}
+
+void BitBltBitmap(wxDC& dc, const wxBitmap& bitmap, int sourceX, int sourceY, int targetX, int targetY, int width,
+                  int height) {
+  if (!dc.IsOk() || !bitmap.IsOk()) return;
+  wxMemoryDC memory;
+  memory.SelectObjectAsSource(bitmap);
+  if (!memory.IsOk()) return;
+  dc.Blit(targetX, targetY, width, height, &memory, sourceX, sourceY, wxCOPY);
+  memory.SelectObject(wxNullBitmap);
 }

@@ -31,6 +31,15 @@ TEST(Dib, RoundTripEveryDepthAcrossByteEdges) {
     }
 }
 
+TEST(Dib, ImageFromAMemoryBlock) {
+  const CRasterImage image = MakeTestPicture(6, 4);
+  const std::vector<uint8_t> dib = ImageToDib(image);
+  EXPECT_EQ(CompareRgb(ImageFromGlobalDib(&dib), image), "");
+  const std::vector<uint8_t> none;
+  EXPECT_TRUE(ImageFromGlobalDib(&none).IsEmpty());
+  EXPECT_TRUE(ImageFromGlobalDib(nullptr).IsEmpty());
+}
+
 TEST(Dib, LayoutOfA24BitImage) {
   const CRasterImage image = MakeTestPicture(5, 2);
   const std::vector<uint8_t> dib = ImageToDib(image);

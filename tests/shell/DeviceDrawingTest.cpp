@@ -63,11 +63,14 @@ TEST(DeviceDrawing, WindowShowsTheComposedPixels) {
   auto* canvas = new wxWindow(frame, wxID_ANY, wxPoint(0, 0), wxSize(200, 150));
   canvas->SetBackgroundStyle(wxBG_STYLE_PAINT);
   bool painted = false;
-  canvas->Bind(wxEVT_PAINT, [&](wxPaintEvent&) {
+  // Unbound before the frame goes: its deletion waits for idle time, and a
+  // late paint must not reach this test's locals.
+  auto onPaint = [&](wxPaintEvent&) {
     wxPaintDC dc(canvas);
     DrawImage(dc, Rect{0, 0, 200, 150}, Rect{0, 0, 128, 96}, kDrawBandHeight, image, Rect{0, 0, 64, 48}, &Gray50);
     painted = true;
-  });
+  };
+  canvas->Bind(wxEVT_PAINT, onPaint);
   frame->Show();
   ASSERT_TRUE(PumpUntil([&] { return painted; }));
   PumpFor(100);
@@ -79,6 +82,7 @@ TEST(DeviceDrawing, WindowShowsTheComposedPixels) {
     dc.Blit(0, 0, 200, 150, &source, 0, 0);
   }
   ExpectBitmapEquals(shot, Expected(image, Rect{0, 0, 200, 150}, Rect{0, 0, 128, 96}), 0, 0, 200, 150);
+  canvas->Unbind(wxEVT_PAINT, onPaint);
   frame->Destroy();
   PumpFor(20);
 }
@@ -95,6 +99,128 @@ TEST(DeviceDrawing, UnscaledDrawingIsClipped) {
   EXPECT_EQ(got.GetRed(5, 3), image.GetRow(0)[0]);
   EXPECT_EQ(got.GetBlue(24, 14), image.GetRow(11)[19 * 3 + 2]);
   EXPECT_EQ(got.GetRed(4, 3), 0);
+}
+
+// What the core composer gives for a layer stack's target rectangle.
+std::vector<uint8_t> ExpectedStack(CLayerStack& stack, const Rect& target) {
+  CLayerStackBandComposer c(stack, target, target, &Gray50, IsEightBitDisplay());
+  std::vector<uint8_t> rgb(static_cast<size_t>(target.Width()) * target.Height() * 3);
+  c.ComposeRows(0, target.Height(), rgb.data(), target.Width() * 3);
+  return rgb;
+}
+
+void FillStack(CLayerStack& stack) {
+  CRasterImage image = MakeTestPicture(30, 20);
+  image.CreateMask();
+  for (int y = 0; y < 20; ++y)
+    for (int x = 0; x < 30; ++x) image.GetWritableMaskBits()[y * image.GetMaskStride() + x] = (x * 11) & 255;
+  stack.AddImage(image, 2, 1);
+  stack.AddColorRect(0, 200, 0, 100, 10, 5, 8, 9);
+}
+
+TEST(DeviceDrawing, LayerStackOnAMemoryDcEqualsTheComposition) {
+  for (int zoom : {1, 2}) {
+    CLayerStack stack(34, 24);
+    FillStack(stack);
+    wxBitmap bitmap(120, 80, 24);
+    wxMemoryDC dc(bitmap);
+    dc.SetBackground(*wxBLACK_BRUSH);
+    dc.Clear();
+    const Rect target{7, 4, 7 + 34 * zoom, 4 + 24 * zoom};
+    DrawLayerStack(dc, target, 5, stack, &Gray50);
+    dc.SelectObject(wxNullBitmap);
+    ExpectBitmapEquals(bitmap, ExpectedStack(stack, target), 7, 4, target.Width(), target.Height());
+    const wxImage got = bitmap.ConvertToImage();
+    EXPECT_EQ(got.GetRed(6, 4), 0);
+    EXPECT_EQ(got.GetGreen(target.right, target.top), 0);
+  }
+}
+
+TEST(DeviceDrawing, LayerStackOnAnEightBitDeviceIsDitheredToTheDisplayPalette) {
+  ForceEightBitDisplay(true);
+  CLayerStack stack(34, 24);
+  FillStack(stack);
+  wxBitmap bitmap(80, 60, 24);
+  wxMemoryDC dc(bitmap);
+  const Rect target{3, 2, 71, 50};
+  DrawLayerStack(dc, target, 7, stack, &Gray50);
+  dc.SelectObject(wxNullBitmap);
+  const std::vector<uint8_t> expected = ExpectedStack(stack, target);
+  ForceEightBitDisplay(false);
+  for (uint8_t v : expected) ASSERT_EQ(v % 51, 0);
+  ExpectBitmapEquals(bitmap, expected, 3, 2, target.Width(), target.Height());
+}
+
+TEST(DeviceDrawing, LayerStackInAWindowEqualsTheComposition) {
+  CLayerStack stack(34, 24);
+  FillStack(stack);
+  auto* frame = new wxFrame(nullptr, wxID_ANY, "stack", wxPoint(0, 0), wxSize(300, 240));
+  auto* canvas = new wxWindow(frame, wxID_ANY, wxPoint(0, 0), wxSize(136, 96));
+  canvas->SetBackgroundStyle(wxBG_STYLE_PAINT);
+  bool painted = false;
+  const Rect target{0, 0, 136, 96};
+  auto onPaint = [&](wxPaintEvent&) {
+    wxPaintDC dc(canvas);
+    DrawLayerStack(dc, target, kDrawBandHeight, stack, &Gray50);
+    painted = true;
+  };
+  canvas->Bind(wxEVT_PAINT, onPaint);
+  frame->Show();
+  ASSERT_TRUE(PumpUntil([&] { return painted; }));
+  PumpFor(100);
+  canvas->Update();
+  wxBitmap shot(136, 96, 24);
+  {
+    wxClientDC source(canvas);
+    wxMemoryDC dc(shot);
+    dc.Blit(0, 0, 136, 96, &source, 0, 0);
+  }
+  ExpectBitmapEquals(shot, ExpectedStack(stack, target), 0, 0, 136, 96);
+  canvas->Unbind(wxEVT_PAINT, onPaint);
+  frame->Destroy();
+  PumpFor(20);
+}
+
+TEST(DeviceDrawing, StretchedStackOnADcWithoutGraphicsContextRepeatsPixels) {
+  CLayerStack stack(4, 3);
+  stack.AddColorRect(10, 20, 30, 255, 0, 0, 2, 3);
+  stack.AddColorRect(200, 100, 0, 255, 2, 0, 2, 2);  // (2..3, 2) stays empty: white
+  wxBitmap bitmap(40, 30, 24);
+  wxMemoryDC dc(bitmap);
+  dc.SetBackground(*wxBLACK_BRUSH);
+  dc.Clear();
+  DrawLayerStackStretched(dc, Rect{4, 3, 36, 27}, 2, stack);  // 8 x 8 per pixel
+  dc.SelectObject(wxNullBitmap);
+  const wxImage got = bitmap.ConvertToImage();
+  EXPECT_EQ(got.GetRed(4, 3), 10);
+  EXPECT_EQ(got.GetBlue(19, 26), 30);
+  EXPECT_EQ(got.GetRed(20, 3), 200);
+  EXPECT_EQ(got.GetGreen(35, 18), 100);
+  EXPECT_EQ(got.GetGreen(20, 19), 255);
+  EXPECT_EQ(got.GetBlue(35, 26), 255);
+  EXPECT_EQ(got.GetRed(3, 3), 0);
+  EXPECT_EQ(got.GetRed(36, 27), 0);
+}
+
+TEST(DeviceDrawing, BitBltCopiesAPartOfABitmap) {
+  wxImage pattern(20, 10);
+  for (int y = 0; y < 10; ++y)
+    for (int x = 0; x < 20; ++x) pattern.SetRGB(x, y, x * 10, y * 20, 77);
+  const wxBitmap source(pattern);
+  wxBitmap bitmap(30, 30, 24);
+  wxMemoryDC dc(bitmap);
+  dc.SetBackground(*wxBLACK_BRUSH);
+  dc.Clear();
+  BitBltBitmap(dc, source, 5, 2, 10, 20, 6, 4);
+  BitBltBitmap(dc, wxNullBitmap, 0, 0, 0, 0, 5, 5);  // nothing
+  dc.SelectObject(wxNullBitmap);
+  const wxImage got = bitmap.ConvertToImage();
+  EXPECT_EQ(got.GetRed(10, 20), 50);
+  EXPECT_EQ(got.GetGreen(10, 20), 40);
+  EXPECT_EQ(got.GetRed(15, 23), 100);
+  EXPECT_EQ(got.GetGreen(15, 23), 100);
+  EXPECT_EQ(got.GetBlue(16, 23), 0);
+  EXPECT_EQ(got.GetBlue(0, 0), 0);
 }
 
 }  // namespace

@@ -1,0 +1,155 @@
+// Frame expansion and optimisation against animations other programs made:
+// ImageMagick's -coalesce and gifsicle's --unoptimize show what each frame
+// of their own optimised animations looks like; our expansion must agree,
+// and our optimisation must not make larger files than gifsicle -O1.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "imaging/FrameOptimizer.h"
+#include "tests/formats/GifTestFiles.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+using namespace testing_support;
+using gif_test::GifFile;
+using gif_test::ReadGifPath;
+
+// The frame's image on the canvas: 24-bit with an 8-bit mask, transparent
+// where the image does not reach.
+CRasterImage OnCanvas(const CAnimFrame& frame, int w, int h) {
+  CRasterImage canvas;
+  canvas.Create(w, h, 24);
+  canvas.CreateMask();
+  if (frame.m_image.IsEmpty()) return canvas;
+  const CRasterImage rgb = ToRgb(frame.m_image);
+  for (int y = 0; y < rgb.GetHeight(); ++y)
+    for (int x = 0; x < rgb.GetWidth(); ++x) {
+      const int cx = frame.m_nLeft + x, cy = frame.m_nTop + y;
+      if (cx < 0 || cy < 0 || cx >= w || cy >= h) continue;
+      std::memcpy(canvas.GetWritableBits() + cy * canvas.GetStride() + 3 * cx, rgb.GetRow(y) + 3 * x, 3);
+      canvas.GetWritableMaskBits()[cy * canvas.GetMaskStride() + cx] =
+          rgb.HasValidMask() ? rgb.GetMaskRow(y)[x] : 255;
+    }
+  return canvas;
+}
+
+// Frames of a small animation (gradient background, a moving square, a
+// blinking bar) written as PNG files f000.png ... and as one unoptimised GIF.
+fs::path MakeAnimation(const TempDir& dir, int frames, int w, int h) {
+  const fs::path script = dir.path() / "gen.py";
+  WriteFileBytes(script, [] {
+    const std::string text = R"(import sys
+import numpy as np
+from PIL import Image
+out = sys.argv[1]; n = int(sys.argv[2]); w = int(sys.argv[3]); h = int(sys.argv[4])
+yy, xx = np.mgrid[0:h, 0:w]
+for i in range(n):
+    img = np.zeros((h, w, 3), np.uint8)
+    img[..., 0] = (xx * 7 // w) * 36
+    img[..., 1] = (yy * 5 // h) * 50
+    img[..., 2] = 90
+    x0 = (i * 5) % (w - 8); img[4:12, x0:x0 + 8] = (255, 255, 0)
+    if i % 2: img[h - 6:h - 2, 3:w // 2] = (0, 0, 255)
+    if i % 3 == 2: img[h // 2, :] = (255, 255, 255)
+    Image.fromarray(img).save(f"{out}/f{i:03d}.png")
+)";
+    return std::vector<uint8_t>(text.begin(), text.end());
+  }());
+  EXPECT_EQ(RunCommand(Python() + " " + ShellQuote(script.string()) + " " + ShellQuote(dir.path().string()) + " " +
+                       std::to_string(frames) + " " + std::to_string(w) + " " + std::to_string(h)),
+            0);
+  const fs::path full = dir.path() / "full.gif";
+  EXPECT_EQ(RunCommand("convert -delay 10 -dispose none " + ShellQuote((dir.path() / "f*.png").string()) + " " +
+                       ShellQuote(full.string())),
+            0);
+  return full;
+}
+
+void ExpectExpansionMatches(const GifFile& optimized, const std::vector<CRasterImage>& reference) {
+  const int n = static_cast<int>(optimized.frames.size());
+  ASSERT_EQ(static_cast<size_t>(n), reference.size());
+  auto expanded = ExpandFrames(optimized.frames.data(), n, optimized.screenWidth, optimized.screenHeight);
+  ASSERT_TRUE(expanded);
+  for (int i = 0; i < n; ++i) {
+    SCOPED_TRACE("frame " + std::to_string(i));
+    EXPECT_EQ(CompareRgb(OnCanvas(expanded[i], optimized.screenWidth, optimized.screenHeight), reference[i]), "");
+  }
+}
+
+TEST(FrameOptimizerInterop, ExpansionMatchesGifsicleUnoptimize) {
+  REQUIRE_TOOL("gifsicle");
+  REQUIRE_TOOL("convert");
+  TempDir dir;
+  const fs::path full = MakeAnimation(dir, 7, 40, 30);
+  const fs::path opt = dir.path() / "opt.gif", unopt = dir.path() / "unopt.gif";
+  ASSERT_EQ(RunCommand("gifsicle -O2 " + ShellQuote(full.string()) + " -o " + ShellQuote(opt.string())), 0);
+  ASSERT_EQ(RunCommand("gifsicle --unoptimize " + ShellQuote(opt.string()) + " -o " + ShellQuote(unopt.string())), 0);
+  const GifFile optimized = ReadGifPath(opt), whole = ReadGifPath(unopt);
+  ASSERT_EQ(optimized.result, IMAGEIO_OK);
+  ASSERT_EQ(whole.result, IMAGEIO_OK);
+  std::vector<CRasterImage> reference;
+  for (const CAnimFrame& f : whole.frames) reference.push_back(OnCanvas(f, whole.screenWidth, whole.screenHeight));
+  ExpectExpansionMatches(optimized, reference);
+}
+
+TEST(FrameOptimizerInterop, ExpansionMatchesImageMagickCoalesce) {
+  REQUIRE_TOOL("convert");
+  TempDir dir;
+  const fs::path full = MakeAnimation(dir, 7, 40, 30);
+  const fs::path opt = dir.path() / "im-opt.gif";
+  // Optimize chooses disposal "previous" for some frames of this animation.
+  ASSERT_EQ(RunCommand("convert " + ShellQuote(full.string()) + " -layers Optimize " + ShellQuote(opt.string())), 0);
+  ASSERT_EQ(RunCommand("convert " + ShellQuote(opt.string()) + " -coalesce " +
+                       ShellQuote((dir.path() / "c%03d.pam").string())),
+            0);
+  const GifFile optimized = ReadGifPath(opt);
+  ASSERT_EQ(optimized.result, IMAGEIO_OK);
+  std::vector<CRasterImage> reference;
+  for (size_t i = 0; i < optimized.frames.size(); ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "c%03zu.pam", i);
+    CRasterImage frame = ReadPnm(dir.path() / name);
+    ASSERT_FALSE(frame.IsEmpty()) << name;
+    reference.push_back(std::move(frame));
+  }
+  ExpectExpansionMatches(optimized, reference);
+}
+
+TEST(FrameOptimizerInterop, OptimisedFramesWrittenAsGifAreNoLargerThanGifsicleO1) {
+  REQUIRE_TOOL("gifsicle");
+  REQUIRE_TOOL("convert");
+  TempDir dir;
+  const fs::path full = MakeAnimation(dir, 12, 64, 48);
+  const fs::path o1 = dir.path() / "o1.gif";
+  ASSERT_EQ(RunCommand("gifsicle -O1 " + ShellQuote(full.string()) + " -o " + ShellQuote(o1.string())), 0);
+  const GifFile frames = ReadGifPath(full);
+  ASSERT_EQ(frames.result, IMAGEIO_OK);
+  const int n = static_cast<int>(frames.frames.size());
+  auto optimized = OptimizeFrameDifferences(frames.screenHeight, frames.frames.data(), n, frames.screenWidth,
+                                            OPTIMIZE_TRANSPARENT);
+  ASSERT_TRUE(optimized);
+  gif_test::WriteRequest request;
+  request.frames.assign(optimized.get(), optimized.get() + n);
+  request.screenWidth = frames.screenWidth;
+  request.screenHeight = frames.screenHeight;
+  request.options.nCommentOption = 0;
+  int result = -1;
+  const std::vector<uint8_t> ours = gif_test::WriteGifBytes(request, &result);
+  ASSERT_EQ(result, IMAGEIO_OK);
+  EXPECT_LE(ours.size(), fs::file_size(o1));
+  // What was written plays as the original frames.
+  WriteFileBytes(dir.path() / "ours.gif", ours);
+  const GifFile back = ReadGifPath(dir.path() / "ours.gif");
+  ASSERT_EQ(back.result, IMAGEIO_OK);
+  auto shown = ExpandFrames(back.frames.data(), n, back.screenWidth, back.screenHeight);
+  ASSERT_TRUE(shown);
+  for (int i = 0; i < n; ++i)
+    EXPECT_EQ(CompareRgb(OnCanvas(shown[i], back.screenWidth, back.screenHeight),
+                         OnCanvas(frames.frames[i], frames.screenWidth, frames.screenHeight)),
+              "")
+        << "frame " << i;
+}
+
+}  // namespace
