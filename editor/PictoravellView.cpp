@@ -477,7 +477,6 @@ void CPictoravellView::DrawImageLayers(wxDC& dc, const Rect& image, const Rect& 
   const int magnify = m_nZoom > 1 ? m_nZoom : 1, reduce = m_nZoom < -1 ? -m_nZoom : 1;
   dc.SetClippingRegion(ToWx(clip));
   const Rect drawing = image;
-  const Rect clipRel{clip.left - image.left, clip.top - image.top, clip.right - image.left, clip.bottom - image.top};
 
   if (m_composite.image.IsEmpty() && frame && frame->m_selection.IsEmpty() && !frame->m_image.IsEmpty()) {
     // One layer: the frame's image straight from its pixels.
@@ -498,39 +497,11 @@ void CPictoravellView::DrawImageLayers(wxDC& dc, const Rect& image, const Rect& 
     return;
   }
 
-  // Several layers: compose the visible part of the canvas first.
+  // Several layers (earlier frames, a floating selection, or a frame without
+  // an image): the compositor, over the visible part only.
   CLayerStack stack(cw, ch);
   AddFrameLayers(stack, m_composite, frame, doc->GetCurrentFrameIndex());
-  CRasterImage part;
-  Rect target;
-  if (reduce > 1) {
-    // One sample per displayed pixel.
-    if (part.Create(clipRel.Width(), clipRel.Height(), 24) && part.CreateMask() && stack.BeginRender()) {
-      uint8_t* bits = part.GetWritableBits();
-      uint8_t* mask = part.GetWritableMaskBits();
-      for (int y = 0; y < clipRel.Height(); ++y) {
-        uint8_t* row = bits + int64_t{y} * part.GetStride();
-        uint8_t* alpha = mask + int64_t{y} * part.GetMaskStride();
-        const int cy = (clipRel.top + y) * reduce;
-        for (int x = 0; x < clipRel.Width(); ++x)
-          stack.GetPixel((clipRel.left + x) * reduce, cy, alpha[x], row[3 * x], row[3 * x + 1], row[3 * x + 2]);
-      }
-      stack.EndRender();
-    }
-    target = clipRel;
-  } else {
-    const int x0 = std::max(0, clipRel.left / magnify), y0 = std::max(0, clipRel.top / magnify);
-    const int x1 = std::min<int>(cw, (clipRel.right + magnify - 1) / magnify);
-    const int y1 = std::min<int>(ch, (clipRel.bottom + magnify - 1) / magnify);
-    if (x1 > x0 && y1 > y0 && part.Create(x1 - x0, y1 - y0, 24) && part.CreateMask()) {
-      if (stack.GetCount() > 0)
-        stack.Render(LayerRect{x0, y0, x1 - 1, y1 - 1}, part.GetWritableBits(), part.GetStride(),
-                     part.GetWritableMaskBits(), part.GetMaskStride());
-    }
-    target = Rect{x0 * magnify, y0 * magnify, x1 * magnify, y1 * magnify};
-  }
-  if (!part.IsEmpty())
-    DrawImage(dc, drawing, target, kViewBandHeight, part, Rect{0, 0, part.GetWidth(), part.GetHeight()});
+  DrawLayerStack(dc, image, kViewBandHeight, stack);
   dc.DestroyClippingRegion();
 }
 
