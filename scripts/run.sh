@@ -4,7 +4,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 bash "$root/scripts/deps.sh"
-bash "$root/scripts/build.sh" "$root/build" -DPICTORAVELL_BENCH=OFF
+bash "$root/scripts/build.sh" "$root/build" -DPICTORAVELL_UI=ON -DPICTORAVELL_SANITIZE=OFF -DPICTORAVELL_FUZZ=OFF
 args=()
 for f in "$@"; do
   case "$f" in -*) args+=("$f") ;; *) args+=("$(realpath -m -- "$f")") ;; esac

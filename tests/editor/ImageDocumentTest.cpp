@@ -248,7 +248,7 @@ TEST(ImageDocument, ThumbnailSizes) {
     EXPECT_EQ(doc.GetThumbnail().GetWidth(), c.tw) << c.w << "x" << c.h;
     EXPECT_EQ(doc.GetThumbnail().GetHeight(), c.th) << c.w << "x" << c.h;
     const uint8_t* p = doc.GetThumbnail().GetRow(0);
-    if (doc.GetThumbnail().GetBitsPerPixel() == 24) EXPECT_EQ(p[0] + 0, 10);
+    if (doc.GetThumbnail().GetBitsPerPixel() == 24) { EXPECT_EQ(p[0] + 0, 10); }
   }
 }
 

@@ -171,7 +171,7 @@ TEST(MessagePane, ScrollBarMovesTheListByRowsAndPages) {
   ASSERT_GT(bottom, 0);
   wxScrollBar* bar = nullptr;
   for (wxWindow* child : pane->GetChildren())
-    if ((bar = wxDynamicCast(child, wxScrollBar))) break;
+    if ((bar = dynamic_cast<wxScrollBar*>(child))) break;
   ASSERT_NE(bar, nullptr);
   auto scroll = [&](wxEventType type) {
     wxScrollEvent event(type, bar->GetId(), bar->GetThumbPosition(), wxVERTICAL);
