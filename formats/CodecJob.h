@@ -2,6 +2,8 @@
 // What every reader, writer and info function receives, and what info
 // functions fill.
 
+#include <algorithm>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -25,6 +27,28 @@ struct CCodecJob {
   int32_t m_nXResolution = 0;          // dots per inch
   int32_t m_nYResolution = 0;
 };
+
+// Ends a single-image reader: the job takes the image on success and is left
+// without one otherwise; the result is stored in the job and returned.
+inline int FinishReadJob(CCodecJob* job, int result, CRasterImage&& image) {
+  if (result == IMAGEIO_OK)
+    job->m_image = std::move(image);
+  else
+    job->m_image.Free();
+  job->m_nResult = result;
+  return result;
+}
+
+// Writes a block built in memory through the stream's transfer buffer.
+inline void WriteBytes(CBufferedFile* stream, const std::vector<uint8_t>& bytes) {
+  stream->BeginBuffer();
+  for (size_t at = 0; at < bytes.size();) {
+    const int chunk = static_cast<int>(std::min<size_t>(bytes.size() - at, size_t{1} << 30));
+    stream->Write(bytes.data() + at, chunk);
+    at += static_cast<size_t>(chunk);
+  }
+  stream->EndBuffer();
+}
 
 struct PROPERTY_PAIR {
   std::string name;

@@ -205,12 +205,7 @@ int ReadPcx(CCodecJob* job) {
     rc = IMAGEIO_NO_MEMORY;
   }
   stream->EndBuffer();
-  if (rc == IMAGEIO_OK)
-    job->m_image = std::move(image);
-  else
-    job->m_image.Free();
-  job->m_nResult = rc;
-  return rc;
+  return FinishReadJob(job, rc, std::move(image));
 }
 
 int WritePcx(CCodecJob* job) {

@@ -653,12 +653,7 @@ int ReadPict(CCodecJob* job) {
     }
     stream->EndBuffer();
   }
-  if (rc == IMAGEIO_OK)
-    job->m_image = std::move(image);
-  else
-    job->m_image.Free();
-  job->m_nResult = rc;
-  return rc;
+  return FinishReadJob(job, rc, std::move(image));
 }
 
 int WritePict(CCodecJob* job) {
@@ -714,14 +709,7 @@ int WritePict(CCodecJob* job) {
     const size_t size = out.size() - kPictHeaderSize;
     out[kPictHeaderSize] = static_cast<uint8_t>(size >> 8);
     out[kPictHeaderSize + 1] = static_cast<uint8_t>(size);
-    CBufferedFile* stream = job->m_pStream;
-    stream->BeginBuffer();
-    for (size_t at = 0; at < out.size();) {
-      const int chunk = static_cast<int>(std::min<size_t>(out.size() - at, 1 << 30));
-      stream->Write(out.data() + at, chunk);
-      at += static_cast<size_t>(chunk);
-    }
-    stream->EndBuffer();
+    WriteBytes(job->m_pStream, out);
   }
   job->m_nResult = rc;
   return rc;

@@ -302,12 +302,7 @@ int ReadTga(CCodecJob* job) {
     rc = IMAGEIO_NO_MEMORY;
   }
   stream->EndBuffer();
-  if (rc == IMAGEIO_OK)
-    job->m_image = std::move(image);
-  else
-    job->m_image.Free();
-  job->m_nResult = rc;
-  return rc;
+  return FinishReadJob(job, rc, std::move(image));
 }
 
 int WriteTga(CCodecJob* job) {

@@ -736,14 +736,7 @@ int WriteTiff(CCodecJob* job) {
     rc = IMAGEIO_NO_MEMORY;
   }
   if (rc == IMAGEIO_OK) {
-    CBufferedFile* stream = job->m_pStream;
-    stream->BeginBuffer();
-    for (size_t at = 0; at < out.size();) {
-      const int chunk = static_cast<int>(std::min<size_t>(out.size() - at, 1 << 30));
-      stream->Write(out.data() + at, chunk);
-      at += static_cast<size_t>(chunk);
-    }
-    stream->EndBuffer();
+    WriteBytes(job->m_pStream, out);
   }
   job->m_nResult = rc;
   return rc;

@@ -31,7 +31,8 @@ std::vector<uint8_t> TgaFile(int type, int width, int height, int depth, int des
                             static_cast<uint8_t>(height >> 8),
                             static_cast<uint8_t>(depth),
                             static_cast<uint8_t>(descriptor)};
-  f.insert(f.end(), body.begin(), body.end());
+  f.resize(18 + body.size());
+  std::copy(body.begin(), body.end(), f.begin() + 18);
   return f;
 }
 
