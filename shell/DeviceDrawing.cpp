@@ -73,6 +73,20 @@ void PutBand(wxDC& dc, const uint8_t* rgb, int width, int rows, int x, int y) {
   dc.DrawBitmap(wxBitmap(image), x, y, false);
 }
 
+// Composes the composer's area band by band and puts each band on the DC.
+template <class Composer>
+void PutBands(wxDC& dc, Composer& composer, int bandHeight) {
+  const Rect& area = composer.GetArea();
+  const int rowsPerBand = std::max(1, std::min(bandHeight, area.Height()));
+  std::vector<uint8_t> band(static_cast<size_t>(area.Width()) * rowsPerBand * 3);
+  DevicePixelScope scope(dc);
+  for (int first = 0; first < area.Height(); first += rowsPerBand) {
+    const int rows = std::min(rowsPerBand, area.Height() - first);
+    composer.ComposeRows(first, rows, band.data(), int64_t{area.Width()} * 3);
+    PutBand(dc, band.data(), area.Width(), rows, area.left, area.top + first);
+  }
+}
+
 }  // namespace
 
 bool IsEightBitDisplay() { return g_forceEightBit || wxDisplayDepth() == 8; }
@@ -89,15 +103,7 @@ void DrawImage(wxDC& dc, const Rect& drawing, const Rect& target, int bandHeight
   const Rect clip = DeviceClipBox(dc);
   CImageBandComposer composer(image, deviceDrawing, deviceTarget, source, clip, sampler, IsEightBitDisplay());
   if (composer.IsEmpty()) return;
-  const Rect& area = composer.GetArea();
-  const int rowsPerBand = std::max(1, std::min(bandHeight, area.Height()));
-  std::vector<uint8_t> band(static_cast<size_t>(area.Width()) * rowsPerBand * 3);
-  DevicePixelScope scope(dc);
-  for (int first = 0; first < area.Height(); first += rowsPerBand) {
-    const int rows = std::min(rowsPerBand, area.Height() - first);
-    composer.ComposeRows(first, rows, band.data(), int64_t{area.Width()} * 3);
-    PutBand(dc, band.data(), area.Width(), rows, area.left, area.top + first);
-  }
+  PutBands(dc, composer, bandHeight);
 }
 
 void DrawImageUnscaled(wxDC& dc, const CRasterImage& image, int x, int y) {
@@ -123,15 +129,7 @@ void DrawLayerStack(wxDC& dc, const Rect& target, int bandHeight, CLayerStack& s
   const Rect clip = DeviceClipBox(dc);
   CLayerStackBandComposer composer(stack, deviceTarget, clip, sampler, IsEightBitDisplay());
   if (composer.IsEmpty()) return;
-  const Rect& area = composer.GetArea();
-  const int rowsPerBand = std::max(1, std::min(bandHeight, area.Height()));
-  std::vector<uint8_t> band(static_cast<size_t>(area.Width()) * rowsPerBand * 3);
-  DevicePixelScope scope(dc);
-  for (int first = 0; first < area.Height(); first += rowsPerBand) {
-    const int rows = std::min(rowsPerBand, area.Height() - first);
-    composer.ComposeRows(first, rows, band.data(), int64_t{area.Width()} * 3);
-    PutBand(dc, band.data(), area.Width(), rows, area.left, area.top + first);
-  }
+  PutBands(dc, composer, bandHeight);
 }
 
 void DrawLayerStackStretched(wxDC& dc, const Rect& target, int bandHeight, CLayerStack& stack) {
