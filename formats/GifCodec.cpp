@@ -619,6 +619,84 @@ CRasterImage PrepareGifFrame(const CAnimFrame& frame, int& x, int& y, int screen
   return image;
 }
 
+// Frames that are all 8-bit images of one palette, without selections: the
+// palette is reordered so that the colours used by the most later frames come
+// first. Small difference frames then need only low indices, and so fewer
+// bits per code, while every pixel keeps its colour. False (frames untouched)
+// when the frames do not share a palette this way.
+static bool ReorderSharedPalette(std::vector<CAnimFrame>& frames) {
+  const CRasterImage* reference = nullptr;
+  for (const CAnimFrame& f : frames) {
+    if (f.IsEmpty()) continue;
+    if (!f.m_selection.IsEmpty() || f.m_image.GetBitsPerPixel() != 8 || f.m_image.GetPaletteSize() != 256)
+      return false;
+    if (!reference)
+      reference = &f.m_image;
+    else if (std::memcmp(f.m_image.GetPalette(), reference->GetPalette(), 256 * sizeof(RGBQUAD)) != 0)
+      return false;
+  }
+  if (!reference) return false;
+  const RGBQUAD* palette = reference->GetPalette();
+  struct Use {
+    int64_t firstLater = INT64_MAX;  // the first frame after the first that uses the colour
+    int64_t laterFrames = 0;
+    int64_t pixels = 0;
+  };
+  std::vector<Use> uses(256);
+  bool firstFrame = true;
+  int64_t frameNumber = -1;
+  for (const CAnimFrame& f : frames) {
+    ++frameNumber;
+    if (f.IsEmpty()) continue;
+    const CRasterImage& image = f.m_image;
+    const bool masked = image.HasValidMask();
+    bool seen[256] = {};
+    for (int32_t y = 0; y < image.GetHeight(); ++y) {
+      const uint8_t* row = image.GetRow(y);
+      const uint8_t* mrow = masked ? image.GetMaskRow(y) : nullptr;
+      for (int32_t x = 0; x < image.GetWidth(); ++x) {
+        if (mrow && !GetPixel1(mrow, static_cast<int16_t>(x))) continue;
+        seen[row[x]] = true;
+        ++uses[row[x]].pixels;
+      }
+    }
+    if (!firstFrame)
+      for (int i = 0; i < 256; ++i)
+        if (seen[i]) {
+          ++uses[i].laterFrames;
+          uses[i].firstLater = std::min(uses[i].firstLater, frameNumber);
+        }
+    firstFrame = false;
+  }
+  std::vector<int> order(256);
+  for (int i = 0; i < 256; ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+    if (uses[a].firstLater != uses[b].firstLater) return uses[a].firstLater < uses[b].firstLater;
+    if (uses[a].laterFrames != uses[b].laterFrames) return uses[a].laterFrames > uses[b].laterFrames;
+    return uses[a].pixels > uses[b].pixels;
+  });
+  uint8_t newIndex[256];
+  RGBQUAD reordered[256];
+  bool identity = true;
+  for (int k = 0; k < 256; ++k) {
+    newIndex[order[k]] = static_cast<uint8_t>(k);
+    reordered[k] = palette[order[k]];
+    identity = identity && order[k] == k;
+  }
+  if (identity) return true;
+  for (CAnimFrame& f : frames) {
+    if (f.IsEmpty()) continue;
+    CRasterImage& image = f.m_image;
+    std::memcpy(image.GetWritablePalette(), reordered, sizeof reordered);
+    uint8_t* bits = image.GetWritableBits();
+    for (int32_t y = 0; y < image.GetHeight(); ++y) {
+      uint8_t* row = bits + static_cast<int64_t>(y) * image.GetStride();
+      for (int32_t x = 0; x < image.GetWidth(); ++x) row[x] = newIndex[row[x]];
+    }
+  }
+  return true;
+}
+
 int WriteGif(CCodecJob* job, int first, int count, const GIF_SAVE_OPTIONS* options) {
   if (!job || !job->m_pStream || !options || first < 0 || count < 0 || (count > 0 && !job->m_pFrames))
     return IMAGEIO_INTERNAL_ERROR;
@@ -654,6 +732,21 @@ int WriteGif(CCodecJob* job, int first, int count, const GIF_SAVE_OPTIONS* optio
     }
     screenWidth = std::clamp(screenWidth, 1, 32767);
     screenHeight = std::clamp(screenHeight, 1, 32767);
+  }
+
+  // An animation of one shared palette is written with that palette reordered
+  // for smaller codes; the frames given stay as they are.
+  std::vector<CAnimFrame> reordered;
+  if (count > 1) {
+    try {
+      reordered.assign(frames + first, frames + first + count);
+      if (ReorderSharedPalette(reordered)) {
+        frames = reordered.data();
+        first = 0;
+      }
+    } catch (const std::bad_alloc&) {
+      return IMAGEIO_NO_MEMORY;
+    }
   }
 
   CBufferedFile* stream = job->m_pStream;

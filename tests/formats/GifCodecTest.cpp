@@ -568,6 +568,33 @@ TEST(GifWrite, FramesWithTheGlobalColoursHaveNoLocalTable) {
         << k;
 }
 
+// An animation of one shared palette whose later frames use a few high
+// indices: the palette is reordered so that those frames code with small
+// indices, and every frame keeps its colours.
+TEST(GifWrite, SharedPaletteIsReorderedForSmallerCodes) {
+  CRasterImage full = MakeIndexedImage(16, 16, 8, 1, 256);
+  for (int i = 0; i < 256; ++i) full.GetWritableBits()[i] = static_cast<uint8_t>(i);
+  CRasterImage small = MakeIndexedImage(4, 4, 8, 1, 256);
+  for (int i = 0; i < 16; ++i) small.GetWritableBits()[i] = static_cast<uint8_t>(i % 2 ? 200 : 201);
+  WriteRequest request;
+  request.frames.push_back(MakeFrame(full));
+  request.frames.push_back(MakeFrame(small));
+  request.frames.push_back(MakeFrame(small));
+  request.screenWidth = request.screenHeight = 16;
+  const auto bytes = WriteGifBytes(request);
+  const WrittenFile f = Parse(bytes);
+  ASSERT_EQ(f.images.size(), 3u);
+  EXPECT_EQ(f.images[1].localEntries, 0);
+  EXPECT_EQ(f.images[1].codeSize, 2);  // two colours, now indices 0 and 1
+  const auto file = ReadGifBytes(bytes);
+  for (int k = 0; k < 3; ++k)
+    EXPECT_EQ(CompareRgb(file.frames[static_cast<size_t>(k)].m_image, request.frames[static_cast<size_t>(k)].m_image),
+              "")
+        << k;
+  // The caller's frames are untouched.
+  EXPECT_EQ(request.frames[1].m_image.GetRow(0)[0], 201);
+}
+
 TEST(GifWrite, LoopCommentAndControlAreWrittenFor89aOnly) {
   WriteRequest request;
   request.frames.push_back(MakeFrame(MakeIndexedImage(4, 4, 4), 0, 0, 5, 0x08));
