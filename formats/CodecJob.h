@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,25 @@ inline int FinishReadJob(CCodecJob* job, int result, CRasterImage&& image) {
     job->m_image.Free();
   job->m_nResult = result;
   return result;
+}
+
+// Runs the body of a single-image reader, body(image) -> result code, with
+// the job's stream inside its transfer buffer; running out of memory becomes
+// IMAGEIO_NO_MEMORY. Ends as FinishReadJob.
+template <class ReadBody>
+int RunSingleImageRead(CCodecJob* job, ReadBody body) {
+  if (!job || !job->m_pStream) return IMAGEIO_INTERNAL_ERROR;
+  CBufferedFile* stream = job->m_pStream;
+  stream->BeginBuffer();
+  CRasterImage image;
+  int result;
+  try {
+    result = body(image);
+  } catch (const std::bad_alloc&) {
+    result = IMAGEIO_NO_MEMORY;
+  }
+  stream->EndBuffer();
+  return FinishReadJob(job, result, std::move(image));
 }
 
 // Writes a block built in memory through the stream's transfer buffer.

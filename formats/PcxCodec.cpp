@@ -194,18 +194,7 @@ int ReadPcxImage(CCodecJob* job, CRasterImage& image) {
 }  // namespace
 
 int ReadPcx(CCodecJob* job) {
-  if (!job || !job->m_pStream) return IMAGEIO_INTERNAL_ERROR;
-  CBufferedFile* stream = job->m_pStream;
-  stream->BeginBuffer();
-  CRasterImage image;
-  int rc;
-  try {
-    rc = ReadPcxImage(job, image);
-  } catch (const std::bad_alloc&) {
-    rc = IMAGEIO_NO_MEMORY;
-  }
-  stream->EndBuffer();
-  return FinishReadJob(job, rc, std::move(image));
+  return RunSingleImageRead(job, [job](CRasterImage& image) { return ReadPcxImage(job, image); });
 }
 
 int WritePcx(CCodecJob* job) {

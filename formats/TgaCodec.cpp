@@ -291,18 +291,7 @@ int ReadTgaImage(CCodecJob* job, CRasterImage& image) {
 }  // namespace
 
 int ReadTga(CCodecJob* job) {
-  if (!job || !job->m_pStream) return IMAGEIO_INTERNAL_ERROR;
-  CBufferedFile* stream = job->m_pStream;
-  stream->BeginBuffer();
-  CRasterImage image;
-  int rc = IMAGEIO_NO_MEMORY;
-  try {
-    rc = ReadTgaImage(job, image);
-  } catch (const std::bad_alloc&) {
-    rc = IMAGEIO_NO_MEMORY;
-  }
-  stream->EndBuffer();
-  return FinishReadJob(job, rc, std::move(image));
+  return RunSingleImageRead(job, [job](CRasterImage& image) { return ReadTgaImage(job, image); });
 }
 
 int WriteTga(CCodecJob* job) {
