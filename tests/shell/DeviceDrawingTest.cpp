@@ -2,6 +2,7 @@
 
 #include <wx/dcmemory.h>
 
+#include <functional>
 #include <vector>
 
 #include "shell/DeviceDrawing.h"
@@ -37,6 +38,37 @@ void ExpectBitmapEquals(const wxBitmap& bitmap, const std::vector<uint8_t>& rgb,
     }
 }
 
+// Shows a window of the given client size whose paint handler calls paint,
+// waits for the first paint and returns what the window shows. The handler is
+// unbound before the frame goes: deletion waits for idle time, and a late
+// paint must not reach the caller's locals.
+wxBitmap CaptureWindowPaint(int width, int height, const std::function<void(wxDC&)>& paint) {
+  auto* frame = new wxFrame(nullptr, wxID_ANY, "drawing", wxPoint(0, 0), wxSize(width + 100, height + 90));
+  auto* canvas = new wxWindow(frame, wxID_ANY, wxPoint(0, 0), wxSize(width, height));
+  canvas->SetBackgroundStyle(wxBG_STYLE_PAINT);
+  bool painted = false;
+  auto onPaint = [&](wxPaintEvent&) {
+    wxPaintDC dc(canvas);
+    paint(dc);
+    painted = true;
+  };
+  canvas->Bind(wxEVT_PAINT, onPaint);
+  frame->Show();
+  EXPECT_TRUE(PumpUntil([&] { return painted; }));
+  PumpFor(100);
+  canvas->Update();
+  wxBitmap shot(width, height, 24);
+  {
+    wxClientDC source(canvas);
+    wxMemoryDC dc(shot);
+    dc.Blit(0, 0, width, height, &source, 0, 0);
+  }
+  canvas->Unbind(wxEVT_PAINT, onPaint);
+  frame->Destroy();
+  PumpFor(20);
+  return shot;
+}
+
 TEST(DeviceDrawing, MemoryDcGetsTheComposedPixelsAtOneAndTwoToOne) {
   CRasterImage image = MakeTestPicture(37, 23);
   image.CreateMask();
@@ -59,32 +91,10 @@ TEST(DeviceDrawing, MemoryDcGetsTheComposedPixelsAtOneAndTwoToOne) {
 
 TEST(DeviceDrawing, WindowShowsTheComposedPixels) {
   CRasterImage image = MakeTestPicture(64, 48);
-  auto* frame = new wxFrame(nullptr, wxID_ANY, "drawing", wxPoint(0, 0), wxSize(300, 240));
-  auto* canvas = new wxWindow(frame, wxID_ANY, wxPoint(0, 0), wxSize(200, 150));
-  canvas->SetBackgroundStyle(wxBG_STYLE_PAINT);
-  bool painted = false;
-  // Unbound before the frame goes: its deletion waits for idle time, and a
-  // late paint must not reach this test's locals.
-  auto onPaint = [&](wxPaintEvent&) {
-    wxPaintDC dc(canvas);
+  const wxBitmap shot = CaptureWindowPaint(200, 150, [&](wxDC& dc) {
     DrawImage(dc, Rect{0, 0, 200, 150}, Rect{0, 0, 128, 96}, kDrawBandHeight, image, Rect{0, 0, 64, 48}, &Gray50);
-    painted = true;
-  };
-  canvas->Bind(wxEVT_PAINT, onPaint);
-  frame->Show();
-  ASSERT_TRUE(PumpUntil([&] { return painted; }));
-  PumpFor(100);
-  canvas->Update();
-  wxBitmap shot(200, 150, 24);
-  {
-    wxClientDC source(canvas);
-    wxMemoryDC dc(shot);
-    dc.Blit(0, 0, 200, 150, &source, 0, 0);
-  }
+  });
   ExpectBitmapEquals(shot, Expected(image, Rect{0, 0, 200, 150}, Rect{0, 0, 128, 96}), 0, 0, 200, 150);
-  canvas->Unbind(wxEVT_PAINT, onPaint);
-  frame->Destroy();
-  PumpFor(20);
 }
 
 TEST(DeviceDrawing, UnscaledDrawingIsClipped) {
@@ -154,31 +164,11 @@ TEST(DeviceDrawing, LayerStackOnAnEightBitDeviceIsDitheredToTheDisplayPalette) {
 TEST(DeviceDrawing, LayerStackInAWindowEqualsTheComposition) {
   CLayerStack stack(34, 24);
   FillStack(stack);
-  auto* frame = new wxFrame(nullptr, wxID_ANY, "stack", wxPoint(0, 0), wxSize(300, 240));
-  auto* canvas = new wxWindow(frame, wxID_ANY, wxPoint(0, 0), wxSize(136, 96));
-  canvas->SetBackgroundStyle(wxBG_STYLE_PAINT);
-  bool painted = false;
   const Rect target{0, 0, 136, 96};
-  auto onPaint = [&](wxPaintEvent&) {
-    wxPaintDC dc(canvas);
+  const wxBitmap shot = CaptureWindowPaint(136, 96, [&](wxDC& dc) {
     DrawLayerStack(dc, target, kDrawBandHeight, stack, &Gray50);
-    painted = true;
-  };
-  canvas->Bind(wxEVT_PAINT, onPaint);
-  frame->Show();
-  ASSERT_TRUE(PumpUntil([&] { return painted; }));
-  PumpFor(100);
-  canvas->Update();
-  wxBitmap shot(136, 96, 24);
-  {
-    wxClientDC source(canvas);
-    wxMemoryDC dc(shot);
-    dc.Blit(0, 0, 136, 96, &source, 0, 0);
-  }
+  });
   ExpectBitmapEquals(shot, ExpectedStack(stack, target), 0, 0, 136, 96);
-  canvas->Unbind(wxEVT_PAINT, onPaint);
-  frame->Destroy();
-  PumpFor(20);
 }
 
 TEST(DeviceDrawing, StretchedStackOnADcWithoutGraphicsContextRepeatsPixels) {
