@@ -1,25 +1,12 @@
 // Fuzz target: the PCX reader over arbitrary bytes.
-#include <cstddef>
-#include <cstdint>
-
 #include "formats/PcxCodec.h"
-#include "formats/MemStream.h"
-#include "imaging/ImageGeometry.h"
+#include "fuzz/FuzzSingleImage.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  // Keep single images small enough that sanitizer runs stay in memory.
-  SetImageByteBudget(int64_t{64} << 20);
+  LowerImageBudgetForFuzzing();
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (size > (1u << 24)) return 0;
-  CMemStream stream(data, static_cast<int>(size));
-  CCodecJob job;
-  job.m_pStream = &stream;
-  ReadPcx(&job);
-  CMemStream again(data, static_cast<int>(size));
-  CImageFileInfo info;
-  GetPcxInfo(&again, &info);
-  return 0;
+  return FuzzSingleImageReader(data, size, ReadPcx, GetPcxInfo);
 }

@@ -3,12 +3,10 @@
 #include <cstdint>
 
 #include "formats/TiffCodec.h"
-#include "formats/MemStream.h"
-#include "imaging/ImageGeometry.h"
+#include "fuzz/FuzzSingleImage.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  // Keep single images small enough that sanitizer runs stay in memory.
-  SetImageByteBudget(int64_t{64} << 20);
+  LowerImageBudgetForFuzzing();
   return 0;
 }
 
