@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/InstanceChannel.h"
-#include "shell/PictoravellApp.h"
+#include "app/PictoravellApp.h"
 
 wxIMPLEMENT_APP_NO_MAIN(CPictoravellApp);
 

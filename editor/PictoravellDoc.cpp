@@ -21,16 +21,16 @@
 #include <exception>
 
 #include "formats/ImageFile.h"
-#include "imaging/ImageGeometry.h"
-#include "imaging/MessageReport.h"
+#include "base/ImageGeometry.h"
+#include "base/MessageReport.h"
 #include "imaging/PixelRect.h"
-#include "imaging/Profile.h"
-#include "imaging/StatusStack.h"
+#include "base/Profile.h"
+#include "base/StatusStack.h"
 #include "platform/RecentFileList.h"
 #include "resources/CommandIds.h"
 #include "resources/Strings.h"
 #include "shell/MainFrame.h"
-#include "shell/PictoravellApp.h"
+#include "app/PictoravellApp.h"
 
 wxIMPLEMENT_DYNAMIC_CLASS(CPictoravellDoc, wxDocument);
 

@@ -20,7 +20,7 @@
 #include "shell/DeviceDrawing.h"
 #include "shell/MainFrame.h"
 #include "shell/MainStatusBar.h"
-#include "shell/PictoravellApp.h"
+#include "app/PictoravellApp.h"
 
 wxIMPLEMENT_DYNAMIC_CLASS(CPictoravellView, wxView);
 

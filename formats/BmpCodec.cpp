@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "formats/MemStream.h"
-#include "imaging/ImageGeometry.h"
+#include "base/ImageGeometry.h"
 #include "imaging/PixelAccess.h"
 
 namespace {

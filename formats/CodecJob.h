@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "formats/BufferedFile.h"
-#include "formats/ResultCodes.h"
+#include "base/ResultCodes.h"
 #include "imaging/AnimFrame.h"
 
 struct CCodecJob {

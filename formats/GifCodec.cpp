@@ -7,12 +7,12 @@
 #include "formats/GifLzw.h"
 #include "imaging/ColorConversion.h"
 #include "imaging/ImageCompose.h"
-#include "imaging/ImageGeometry.h"
+#include "base/ImageGeometry.h"
 #include "imaging/PaletteFunctions.h"
 #include "imaging/PixelAccess.h"
 #include "imaging/PixelRect.h"
 #include "imaging/Quantizer.h"
-#include "imaging/StatusStack.h"
+#include "base/StatusStack.h"
 
 namespace {
 

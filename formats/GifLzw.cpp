@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "formats/BufferedFile.h"
-#include "formats/ResultCodes.h"
+#include "base/ResultCodes.h"
 
 namespace {
 constexpr int kTableSize = 4096;

@@ -21,7 +21,7 @@
 #include "formats/TgaCodec.h"
 #include "formats/TiffCodec.h"
 #include "imaging/ColorConversion.h"
-#include "imaging/MessageReport.h"
+#include "base/MessageReport.h"
 #include "imaging/PixelAccess.h"
 
 namespace {

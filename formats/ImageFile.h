@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "formats/CodecJob.h"
-#include "formats/ResultCodes.h"
+#include "base/ResultCodes.h"
 #include "formats/SaveOptions.h"
 #include "imaging/AnimFrame.h"
 

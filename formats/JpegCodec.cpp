@@ -14,7 +14,7 @@
 #include <jerror.h>
 
 #include "formats/ExifParser.h"
-#include "imaging/ImageGeometry.h"
+#include "base/ImageGeometry.h"
 
 // The libjpeg calls below run inside small functions that hold no C++
 // objects of their own: a library error long-jumps back to the setjmp at the

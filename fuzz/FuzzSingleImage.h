@@ -9,7 +9,7 @@
 
 #include "formats/CodecJob.h"
 #include "formats/MemStream.h"
-#include "imaging/ImageGeometry.h"
+#include "base/ImageGeometry.h"
 
 inline void LowerImageBudgetForFuzzing() { SetImageByteBudget(int64_t{64} << 20); }
 

@@ -7,7 +7,7 @@
 
 #include "formats/BmpCodec.h"
 #include "formats/MemStream.h"
-#include "imaging/ImageGeometry.h"
+#include "base/ImageGeometry.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const bool init = [] {

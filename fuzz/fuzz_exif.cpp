@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "formats/ExifParser.h"
-#include "imaging/ImageGeometry.h"
+#include "base/ImageGeometry.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // An APP1 marker holds at most 65533 bytes.

@@ -9,7 +9,7 @@
 
 #include "imaging/ColorConversion.h"
 #include "imaging/FrameOptimizer.h"
-#include "imaging/ImageGeometry.h"
+#include "base/ImageGeometry.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "formats/GifCodec.h"
 #include "formats/MemStream.h"
-#include "imaging/ImageGeometry.h"
+#include "base/ImageGeometry.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Frames of up to 4 MB: enough for every path, small enough for the

@@ -4,7 +4,7 @@
 
 #include "formats/JpegCodec.h"
 #include "formats/MemStream.h"
-#include "imaging/ImageGeometry.h"
+#include "base/ImageGeometry.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > (1u << 20)) return 0;

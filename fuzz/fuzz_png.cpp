@@ -9,8 +9,8 @@
 
 #include "formats/MemStream.h"
 #include "formats/PngCodec.h"
-#include "imaging/ImageGeometry.h"
-#include "imaging/MessageReport.h"
+#include "base/ImageGeometry.h"
+#include "base/MessageReport.h"
 
 namespace {
 

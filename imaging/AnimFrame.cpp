@@ -5,7 +5,7 @@
 
 #include "imaging/ColorConversion.h"
 #include "imaging/ImageCompose.h"
-#include "imaging/ImageGeometry.h"
+#include "base/ImageGeometry.h"
 #include "imaging/LayerStack.h"
 #include "imaging/PixelAccess.h"
 #include "imaging/Rotate.h"

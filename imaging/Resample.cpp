@@ -12,7 +12,7 @@
 #endif
 
 #include "imaging/ColorConversion.h"
-#include "imaging/ImageGeometry.h"
+#include "base/ImageGeometry.h"
 #include "imaging/PixelAccess.h"
 
 namespace {

@@ -4,9 +4,9 @@
 
 #include "editor/PictoravellDoc.h"
 #include "formats/ImageFile.h"
-#include "imaging/MessageReport.h"
-#include "imaging/StatusStack.h"
-#include "shell/PictoravellApp.h"
+#include "base/MessageReport.h"
+#include "base/StatusStack.h"
+#include "app/PictoravellApp.h"
 #include "tests/editor/EditorTestSupport.h"
 
 namespace {

@@ -11,7 +11,7 @@
 
 #include "editor/PictoravellDoc.h"
 #include "editor/PictoravellView.h"
-#include "shell/PictoravellApp.h"
+#include "app/PictoravellApp.h"
 #include "tests/editor/EditorTestSupport.h"
 
 namespace {

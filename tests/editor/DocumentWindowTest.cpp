@@ -11,11 +11,11 @@
 #include "editor/PictoravellDoc.h"
 #include "editor/PictoravellView.h"
 #include "formats/ImageFile.h"
-#include "imaging/MessageReport.h"
+#include "base/MessageReport.h"
 #include "platform/RecentFileList.h"
 #include "resources/CommandIds.h"
 #include "shell/MainStatusBar.h"
-#include "shell/PictoravellApp.h"
+#include "app/PictoravellApp.h"
 #include "shell/StandInViews.h"
 #include "tests/editor/EditorTestSupport.h"
 

@@ -8,8 +8,8 @@
 
 #include "editor/ImageDocument.h"
 #include "editor/PictoravellDoc.h"
-#include "imaging/Profile.h"
-#include "imaging/StatusStack.h"
+#include "base/Profile.h"
+#include "base/StatusStack.h"
 #include "tests/editor/EditorTestSupport.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include "formats/GifLzw.h"
 #include "formats/MemStream.h"
-#include "formats/ResultCodes.h"
+#include "base/ResultCodes.h"
 #include "tests/formats/GifTestStreams.h"
 
 namespace {

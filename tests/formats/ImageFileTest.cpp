@@ -15,7 +15,7 @@
 
 #include "formats/ImageFile.h"
 #include "formats/ImageFileHost.h"
-#include "imaging/Profile.h"
+#include "base/Profile.h"
 #include "tests/support/TestSupport.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "formats/PngCodec.h"
-#include "imaging/MessageReport.h"
+#include "base/MessageReport.h"
 #include "tests/formats/JpegPngTestHelpers.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "formats/TiffCodec.h"
-#include "imaging/ImageGeometry.h"
+#include "base/ImageGeometry.h"
 #include "imaging/PixelAccess.h"
 #include "tests/support/CodecRoundTrip.h"
 

@@ -5,7 +5,7 @@
 
 #include "platform/CommandLineSplitter.h"
 #include "platform/WindowPlacement.h"
-#include "imaging/Profile.h"
+#include "base/Profile.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 #include <wx/dcmemory.h>
 
-#include "imaging/MessageReport.h"
-#include "imaging/Profile.h"
+#include "base/MessageReport.h"
+#include "base/Profile.h"
 #include "shell/MainFrame.h"
 #include "resources/CommandIds.h"
 #include "shell/MessagePane.h"

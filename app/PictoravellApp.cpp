@@ -1,4 +1,4 @@
-#include "shell/PictoravellApp.h"
+#include "app/PictoravellApp.h"
 
 #include <dlfcn.h>
 #include <glib-object.h>
@@ -15,9 +15,9 @@
 #include <fstream>
 
 #include "editor/PictoravellDoc.h"
-#include "imaging/MessageReport.h"
-#include "imaging/Profile.h"
-#include "imaging/StatusStack.h"
+#include "base/MessageReport.h"
+#include "base/Profile.h"
+#include "base/StatusStack.h"
 #include "platform/CommandLineSplitter.h"
 #include "platform/RecentFileList.h"
 #include "platform/WindowPlacement.h"
