@@ -14,10 +14,11 @@
 #include <filesystem>
 #include <fstream>
 
-#include "editor/PictoravellDoc.h"
 #include "base/MessageReport.h"
 #include "base/Profile.h"
 #include "base/StatusStack.h"
+#include "editor/PictoravellDoc.h"
+#include "editor/PictoravellView.h"
 #include "platform/CommandLineSplitter.h"
 #include "platform/RecentFileList.h"
 #include "platform/WindowPlacement.h"
@@ -26,9 +27,6 @@
 #include "shell/FileConfigProfileStore.h"
 #include "shell/MainFrame.h"
 #include "shell/MainStatusBar.h"
-
-int g_bDisplayComments = 1;
-int g_nNewDocumentKind = NEWDOC_BLANK;
 
 namespace {
 

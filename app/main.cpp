@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/InstanceChannel.h"
 #include "app/PictoravellApp.h"
+#include "platform/InstanceChannel.h"
 
 wxIMPLEMENT_APP_NO_MAIN(CPictoravellApp);
 

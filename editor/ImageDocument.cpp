@@ -3,9 +3,9 @@
 #include <algorithm>
 
 #include "base/ImageGeometry.h"
-#include "imaging/LayerStack.h"
 #include "base/Profile.h"
 #include "base/StatusStack.h"
+#include "imaging/LayerStack.h"
 #include "shell/MainFrame.h"
 
 namespace {

@@ -20,19 +20,20 @@
 #include <cstring>
 #include <exception>
 
-#include "formats/ImageFile.h"
 #include "base/ImageGeometry.h"
 #include "base/MessageReport.h"
-#include "imaging/PixelRect.h"
 #include "base/Profile.h"
 #include "base/StatusStack.h"
+#include "formats/ImageFile.h"
+#include "imaging/PixelRect.h"
 #include "platform/RecentFileList.h"
 #include "resources/CommandIds.h"
 #include "resources/Strings.h"
 #include "shell/MainFrame.h"
-#include "app/PictoravellApp.h"
 
 wxIMPLEMENT_DYNAMIC_CLASS(CPictoravellDoc, wxDocument);
+
+int g_nNewDocumentKind = NEWDOC_BLANK;
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "formats/BufferedFile.h"
 #include "base/ResultCodes.h"
+#include "formats/BufferedFile.h"
 #include "imaging/AnimFrame.h"
 
 struct CCodecJob {

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "formats/BufferedFile.h"
 #include "base/ResultCodes.h"
+#include "formats/BufferedFile.h"
 
 namespace {
 constexpr int kTableSize = 4096;

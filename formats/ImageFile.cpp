@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/MessageReport.h"
 #include "formats/BmpCodec.h"
 #include "formats/BufferedFile.h"
 #include "formats/GifCodec.h"
@@ -21,7 +22,6 @@
 #include "formats/TgaCodec.h"
 #include "formats/TiffCodec.h"
 #include "imaging/ColorConversion.h"
-#include "base/MessageReport.h"
 #include "imaging/PixelAccess.h"
 
 namespace {

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "formats/CodecJob.h"
 #include "base/ResultCodes.h"
+#include "formats/CodecJob.h"
 #include "formats/SaveOptions.h"
 #include "imaging/AnimFrame.h"
 

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "base/ImageGeometry.h"
-#include "imaging/PaletteFunctions.h"
 #include "base/MessageReport.h"
+#include "imaging/PaletteFunctions.h"
 
 // The libpng calls run inside small functions that set the library's jump
 // point and hold no C++ objects of their own: an error reports its message

@@ -11,8 +11,8 @@
 #include <emmintrin.h>
 #endif
 
-#include "imaging/ColorConversion.h"
 #include "base/ImageGeometry.h"
+#include "imaging/ColorConversion.h"
 #include "imaging/PixelAccess.h"
 
 namespace {

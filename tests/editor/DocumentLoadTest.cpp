@@ -2,11 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "editor/PictoravellDoc.h"
-#include "formats/ImageFile.h"
 #include "base/MessageReport.h"
 #include "base/StatusStack.h"
-#include "app/PictoravellApp.h"
+#include "editor/PictoravellDoc.h"
+#include "formats/ImageFile.h"
 #include "tests/editor/EditorTestSupport.h"
 
 namespace {

@@ -11,7 +11,6 @@
 
 #include "editor/PictoravellDoc.h"
 #include "editor/PictoravellView.h"
-#include "app/PictoravellApp.h"
 #include "tests/editor/EditorTestSupport.h"
 
 namespace {

@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "base/Profile.h"
 #include "formats/ImageFile.h"
 #include "formats/ImageFileHost.h"
-#include "base/Profile.h"
 #include "tests/support/TestSupport.h"
 
 namespace {

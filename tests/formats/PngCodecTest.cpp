@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "formats/PngCodec.h"
 #include "base/MessageReport.h"
+#include "formats/PngCodec.h"
 #include "tests/formats/JpegPngTestHelpers.h"
 
 namespace {

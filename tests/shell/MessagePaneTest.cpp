@@ -3,8 +3,8 @@
 
 #include "base/MessageReport.h"
 #include "base/Profile.h"
-#include "shell/MainFrame.h"
 #include "resources/CommandIds.h"
+#include "shell/MainFrame.h"
 #include "shell/MessagePane.h"
 #include "tests/shell/ShellTestSupport.h"
 
