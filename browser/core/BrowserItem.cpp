@@ -8,9 +8,9 @@
 
 #include "browser/core/ThumbnailMaker.h"
 #include "formats/ImageFile.h"
-#include "imaging/MessageReport.h"
+#include "base/MessageReport.h"
 #include "imaging/Resample.h"
-#include "imaging/StatusStack.h"
+#include "base/StatusStack.h"
 #include "platform/PathFunctions.h"
 
 namespace {

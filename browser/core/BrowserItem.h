@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "formats/CodecJob.h"
-#include "formats/ResultCodes.h"
+#include "base/ResultCodes.h"
 #include "imaging/AnimFrame.h"
 
 using CThumbFrames = std::shared_ptr<const std::vector<CAnimFrame>>;

@@ -14,8 +14,8 @@
 
 #include "browser/core/BrowserItemList.h"
 #include "formats/BufferedFile.h"
-#include "imaging/ImageGeometry.h"
-#include "imaging/StatusStack.h"
+#include "base/ImageGeometry.h"
+#include "base/StatusStack.h"
 
 namespace fs = std::filesystem;
 

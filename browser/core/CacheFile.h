@@ -32,7 +32,7 @@
 #include <string>
 
 #include "browser/core/BrowserItem.h"
-#include "formats/ResultCodes.h"
+#include "base/ResultCodes.h"
 
 class CBufferedFile;
 class CBrowserItemList;

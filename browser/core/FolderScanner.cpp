@@ -12,7 +12,7 @@
 
 #include "browser/core/ThumbnailMaker.h"
 #include "formats/ImageFile.h"
-#include "imaging/StatusStack.h"
+#include "base/StatusStack.h"
 
 namespace fs = std::filesystem;
 

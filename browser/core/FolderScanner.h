@@ -23,7 +23,7 @@
 
 #include "browser/core/BrowserItemList.h"
 #include "browser/core/CacheFile.h"
-#include "formats/ResultCodes.h"
+#include "base/ResultCodes.h"
 
 class CFolderScanner {
  public:

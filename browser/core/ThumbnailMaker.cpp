@@ -11,9 +11,9 @@
 #include "formats/BufferedFile.h"
 #include "formats/ImageFile.h"
 #include "formats/JpegCodec.h"
-#include "imaging/ImageGeometry.h"
+#include "base/ImageGeometry.h"
 #include "imaging/Resample.h"
-#include "imaging/StatusStack.h"
+#include "base/StatusStack.h"
 #include "platform/PathFunctions.h"
 
 namespace {

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "browser/core/BrowserItem.h"
-#include "formats/ResultCodes.h"
+#include "base/ResultCodes.h"
 
 // Makes the thumbnail of one file. Result code of the reader; on
 // IMAGEIO_OK out holds the image size and the thumbnail (both turned by

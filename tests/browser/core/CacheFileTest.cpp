@@ -7,7 +7,7 @@
 #include "browser/core/BrowserItemList.h"
 #include "browser/core/CacheFile.h"
 #include "formats/MemStream.h"
-#include "imaging/StatusStack.h"
+#include "base/StatusStack.h"
 #include "tests/browser/core/BrowserTestFiles.h"
 #include "tests/support/TestSupport.h"
 

@@ -11,7 +11,7 @@
 #include "browser/core/FolderScanner.h"
 #include "browser/core/ThumbnailMaker.h"
 #include "imaging/Resample.h"
-#include "imaging/StatusStack.h"
+#include "base/StatusStack.h"
 #include "platform/FolderWatcher.h"
 #include "tests/browser/core/BrowserTestFiles.h"
 #include "tests/support/TestSupport.h"
