@@ -5,8 +5,8 @@
 #include <sstream>
 #include <vector>
 
+#include "base/ImageGeometry.h"
 #include "formats/TiffCodec.h"
-#include "imaging/ImageGeometry.h"
 #include "imaging/PixelAccess.h"
 #include "tests/support/CodecRoundTrip.h"
 

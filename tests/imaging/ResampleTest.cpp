@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "formats/ResultCodes.h"
+#include "base/ResultCodes.h"
 #include "imaging/Resample.h"
 #include "tests/imaging/FiltersTestUtil.h"
 #include "tests/support/TestSupport.h"
