@@ -33,8 +33,11 @@ const std::vector<FormatEntry>& Formats() {
   return formats;
 }
 
+// The toolkit takes the first pattern of a save filter as the extension to
+// put on the name when the user changes the filter, so each list starts with
+// the plain lower-case pattern; the case-blind ones do the matching.
 std::string Patterns(const std::vector<const char*>& extensions) {
-  std::string out;
+  std::string out = std::string("*.") + extensions.front();
   for (const char* ext : extensions) {
     if (!out.empty()) out += ';';
     out += CaseBlindPattern(ext);

@@ -10,9 +10,11 @@
 
 #include <gtest/gtest.h>
 #include <wx/dialog.h>
+#include <wx/filedlg.h>
 #include <wx/modalhook.h>
 #include <wx/msgdlg.h>
 
+#include <algorithm>
 #include <deque>
 #include <functional>
 #include <string>
@@ -39,7 +41,11 @@ class DialogScript : public wxModalDialogHook {
 
  protected:
   int Enter(wxDialog* dialog) override {
-    m_titles.push_back(dialog->GetTitle().utf8_string());
+    // Some dialogs (the toolkit's file chooser) pass through the hook twice.
+    if (std::find(m_open.begin(), m_open.end(), dialog) != m_open.end()) return wxID_NONE;
+    wxString title = dialog->GetTitle();
+    if (auto* chooser = dynamic_cast<wxFileDialog*>(dialog)) title = chooser->GetMessage();
+    m_titles.push_back(title.utf8_string());
     if (auto* box = dynamic_cast<wxMessageDialog*>(dialog)) m_messages.push_back(box->GetMessage().utf8_string());
     if (m_steps.empty()) {
       ADD_FAILURE() << "unexpected modal dialog \"" << m_titles.back() << "\"";
@@ -48,10 +54,11 @@ class DialogScript : public wxModalDialogHook {
     Step step = std::move(m_steps.front());
     m_steps.pop_front();
     if (!step.script) return step.id;
+    m_open.push_back(dialog);
     dialog->CallAfter([dialog, script = std::move(step.script)] { script(*dialog); });
     return wxID_NONE;
   }
-  void Exit(wxDialog*) override {}
+  void Exit(wxDialog* dialog) override { m_open.erase(std::remove(m_open.begin(), m_open.end(), dialog), m_open.end()); }
 
  private:
   struct Step {
@@ -59,6 +66,7 @@ class DialogScript : public wxModalDialogHook {
     std::function<void(wxDialog&)> script;
   };
   std::deque<Step> m_steps;
+  std::vector<wxDialog*> m_open;  // shown by a script and not yet ended
   std::vector<std::string> m_titles;
   std::vector<std::string> m_messages;
 };
