@@ -3,7 +3,6 @@
 #include <wx/artprov.h>
 #include <wx/button.h>
 #include <wx/checkbox.h>
-#include <wx/dcbuffer.h>
 #include <wx/msgdlg.h>
 #include <wx/radiobut.h>
 #include <wx/settings.h>
@@ -25,18 +24,18 @@
 #include "shell/DeviceDrawing.h"
 #include "shell/GifExportDlg.h"
 #include "shell/MainFrame.h"
+#include "shell/PaintedWindow.h"
+#include "shell/UiTheme.h"
 
 using namespace export_ids;
 
 // The preview area: the decoded image at 1:1, centred when it is smaller than
 // the pane, dragged with the mouse when it is larger.
-class CJpegPreviewPane : public wxWindow {
+class CJpegPreviewPane : public CPaintedWindow {
  public:
   CJpegPreviewPane(wxWindow* parent, wxWindowID id, const wxSize& size)
-      : wxWindow(parent, id, wxDefaultPosition, size, wxBORDER_SUNKEN | wxFULL_REPAINT_ON_RESIZE) {
-    SetBackgroundStyle(wxBG_STYLE_PAINT);
+      : CPaintedWindow(parent, id, wxDefaultPosition, size, wxBORDER_SUNKEN | wxFULL_REPAINT_ON_RESIZE) {
     SetCursor(wxCursor(wxCURSOR_HAND));
-    Bind(wxEVT_PAINT, &CJpegPreviewPane::OnPaint, this);
     Bind(wxEVT_LEFT_DOWN, [this](wxMouseEvent& e) {
       m_last = e.GetPosition();
       m_dragging = true;
@@ -54,7 +53,7 @@ class CJpegPreviewPane : public wxWindow {
     m_scroll = wxPoint((client.x - w) / 2, (client.y - h) / 2);
     Refresh();
   }
-  // The top-left corner of the shown image in client coordinates.
+  // Where the image is shown, in client coordinates (empty without one).
   wxRect GetShownArea() const {
     if (!m_image) return {};
     const wxSize client = GetClientSize();
@@ -62,6 +61,17 @@ class CJpegPreviewPane : public wxWindow {
     const int x = w < client.x ? (client.x - w) / 2 : std::clamp(m_scroll.x, client.x - w, 0);
     const int y = h < client.y ? (client.y - h) / 2 : std::clamp(m_scroll.y, client.y - h, 0);
     return {x, y, w, h};
+  }
+  wxColour GetPaintBackground() const override { return ThemeColour(wxSYS_COLOUR_WINDOW); }
+  void Render(wxDC& dc) override {
+    if (!m_image) return;
+    const wxRect area = GetShownArea();
+    const Rect drawing{area.x, area.y, area.x + area.width, area.y + area.height};
+    DrawImage(dc, drawing, Rect{0, 0, area.width, area.height}, 128, *m_image,
+              Rect{0, 0, m_image->GetWidth(), m_image->GetHeight()});
+    dc.SetPen(wxPen(ThemeColour(wxSYS_COLOUR_WINDOWTEXT)));
+    dc.SetBrush(*wxTRANSPARENT_BRUSH);
+    dc.DrawRectangle(wxRect(area).Inflate(1));
   }
 
  private:
@@ -71,24 +81,10 @@ class CJpegPreviewPane : public wxWindow {
   }
   void OnMotion(wxMouseEvent& e) {
     if (!m_dragging || !m_image) return;
-    const wxRect area = GetShownArea();
-    m_scroll = area.GetPosition() + (e.GetPosition() - m_last);
+    m_scroll = GetShownArea().GetPosition() + (e.GetPosition() - m_last);
+    m_scroll = GetShownArea().GetPosition();  // clamped at the edges
     m_last = e.GetPosition();
     Refresh();
-  }
-  void OnPaint(wxPaintEvent&) {
-    wxAutoBufferedPaintDC dc(this);
-    dc.SetBackground(wxBrush(wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOW)));
-    dc.Clear();
-    if (!m_image) return;
-    const wxRect area = GetShownArea();
-    m_scroll = area.GetPosition();
-    const Rect drawing{area.x, area.y, area.x + area.width, area.y + area.height};
-    DrawImage(dc, drawing, Rect{0, 0, area.width, area.height}, 128, *m_image,
-              Rect{0, 0, m_image->GetWidth(), m_image->GetHeight()});
-    dc.SetPen(wxPen(wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOWTEXT)));
-    dc.SetBrush(*wxTRANSPARENT_BRUSH);
-    dc.DrawRectangle(wxRect(area).Inflate(1));
   }
 
   const CRasterImage* m_image = nullptr;
