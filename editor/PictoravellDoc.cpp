@@ -19,20 +19,21 @@
 #include <cstring>
 #include <exception>
 
+#include "base/ImageGeometry.h"
+#include "base/MessageReport.h"
+#include "base/Profile.h"
+#include "base/StatusStack.h"
 #include "formats/ImageFile.h"
-#include "imaging/ImageGeometry.h"
-#include "imaging/MessageReport.h"
 #include "imaging/PixelRect.h"
-#include "imaging/Profile.h"
-#include "imaging/StatusStack.h"
 #include "platform/RecentFileList.h"
 #include "resources/CommandIds.h"
 #include "resources/Strings.h"
 #include "shell/ImageFileDialog.h"
 #include "shell/MainFrame.h"
-#include "shell/PictoravellApp.h"
 
 wxIMPLEMENT_DYNAMIC_CLASS(CPictoravellDoc, wxDocument);
+
+int g_nNewDocumentKind = NEWDOC_BLANK;
 
 namespace {
 
@@ -590,7 +591,7 @@ bool RunFileOpen(const std::string& startFolder, const std::function<bool(const 
 }
 
 wxDocTemplate* RegisterImageDocumentTemplate(wxDocManager* manager) {
-  return new wxDocTemplate(manager, "Raster image", "*.bmp;*.dib;*.gif;*.pcx;*.pct;*.tif;*.jpg;*.png;*.tga",
+  return new wxDocTemplate(manager, "Raster image", wxString::FromUTF8(ImageFilePatterns()),
                            wxString(), "bmp", "Pictoravell.Document", "Pictoravell.View",
                            CLASSINFO(CPictoravellDoc), CLASSINFO(CPictoravellView));
 }

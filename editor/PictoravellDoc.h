@@ -12,6 +12,17 @@
 
 #include "editor/ImageDocument.h"
 
+enum NEW_DOCUMENT_KIND {
+  NEWDOC_BLANK = 1,
+  NEWDOC_FILE_SEQUENCE = 2,
+  NEWDOC_CLIPBOARD = 3,
+  NEWDOC_MULTIBURST = 4,
+};
+
+// What the next new document is made from; the new-document commands set it
+// around the new-file operation.
+extern int g_nNewDocumentKind;
+
 // The ways a document asks the user; each member left empty uses the dialog.
 struct DOCUMENT_PROMPTS {
   // The New Image dialog: in/out width, height, empty flag, paste flag.

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "imaging/Profile.h"
+#include "base/Profile.h"
 
 namespace {
 

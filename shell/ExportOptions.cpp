@@ -1,6 +1,6 @@
 #include "shell/ExportOptions.h"
 
-#include "imaging/Profile.h"
+#include "base/Profile.h"
 
 JpegExportValues g_jpegExportValues;
 

@@ -4,50 +4,45 @@
 #include <wx/filename.h>
 #include <wx/msgdlg.h>
 
+#include <algorithm>
 #include <cctype>
 
 #include "formats/ImageFile.h"
-#include "imaging/Profile.h"
+#include "formats/ImageFormats.h"
+#include "base/Profile.h"
 #include "shell/MainFrame.h"
 
 namespace {
 
-struct FormatEntry {
-  const char* name;
-  std::vector<const char*> extensions;
-  int format;
-};
-
-// The save filters in their order (PCX before PICT, unlike their codes).
-const std::vector<FormatEntry>& Formats() {
-  static const std::vector<FormatEntry> formats = {
-      {"Windows Bitmap (*.BMP; *.DIB)", {"bmp", "dib"}, IMAGE_FORMAT_BMP},
-      {"CompuServe (*.GIF)", {"gif"}, IMAGE_FORMAT_GIF},
-      {"PC Paintbrush (*.PCX)", {"pcx"}, IMAGE_FORMAT_PCX},
-      {"Macintosh PICT (*.PCT)", {"pct"}, IMAGE_FORMAT_PICT},
-      {"TIFF (*.TIF)", {"tif"}, IMAGE_FORMAT_TIFF},
-      {"JPEG (*.JPG)", {"jpg"}, IMAGE_FORMAT_JPEG},
-      {"Portable Network Graphics (*.PNG)", {"png"}, IMAGE_FORMAT_PNG},
-      {"Truevision Targa (*.TGA)", {"tga"}, IMAGE_FORMAT_TGA},
-  };
-  return formats;
+// The label of each format's filter.
+const char* FilterLabel(IMAGE_FORMAT format) {
+  switch (format) {
+    case IMAGE_FORMAT_BMP: return "Windows Bitmap (*.BMP; *.DIB)";
+    case IMAGE_FORMAT_GIF: return "CompuServe (*.GIF)";
+    case IMAGE_FORMAT_PCX: return "PC Paintbrush (*.PCX)";
+    case IMAGE_FORMAT_PICT: return "Macintosh PICT (*.PCT)";
+    case IMAGE_FORMAT_TIFF: return "TIFF (*.TIF)";
+    case IMAGE_FORMAT_JPEG: return "JPEG (*.JPG)";
+    case IMAGE_FORMAT_PNG: return "Portable Network Graphics (*.PNG)";
+    case IMAGE_FORMAT_TGA: return "Truevision Targa (*.TGA)";
+    default: return FindImageFormat(format) ? FindImageFormat(format)->name : "";
+  }
 }
 
 // The toolkit takes the first pattern of a save filter as the extension to
 // put on the name when the user changes the filter, so each list starts with
 // the plain lower-case pattern; the case-blind ones do the matching.
-std::string Patterns(const std::vector<const char*>& extensions) {
-  std::string out = std::string("*.") + extensions.front();
-  for (const char* ext : extensions) {
-    if (!out.empty()) out += ';';
-    out += CaseBlindPattern(ext);
-  }
+std::string Patterns(IMAGE_FORMAT format) {
+  const IMAGE_FORMAT_INFO* info = FindImageFormat(format);
+  if (!info || info->extensions.empty()) return std::string();
+  std::string out = std::string("*.") + info->extensions.front();
+  for (const char* ext : info->extensions) out += ";" + CaseBlindPattern(ext);
   return out;
 }
 
 std::string FormatList() {
   std::string out;
-  for (const FormatEntry& entry : Formats()) out += std::string(entry.name) + "|" + Patterns(entry.extensions) + "|";
+  for (const IMAGE_FORMAT format : DialogFormats()) out += std::string(FilterLabel(format)) + "|" + Patterns(format) + "|";
   return out;
 }
 
@@ -55,8 +50,7 @@ std::string FormatList() {
 int g_nOpenFilterIndex = 1;
 int g_nSaveFilterIndex = 1;
 
-constexpr int kOpenFilterCount = 10;  // all supported, eight formats, all files
-constexpr int kSaveFilterCount = 8;
+int SaveFilterCount() { return static_cast<int>(DialogFormats().size()); }
 
 std::string JoinPath(const std::string& folder, const std::string& name) {
   if (folder.empty()) return name;
@@ -82,9 +76,13 @@ std::string CaseBlindPattern(const std::string& extension) {
 }
 
 std::string BuildOpenFilter() {
-  std::vector<const char*> all;
-  for (const FormatEntry& entry : Formats()) all.insert(all.end(), entry.extensions.begin(), entry.extensions.end());
-  return "All Supported Files|" + Patterns(all) + "|" + FormatList() + "All Files (*.*)|*";
+  std::string all;
+  for (const IMAGE_FORMAT format : DialogFormats()) {
+    std::string patterns = Patterns(format);
+    patterns = patterns.substr(patterns.find(';') + 1);  // the case-blind ones
+    all += (all.empty() ? "" : ";") + patterns;
+  }
+  return "All Supported Files|" + all + "|" + FormatList() + "All Files (*.*)|*";
 }
 
 std::string BuildSaveFilter() {
@@ -94,12 +92,14 @@ std::string BuildSaveFilter() {
 }
 
 int SaveFilterFormat(int filterIndex) {
-  if (filterIndex < 1 || filterIndex > kSaveFilterCount) return IMAGE_FORMAT_UNKNOWN;
-  return Formats()[static_cast<size_t>(filterIndex - 1)].format;
+  const std::vector<IMAGE_FORMAT> formats = DialogFormats();
+  if (filterIndex < 1 || filterIndex > static_cast<int>(formats.size())) return IMAGE_FORMAT_UNKNOWN;
+  return formats[static_cast<size_t>(filterIndex - 1)];
 }
 
 int SaveFilterIndexOfFormat(int format) {
-  for (int i = 1; i <= kSaveFilterCount; ++i)
+  if (format == IMAGE_FORMAT_UNKNOWN) return 0;
+  for (int i = 1; i <= SaveFilterCount(); ++i)
     if (SaveFilterFormat(i) == format) return i;
   return 0;
 }
@@ -135,7 +135,7 @@ CImageFileDialog::CImageFileDialog(bool open, const std::string& title, int form
 int CImageFileDialog::DoModal() {
   long style = m_bOpen ? wxFD_OPEN | wxFD_FILE_MUST_EXIST : wxFD_SAVE;
   if (m_bOpen && m_bMultiSelect) style |= wxFD_MULTIPLE;
-  const int count = m_bOpen ? kOpenFilterCount : kSaveFilterCount;
+  const int count = m_bOpen ? SaveFilterCount() + 2 : SaveFilterCount();
   // A folder that no longer exists leaves the toolkit's choice.
   const wxString folder = wxFileName::DirExists(wxString::FromUTF8(m_strFolder)) ? wxString::FromUTF8(m_strFolder)
                                                                                  : wxString();

@@ -20,7 +20,7 @@
 #include "formats/CodecJob.h"
 #include "formats/JpegCodec.h"
 #include "formats/MemStream.h"
-#include "imaging/Profile.h"
+#include "base/Profile.h"
 #include "shell/DeviceDrawing.h"
 #include "shell/GifExportDlg.h"
 #include "shell/MainFrame.h"

@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "imaging/StatusStack.h"
+#include "base/StatusStack.h"
 #include "shell/MainFrame.h"
 
 CProgressDialog* g_pProgressDialog = nullptr;

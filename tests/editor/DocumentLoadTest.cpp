@@ -2,11 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include "base/MessageReport.h"
+#include "base/StatusStack.h"
 #include "editor/PictoravellDoc.h"
 #include "formats/ImageFile.h"
-#include "imaging/MessageReport.h"
-#include "imaging/StatusStack.h"
-#include "shell/PictoravellApp.h"
 #include "tests/editor/EditorTestSupport.h"
 
 namespace {

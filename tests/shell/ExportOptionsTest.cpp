@@ -9,7 +9,7 @@
 #include <string>
 
 #include "formats/SaveOptions.h"
-#include "imaging/Profile.h"
+#include "base/Profile.h"
 #include "imaging/StandardPalettes.h"
 #include "resources/CommandIds.h"
 #include "shell/ExportOptions.h"

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "formats/ImageFile.h"
-#include "imaging/Profile.h"
+#include "base/Profile.h"
 #include "shell/FileConfigProfileStore.h"
 #include "shell/ImageFileDialog.h"
 #include "tests/shell/ShellTestSupport.h"
@@ -90,6 +90,8 @@ TEST(ImageFileDialog, ResultPathForTable) {
       {"/d", "a", 9, IMAGE_FORMAT_TGA, "/d/a.tga"},
       {"/d", "a", 0, 0, "/d/a"},                       // neither: nothing added
       {"/d", "x.dib", 6, 0, "/d/x.dib"},
+      {"/d", "photo.jpeg", 6, 0, "/d/photo.jpeg"},     // every spelling of the format
+      {"/d", "scan.TIFF", 6, 0, "/d/scan.TIFF"},
   };
   for (const Case& c : cases)
     EXPECT_EQ(ResultPathFor(c.folder, c.name, c.filter, c.format), c.path) << c.name << " filter " << c.filter;
@@ -106,11 +108,12 @@ TEST(ImageFileDialog, FilterTablesAndPatterns) {
   EXPECT_EQ(CaseBlindPattern("j2k"), "*.[jJ]2[kK]");
   EXPECT_EQ(BuildSaveFilter(),
             "Windows Bitmap (*.BMP; *.DIB)|*.bmp;*.[bB][mM][pP];*.[dD][iI][bB]|CompuServe (*.GIF)|*.gif;*.[gG][iI][fF]|"
-            "PC Paintbrush (*.PCX)|*.pcx;*.[pP][cC][xX]|Macintosh PICT (*.PCT)|*.pct;*.[pP][cC][tT]|"
-            "TIFF (*.TIF)|*.tif;*.[tT][iI][fF]|JPEG (*.JPG)|*.jpg;*.[jJ][pP][gG]|"
+            "PC Paintbrush (*.PCX)|*.pcx;*.[pP][cC][xX]|Macintosh PICT (*.PCT)|*.pct;*.[pP][cC][tT];*.[pP][iI][cC][tT]|"
+            "TIFF (*.TIF)|*.tif;*.[tT][iI][fF];*.[tT][iI][fF][fF]|"
+            "JPEG (*.JPG)|*.jpg;*.[jJ][pP][gG];*.[jJ][pP][eE][gG];*.[jJ][pP][eE];*.[jJ][fF][iI][fF]|"
             "Portable Network Graphics (*.PNG)|*.png;*.[pP][nN][gG]|Truevision Targa (*.TGA)|*.tga;*.[tT][gG][aA]");
   const std::string open = BuildOpenFilter();
-  EXPECT_EQ(open.rfind("All Supported Files|*.bmp;*.[bB][mM][pP];*.[dD][iI][bB];*.[gG][iI][fF];", 0), 0u) << open;
+  EXPECT_EQ(open.rfind("All Supported Files|*.[bB][mM][pP];*.[dD][iI][bB];*.[gG][iI][fF];", 0), 0u) << open;
   EXPECT_EQ(open.substr(open.size() - 17), "All Files (*.*)|*");
   // No blank may reach the toolkit's patterns: it takes them literally.
   for (const std::string& filter : {open, BuildSaveFilter()}) {
@@ -210,7 +213,8 @@ TEST(ImageFileDialog, OpenSelectsManyFilesMatchingThePatternInAnyCase) {
   ScopedFileProfile profile(dir / "settings.conf");
   std::vector<std::string> expected;
   for (int i = 0; i < 300; ++i) {
-    const std::string name = "picture" + std::to_string(1000 + i) + (i % 2 ? ".JPG" : ".jpg");
+    const char* const kinds[] = {".jpg", ".JPG", ".jpeg", ".Jpe"};
+    const std::string name = "picture" + std::to_string(1000 + i) + kinds[i % 4];
     Touch(dir / name);
     expected.push_back((dir / name).string());
   }
@@ -244,7 +248,7 @@ TEST(ImageFileDialog, OpenSelectsManyFilesMatchingThePatternInAnyCase) {
   std::vector<std::string> paths;
   ASSERT_TRUE(RunImageFileDialog(paths, true, dir.path().string(), IMAGE_FORMAT_UNKNOWN, "Open File", true));
   std::sort(paths.begin(), paths.end());
-  EXPECT_EQ(paths, expected);  // both cases; neither notes.txt nor other.png
+  EXPECT_EQ(paths, expected);  // every spelling and case; neither notes.txt nor other.png
   EXPECT_EQ(CImageFileDialog::GetRememberedOpenIndex(), 7);
   EXPECT_EQ(GetProfileString("File Dialog", "Open Path"), dir.path().string());
 }

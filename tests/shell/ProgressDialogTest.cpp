@@ -2,7 +2,7 @@
 #include <wx/button.h>
 #include <wx/uiaction.h>
 
-#include "imaging/StatusStack.h"
+#include "base/StatusStack.h"
 #include "resources/CommandIds.h"
 #include "shell/EventPump.h"
 #include "shell/MainFrame.h"
