@@ -13,6 +13,7 @@
 #include "resources/CommandIds.h"
 #include "resources/MenuResources.h"
 #include "resources/Strings.h"
+#include "shell/DisplayOptionsDlg.h"
 #include "shell/MainStatusBar.h"
 #include "shell/MessagePane.h"
 #include "shell/SingleInstanceApp.h"
@@ -490,6 +491,13 @@ void CMainFrame::OnCommand(wxCommandEvent& event) {
     case ID_CLEAR_MESSAGE_PANE:
       m_messagePane->Clear();
       return;
+    case ID_DISPLAY_OPTIONS:
+      if (EditDisplayOptions(this)) {
+        if (wxDocManager* docs = wxDocManager::GetDocumentManager())
+          for (wxDocument* doc : docs->GetDocumentsVector()) doc->UpdateAllViews();
+        Refresh();
+      }
+      return;
     default:
       break;
   }
@@ -506,6 +514,7 @@ void CMainFrame::OnUpdateCommand(wxUpdateUIEvent& event) {
     case ID_VIEW_EDIT_IMAGES:
     case ID_BROWSE_PHOTOS:
     case ID_APP_EXIT:
+    case ID_DISPLAY_OPTIONS:
       event.Enable(true);
       return;
     case ID_FILE_PRINT_PREVIEW:
