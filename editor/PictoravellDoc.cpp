@@ -20,28 +20,27 @@
 #include <cstring>
 #include <exception>
 
+#include "base/ImageGeometry.h"
+#include "base/MessageReport.h"
+#include "base/Profile.h"
+#include "base/StatusStack.h"
 #include "formats/ImageFile.h"
-#include "imaging/ImageGeometry.h"
-#include "imaging/MessageReport.h"
 #include "imaging/PixelRect.h"
-#include "imaging/Profile.h"
-#include "imaging/StatusStack.h"
 #include "platform/RecentFileList.h"
 #include "resources/CommandIds.h"
 #include "resources/Strings.h"
 #include "shell/MainFrame.h"
-#include "shell/PictoravellApp.h"
 
 wxIMPLEMENT_DYNAMIC_CLASS(CPictoravellDoc, wxDocument);
+
+int g_nNewDocumentKind = NEWDOC_BLANK;
 
 namespace {
 
 DOCUMENT_PROMPTS g_prompts;
 
-const char* const kImageFilter =
-    "All image files|*.bmp;*.dib;*.gif;*.pcx;*.pct;*.tif;*.jpg;*.png;*.tga|BMP (*.bmp)|*.bmp;*.dib|GIF (*.gif)|*.gif|"
-    "PCX (*.pcx)|*.pcx|PICT (*.pct)|*.pct|TIFF (*.tif)|*.tif|JPEG (*.jpg)|*.jpg|PNG (*.png)|*.png|TGA (*.tga)|*.tga|"
-    "All files|*";
+// The filter of every image file dialog, from the format table.
+wxString ImageFilter() { return wxString::FromUTF8(ImageFileFilter()); }
 
 std::string FileTitle(const std::string& path) {
   std::string title = wxFileName(wxString::FromUTF8(path)).GetFullName().utf8_string();
@@ -93,7 +92,7 @@ CRasterImage GetClipboardImage() {
 // another. The loop count is that of the first animated file.
 bool ImportFileSequence(std::vector<CAnimFrame>& frames, uint16_t& loopCount) {
   if (g_prompts.fileSequence) return g_prompts.fileSequence(frames, loopCount);
-  wxFileDialog dialog(g_pMainFrame, "File Sequence", wxString(), wxString(), kImageFilter,
+  wxFileDialog dialog(g_pMainFrame, "File Sequence", wxString(), wxString(), ImageFilter(),
                       wxFD_OPEN | wxFD_MULTIPLE | wxFD_FILE_MUST_EXIST);
   if (dialog.ShowModal() != wxID_OK) return false;
   wxArrayString paths;
@@ -121,7 +120,7 @@ bool ImportFileSequence(std::vector<CAnimFrame>& frames, uint16_t& loopCount) {
 
 bool RunMultiburstFileDialog(std::string& path, int& rate) {
   if (g_prompts.multiburstFile) return g_prompts.multiburstFile(path, rate);
-  wxFileDialog dialog(g_pMainFrame, "Multiburst Image", wxString(), wxString(), kImageFilter,
+  wxFileDialog dialog(g_pMainFrame, "Multiburst Image", wxString(), wxString(), ImageFilter(),
                       wxFD_OPEN | wxFD_FILE_MUST_EXIST);
   if (dialog.ShowModal() != wxID_OK) return false;
   path = dialog.GetPath().utf8_string();
@@ -509,12 +508,12 @@ bool CPictoravellDoc::OnSaveDocument(const wxString& path) {
 }
 
 std::string SavePathWithExtension(const std::string& path, int filterIndex) {
-  // Filter 0 is "All image files"; 1 to 8 name one format each.
-  static const int kFilterFormats[] = {IMAGE_FORMAT_UNKNOWN, IMAGE_FORMAT_BMP,  IMAGE_FORMAT_GIF,
-                                       IMAGE_FORMAT_PCX,     IMAGE_FORMAT_PICT, IMAGE_FORMAT_TIFF,
-                                       IMAGE_FORMAT_JPEG,    IMAGE_FORMAT_PNG,  IMAGE_FORMAT_TGA};
+  // Filter 0 is "All image files"; the next ones name one format each.
   if (GetImageFormat(path) != IMAGE_FORMAT_UNKNOWN) return path;
-  const int format = filterIndex >= 1 && filterIndex <= 8 ? kFilterFormats[filterIndex] : IMAGE_FORMAT_BMP;
+  const std::vector<IMAGE_FORMAT> formats = DialogFormats();
+  const int format = filterIndex >= 1 && filterIndex <= static_cast<int>(formats.size())
+                         ? formats[static_cast<size_t>(filterIndex - 1)]
+                         : IMAGE_FORMAT_BMP;
   std::string out = path;
   AppendImageExtension(format, out);
   return out;
@@ -527,7 +526,7 @@ bool CPictoravellDoc::AskSavePath(std::string& path) {
   for (;;) {
     // The toolkit's own overwrite question would ask about the name as typed,
     // before the extension is added: the final name is checked here instead.
-    wxFileDialog dialog(g_pMainFrame, "Save As", folder, name, kImageFilter, wxFD_SAVE);
+    wxFileDialog dialog(g_pMainFrame, "Save As", folder, name, ImageFilter(), wxFD_SAVE);
     if (dialog.ShowModal() != wxID_OK) return false;
     path = SavePathWithExtension(dialog.GetPath().utf8_string(), dialog.GetFilterIndex());
     if (!wxFileName::FileExists(wxString::FromUTF8(path)) ||
@@ -605,7 +604,7 @@ bool RunFileOpen(const std::string& startFolder, const std::function<bool(const 
   if (g_prompts.openPaths) {
     if (!g_prompts.openPaths(startFolder, paths)) return false;
   } else {
-    wxFileDialog dialog(g_pMainFrame, "Open File", wxString::FromUTF8(startFolder), wxString(), kImageFilter,
+    wxFileDialog dialog(g_pMainFrame, "Open File", wxString::FromUTF8(startFolder), wxString(), ImageFilter(),
                         wxFD_OPEN | wxFD_MULTIPLE | wxFD_FILE_MUST_EXIST);
     if (dialog.ShowModal() != wxID_OK) return false;
     wxArrayString chosen;
@@ -617,7 +616,7 @@ bool RunFileOpen(const std::string& startFolder, const std::function<bool(const 
 }
 
 wxDocTemplate* RegisterImageDocumentTemplate(wxDocManager* manager) {
-  return new wxDocTemplate(manager, "Raster image", "*.bmp;*.dib;*.gif;*.pcx;*.pct;*.tif;*.jpg;*.png;*.tga",
+  return new wxDocTemplate(manager, "Raster image", wxString::FromUTF8(ImageFilePatterns()),
                            wxString(), "bmp", "Pictoravell.Document", "Pictoravell.View",
                            CLASSINFO(CPictoravellDoc), CLASSINFO(CPictoravellView));
 }

@@ -21,9 +21,10 @@
 #include "shell/DisplayDrawing.h"
 #include "shell/MainFrame.h"
 #include "shell/MainStatusBar.h"
-#include "shell/PictoravellApp.h"
 
 wxIMPLEMENT_DYNAMIC_CLASS(CPictoravellView, wxView);
+
+int g_bDisplayComments = 1;
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "imaging/MessageReport.h"
+#include "base/MessageReport.h"
 #include "imaging/RasterImage.h"
 #include "platform/WindowPlacement.h"
 

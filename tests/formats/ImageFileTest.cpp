@@ -13,16 +13,16 @@
 #include <string>
 #include <vector>
 
+#include "base/Profile.h"
 #include "formats/ImageFile.h"
 #include "formats/ImageFileHost.h"
-#include "imaging/Profile.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
 
 using namespace testing_support;
 
-TEST(ImageFormat, ChosenByTheExactExtensionWithoutCase) {
+TEST(ImageFormat, ChosenByAnySpellingOfTheExtensionWithoutCase) {
   const struct {
     const char* name;
     int format;
@@ -31,7 +31,8 @@ TEST(ImageFormat, ChosenByTheExactExtensionWithoutCase) {
       {"archive.tar.gif", IMAGE_FORMAT_GIF}, {"mac.pct", IMAGE_FORMAT_PICT}, {"old.pcx", IMAGE_FORMAT_PCX},
       {"scan.tif", IMAGE_FORMAT_TIFF}, {"photo.JPG", IMAGE_FORMAT_JPEG}, {"web.png", IMAGE_FORMAT_PNG},
       {"x.tga", IMAGE_FORMAT_TGA}, {"cd.pcd", IMAGE_FORMAT_PCD}, {"gif", IMAGE_FORMAT_GIF},
-      {"photo.jpeg", IMAGE_FORMAT_UNKNOWN}, {"scan.tiff", IMAGE_FORMAT_UNKNOWN}, {"a.jpe", IMAGE_FORMAT_UNKNOWN},
+      {"photo.jpeg", IMAGE_FORMAT_JPEG}, {"scan.TIFF", IMAGE_FORMAT_TIFF}, {"a.jpe", IMAGE_FORMAT_JPEG},
+      {"cam.JFIF", IMAGE_FORMAT_JPEG}, {"mac.Pict", IMAGE_FORMAT_PICT}, {"x.jpgx", IMAGE_FORMAT_UNKNOWN},
       {"noextension", IMAGE_FORMAT_UNKNOWN}, {"trailing.", IMAGE_FORMAT_UNKNOWN}, {"", IMAGE_FORMAT_UNKNOWN},
       {"dir.bmp/file", IMAGE_FORMAT_UNKNOWN}, {"x.bmpx", IMAGE_FORMAT_UNKNOWN},
   };
@@ -77,7 +78,7 @@ bool HasTempFiles(const fs::path& dir) {
 
 TEST(ImageFile, UnknownFormatsAndPcdGiveBadFormatWhenRead) {
   TempDir dir;
-  for (const char* name : {"x.pcd", "x.jpeg", "x.xyz", "noext"}) {
+  for (const char* name : {"x.pcd", "x.jpgx", "x.xyz", "noext"}) {
     WriteFileBytes(dir / name, {'B', 'M', 1, 2, 3});
     CImageFileRequest r;
     r.m_strFileName = (dir / name).string();
@@ -90,7 +91,7 @@ TEST(ImageFile, UnknownFormatsAndPcdGiveBadFormatWhenRead) {
 
 TEST(ImageFile, UnknownFormatsGiveBadFormatWhenWrittenAndWriteNothing) {
   TempDir dir;
-  for (const char* name : {"x.pcd", "x.jpeg", "noext"}) {
+  for (const char* name : {"x.pcd", "x.jpgx", "noext"}) {
     CImageFileRequest r;
     r.m_strFileName = (dir / name).string();
     AddFrame(r, Picture(4, 4));
