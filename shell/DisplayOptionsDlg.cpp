@@ -9,7 +9,7 @@
 
 #include "imaging/ImageDrawing.h"
 #include "imaging/LayerStack.h"
-#include "imaging/Profile.h"
+#include "base/Profile.h"
 #include "imaging/SampleBall.h"
 #include "shell/ColorChooser.h"
 #include "shell/DeviceDrawing.h"

@@ -2,7 +2,7 @@
 
 #include "imaging/DisplayOptions.h"
 #include "imaging/ImageDrawing.h"
-#include "imaging/Profile.h"
+#include "base/Profile.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <wx/radiobut.h>
 
 #include "imaging/DisplayOptions.h"
-#include "imaging/Profile.h"
+#include "base/Profile.h"
 #include "imaging/SampleBall.h"
 #include "resources/CommandIds.h"
 #include "shell/ColorChooser.h"
