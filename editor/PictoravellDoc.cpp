@@ -16,6 +16,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
+#include <iterator>
 #include <cerrno>
 #include <cstring>
 #include <exception>
@@ -38,10 +40,37 @@ namespace {
 
 DOCUMENT_PROMPTS g_prompts;
 
-const char* const kImageFilter =
-    "All image files|*.bmp;*.dib;*.gif;*.pcx;*.pct;*.tif;*.jpg;*.png;*.tga|BMP (*.bmp)|*.bmp;*.dib|GIF (*.gif)|*.gif|"
-    "PCX (*.pcx)|*.pcx|PICT (*.pct)|*.pct|TIFF (*.tif)|*.tif|JPEG (*.jpg)|*.jpg|PNG (*.png)|*.png|TGA (*.tga)|*.tga|"
-    "All files|*";
+// The formats of the file dialogs' type filters, in their order (filter 0
+// is all of them).
+const int kFilterFormats[] = {IMAGE_FORMAT_BMP, IMAGE_FORMAT_GIF,  IMAGE_FORMAT_PCX, IMAGE_FORMAT_PICT,
+                              IMAGE_FORMAT_TIFF, IMAGE_FORMAT_JPEG, IMAGE_FORMAT_PNG, IMAGE_FORMAT_TGA};
+const char* const kFilterNames[] = {"BMP", "GIF", "PCX", "PICT", "TIFF", "JPEG", "PNG", "TGA"};
+
+// "*.jpg;*.JPG;*.jpeg;*.JPEG;..." for a format: every spelling, in both cases.
+std::string FilterPatterns(int format) {
+  std::string out;
+  for (const auto& spelling : GetImageFormatSpellings(format)) {
+    std::string upper = spelling;
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (const std::string* s : {&spelling, static_cast<const std::string*>(&upper)}) {
+      if (!out.empty()) out += ';';
+      out += "*." + *s;
+    }
+  }
+  return out;
+}
+
+// The type filter of the image file dialogs.
+wxString ImageFilter() {
+  std::string all, each;
+  for (size_t i = 0; i < std::size(kFilterFormats); ++i) {
+    const std::string patterns = FilterPatterns(kFilterFormats[i]);
+    all += (all.empty() ? "" : ";") + patterns;
+    each += std::string("|") + kFilterNames[i] + " (*." + GetImageFormatSpellings(kFilterFormats[i]).front() + ")|" +
+            patterns;
+  }
+  return wxString::FromUTF8("All image files|" + all + each + "|All files|*");
+}
 
 std::string FileTitle(const std::string& path) {
   std::string title = wxFileName(wxString::FromUTF8(path)).GetFullName().utf8_string();
@@ -71,14 +100,6 @@ CRasterImage ImageFromWx(const wxImage& image) {
   return out;
 }
 
-bool IsClipboardImageAvailable() {
-  if (g_prompts.clipboardAvailable) return g_prompts.clipboardAvailable();
-  if (!wxTheClipboard->Open()) return false;
-  const bool available = wxTheClipboard->IsSupported(wxDF_BITMAP) || wxTheClipboard->IsSupported(wxDF_PNG);
-  wxTheClipboard->Close();
-  return available;
-}
-
 CRasterImage GetClipboardImage() {
   if (g_prompts.clipboardImage) return g_prompts.clipboardImage();
   CRasterImage image;
@@ -93,7 +114,7 @@ CRasterImage GetClipboardImage() {
 // another. The loop count is that of the first animated file.
 bool ImportFileSequence(std::vector<CAnimFrame>& frames, uint16_t& loopCount) {
   if (g_prompts.fileSequence) return g_prompts.fileSequence(frames, loopCount);
-  wxFileDialog dialog(g_pMainFrame, "File Sequence", wxString(), wxString(), kImageFilter,
+  wxFileDialog dialog(g_pMainFrame, "File Sequence", wxString(), wxString(), ImageFilter(),
                       wxFD_OPEN | wxFD_MULTIPLE | wxFD_FILE_MUST_EXIST);
   if (dialog.ShowModal() != wxID_OK) return false;
   wxArrayString paths;
@@ -121,7 +142,7 @@ bool ImportFileSequence(std::vector<CAnimFrame>& frames, uint16_t& loopCount) {
 
 bool RunMultiburstFileDialog(std::string& path, int& rate) {
   if (g_prompts.multiburstFile) return g_prompts.multiburstFile(path, rate);
-  wxFileDialog dialog(g_pMainFrame, "Multiburst Image", wxString(), wxString(), kImageFilter,
+  wxFileDialog dialog(g_pMainFrame, "Multiburst Image", wxString(), wxString(), ImageFilter(),
                       wxFD_OPEN | wxFD_FILE_MUST_EXIST);
   if (dialog.ShowModal() != wxID_OK) return false;
   path = dialog.GetPath().utf8_string();
@@ -201,6 +222,17 @@ class CNewImageDlg : public wxDialog {
 };
 
 }  // namespace
+
+bool IsClipboardImageAvailable() {
+  if (g_prompts.clipboardAvailable) return g_prompts.clipboardAvailable();
+  if (!wxTheClipboard->Open()) return false;
+  // The toolkit's bitmap format is the one image format every desktop
+  // program offers (image/png here); the Windows-only PNG format id is not
+  // a format of this toolkit at all.
+  const bool available = wxTheClipboard->IsSupported(wxDataFormat(wxDF_BITMAP));
+  wxTheClipboard->Close();
+  return available;
+}
 
 DOCUMENT_PROMPTS SetDocumentPrompts(DOCUMENT_PROMPTS prompts) {
   std::swap(g_prompts, prompts);
@@ -509,12 +541,11 @@ bool CPictoravellDoc::OnSaveDocument(const wxString& path) {
 }
 
 std::string SavePathWithExtension(const std::string& path, int filterIndex) {
-  // Filter 0 is "All image files"; 1 to 8 name one format each.
-  static const int kFilterFormats[] = {IMAGE_FORMAT_UNKNOWN, IMAGE_FORMAT_BMP,  IMAGE_FORMAT_GIF,
-                                       IMAGE_FORMAT_PCX,     IMAGE_FORMAT_PICT, IMAGE_FORMAT_TIFF,
-                                       IMAGE_FORMAT_JPEG,    IMAGE_FORMAT_PNG,  IMAGE_FORMAT_TGA};
+  // Filter 0 is "All image files"; 1 to 8 name one format each. A name that
+  // carries a known extension in any spelling ("x.jpeg", "SCAN.TIFF") is
+  // kept as typed.
   if (GetImageFormat(path) != IMAGE_FORMAT_UNKNOWN) return path;
-  const int format = filterIndex >= 1 && filterIndex <= 8 ? kFilterFormats[filterIndex] : IMAGE_FORMAT_BMP;
+  const int format = filterIndex >= 1 && filterIndex <= 8 ? kFilterFormats[filterIndex - 1] : IMAGE_FORMAT_BMP;
   std::string out = path;
   AppendImageExtension(format, out);
   return out;
@@ -527,7 +558,7 @@ bool CPictoravellDoc::AskSavePath(std::string& path) {
   for (;;) {
     // The toolkit's own overwrite question would ask about the name as typed,
     // before the extension is added: the final name is checked here instead.
-    wxFileDialog dialog(g_pMainFrame, "Save As", folder, name, kImageFilter, wxFD_SAVE);
+    wxFileDialog dialog(g_pMainFrame, "Save As", folder, name, ImageFilter(), wxFD_SAVE);
     if (dialog.ShowModal() != wxID_OK) return false;
     path = SavePathWithExtension(dialog.GetPath().utf8_string(), dialog.GetFilterIndex());
     if (!wxFileName::FileExists(wxString::FromUTF8(path)) ||
@@ -605,7 +636,7 @@ bool RunFileOpen(const std::string& startFolder, const std::function<bool(const 
   if (g_prompts.openPaths) {
     if (!g_prompts.openPaths(startFolder, paths)) return false;
   } else {
-    wxFileDialog dialog(g_pMainFrame, "Open File", wxString::FromUTF8(startFolder), wxString(), kImageFilter,
+    wxFileDialog dialog(g_pMainFrame, "Open File", wxString::FromUTF8(startFolder), wxString(), ImageFilter(),
                         wxFD_OPEN | wxFD_MULTIPLE | wxFD_FILE_MUST_EXIST);
     if (dialog.ShowModal() != wxID_OK) return false;
     wxArrayString chosen;
@@ -617,7 +648,9 @@ bool RunFileOpen(const std::string& startFolder, const std::function<bool(const 
 }
 
 wxDocTemplate* RegisterImageDocumentTemplate(wxDocManager* manager) {
-  return new wxDocTemplate(manager, "Raster image", "*.bmp;*.dib;*.gif;*.pcx;*.pct;*.tif;*.jpg;*.png;*.tga",
+  std::string patterns;
+  for (int format : kFilterFormats) patterns += (patterns.empty() ? "" : ";") + FilterPatterns(format);
+  return new wxDocTemplate(manager, "Raster image", wxString::FromUTF8(patterns),
                            wxString(), "bmp", "Pictoravell.Document", "Pictoravell.View",
                            CLASSINFO(CPictoravellDoc), CLASSINFO(CPictoravellView));
 }

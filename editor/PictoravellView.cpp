@@ -123,7 +123,24 @@ void CImageViewWindow::OnLeave(wxMouseEvent& event) {
 void CImageViewWindow::OnWheel(wxMouseEvent& event) {
   // With Shift or Ctrl held the wheel does not scroll.
   if (event.ShiftDown() || event.ControlDown()) return;
-  event.Skip();
+  if (!m_view) return;
+  // The scroll view's own wheel handling: a notch scrolls the desktop's
+  // lines per notch times the line size, at once (the toolkit's fallback
+  // would move three pixels). Fractions of a notch add up.
+  const int delta = event.GetWheelDelta() > 0 ? event.GetWheelDelta() : 120;
+  m_wheelRotation += event.GetWheelRotation();
+  const int notches = m_wheelRotation / delta;
+  m_wheelRotation -= notches * delta;
+  if (notches == 0) return;
+  const bool horizontal = event.GetWheelAxis() == wxMOUSE_WHEEL_HORIZONTAL;
+  const wxSize client = GetClientSize();
+  const int step = event.IsPageScroll() ? (horizontal ? client.x : client.y)
+                                        : std::max(1, event.GetLinesPerAction()) * kLineStep;
+  // Turning the wheel away (positive rotation) scrolls up; tilting it right scrolls right.
+  if (horizontal)
+    m_view->ScrollByPixels(notches * step, 0);
+  else
+    m_view->ScrollByPixels(0, -notches * step);
 }
 
 void CImageViewWindow::OnContextMenu(wxContextMenuEvent& event) {

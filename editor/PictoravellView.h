@@ -40,6 +40,7 @@ class CImageViewWindow : public wxScrolledCanvas {
   void OnContextMenu(wxContextMenuEvent& event);
 
   CPictoravellView* m_view;
+  int m_wheelRotation = 0;  // wheel rotation short of a notch
 };
 
 class CPictoravellView : public wxView {

@@ -26,7 +26,25 @@
 
 namespace {
 
-const char* const kExtensions[] = {"", "bmp", "gif", "pct", "pcx", "tif", "jpg", "png", "tga", "pcd"};
+// Every spelling of each format's extension, indexed by IMAGE_FORMAT; the
+// first is the one AppendImageExtension writes.
+const std::vector<std::string> kSpellings[] = {
+    {},
+    {"bmp", "dib"},
+    {"gif"},
+    {"pct", "pict"},
+    {"pcx"},
+    {"tif", "tiff"},
+    {"jpg", "jpeg", "jpe", "jfif"},
+    {"png"},
+    {"tga"},
+    {"pcd"},
+};
+static_assert(sizeof kSpellings / sizeof kSpellings[0] == IMAGE_FORMAT_PCD + 1);
+
+// How many leading bytes the signature check looks at (a PICT's version
+// opcode sits after its 512-byte header).
+constexpr int kSignatureBytes = 528;
 
 const char kReadOnlyMessage[] = "File save failed: The file may be read-only or in use by other application.";
 const char kDiskFullMessage[] = "File save failed: The disk is either full or wrtie-protected.";
@@ -34,8 +52,8 @@ const char kDiskFullMessage[] = "File save failed: The disk is either full or wr
 // Numbered names in overwrite mode 2 stop here (IMAGEIO_FILE_EXISTS).
 constexpr int kMaxRenumber = 100000;
 
-bool EqualsNoCase(const std::string& a, const char* b) {
-  const size_t n = std::strlen(b);
+bool EqualsNoCase(const std::string& a, const std::string& b) {
+  const size_t n = b.size();
   if (a.size() != n) return false;
   for (size_t i = 0; i < n; ++i) {
     unsigned char x = static_cast<unsigned char>(a[i]);
@@ -135,16 +153,70 @@ int GetImageFormat(const std::string& name) {
   const size_t dot = name.find_last_of('.');
   const std::string ext = dot == std::string::npos ? name : name.substr(dot + 1);
   for (int code = 1; code <= IMAGE_FORMAT_PCD; ++code)
-    if (EqualsNoCase(ext, kExtensions[code])) return code;
-  if (EqualsNoCase(ext, "dib")) return IMAGE_FORMAT_BMP;
+    for (const auto& spelling : kSpellings[code])
+      if (EqualsNoCase(ext, spelling)) return code;
   return IMAGE_FORMAT_UNKNOWN;
 }
 
 bool AppendImageExtension(int format, std::string& name) {
   if (format <= 0 || format > IMAGE_FORMAT_PCD || name.empty()) return false;
   if (name.back() != '.') name += '.';
-  name += kExtensions[format];
+  name += kSpellings[format].front();
   return true;
+}
+
+const std::vector<std::string>& GetImageFormatSpellings(int format) {
+  static const std::vector<std::string> none;
+  return format > 0 && format <= IMAGE_FORMAT_PCD ? kSpellings[format] : none;
+}
+
+int GetImageFormatFromSignature(const uint8_t* data, size_t size, int nameFormat) {
+  auto at = [&](size_t i) -> int { return i < size ? data[i] : -1; };
+  auto starts = [&](const char* magic, size_t n) { return size >= n && std::memcmp(data, magic, n) == 0; };
+  // Signatures that cannot be mistaken.
+  if (starts("\x89PNG\r\n\x1a\n", 8)) return IMAGE_FORMAT_PNG;
+  if (starts("GIF87a", 6) || starts("GIF89a", 6)) return IMAGE_FORMAT_GIF;
+  if (at(0) == 0xFF && at(1) == 0xD8 && at(2) == 0xFF) return IMAGE_FORMAT_JPEG;
+  if (starts("II*\0", 4) || starts("MM\0*", 4)) return IMAGE_FORMAT_TIFF;
+  if (starts("BM", 2) && size >= 26) return IMAGE_FORMAT_BMP;
+  // The formats without a real signature keep the name's word when it names them.
+  if (nameFormat == IMAGE_FORMAT_PCX || nameFormat == IMAGE_FORMAT_PICT || nameFormat == IMAGE_FORMAT_TGA)
+    return nameFormat;
+  // PCX: manufacturer 10, a known version, RLE or none, a known depth.
+  const int version = at(1);
+  if (at(0) == 10 && (version == 0 || version == 2 || version == 3 || version == 4 || version == 5) &&
+      (at(2) == 0 || at(2) == 1) && (at(3) == 1 || at(3) == 2 || at(3) == 4 || at(3) == 8))
+    return IMAGE_FORMAT_PCX;
+  // PICT: after the 512-byte header, the size and frame, then the version
+  // opcode (0x1101 for version 1, 0x0011 0x02FF for version 2).
+  if ((at(522) == 0x11 && at(523) == 0x01) ||
+      (at(522) == 0x00 && at(523) == 0x11 && at(524) == 0x02 && at(525) == 0xFF))
+    return IMAGE_FORMAT_PICT;
+  if (nameFormat != IMAGE_FORMAT_UNKNOWN) return nameFormat;
+  // TGA, last: a plausible header (colour map 0 or 1, a known image type and depth).
+  const int mapType = at(1), type = at(2), depth = at(16);
+  if ((mapType == 0 || mapType == 1) &&
+      (type == 1 || type == 2 || type == 3 || type == 9 || type == 10 || type == 11) &&
+      (depth == 8 || depth == 15 || depth == 16 || depth == 24 || depth == 32) && size >= 18)
+    return IMAGE_FORMAT_TGA;
+  return IMAGE_FORMAT_UNKNOWN;
+}
+
+int GetImageFileFormat(const std::string& path) {
+  const int nameFormat = GetImageFormat(path);
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return nameFormat;
+  uint8_t head[kSignatureBytes];
+  size_t got = 0;
+  while (got < sizeof head) {
+    const ssize_t n = ::read(fd, head + got, sizeof head - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    got += static_cast<size_t>(n);
+  }
+  ::close(fd);
+  if (got == 0) return nameFormat;
+  return GetImageFormatFromSignature(head, got, nameFormat);
 }
 
 bool FileExists(const std::string& path) {
@@ -155,7 +227,7 @@ bool FileExists(const std::string& path) {
 }
 
 int GetImageFileFrameCount(const std::string& path) {
-  const int format = GetImageFormat(path);
+  const int format = GetImageFileFormat(path);
   if (format == IMAGE_FORMAT_UNKNOWN || format == IMAGE_FORMAT_PCD) return 0;
   if (format != IMAGE_FORMAT_GIF) return 1;
   CBufferedFile stream;
@@ -169,7 +241,7 @@ int GetImageFileFrameCount(const std::string& path) {
 
 bool ReadImageFileInfo(const std::string& path, CImageFileInfo* info) {
   if (!info) return false;
-  const int format = GetImageFormat(path);
+  const int format = GetImageFileFormat(path);
   if (format == IMAGE_FORMAT_UNKNOWN) return false;
   CBufferedFile stream;
   if (!stream.Open(path.c_str(), CBufferedFile::kRead)) return false;
@@ -194,7 +266,7 @@ int ReadImageFile(CImageFileRequest* request) {
   }
   if (request->m_pfnCancel && request->m_pfnCancel()) return IMAGEIO_CANCELLED;
 
-  const int format = GetImageFormat(request->m_strFileName);
+  const int format = GetImageFileFormat(request->m_strFileName);
   CBufferedFile stream;
   // A file that cannot be opened reads as empty; the reader's checks decide.
   stream.Open(request->m_strFileName.c_str(), CBufferedFile::kRead);

@@ -1,7 +1,10 @@
 #pragma once
 // The image file front end: how the rest of the program reads and writes
-// image files. The format is chosen by the file's extension alone; each call
-// opens one stream, fills a CCodecJob and calls the format's codec.
+// image files. A file is read in the format its first bytes show (the
+// extension decides only for formats without a signature, and for files
+// whose bytes name none); a file is written in the format its extension
+// names, in any spelling. Each call opens one stream, fills a CCodecJob and
+// calls the format's codec.
 //
 // Writing goes through a temporary file ("~pt" prefix) in the target's own
 // folder that replaces the target in one rename only after the writer
@@ -20,10 +23,10 @@ enum IMAGE_FORMAT {
   IMAGE_FORMAT_UNKNOWN = 0,
   IMAGE_FORMAT_BMP = 1,   // .bmp, .dib
   IMAGE_FORMAT_GIF = 2,   // .gif
-  IMAGE_FORMAT_PICT = 3,  // .pct
+  IMAGE_FORMAT_PICT = 3,  // .pct, .pict
   IMAGE_FORMAT_PCX = 4,   // .pcx
-  IMAGE_FORMAT_TIFF = 5,  // .tif
-  IMAGE_FORMAT_JPEG = 6,  // .jpg
+  IMAGE_FORMAT_TIFF = 5,  // .tif, .tiff
+  IMAGE_FORMAT_JPEG = 6,  // .jpg, .jpeg, .jpe, .jfif
   IMAGE_FORMAT_PNG = 7,   // .png
   IMAGE_FORMAT_TGA = 8,   // .tga
   IMAGE_FORMAT_PCD = 9,   // .pcd: recognised, no codec
@@ -86,8 +89,24 @@ int GetImageFileFrameCount(const std::string& path);
 bool FileExists(const std::string& path);
 
 // The format of a file name: the text after the last '.' (the whole name
-// when it has none), compared without case with the known extensions.
+// when it has none), compared without case with every spelling of the known
+// extensions.
 int GetImageFormat(const std::string& name);
+
+// Every spelling of a format's extension, without dots, the one
+// AppendImageExtension writes first; empty for code 0 or out of range.
+const std::vector<std::string>& GetImageFormatSpellings(int format);
+
+// The format the first bytes of a file show. PNG, GIF, JPEG, TIFF and BMP
+// are known by their signatures whatever the name says; PCX, PICT and TGA
+// have none that is certain, so a name naming one of them is believed, and
+// otherwise their headers are checked (TGA last). Bytes that show nothing
+// give nameFormat.
+int GetImageFormatFromSignature(const uint8_t* data, size_t size, int nameFormat);
+
+// The format a file is read in: its signature, else its name's extension.
+// A file that cannot be opened gives the extension's format.
+int GetImageFileFormat(const std::string& path);
 
 // Appends '.' (unless the name ends with one) and the three-letter extension
 // of the format. Code 0, a code out of range or an empty name change nothing

@@ -318,7 +318,12 @@ TEST(DocumentSave, ANameWithoutAKnownExtensionTakesTheFiltersOne) {
     const char* out;
   } cases[] = {{"/d/holiday", 6, "/d/holiday.jpg"}, {"/d/holiday.png", 6, "/d/holiday.png"},
                {"/d/scan", 3, "/d/scan.pcx"},       {"/d/scan", 0, "/d/scan.bmp"},
-               {"/d/a.b", 7, "/d/a.b.png"},         {"/d/x.TGA", 1, "/d/x.TGA"}};
+               {"/d/a.b", 7, "/d/a.b.png"},         {"/d/x.TGA", 1, "/d/x.TGA"},
+               // Every spelling of an extension is kept as typed.
+               {"/d/x.jpeg", 6, "/d/x.jpeg"},       {"/d/x.jpeg", 0, "/d/x.jpeg"},
+               {"/d/SCAN.TIFF", 5, "/d/SCAN.TIFF"}, {"/d/a.JPE", 6, "/d/a.JPE"},
+               {"/d/m.pict", 4, "/d/m.pict"},       {"/d/w.Dib", 1, "/d/w.Dib"},
+               {"/d/scan", 5, "/d/scan.tif"},       {"/d/photo", 6, "/d/photo.jpg"}};
   for (const auto& c : cases) EXPECT_EQ(SavePathWithExtension(c.path, c.filter), c.out) << c.path;
 }
 
