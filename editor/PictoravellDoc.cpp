@@ -676,10 +676,7 @@ CPictoravellDoc* OpenImageDocument(const std::string& path) {
     auto* doc = dynamic_cast<CPictoravellDoc*>(static_cast<wxObject*>(node->GetData()));
     if (doc && doc->GetFilename() == file && doc->GetDocumentSaved()) {
       if (wxView* view = doc->GetFirstView()) {
-        if (g_pMainFrame && view->GetFrame()) {
-          const int page = g_pMainFrame->GetDocumentArea()->FindPage(view->GetFrame());
-          if (page != wxNOT_FOUND) g_pMainFrame->GetDocumentArea()->ChangeSelection(static_cast<size_t>(page));
-        }
+        if (g_pMainFrame && view->GetFrame()) g_pMainFrame->ActivateDocumentWindow(view->GetFrame());
         view->Activate(true);
       }
       return doc;

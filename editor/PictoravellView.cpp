@@ -209,7 +209,7 @@ void CPictoravellView::ForgetWindows() {
 
 bool CPictoravellView::OnCreate(wxDocument* doc, long) {
   if (!g_pMainFrame) return false;
-  m_frame = new CChildFrame(doc, this, g_pMainFrame->GetDocumentArea());
+  m_frame = new CChildFrame(doc, this, g_pMainFrame->GetDocumentParent());
   m_window = new CImageViewWindow(m_frame, this);
   m_frame->SetViewWindow(m_window);
   g_pMainFrame->AddDocumentWindow(m_frame);
@@ -225,6 +225,20 @@ bool CPictoravellView::OnClose(bool) {
 
 void CPictoravellView::OnActivateView(bool activate, wxView*, wxView*) {
   if (activate && g_pMainFrame) g_pMainFrame->SetActiveDocument(GetDocument());
+  if (!activate) return;
+  UpdateWindowTitle();
+  // The shown view takes the keys (zoom, arrows, pages) without a click.
+  if (m_window && g_pMainFrame && g_pMainFrame->GetMode() == MODE_VIEW_EDIT &&
+      g_pMainFrame->GetShownDocumentWindow() == m_frame)
+    m_window->SetFocus();
+}
+
+void CPictoravellView::OnChangeFilename() { UpdateWindowTitle(); }
+
+void CPictoravellView::UpdateWindowTitle() {
+  wxDocument* doc = GetDocument();
+  if (!doc || !m_frame || !g_pMainFrame || g_pMainFrame->IsClosingDown()) return;
+  g_pMainFrame->SetDocumentWindowTitle(m_frame, doc->GetUserReadableName().utf8_string(), doc->IsModified());
 }
 
 // --- zoom --------------------------------------------------------------------------
@@ -397,6 +411,7 @@ void CPictoravellView::ShowCommentCaption() {
 void CPictoravellView::OnUpdate(wxView*, wxObject* hint) {
   CPictoravellDoc* doc = GetImageDocument();
   if (!doc || !m_window) return;
+  UpdateWindowTitle();
   if (m_bFitPending) {
     // The first update with frames fits the canvas and comes back here.
     FitWhenReady();
