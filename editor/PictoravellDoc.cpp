@@ -16,61 +16,31 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cctype>
-#include <iterator>
 #include <cerrno>
 #include <cstring>
 #include <exception>
 
+#include "base/ImageGeometry.h"
+#include "base/MessageReport.h"
+#include "base/Profile.h"
+#include "base/StatusStack.h"
 #include "formats/ImageFile.h"
-#include "imaging/ImageGeometry.h"
-#include "imaging/MessageReport.h"
 #include "imaging/PixelRect.h"
-#include "imaging/Profile.h"
-#include "imaging/StatusStack.h"
 #include "platform/RecentFileList.h"
 #include "resources/CommandIds.h"
 #include "resources/Strings.h"
 #include "shell/MainFrame.h"
-#include "shell/PictoravellApp.h"
 
 wxIMPLEMENT_DYNAMIC_CLASS(CPictoravellDoc, wxDocument);
+
+int g_nNewDocumentKind = NEWDOC_BLANK;
 
 namespace {
 
 DOCUMENT_PROMPTS g_prompts;
 
-// The formats of the file dialogs' type filters, in their order (filter 0
-// is all of them).
-const int kFilterFormats[] = {IMAGE_FORMAT_BMP, IMAGE_FORMAT_GIF,  IMAGE_FORMAT_PCX, IMAGE_FORMAT_PICT,
-                              IMAGE_FORMAT_TIFF, IMAGE_FORMAT_JPEG, IMAGE_FORMAT_PNG, IMAGE_FORMAT_TGA};
-const char* const kFilterNames[] = {"BMP", "GIF", "PCX", "PICT", "TIFF", "JPEG", "PNG", "TGA"};
-
-// "*.jpg;*.JPG;*.jpeg;*.JPEG;..." for a format: every spelling, in both cases.
-std::string FilterPatterns(int format) {
-  std::string out;
-  for (const auto& spelling : GetImageFormatSpellings(format)) {
-    std::string upper = spelling;
-    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    for (const std::string* s : {&spelling, static_cast<const std::string*>(&upper)}) {
-      if (!out.empty()) out += ';';
-      out += "*." + *s;
-    }
-  }
-  return out;
-}
-
-// The type filter of the image file dialogs.
-wxString ImageFilter() {
-  std::string all, each;
-  for (size_t i = 0; i < std::size(kFilterFormats); ++i) {
-    const std::string patterns = FilterPatterns(kFilterFormats[i]);
-    all += (all.empty() ? "" : ";") + patterns;
-    each += std::string("|") + kFilterNames[i] + " (*." + GetImageFormatSpellings(kFilterFormats[i]).front() + ")|" +
-            patterns;
-  }
-  return wxString::FromUTF8("All image files|" + all + each + "|All files|*");
-}
+// The filter of every image file dialog, from the format table.
+wxString ImageFilter() { return wxString::FromUTF8(ImageFileFilter()); }
 
 std::string FileTitle(const std::string& path) {
   std::string title = wxFileName(wxString::FromUTF8(path)).GetFullName().utf8_string();
@@ -541,11 +511,12 @@ bool CPictoravellDoc::OnSaveDocument(const wxString& path) {
 }
 
 std::string SavePathWithExtension(const std::string& path, int filterIndex) {
-  // Filter 0 is "All image files"; 1 to 8 name one format each. A name that
-  // carries a known extension in any spelling ("x.jpeg", "SCAN.TIFF") is
-  // kept as typed.
+  // Filter 0 is "All image files"; the next ones name one format each.
   if (GetImageFormat(path) != IMAGE_FORMAT_UNKNOWN) return path;
-  const int format = filterIndex >= 1 && filterIndex <= 8 ? kFilterFormats[filterIndex - 1] : IMAGE_FORMAT_BMP;
+  const std::vector<IMAGE_FORMAT> formats = DialogFormats();
+  const int format = filterIndex >= 1 && filterIndex <= static_cast<int>(formats.size())
+                         ? formats[static_cast<size_t>(filterIndex - 1)]
+                         : IMAGE_FORMAT_BMP;
   std::string out = path;
   AppendImageExtension(format, out);
   return out;
@@ -648,9 +619,7 @@ bool RunFileOpen(const std::string& startFolder, const std::function<bool(const 
 }
 
 wxDocTemplate* RegisterImageDocumentTemplate(wxDocManager* manager) {
-  std::string patterns;
-  for (int format : kFilterFormats) patterns += (patterns.empty() ? "" : ";") + FilterPatterns(format);
-  return new wxDocTemplate(manager, "Raster image", wxString::FromUTF8(patterns),
+  return new wxDocTemplate(manager, "Raster image", wxString::FromUTF8(ImageFilePatterns()),
                            wxString(), "bmp", "Pictoravell.Document", "Pictoravell.View",
                            CLASSINFO(CPictoravellDoc), CLASSINFO(CPictoravellView));
 }

@@ -20,9 +20,10 @@
 #include "shell/DeviceDrawing.h"
 #include "shell/MainFrame.h"
 #include "shell/MainStatusBar.h"
-#include "shell/PictoravellApp.h"
 
 wxIMPLEMENT_DYNAMIC_CLASS(CPictoravellView, wxView);
+
+int g_bDisplayComments = 1;
 
 namespace {
 

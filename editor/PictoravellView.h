@@ -16,6 +16,9 @@
 
 #include "editor/ViewGeometry.h"
 
+// Image views show the file comment under the image while non-zero.
+extern int g_bDisplayComments;
+
 class CChildFrame;
 class CPictoravellDoc;
 class CPictoravellView;

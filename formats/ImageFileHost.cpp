@@ -1,6 +1,6 @@
 #include "formats/ImageFileHost.h"
 
-#include "imaging/Profile.h"
+#include "base/Profile.h"
 
 namespace {
 CHeadlessImageFileHost g_headlessHost;

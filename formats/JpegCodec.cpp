@@ -13,8 +13,8 @@
 #include <jpeglib.h>
 #include <jerror.h>
 
+#include "base/ImageGeometry.h"
 #include "formats/ExifParser.h"
-#include "imaging/ImageGeometry.h"
 
 // The libjpeg calls below run inside small functions that hold no C++
 // objects of their own: a library error long-jumps back to the setjmp at the

@@ -9,9 +9,9 @@
 #include <new>
 #include <vector>
 
-#include "imaging/ImageGeometry.h"
+#include "base/ImageGeometry.h"
+#include "base/MessageReport.h"
 #include "imaging/PaletteFunctions.h"
-#include "imaging/MessageReport.h"
 
 // The libpng calls run inside small functions that set the library's jump
 // point and hold no C++ objects of their own: an error reports its message

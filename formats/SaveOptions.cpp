@@ -1,6 +1,6 @@
 #include "formats/SaveOptions.h"
 
-#include "imaging/Profile.h"
+#include "base/Profile.h"
 
 void ReadGifSaveOptions(GIF_SAVE_OPTIONS& o) {
   o.nInterlace = static_cast<int16_t>(GetProfileInt("GIF export", "Interlace", 0));

@@ -25,8 +25,8 @@
 #include <new>
 #include <vector>
 
+#include "base/ImageGeometry.h"
 #include "formats/MemStream.h"
-#include "imaging/ImageGeometry.h"
 #include "imaging/PixelAccess.h"
 
 namespace {

@@ -11,8 +11,8 @@
 #include <emmintrin.h>
 #endif
 
+#include "base/ImageGeometry.h"
 #include "imaging/ColorConversion.h"
-#include "imaging/ImageGeometry.h"
 #include "imaging/PixelAccess.h"
 
 namespace {

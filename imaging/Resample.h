@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "formats/ResultCodes.h"
+#include "base/ResultCodes.h"
 #include "imaging/AnimFrame.h"
 #include "imaging/RasterImage.h"
 

@@ -7,9 +7,9 @@
 
 #include <algorithm>
 
-#include "imaging/MessageReport.h"
-#include "imaging/Profile.h"
-#include "imaging/StatusStack.h"
+#include "base/MessageReport.h"
+#include "base/Profile.h"
+#include "base/StatusStack.h"
 #include "platform/RecentFileList.h"
 #include "resources/CommandIds.h"
 #include "resources/MenuResources.h"

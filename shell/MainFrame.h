@@ -19,7 +19,7 @@ class wxAuiNotebookEvent;
 #include <string>
 #include <vector>
 
-#include "imaging/MessageReport.h"
+#include "base/MessageReport.h"
 #include "imaging/RasterImage.h"
 #include "platform/WindowPlacement.h"
 

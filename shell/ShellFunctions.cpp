@@ -9,7 +9,7 @@
 #include <system_error>
 #include <wx/utils.h>
 
-#include "imaging/MessageReport.h"
+#include "base/MessageReport.h"
 
 #include "resources/MenuResources.h"
 #include "shell/MainFrame.h"

@@ -7,15 +7,14 @@
 
 #include <cstdlib>
 
+#include "base/MessageReport.h"
 #include "editor/ChildFrame.h"
 #include "editor/PictoravellDoc.h"
 #include "editor/PictoravellView.h"
 #include "formats/ImageFile.h"
-#include "imaging/MessageReport.h"
 #include "platform/RecentFileList.h"
 #include "resources/CommandIds.h"
 #include "shell/MainStatusBar.h"
-#include "shell/PictoravellApp.h"
 #include "shell/StandInViews.h"
 #include "tests/editor/EditorTestSupport.h"
 

@@ -16,10 +16,10 @@
 #include "editor/PictoravellDoc.h"
 #include "editor/PictoravellView.h"
 #include "formats/ImageFile.h"
-#include "imaging/MessageReport.h"
+#include "base/MessageReport.h"
 #include "resources/CommandIds.h"
 #include "shell/MessagePane.h"
-#include "shell/PictoravellApp.h"
+#include "app/PictoravellApp.h"
 #include "shell/ShellFunctions.h"
 #include "tests/editor/EditorTestSupport.h"
 

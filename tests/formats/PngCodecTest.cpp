@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "base/MessageReport.h"
 #include "formats/PngCodec.h"
-#include "imaging/MessageReport.h"
 #include "tests/formats/JpegPngTestHelpers.h"
 
 namespace {

@@ -4,8 +4,8 @@
 #include <map>
 #include <vector>
 
+#include "base/ImageGeometry.h"
 #include "formats/TiffCodec.h"
-#include "imaging/ImageGeometry.h"
 #include "imaging/PixelAccess.h"
 #include "tests/support/CodecRoundTrip.h"
 

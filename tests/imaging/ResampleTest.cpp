@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "formats/ResultCodes.h"
+#include "base/ResultCodes.h"
 #include "imaging/Resample.h"
 #include "tests/imaging/FiltersTestUtil.h"
 #include "tests/support/TestSupport.h"

@@ -16,19 +16,6 @@
 class CRecentFileList;
 class wxDocManager;
 
-enum NEW_DOCUMENT_KIND {
-  NEWDOC_BLANK = 1,
-  NEWDOC_FILE_SEQUENCE = 2,
-  NEWDOC_CLIPBOARD = 3,
-  NEWDOC_MULTIBURST = 4,
-};
-
-// Image views show the file comment under the image while non-zero.
-extern int g_bDisplayComments;
-// What the next new document is made from; the new-document commands set it
-// around the new-file operation.
-extern int g_nNewDocumentKind;
-
 class CPictoravellApp : public CSingleInstanceApp {
  public:
   CPictoravellApp();

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "formats/ResultCodes.h"
+#include "base/ResultCodes.h"
 #include "tests/support/TestSupport.h"
 
 namespace {

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "imaging/MessageReport.h"
-#include "imaging/StatusStack.h"
+#include "base/MessageReport.h"
+#include "base/StatusStack.h"
 #include "tests/support/TestSupport.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "imaging/Profile.h"
+#include "base/Profile.h"
 
 #include <map>
 #include <utility>

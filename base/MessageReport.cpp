@@ -1,4 +1,4 @@
-#include "imaging/MessageReport.h"
+#include "base/MessageReport.h"
 
 #include <deque>
 #include <utility>

@@ -1,4 +1,4 @@
-#include "imaging/StatusStack.h"
+#include "base/StatusStack.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -13,7 +13,7 @@ constexpr int32_t kMaxImageSide = 32767;
 // Bytes of one unpadded row: (width * bpp + 7) / 8, computed in 64 bits.
 int64_t RowBytes(int64_t width, int bitsPerPixel);
 
-// Result code (formats/ResultCodes.h) for a plane of this geometry:
+// Result code (base/ResultCodes.h) for a plane of this geometry:
 // IMAGEIO_OK, IMAGEIO_CORRUPT for a side <= 0 or an unknown depth,
 // IMAGEIO_NO_MEMORY for a side above 32767 or a plane above the budget.
 int CheckImageGeometry(int64_t width, int64_t height, int bitsPerPixel);

@@ -1,6 +1,6 @@
-#include "formats/ResultCodes.h"
+#include "base/ResultCodes.h"
 
-#include "imaging/MessageReport.h"
+#include "base/MessageReport.h"
 
 const char* GetResultText(int code) {
   switch (code) {

@@ -1,4 +1,4 @@
-#include "shell/PictoravellApp.h"
+#include "app/PictoravellApp.h"
 
 #include <dlfcn.h>
 #include <glib-object.h>
@@ -14,10 +14,11 @@
 #include <filesystem>
 #include <fstream>
 
+#include "base/MessageReport.h"
+#include "base/Profile.h"
+#include "base/StatusStack.h"
 #include "editor/PictoravellDoc.h"
-#include "imaging/MessageReport.h"
-#include "imaging/Profile.h"
-#include "imaging/StatusStack.h"
+#include "editor/PictoravellView.h"
 #include "platform/CommandLineSplitter.h"
 #include "platform/RecentFileList.h"
 #include "platform/WindowPlacement.h"
@@ -27,9 +28,6 @@
 #include "shell/MainFrame.h"
 #include "shell/MainStatusBar.h"
 #include "shell/ShellFunctions.h"
-
-int g_bDisplayComments = 1;
-int g_nNewDocumentKind = NEWDOC_BLANK;
 
 namespace {
 

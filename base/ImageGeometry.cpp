@@ -1,6 +1,6 @@
-#include "imaging/ImageGeometry.h"
+#include "base/ImageGeometry.h"
 
-#include "formats/ResultCodes.h"
+#include "base/ResultCodes.h"
 
 namespace {
 int64_t g_byteBudget = int64_t{1} << 30;
