@@ -63,6 +63,7 @@ bool CPictoravellApp::OnInit() {
   SetVendorName(kCompanyName);
   InstallProfileStore(MakeFileConfigProfileStore());
   m_pump.Install();
+  m_fileHost = std::make_unique<CScopedDialogImageFileHost>();
   // F10 is one of the program's commands (Best Fit on Screen), not the key
   // that opens the menu bar.
   // The toolkit (GTK, under wx) is looked up where it is already loaded.
@@ -112,6 +113,7 @@ bool CPictoravellApp::OnInit() {
 
 int CPictoravellApp::OnExit() {
   m_exitTimer.reset();
+  m_fileHost.reset();
   if (m_recentFiles) m_recentFiles->WriteList();
   if (g_pRecentFileList == m_recentFiles.get()) g_pRecentFileList = nullptr;
   m_recentFiles.reset();

@@ -1,5 +1,7 @@
 #include "formats/JpegCodec.h"
 
+#include "formats/ImageFileHost.h"
+
 // jpeglib.h needs size_t and FILE declared first.
 #include <cstdio>
 #include <cstring>
@@ -507,9 +509,11 @@ int WriteJpeg(CCodecJob* job, const JPEG_SAVE_OPTIONS* options) {
 }
 
 int WriteJpegWithOptions(CCodecJob* job) {
-  // Without a host dialog, the stored export options apply.
+  // The host fills the options: the stored ones, or the export dialog's
+  // (which previews the job's image); Cancel there writes nothing.
   JPEG_SAVE_OPTIONS options;
-  ReadJpegSaveOptions(options);
+  if (!ImageFileHost().GetJpegSaveOptions(options, job ? &job->m_image : nullptr))
+    return job ? job->m_nResult = IMAGEIO_CANCELLED : IMAGEIO_CANCELLED;
   return WriteJpeg(job, &options);
 }
 

@@ -14,6 +14,7 @@
 #include "resources/CommandIds.h"
 #include "resources/MenuResources.h"
 #include "resources/Strings.h"
+#include "shell/ExportOptions.h"
 #include "shell/MainStatusBar.h"
 #include "shell/MessagePane.h"
 #include "shell/SingleInstanceApp.h"
@@ -578,6 +579,19 @@ void CMainFrame::OnCommand(wxCommandEvent& event) {
     case ID_CLEAR_MESSAGE_PANE:
       m_messagePane->Clear();
       return;
+    case ID_FILE_OPEN:
+      // The View and Edit mode's folder action is the open dialog.
+      if (OpenFolderCallback()) {
+        OpenFolderCallback()(std::string());
+        return;
+      }
+      break;
+    case ID_OPTIONS_JPEG:
+      GetJpegSaveOptions(nullptr, nullptr, true);
+      return;
+    case ID_OPTIONS_GIF:
+      GetGifSaveOptions(nullptr, true);
+      return;
     default:
       break;
   }
@@ -594,6 +608,8 @@ void CMainFrame::OnUpdateCommand(wxUpdateUIEvent& event) {
     case ID_VIEW_EDIT_IMAGES:
     case ID_BROWSE_PHOTOS:
     case ID_APP_EXIT:
+    case ID_OPTIONS_JPEG:
+    case ID_OPTIONS_GIF:
       event.Enable(true);
       return;
     case ID_FILE_PRINT_PREVIEW:
