@@ -108,7 +108,24 @@ void CImageViewWindow::OnLeave(wxMouseEvent& event) {
 void CImageViewWindow::OnWheel(wxMouseEvent& event) {
   // With Shift or Ctrl held the wheel does not scroll.
   if (event.ShiftDown() || event.ControlDown()) return;
-  event.Skip();
+  if (!m_view) return;
+  // The scroll view's own wheel handling: a notch scrolls the desktop's
+  // lines per notch times the line size, at once (the toolkit's fallback
+  // would move three pixels). Fractions of a notch add up.
+  const int delta = event.GetWheelDelta() > 0 ? event.GetWheelDelta() : 120;
+  m_wheelRotation += event.GetWheelRotation();
+  const int notches = m_wheelRotation / delta;
+  m_wheelRotation -= notches * delta;
+  if (notches == 0) return;
+  const bool horizontal = event.GetWheelAxis() == wxMOUSE_WHEEL_HORIZONTAL;
+  const wxSize client = GetClientSize();
+  const int step = event.IsPageScroll() ? (horizontal ? client.x : client.y)
+                                        : std::max(1, event.GetLinesPerAction()) * kLineStep;
+  // Turning the wheel away (positive rotation) scrolls up; tilting it right scrolls right.
+  if (horizontal)
+    m_view->ScrollByPixels(notches * step, 0);
+  else
+    m_view->ScrollByPixels(0, -notches * step);
 }
 
 void CImageViewWindow::OnContextMenu(wxContextMenuEvent& event) {
@@ -177,7 +194,7 @@ void CPictoravellView::ForgetWindows() {
 
 bool CPictoravellView::OnCreate(wxDocument* doc, long) {
   if (!g_pMainFrame) return false;
-  m_frame = new CChildFrame(doc, this, g_pMainFrame->GetDocumentArea());
+  m_frame = new CChildFrame(doc, this, g_pMainFrame->GetDocumentParent());
   m_window = new CImageViewWindow(m_frame, this);
   m_frame->SetViewWindow(m_window);
   g_pMainFrame->AddDocumentWindow(m_frame);
@@ -193,6 +210,20 @@ bool CPictoravellView::OnClose(bool) {
 
 void CPictoravellView::OnActivateView(bool activate, wxView*, wxView*) {
   if (activate && g_pMainFrame) g_pMainFrame->SetActiveDocument(GetDocument());
+  if (!activate) return;
+  UpdateWindowTitle();
+  // The shown view takes the keys (zoom, arrows, pages) without a click.
+  if (m_window && g_pMainFrame && g_pMainFrame->GetMode() == MODE_VIEW_EDIT &&
+      g_pMainFrame->GetShownDocumentWindow() == m_frame)
+    m_window->SetFocus();
+}
+
+void CPictoravellView::OnChangeFilename() { UpdateWindowTitle(); }
+
+void CPictoravellView::UpdateWindowTitle() {
+  wxDocument* doc = GetDocument();
+  if (!doc || !m_frame || !g_pMainFrame || g_pMainFrame->IsClosingDown()) return;
+  g_pMainFrame->SetDocumentWindowTitle(m_frame, doc->GetUserReadableName().utf8_string(), doc->IsModified());
 }
 
 // --- zoom --------------------------------------------------------------------------
@@ -365,6 +396,7 @@ void CPictoravellView::ShowCommentCaption() {
 void CPictoravellView::OnUpdate(wxView*, wxObject* hint) {
   CPictoravellDoc* doc = GetImageDocument();
   if (!doc || !m_window) return;
+  UpdateWindowTitle();
   if (m_bFitPending) {
     // The first update with frames fits the canvas and comes back here.
     FitWhenReady();
