@@ -69,9 +69,14 @@ class CJpegPreviewPane : public CPaintedWindow {
     const Rect drawing{area.x, area.y, area.x + area.width, area.y + area.height};
     DrawImage(dc, drawing, Rect{0, 0, area.width, area.height}, 128, *m_image,
               Rect{0, 0, m_image->GetWidth(), m_image->GetHeight()});
-    dc.SetPen(wxPen(ThemeColour(wxSYS_COLOUR_WINDOWTEXT)));
-    dc.SetBrush(*wxTRANSPARENT_BRUSH);
-    dc.DrawRectangle(wxRect(area).Inflate(1));
+    // The one-pixel frame as filled strips (stroked shapes are antialiased).
+    const wxRect frame = wxRect(area).Inflate(1);
+    dc.SetPen(*wxTRANSPARENT_PEN);
+    dc.SetBrush(wxBrush(ThemeColour(wxSYS_COLOUR_WINDOWTEXT)));
+    dc.DrawRectangle(frame.x, frame.y, frame.width, 1);
+    dc.DrawRectangle(frame.x, frame.GetBottom(), frame.width, 1);
+    dc.DrawRectangle(frame.x, frame.y, 1, frame.height);
+    dc.DrawRectangle(frame.GetRight(), frame.y, 1, frame.height);
   }
 
  private:
