@@ -49,7 +49,6 @@ CJpegOptionsDlg::CJpegOptionsDlg(wxWindow* parent, const JpegExportValues& value
   // Left: the preview with its texts and the warning.
   auto* left = new wxBoxSizer(wxVERTICAL);
   m_previewPane = new CImagePreviewCtrl(this, kPreview, wxDefaultPosition, FromDIP(wxSize(260, 220)));
-  m_previewPane->SetWindowStyleFlag(m_previewPane->GetWindowStyleFlag() | wxBORDER_SUNKEN);
   m_previewPane->SetMode(PREVIEW_MODE_PAN);
   left->Add(m_previewPane, 1, wxEXPAND | wxBOTTOM, gap / 2);
   m_fileSize = new wxStaticText(this, kFileSize, "File size:");
