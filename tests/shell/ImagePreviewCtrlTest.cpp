@@ -306,7 +306,7 @@ TEST(ImagePreviewCtrl, DialogWithPreviewScreenshot) {
   ASSERT_EQ(testing_support::RunCommand("convert rose: -scale 500% " + testing_support::ShellQuote(ppm)), 0);
   const CRasterImage photo = testing_support::ReadPnm(ppm);
   ASSERT_FALSE(photo.IsEmpty());
-  CRasterImage small = DepthImage(24, 60, 40);
+  CRasterImage small = testing_support::MakeTestPicture(60, 40);
 
   wxDialog dialog(nullptr, wxID_ANY, "Preview");
   auto* sizer = new wxBoxSizer(wxVERTICAL);
