@@ -357,6 +357,7 @@ void CImageDocument::ResetBackgroundColor() { g_bBackgroundRead = false; }
 void CImageDocument::UpdateViews(int hint) {
   CViewUpdateHint object(hint);
   UpdateAllViews(nullptr, &object);
+  OnViewsUpdated();
 }
 
 // --- busy guard ------------------------------------------------------------------

@@ -19,6 +19,7 @@
 #include "editor/UndoStep.h"
 #include "imaging/AnimFrame.h"
 #include "imaging/RasterImage.h"
+#include "shell/PaneDocument.h"
 
 // What an effect tool reaches of the document it edits.
 class CEditHost {
@@ -67,7 +68,7 @@ struct DOCUMENT_PRINT_SETTINGS {
   int32_t nColumns = 0;
 };
 
-class CImageDocument : public wxDocument, public CEditHost {
+class CImageDocument : public wxDocument, public CEditHost, public IPaneDocument {
  public:
   CImageDocument();
   ~CImageDocument() override;
@@ -169,8 +170,21 @@ class CImageDocument : public wxDocument, public CEditHost {
   // Forgets the value read, so the next Get reads the settings again (tests).
   static void ResetBackgroundColor();
 
-  // Repaints every view of the document with the hint.
+  // Repaints every view of the document with the hint, and tells the task
+  // pane (OnViewsUpdated).
   void UpdateViews(int hint);
+  virtual void OnViewsUpdated() {}
+
+  // --- what the task-pane pages reach ---
+  const CRasterImage& GetPaneThumbnail() const override { return m_thumbnail; }
+  bool IsPaneBusy() const override { return IsAnyFrameBusy(); }
+  void GetPaneCanvasSize(int& width, int& height) const override {
+    width = m_nCanvasWidth;
+    height = m_nCanvasHeight;
+  }
+  std::vector<CAnimFrame>* GetPaneFrames() override { return &m_frames; }
+  void MovePaneFrames(int insertAt) override { MoveFrames(insertAt); }
+  void SetPaneCurrentFrame(int index) override { SetCurrentFrame(index); }
 
   // After a successful save the saved state is the one on disk: every step
   // then brings back a state that differs from the file.

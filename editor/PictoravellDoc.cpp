@@ -1,4 +1,5 @@
 #include "editor/PictoravellDoc.h"
+#include "shell/TaskPanePages.h"
 
 #include "editor/PictoravellView.h"
 
@@ -448,6 +449,8 @@ void CPictoravellDoc::NotifyDocumentList(int event) {
   } else if (event == 2) {
     if (!m_bListed) return;
     m_bListed = false;
+  } else if (!m_bListed) {
+    return;
   }
   if (g_pMainFrame && !g_pMainFrame->IsClosingDown()) g_pMainFrame->NotifyDocumentChange(this, event);
 }
@@ -594,6 +597,8 @@ bool RunFileOpen(const std::string& startFolder, const std::function<bool(const 
 }
 
 wxDocTemplate* RegisterImageDocumentTemplate(wxDocManager* manager) {
+  CDocumentsPage::SetBackgroundColorAccess([] { return CImageDocument::GetBackgroundColor(); },
+                                           [](RGBQUAD colour) { CImageDocument::SetBackgroundColor(colour); });
   return new wxDocTemplate(manager, "Raster image", wxString::FromUTF8(ImageFilePatterns()),
                            wxString(), "bmp", "Pictoravell.Document", "Pictoravell.View",
                            CLASSINFO(CPictoravellDoc), CLASSINFO(CPictoravellView));

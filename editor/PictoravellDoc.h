@@ -71,6 +71,8 @@ class CPictoravellDoc : public CImageDocument {
   bool SaveCopyAs(const std::string& path);
 
   void NotifyDocumentList(int event);
+  // The views were repainted: the task pane hears of a changed document.
+  void OnViewsUpdated() override { NotifyDocumentList(1); }
   void FreeFrames();
   bool FitCanvasToFrames();
   bool OpenMultiburst();

@@ -91,8 +91,12 @@ class CMainFrame : public wxDocParentFrame {
   // --- tools and documents ---
   int GetCurrentTool() const { return m_nCurrentTool; }
   void SelectTool(int tool);
-  void* GetActiveDocument() const { return m_pActiveDocument; }
-  void SetActiveDocument(void* document);
+  wxDocument* GetActiveDocument() const { return m_pActiveDocument; }
+  // The active document: the Documents page marks its row, the Animation
+  // page shows its frames.
+  void SetActiveDocument(wxDocument* document);
+  // Shows the window of a document (the Documents page's rows).
+  void ActivateDocument(wxDocument* document);
   // Document windows: tabs of the document area, made as children of
   // GetDocumentParent(). An added one is shown; when the last goes, the
   // welcome page comes back. The menu of View and Edit follows (with or
@@ -114,9 +118,9 @@ class CMainFrame : public wxDocParentFrame {
   void SetDocumentWindowTitle(wxWindow* window, const std::string& name, bool modified);
   void UpdateTitle();
   // A document is going: it stops being the active one.
-  void OnDocumentClose(void* document);
-  // Tells the Documents page of a document added (0), changed (1) or removed (2).
-  void NotifyDocumentChange(void* document, int event);
+  void OnDocumentClose(wxDocument* document);
+  // Tells the pages of a document added (0), changed (1) or removed (2).
+  void NotifyDocumentChange(wxDocument* document, int event);
   // True from the start of the frame's destruction.
   bool IsClosingDown() const { return m_bClosingDown; }
 
@@ -128,6 +132,9 @@ class CMainFrame : public wxDocParentFrame {
   // Pages in the order Folders, Documents, Animation, Print, Effect.
   CTaskPanePage* GetPage(int index) const { return m_pages[static_cast<std::size_t>(index)]; }
   CDocumentsPage* GetDocumentsPage() const;
+  CAnimationPage* GetAnimationPage() const;
+  CEffectPage* GetEffectPage() const;
+  CFoldersPage* GetFoldersPage() const;
   wxSimplebook* GetClientBook() const { return m_clientBook; }
   wxSimplebook* GetDocumentArea() const { return m_documentArea; }
   COrganizeView* GetBrowseView() const { return m_browseView; }
@@ -175,7 +182,7 @@ class CMainFrame : public wxDocParentFrame {
   void ShowDocumentWindow(wxWindow* window);
 
   int m_nCurrentTool = -1;
-  void* m_pActiveDocument = nullptr;
+  wxDocument* m_pActiveDocument = nullptr;
   bool m_bClosingDown = false;
   int m_nMode = MODE_VIEW_EDIT;
   CModeMenuInfo m_viewEditInfo;
