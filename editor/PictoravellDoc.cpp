@@ -29,7 +29,7 @@
 #include "platform/RecentFileList.h"
 #include "resources/CommandIds.h"
 #include "resources/Strings.h"
-#include "shell/MainFrame.h"
+#include "shell/EditorHost.h"
 
 wxIMPLEMENT_DYNAMIC_CLASS(CPictoravellDoc, wxDocument);
 
@@ -38,6 +38,12 @@ int g_nNewDocumentKind = NEWDOC_BLANK;
 namespace {
 
 DOCUMENT_PROMPTS g_prompts;
+
+// The parent of the document's dialogs: the main window, when there is one.
+wxWindow* DialogParent() {
+  IEditorHost* host = EditorHost();
+  return host ? host->GetDialogParent() : nullptr;
+}
 
 // The filter of every image file dialog, from the format table.
 wxString ImageFilter() { return wxString::FromUTF8(ImageFileFilter()); }
@@ -50,7 +56,7 @@ std::string FileTitle(const std::string& path) {
 
 bool AskYesNo(const std::string& text) {
   if (g_prompts.askYesNo) return g_prompts.askYesNo(text);
-  return wxMessageBox(wxString::FromUTF8(text), "Pictoravell", wxYES_NO | wxICON_EXCLAMATION, g_pMainFrame) == wxYES;
+  return wxMessageBox(wxString::FromUTF8(text), "Pictoravell", wxYES_NO | wxICON_EXCLAMATION, DialogParent()) == wxYES;
 }
 
 // The clipboard's image as a 24-bit image (with an alpha mask when it has one).
@@ -92,7 +98,7 @@ CRasterImage GetClipboardImage() {
 // another. The loop count is that of the first animated file.
 bool ImportFileSequence(std::vector<CAnimFrame>& frames, uint16_t& loopCount) {
   if (g_prompts.fileSequence) return g_prompts.fileSequence(frames, loopCount);
-  wxFileDialog dialog(g_pMainFrame, "File Sequence", wxString(), wxString(), ImageFilter(),
+  wxFileDialog dialog(DialogParent(), "File Sequence", wxString(), wxString(), ImageFilter(),
                       wxFD_OPEN | wxFD_MULTIPLE | wxFD_FILE_MUST_EXIST);
   if (dialog.ShowModal() != wxID_OK) return false;
   wxArrayString paths;
@@ -120,7 +126,7 @@ bool ImportFileSequence(std::vector<CAnimFrame>& frames, uint16_t& loopCount) {
 
 bool RunMultiburstFileDialog(std::string& path, int& rate) {
   if (g_prompts.multiburstFile) return g_prompts.multiburstFile(path, rate);
-  wxFileDialog dialog(g_pMainFrame, "Multiburst Image", wxString(), wxString(), ImageFilter(),
+  wxFileDialog dialog(DialogParent(), "Multiburst Image", wxString(), wxString(), ImageFilter(),
                       wxFD_OPEN | wxFD_FILE_MUST_EXIST);
   if (dialog.ShowModal() != wxID_OK) return false;
   path = dialog.GetPath().utf8_string();
@@ -212,7 +218,7 @@ bool RunNewImageDialog(int16_t& width, int16_t& height, int& empty, int& paste) 
   const int h = GetProfileInt("New Image Info", "Height", height);
   const int e = GetProfileInt("New Image Info", "Initially Empty", empty);
   const int p = GetProfileInt("New Image Info", "Paste From Clipboard", paste);
-  CNewImageDlg dialog(g_pMainFrame, w, h, e, p, IsClipboardImageAvailable());
+  CNewImageDlg dialog(DialogParent(), w, h, e, p, IsClipboardImageAvailable());
   dialog.m_nWidth = w;
   dialog.m_nHeight = h;
   if (dialog.ShowModal() != wxID_OK) return false;
@@ -236,23 +242,9 @@ CPictoravellDoc::CPictoravellDoc() {
 }
 
 CPictoravellDoc::~CPictoravellDoc() {
-  NotifyDocumentList(2);
-  if (g_pMainFrame && !g_pMainFrame->IsClosingDown()) g_pMainFrame->OnDocumentClose(this);
+  NotifyDocumentList(DOCUMENT_REMOVED);
+  if (IEditorHost* host = EditorHost(); host && !host->IsClosingDown()) host->OnDocumentClose(this);
   FreeFrames();
-}
-
-void CPictoravellDoc::FreeFrames() {
-  m_frames.clear();
-  m_nCurrentFrame = 0;
-}
-
-void CPictoravellDoc::SetFrames(int16_t width, int16_t height, std::vector<CAnimFrame> frames, uint16_t loopCount) {
-  FreeFrames();
-  m_frames = std::move(frames);
-  m_nCanvasWidth = width;
-  m_nCanvasHeight = height;
-  m_nLoopCount = loopCount;
-  m_nCurrentFrame = 0;
 }
 
 std::string CPictoravellDoc::NormalizeLineEnds(const std::string& text) {
@@ -314,7 +306,7 @@ bool CPictoravellDoc::DoOpenDocument(const wxString& path) {
 }
 
 bool CPictoravellDoc::OnOpenDocument(const wxString& path) {
-  NotifyDocumentList(0);
+  NotifyDocumentList(DOCUMENT_ADDED);
   if (!wxDocument::OnOpenDocument(path)) return false;
   if (g_pRecentFileList) g_pRecentFileList->Add(path.utf8_string());
   UpdateViews(HINT_ERASE);
@@ -395,7 +387,7 @@ bool CPictoravellDoc::OnNewDocument() {
   }
   Modify(true);
   UpdateThumbnail();
-  NotifyDocumentList(0);
+  NotifyDocumentList(DOCUMENT_ADDED);
   UpdateViews(HINT_ERASE);
   return true;
 }
@@ -424,34 +416,16 @@ bool CPictoravellDoc::OpenMultiburst() {
   return true;
 }
 
-bool CPictoravellDoc::FitCanvasToFrames() {
-  if (m_frames.empty()) return false;
-  // A canvas side cannot pass 32767: frames reaching further are cut there.
-  auto extent = [](const CAnimFrame& f, bool horizontal) {
-    const int side = f.m_image.IsEmpty() ? 0 : horizontal ? f.m_image.GetWidth() : f.m_image.GetHeight();
-    return static_cast<int16_t>(std::min((horizontal ? f.m_nLeft : f.m_nTop) + side, 32767));
-  };
-  int16_t width = extent(m_frames[0], true), height = extent(m_frames[0], false);
-  for (size_t i = 1; i < m_frames.size(); ++i) {
-    width = std::max(width, extent(m_frames[i], true));
-    height = std::max(height, extent(m_frames[i], false));
-  }
-  const bool changed = width != m_nCanvasWidth || height != m_nCanvasHeight;
-  m_nCanvasWidth = width;
-  m_nCanvasHeight = height;
-  return changed;
-}
-
-void CPictoravellDoc::NotifyDocumentList(int event) {
+void CPictoravellDoc::NotifyDocumentList(DOCUMENT_CHANGE event) {
   // Every document the page was told of is removed from it exactly once.
-  if (event == 0) {
+  if (event == DOCUMENT_ADDED) {
     if (m_bListed) return;
     m_bListed = true;
-  } else if (event == 2) {
+  } else if (event == DOCUMENT_REMOVED) {
     if (!m_bListed) return;
     m_bListed = false;
   }
-  if (g_pMainFrame && !g_pMainFrame->IsClosingDown()) g_pMainFrame->NotifyDocumentChange(this, event);
+  if (IEditorHost* host = EditorHost(); host && !host->IsClosingDown()) host->NotifyDocumentChange(this, event);
 }
 
 bool CPictoravellDoc::Close() {
@@ -459,19 +433,20 @@ bool CPictoravellDoc::Close() {
   if (IsAnyFrameBusy()) return false;
   if (m_bToolRunning) {
     // The running effect is settled first: kept as one step, or dropped.
-    const std::string name = g_pMainFrame ? g_pMainFrame->GetEffectName() : std::string();
+    IEditorHost* host = EditorHost();
+    const std::string name = host ? host->GetEffectName() : std::string();
     if (AskYesNo(kKeepEffectChangesText))
       CommitEdit(name, nullptr, nullptr);
     else
       CancelEdit();
-    if (g_pMainFrame) g_pMainFrame->LeaveEffectMode();
+    if (host) host->LeaveEffectMode();
   }
   return wxDocument::Close();
 }
 
 bool CPictoravellDoc::OnCloseDocument() {
-  if (g_pMainFrame) g_pMainFrame->OnDocumentClose(this);
-  NotifyDocumentList(2);
+  if (IEditorHost* host = EditorHost()) host->OnDocumentClose(this);
+  NotifyDocumentList(DOCUMENT_REMOVED);
   return wxDocument::OnCloseDocument();
 }
 
@@ -526,7 +501,7 @@ bool CPictoravellDoc::AskSavePath(std::string& path) {
   for (;;) {
     // The toolkit's own overwrite question would ask about the name as typed,
     // before the extension is added: the final name is checked here instead.
-    wxFileDialog dialog(g_pMainFrame, "Save As", folder, name, ImageFilter(), wxFD_SAVE);
+    wxFileDialog dialog(DialogParent(), "Save As", folder, name, ImageFilter(), wxFD_SAVE);
     if (dialog.ShowModal() != wxID_OK) return false;
     path = SavePathWithExtension(dialog.GetPath().utf8_string(), dialog.GetFilterIndex());
     if (!wxFileName::FileExists(wxString::FromUTF8(path)) ||
@@ -604,7 +579,7 @@ bool RunFileOpen(const std::string& startFolder, const std::function<bool(const 
   if (g_prompts.openPaths) {
     if (!g_prompts.openPaths(startFolder, paths)) return false;
   } else {
-    wxFileDialog dialog(g_pMainFrame, "Open File", wxString::FromUTF8(startFolder), wxString(), ImageFilter(),
+    wxFileDialog dialog(DialogParent(), "Open File", wxString::FromUTF8(startFolder), wxString(), ImageFilter(),
                         wxFD_OPEN | wxFD_MULTIPLE | wxFD_FILE_MUST_EXIST);
     if (dialog.ShowModal() != wxID_OK) return false;
     wxArrayString chosen;
@@ -642,10 +617,7 @@ CPictoravellDoc* OpenImageDocument(const std::string& path) {
     auto* doc = dynamic_cast<CPictoravellDoc*>(static_cast<wxObject*>(node->GetData()));
     if (doc && doc->GetFilename() == file && doc->GetDocumentSaved()) {
       if (wxView* view = doc->GetFirstView()) {
-        if (g_pMainFrame && view->GetFrame()) {
-          const int page = g_pMainFrame->GetDocumentArea()->FindPage(view->GetFrame());
-          if (page != wxNOT_FOUND) g_pMainFrame->GetDocumentArea()->ChangeSelection(static_cast<size_t>(page));
-        }
+        if (IEditorHost* host = EditorHost(); host && view->GetFrame()) host->ShowDocumentWindow(view->GetFrame());
         view->Activate(true);
       }
       return doc;

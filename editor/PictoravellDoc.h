@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "editor/ImageDocument.h"
+#include "shell/EditorHost.h"
 
 enum NEW_DOCUMENT_KIND {
   NEWDOC_BLANK = 1,
@@ -67,12 +68,10 @@ class CPictoravellDoc : public CImageDocument {
   // (Save a Copy As); the modified flag is left alone.
   bool SaveCopyAs(const std::string& path);
 
-  void NotifyDocumentList(int event);
-  void FreeFrames();
-  bool FitCanvasToFrames();
+  // Tells the Documents page; it hears of the document once as added and
+  // once as removed.
+  void NotifyDocumentList(DOCUMENT_CHANGE event);
   bool OpenMultiburst();
-  // Installs frames read or made elsewhere (canvas, frames, loop count).
-  void SetFrames(int16_t width, int16_t height, std::vector<CAnimFrame> frames, uint16_t loopCount);
 
   const std::string& GetComment() const { return m_strComment; }
   void SetComment(const std::string& comment) { m_strComment = comment; }

@@ -18,7 +18,7 @@
 #include "resources/CommandIds.h"
 #include "resources/MenuResources.h"
 #include "shell/DeviceDrawing.h"
-#include "shell/MainFrame.h"
+#include "shell/EditorHost.h"
 #include "shell/MainStatusBar.h"
 
 wxIMPLEMENT_DYNAMIC_CLASS(CPictoravellView, wxView);
@@ -192,11 +192,12 @@ void CPictoravellView::ForgetWindows() {
 }
 
 bool CPictoravellView::OnCreate(wxDocument* doc, long) {
-  if (!g_pMainFrame) return false;
-  m_frame = new CChildFrame(doc, this, g_pMainFrame->GetDocumentArea());
+  IEditorHost* host = EditorHost();
+  if (!host) return false;
+  m_frame = new CChildFrame(doc, this, host->GetDocumentParent());
   m_window = new CImageViewWindow(m_frame, this);
   m_frame->SetViewWindow(m_window);
-  g_pMainFrame->AddDocumentWindow(m_frame);
+  host->AddDocumentWindow(m_frame);
   Activate(true);
   return true;
 }
@@ -208,7 +209,7 @@ bool CPictoravellView::OnClose(bool) {
 }
 
 void CPictoravellView::OnActivateView(bool activate, wxView*, wxView*) {
-  if (activate && g_pMainFrame) g_pMainFrame->SetActiveDocument(GetDocument());
+  if (IEditorHost* host = EditorHost(); activate && host) host->SetActiveDocument(GetDocument());
 }
 
 // --- zoom --------------------------------------------------------------------------
@@ -400,8 +401,8 @@ void CPictoravellView::OnUpdate(wxView*, wxObject* hint) {
   BuildFrameComposite(m_bPlaying != 0);
   UpdateImageInfo();
   m_window->Refresh(GetViewUpdateHint(hint) != HINT_REPAINT);
-  if (g_pMainFrame && GetDocumentManager() && GetDocumentManager()->GetCurrentView() == this)
-    g_pMainFrame->SetActiveDocument(doc);
+  if (IEditorHost* host = EditorHost(); host && GetDocumentManager() && GetDocumentManager()->GetCurrentView() == this)
+    host->SetActiveDocument(doc);
 }
 
 wxMenu* CPictoravellView::CreateContextMenu() const {

@@ -73,6 +73,7 @@ void CMainFrame::SetOpenFolderCallback(std::function<void(const std::string&)> c
 CMainFrame::CMainFrame(wxDocManager* manager)
     : wxDocParentFrame(manager, nullptr, wxID_ANY, kProductName, wxDefaultPosition, wxSize(1024, 720)) {
   g_pMainFrame = this;
+  SetEditorHost(this);
   CreateChildren();
 }
 
@@ -84,6 +85,7 @@ CMainFrame::~CMainFrame() {
   for (auto& [id, bar] : m_menus) delete bar;
   m_menus.clear();
   if (g_pMainFrame == this) g_pMainFrame = nullptr;
+  if (EditorHost() == this) SetEditorHost(nullptr);
 }
 
 bool CMainFrame::Destroy() {
@@ -390,7 +392,7 @@ void CMainFrame::UpdateModeBarButtons() {
 
 void CMainFrame::SelectTool(int tool) { m_nCurrentTool = tool == m_nCurrentTool ? -1 : tool; }
 
-void CMainFrame::SetActiveDocument(void* document) {
+void CMainFrame::SetActiveDocument(wxDocument* document) {
   m_pActiveDocument = document;
   GetDocumentsPage()->SetActiveDocument(document);
 }
@@ -402,6 +404,11 @@ void CMainFrame::AddDocumentWindow(wxWindow* window) {
   else if (m_nMode != MODE_EFFECT)
     m_viewEditInfo.menu = IDR_DOCUMENT;
   m_documentArea->Layout();
+}
+
+void CMainFrame::ShowDocumentWindow(wxWindow* window) {
+  const int page = m_documentArea->FindPage(window);
+  if (page != wxNOT_FOUND) m_documentArea->ChangeSelection(static_cast<size_t>(page));
 }
 
 void CMainFrame::RemoveDocumentWindow(wxWindow* window) {
@@ -425,12 +432,12 @@ void CMainFrame::RemoveDocumentWindow(wxWindow* window) {
 
 int CMainFrame::GetDocumentWindowCount() const { return static_cast<int>(m_documentArea->GetPageCount()) - 1; }
 
-void CMainFrame::OnDocumentClose(void* document) {
+void CMainFrame::OnDocumentClose(wxDocument* document) {
   if (m_pActiveDocument == document) SetActiveDocument(nullptr);
 }
 
-void CMainFrame::NotifyDocumentChange(void* document, int event) {
-  GetDocumentsPage()->OnDocumentChange(document, event);
+void CMainFrame::NotifyDocumentChange(wxDocument* document, DOCUMENT_CHANGE change) {
+  GetDocumentsPage()->OnDocumentChange(document, change);
 }
 
 void CMainFrame::ShowToolbar(bool show) {

@@ -18,6 +18,7 @@
 
 #include "base/MessageReport.h"
 #include "imaging/RasterImage.h"
+#include "shell/EditorHost.h"
 #include "platform/WindowPlacement.h"
 
 class CMainStatusBar;
@@ -55,7 +56,7 @@ struct CModeMenuInfo {
   std::function<void(const std::string&)> folder;
 };
 
-class CMainFrame : public wxDocParentFrame {
+class CMainFrame : public wxDocParentFrame, public IEditorHost {
  public:
   explicit CMainFrame(wxDocManager* manager = wxDocManager::GetDocumentManager());
   ~CMainFrame() override;
@@ -71,10 +72,10 @@ class CMainFrame : public wxDocParentFrame {
   void SwitchMode(const CModeMenuInfo& info, int mode);
   void RestoreViewEditMode();
   // Effect mode: entered only from View and Edit.
-  bool EnterEffectMode(const std::string& effectName);
-  void LeaveEffectMode();
+  bool EnterEffectMode(const std::string& effectName) override;
+  void LeaveEffectMode() override;
   // The name of the running effect (empty outside effect mode).
-  const std::string& GetEffectName() const { return m_effectName; }
+  std::string GetEffectName() const override { return m_effectName; }
   void UpdatePanes();
   void UpdateModeBarButtons();
 
@@ -88,20 +89,23 @@ class CMainFrame : public wxDocParentFrame {
   // --- tools and documents ---
   int GetCurrentTool() const { return m_nCurrentTool; }
   void SelectTool(int tool);
-  void* GetActiveDocument() const { return m_pActiveDocument; }
-  void SetActiveDocument(void* document);
+  wxDocument* GetActiveDocument() const { return m_pActiveDocument; }
+  void SetActiveDocument(wxDocument* document) override;
   // Document windows (pages of the document area): an added one is shown;
   // when the last goes, the welcome page comes back. The menu of View and
   // Edit follows (with or without documents).
-  void AddDocumentWindow(wxWindow* window);
-  void RemoveDocumentWindow(wxWindow* window);
+  void AddDocumentWindow(wxWindow* window) override;
+  void ShowDocumentWindow(wxWindow* window) override;
+  void RemoveDocumentWindow(wxWindow* window) override;
   int GetDocumentWindowCount() const;
+  wxWindow* GetDialogParent() override { return this; }
+  wxWindow* GetDocumentParent() override { return m_documentArea; }
   // A document is going: it stops being the active one.
-  void OnDocumentClose(void* document);
-  // Tells the Documents page of a document added (0), changed (1) or removed (2).
-  void NotifyDocumentChange(void* document, int event);
+  void OnDocumentClose(wxDocument* document) override;
+  // Tells the Documents page of a document added, changed or removed.
+  void NotifyDocumentChange(wxDocument* document, DOCUMENT_CHANGE change) override;
   // True from the start of the frame's destruction.
-  bool IsClosingDown() const { return m_bClosingDown; }
+  bool IsClosingDown() const override { return m_bClosingDown; }
 
   // --- bars and panes ---
   CMainStatusBar* GetMainStatusBar() const { return m_statusBar; }
@@ -155,7 +159,7 @@ class CMainFrame : public wxDocParentFrame {
   void OnCharHook(wxKeyEvent& event);
 
   int m_nCurrentTool = -1;
-  void* m_pActiveDocument = nullptr;
+  wxDocument* m_pActiveDocument = nullptr;
   bool m_bClosingDown = false;
   int m_nMode = MODE_VIEW_EDIT;
   CModeMenuInfo m_viewEditInfo;

@@ -1,4 +1,4 @@
-#include "editor/ImageDocument.h"
+#include "editor/model/ImageDocModel.h"
 
 #include <algorithm>
 
@@ -6,7 +6,6 @@
 #include "base/Profile.h"
 #include "base/StatusStack.h"
 #include "imaging/LayerStack.h"
-#include "shell/MainFrame.h"
 
 namespace {
 
@@ -18,54 +17,81 @@ const char* const kBackgroundKey = "Background Color";
 
 }  // namespace
 
-int GetViewUpdateHint(const wxObject* hint) {
-  if (const auto* h = dynamic_cast<const CViewUpdateHint*>(hint)) return h->m_nHint;
-  return HINT_REPAINT;
-}
+CImageDocModel::CImageDocModel() = default;
 
-CImageDocument::CImageDocument() = default;
-
-CImageDocument::~CImageDocument() {
+CImageDocModel::~CImageDocModel() {
   ClearUndoHistory();
   m_thumbnail.Free();
 }
 
 // --- frames --------------------------------------------------------------------
 
-CAnimFrame* CImageDocument::GetFrame(int index) {
+CAnimFrame* CImageDocModel::GetFrame(int index) {
   if (index < 0 || index >= GetFrameCount()) return nullptr;
   return &m_frames[static_cast<size_t>(index)];
 }
 
-CAnimFrame* CImageDocument::GetCurrentFrame() { return GetFrame(m_nCurrentFrame); }
+CAnimFrame* CImageDocModel::GetCurrentFrame() { return GetFrame(m_nCurrentFrame); }
 
-const CAnimFrame* CImageDocument::GetCurrentFrame() const {
-  return const_cast<CImageDocument*>(this)->GetCurrentFrame();
+const CAnimFrame* CImageDocModel::GetCurrentFrame() const {
+  return const_cast<CImageDocModel*>(this)->GetCurrentFrame();
 }
 
-bool CImageDocument::SetCurrentFrame(int index) {
+bool CImageDocModel::SetCurrentFrame(int index) {
   if (index < 0 || index >= GetFrameCount()) return false;
   m_nCurrentFrame = index;
   UpdateViews(HINT_REPAINT);
   return true;
 }
 
-bool CImageDocument::IsAnyFrameBusy() const {
+bool CImageDocModel::IsAnyFrameBusy() const {
   return std::any_of(m_frames.begin(), m_frames.end(), [](const CAnimFrame& f) { return f.m_bBusy != 0; });
 }
 
-int CImageDocument::GetSelectedFrameCount() const {
+int CImageDocModel::GetSelectedFrameCount() const {
   return static_cast<int>(
       std::count_if(m_frames.begin(), m_frames.end(), [](const CAnimFrame& f) { return f.m_bSelected != 0; }));
 }
 
-bool CImageDocument::CanEdit() const { return GetCurrentFrame() && !IsAnyFrameBusy() && !m_bToolRunning; }
+bool CImageDocModel::CanEdit() const { return GetCurrentFrame() && !IsAnyFrameBusy() && !m_bToolRunning; }
 
-void CImageDocument::LowerCurrentFrame() {
+void CImageDocModel::LowerCurrentFrame() {
   if (m_nCurrentFrame > GetFrameCount() - 1) m_nCurrentFrame = std::max(0, GetFrameCount() - 1);
 }
 
-void CImageDocument::MoveFrames(int insertAt) {
+void CImageDocModel::FreeFrames() {
+  m_frames.clear();
+  m_nCurrentFrame = 0;
+}
+
+void CImageDocModel::SetFrames(int16_t width, int16_t height, std::vector<CAnimFrame> frames, uint16_t loopCount) {
+  FreeFrames();
+  m_frames = std::move(frames);
+  m_nCanvasWidth = width;
+  m_nCanvasHeight = height;
+  m_nLoopCount = loopCount;
+  m_nCurrentFrame = 0;
+}
+
+bool CImageDocModel::FitCanvasToFrames() {
+  if (m_frames.empty()) return false;
+  // A canvas side cannot pass 32767: frames reaching further are cut there.
+  auto extent = [](const CAnimFrame& f, bool horizontal) {
+    const int side = f.m_image.IsEmpty() ? 0 : horizontal ? f.m_image.GetWidth() : f.m_image.GetHeight();
+    return static_cast<int16_t>(std::min((horizontal ? f.m_nLeft : f.m_nTop) + side, 32767));
+  };
+  int16_t width = extent(m_frames[0], true), height = extent(m_frames[0], false);
+  for (size_t i = 1; i < m_frames.size(); ++i) {
+    width = std::max(width, extent(m_frames[i], true));
+    height = std::max(height, extent(m_frames[i], false));
+  }
+  const bool changed = width != m_nCanvasWidth || height != m_nCanvasHeight;
+  m_nCanvasWidth = width;
+  m_nCanvasHeight = height;
+  return changed;
+}
+
+void CImageDocModel::MoveFrames(int insertAt) {
   const int count = GetFrameCount();
   std::vector<CAnimFrame> moved;
   moved.reserve(static_cast<size_t>(count));
@@ -85,24 +111,24 @@ void CImageDocument::MoveFrames(int insertAt) {
   ReplaceFrames(std::move(moved), "Move Frames");
 }
 
-void CImageDocument::ReplaceFrames(std::vector<CAnimFrame> frames, const std::string& label) {
+void CImageDocModel::ReplaceFrames(std::vector<CAnimFrame> frames, const std::string& label) {
   PushUndo(label);
   m_frames = std::move(frames);
   LowerCurrentFrame();
-  Modify(true);
+  SetModelModified(true);
   UpdateViews(HINT_REPAINT);
 }
 
-void CImageDocument::ChangeAnimationProperties(int flags, uint16_t loopCount, uint16_t delay, uint8_t packed) {
-  if ((flags & 7) == 0) return;
+void CImageDocModel::ChangeAnimationProperties(int flags, uint16_t loopCount, uint16_t delay, uint8_t packed) {
+  if ((flags & (ANIM_LOOP_COUNT | ANIM_DELAY | ANIM_CONTROL)) == 0) return;
   PushUndo("Change Animation Properties");
-  if (flags & 1) m_nLoopCount = loopCount;
+  if (flags & ANIM_LOOP_COUNT) m_nLoopCount = loopCount;
   for (auto& frame : m_frames) {
     if (!frame.m_bSelected) continue;
-    if (flags & 2) frame.m_nDelay = delay;
-    if (flags & 4) frame.m_nFlags = packed;
+    if (flags & ANIM_DELAY) frame.m_nDelay = delay;
+    if (flags & ANIM_CONTROL) frame.m_nFlags = packed;
   }
-  Modify(true);
+  SetModelModified(true);
   UpdateViews(HINT_REPAINT);
 }
 
@@ -144,7 +170,7 @@ CRasterImage ReduceImageForThumbnail(const CRasterImage& image, int width, int h
   return out;
 }
 
-void CImageDocument::UpdateThumbnail() {
+void CImageDocModel::UpdateThumbnail() {
   m_thumbnail.Free();
   if (m_frames.empty()) return;
   const CRasterImage flat = m_frames[0].Flatten(m_nCanvasWidth, m_nCanvasHeight, false, GetBackgroundColor());
@@ -167,30 +193,38 @@ void CImageDocument::UpdateThumbnail() {
 
 // --- undo ----------------------------------------------------------------------
 
-void CImageDocument::PushUndo(const char* label) {
-  if (m_bToolRunning) return;
-  while (static_cast<int>(m_undo.size()) > m_nUndoPos + 1) m_undo.pop_back();
+CUndoStep CImageDocModel::MakeStep(const std::string& label) const {
   CUndoStep step;
   step.m_nWidth = m_nCanvasWidth;
   step.m_nHeight = m_nCanvasHeight;
   step.m_nLoopCount = m_nLoopCount;
-  step.m_strLabel = label ? label : "";
-  step.m_bModified = IsModified() ? 1 : 0;
+  step.m_strLabel = label;
+  step.m_bModified = IsModelModified() ? 1 : 0;
   step.m_frames = m_frames;
   for (auto& frame : step.m_frames) frame.m_bBusy = 0;
+  return step;
+}
+
+void CImageDocModel::AppendStep(CUndoStep step) {
+  while (static_cast<int>(m_undo.size()) > m_nUndoPos + 1) m_undo.pop_back();
   m_undo.push_back(std::move(step));
   ++m_nUndoPos;
 }
 
-bool CImageDocument::CanUndo() const { return m_nUndoPos >= 0 && m_nUndoPos < static_cast<int>(m_undo.size()); }
+void CImageDocModel::PushUndo(const char* label) {
+  if (m_bToolRunning) return;
+  AppendStep(MakeStep(label ? label : ""));
+}
 
-bool CImageDocument::CanRedo() const {
+bool CImageDocModel::CanUndo() const { return m_nUndoPos >= 0 && m_nUndoPos < static_cast<int>(m_undo.size()); }
+
+bool CImageDocModel::CanRedo() const {
   return m_nUndoPos + 1 >= 0 && m_nUndoPos + 1 < static_cast<int>(m_undo.size());
 }
 
-void CImageDocument::SwapStep(CUndoStep& step) {
-  const bool wasModified = IsModified();
-  Modify(step.m_bModified != 0);
+void CImageDocModel::SwapStep(CUndoStep& step) {
+  const bool wasModified = IsModelModified();
+  SetModelModified(step.m_bModified != 0);
   step.m_bModified = wasModified ? 1 : 0;
   std::swap(m_nCanvasWidth, step.m_nWidth);
   std::swap(m_nCanvasHeight, step.m_nHeight);
@@ -202,33 +236,33 @@ void CImageDocument::SwapStep(CUndoStep& step) {
   UpdateViews(HINT_ERASE);
 }
 
-void CImageDocument::Undo() {
+void CImageDocModel::Undo() {
   if (!CanUndo()) return;
   SwapStep(m_undo[static_cast<size_t>(m_nUndoPos)]);
   --m_nUndoPos;
 }
 
-void CImageDocument::Redo() {
+void CImageDocModel::Redo() {
   if (!CanRedo()) return;
   ++m_nUndoPos;
   SwapStep(m_undo[static_cast<size_t>(m_nUndoPos)]);
 }
 
-void CImageDocument::GetUndoLabel(std::string& label) const {
+void CImageDocModel::GetUndoLabel(std::string& label) const {
   if (CanUndo()) label = m_undo[static_cast<size_t>(m_nUndoPos)].m_strLabel;
 }
 
-void CImageDocument::GetRedoLabel(std::string& label) const {
+void CImageDocModel::GetRedoLabel(std::string& label) const {
   if (CanRedo()) label = m_undo[static_cast<size_t>(m_nUndoPos + 1)].m_strLabel;
 }
 
-void CImageDocument::ClearUndoHistory() {
+void CImageDocModel::ClearUndoHistory() {
   m_undo.clear();
   m_undo.shrink_to_fit();
   m_nUndoPos = -1;
 }
 
-int64_t CImageDocument::GetUndoMemory() const {
+int64_t CImageDocModel::GetUndoMemory() const {
   // Each buffer counted once: a step shares with the document and with its
   // neighbours, so count a buffer only the first time it is met.
   int64_t bytes = 0;
@@ -252,19 +286,21 @@ int64_t CImageDocument::GetUndoMemory() const {
   return bytes;
 }
 
-void CImageDocument::MarkHistoryModified() {
+void CImageDocModel::MarkHistoryModified() {
   for (auto& step : m_undo) step.m_bModified = 1;
 }
 
 // --- effect editing ------------------------------------------------------------
 
-bool CImageDocument::BeginEdit(int type) {
+bool CImageDocModel::BeginEdit(EDIT_TYPE type) {
   CAnimFrame* frame = GetCurrentFrame();
-  if (!frame || frame->IsEmpty() || IsAnyFrameBusy() || m_bToolRunning || type < 1 || type > 4) return false;
+  if (!frame || frame->IsEmpty() || IsAnyFrameBusy() || m_bToolRunning || type < EDIT_FULL_COLOR ||
+      type > EDIT_NO_SELECTION)
+    return false;
   m_saveFrame = *frame;
   m_saveFrame.m_bBusy = 0;
   m_nEditFrame = m_nCurrentFrame;
-  if (type == 4 && !frame->m_selection.IsEmpty()) {
+  if (type == EDIT_NO_SELECTION && !frame->m_selection.IsEmpty()) {
     frame->MergeSelection();
     if (!frame->m_selection.IsEmpty()) {  // the selection could not be merged
       *frame = m_saveFrame;
@@ -276,10 +312,10 @@ bool CImageDocument::BeginEdit(int type) {
   return true;
 }
 
-bool CImageDocument::StartEffectTool(const std::string& name) {
+bool CImageDocModel::StartEffectTool(const std::string& name) {
   if (m_nEditFrame < 0) return false;
   m_bToolRunning = 1;
-  if (g_pMainFrame && g_pMainFrame->EnterEffectMode(name)) return true;
+  if (EnterEffectMode(name)) return true;
   // Refused: the frame goes back as it was and no tool runs.
   if (CAnimFrame* frame = GetFrame(m_nEditFrame)) *frame = m_saveFrame;
   m_saveFrame = CAnimFrame();
@@ -289,7 +325,7 @@ bool CImageDocument::StartEffectTool(const std::string& name) {
   return false;
 }
 
-void CImageDocument::CommitEdit(const std::string& label, const CRasterImage*, const CRasterImage*) {
+void CImageDocModel::CommitEdit(const std::string& label, const CRasterImage*, const CRasterImage*) {
   CAnimFrame* frame = GetFrame(m_nEditFrame);
   if (!frame) {
     m_bToolRunning = 0;
@@ -302,11 +338,11 @@ void CImageDocument::CommitEdit(const std::string& label, const CRasterImage*, c
   *GetFrame(m_nEditFrame) = result;
   m_saveFrame = CAnimFrame();
   m_nEditFrame = -1;
-  Modify(true);
+  SetModelModified(true);
   UpdateViews(HINT_REPAINT);
 }
 
-void CImageDocument::CancelEdit() {
+void CImageDocModel::CancelEdit() {
   if (CAnimFrame* frame = GetFrame(m_nEditFrame)) *frame = m_saveFrame;
   m_saveFrame = CAnimFrame();
   m_nEditFrame = -1;
@@ -314,9 +350,9 @@ void CImageDocument::CancelEdit() {
   UpdateViews(HINT_REPAINT);
 }
 
-void CImageDocument::RefreshViews() { UpdateViews(HINT_REPAINT); }
+void CImageDocModel::RefreshViews() { UpdateViews(HINT_REPAINT); }
 
-CRasterImage& CImageDocument::CopyEditImage(CRasterImage& out, bool useSelection) {
+CRasterImage& CImageDocModel::CopyEditImage(CRasterImage& out, bool useSelection) {
   if (const CRasterImage* image = GetEditImage(true); useSelection && image)
     out = *image;
   else if (CAnimFrame* frame = GetFrame(m_nEditFrame))
@@ -326,16 +362,16 @@ CRasterImage& CImageDocument::CopyEditImage(CRasterImage& out, bool useSelection
   return out;
 }
 
-CRasterImage* CImageDocument::GetEditImage(bool useSelection) {
+CRasterImage* CImageDocModel::GetEditImage(bool useSelection) {
   CAnimFrame* frame = GetFrame(m_nEditFrame);
   if (!frame) return nullptr;
   if (!useSelection) return &frame->m_selection;
   return frame->m_selection.IsEmpty() ? &frame->m_image : &frame->m_selection;
 }
 
-// --- background colour, views --------------------------------------------------
+// --- background colour --------------------------------------------------
 
-RGBQUAD CImageDocument::GetBackgroundColor() {
+RGBQUAD CImageDocModel::GetBackgroundColor() {
   if (!g_bBackgroundRead) {
     const auto value = static_cast<uint32_t>(GetProfileInt(kBackgroundSection, kBackgroundKey, 0));
     g_background = MakeRGBQuad(static_cast<uint8_t>(value & 0xFF), static_cast<uint8_t>((value >> 8) & 0xFF),
@@ -345,23 +381,47 @@ RGBQUAD CImageDocument::GetBackgroundColor() {
   return g_background;
 }
 
-void CImageDocument::SetBackgroundColor(RGBQUAD color) {
+void CImageDocModel::SetBackgroundColor(RGBQUAD color) {
   g_background = color;
   g_background.rgbReserved = 0;
   g_bBackgroundRead = true;
   WriteProfileInt(kBackgroundSection, kBackgroundKey, color.rgbRed + 256 * color.rgbGreen + 65536 * color.rgbBlue);
 }
 
-void CImageDocument::ResetBackgroundColor() { g_bBackgroundRead = false; }
+void CImageDocModel::ResetBackgroundColor() { g_bBackgroundRead = false; }
 
-void CImageDocument::UpdateViews(int hint) {
-  CViewUpdateHint object(hint);
-  UpdateAllViews(nullptr, &object);
+// --- undo transaction -------------------------------------------------------------
+
+CUndoTransaction::CUndoTransaction(CImageDocModel& model, std::string label)
+    : m_model(model),
+      m_label(std::move(label)),
+      m_frames(model.m_frames),
+      m_nWidth(model.m_nCanvasWidth),
+      m_nHeight(model.m_nCanvasHeight),
+      m_nLoopCount(model.m_nLoopCount) {
+  for (auto& frame : m_frames) frame.m_bBusy = 0;
+}
+
+void CUndoTransaction::Commit(int hint) {
+  if (m_bCommitted) return;
+  m_bCommitted = true;
+  // A running effect tool owns the history: its commit records the step.
+  if (!m_model.m_bToolRunning) m_model.AppendStep(m_model.MakeStep(m_label));
+  // Busy marks of commands still running on the document stay where they are.
+  for (size_t i = 0; i < m_frames.size() && i < m_model.m_frames.size(); ++i)
+    m_frames[i].m_bBusy = m_model.m_frames[i].m_bBusy;
+  m_model.m_frames = std::move(m_frames);
+  m_model.m_nCanvasWidth = m_nWidth;
+  m_model.m_nCanvasHeight = m_nHeight;
+  m_model.m_nLoopCount = m_nLoopCount;
+  m_model.LowerCurrentFrame();
+  m_model.SetModelModified(true);
+  m_model.UpdateViews(hint);
 }
 
 // --- busy guard ------------------------------------------------------------------
 
-CFrameBusyGuard::CFrameBusyGuard(CImageDocument* document, int frame) : m_pDocument(document) {
+CFrameBusyGuard::CFrameBusyGuard(CImageDocModel* document, int frame) : m_pDocument(document) {
   if (frame >= 0) SetBusyFrame(frame);
 }
 
