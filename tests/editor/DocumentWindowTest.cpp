@@ -266,8 +266,8 @@ TEST(DocumentWindow, NewDocumentsOpenWindowsAndACancelledOneDoesNot) {
   DocumentWindowFixture f;
   DOCUMENT_PROMPTS p;
   bool ok = true;
-  p.newImage = [&](int16_t& w, int16_t& h, int& e, int& paste) {
-    w = 64, h = 48, e = 0, paste = 0;
+  p.newImage = [&](NEW_IMAGE_VALUES& v) {
+    v.width = 64, v.height = 48, v.empty = false, v.paste = false;
     return ok;
   };
   ScopedPrompts scoped(p);
