@@ -27,6 +27,7 @@
 #include "shell/FileConfigProfileStore.h"
 #include "shell/MainFrame.h"
 #include "shell/MainStatusBar.h"
+#include "shell/ShellFunctions.h"
 
 namespace {
 
@@ -55,11 +56,14 @@ CPictoravellApp::~CPictoravellApp() {
 bool CPictoravellApp::OnInit() {
   // A later instance has handed its command line over in main() already.
   if (!IsFirstInstance()) return false;
+  // A failed toolkit assertion is logged and the program goes on.
+  InstallLoggingAssertHandler();
   SetAppName("pictoravell");
   SetAppDisplayName(kProductName);
   SetVendorName(kCompanyName);
   InstallProfileStore(MakeFileConfigProfileStore());
   m_pump.Install();
+  m_fileHost = std::make_unique<CScopedDialogImageFileHost>();
   // F10 is one of the program's commands (Best Fit on Screen), not the key
   // that opens the menu bar.
   // The toolkit (GTK, under wx) is looked up where it is already loaded.
@@ -109,6 +113,7 @@ bool CPictoravellApp::OnInit() {
 
 int CPictoravellApp::OnExit() {
   m_exitTimer.reset();
+  m_fileHost.reset();
   if (m_recentFiles) m_recentFiles->WriteList();
   if (g_pRecentFileList == m_recentFiles.get()) g_pRecentFileList = nullptr;
   m_recentFiles.reset();
@@ -222,8 +227,10 @@ void CPictoravellApp::OnCommand(wxCommandEvent& event) {
       WriteProfileInt("General", "Display Comments", g_bDisplayComments);
       UpdateAllDocumentViews(1);
       return;
-    case ID_WEB_HELP:
     case ID_HELP_FINDER:
+      OpenReadme();
+      return;
+    case ID_WEB_HELP:
       wxLaunchDefaultBrowser(kWebHelpUrl);
       return;
     case ID_WEB_SITE:
@@ -246,12 +253,14 @@ void CPictoravellApp::OnUpdateCommand(wxUpdateUIEvent& event) {
     case ID_FILE_OPEN:
     case ID_FILE_NEW:
     case ID_FILE_SEQUENCE:
-    case ID_NEW_FROM_CLIPBOARD:
     case ID_MULTIBURST:
     case ID_WEB_HELP:
     case ID_WEB_SITE:
     case ID_HELP_FINDER:
       event.Enable(true);
+      return;
+    case ID_NEW_FROM_CLIPBOARD:
+      event.Enable(IsClipboardImageAvailable());
       return;
     case ID_DISPLAY_COMMENTS:
       event.Enable(true);

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "shell/DialogImageFileHost.h"
 #include "shell/EventPump.h"
 #include "shell/SingleInstanceApp.h"
 
@@ -53,6 +54,8 @@ class CPictoravellApp : public CSingleInstanceApp {
   std::vector<std::string> m_openedFiles;
   wxDocManager* m_docManager = nullptr;
   CEventPump m_pump;
+  // Installed from OnInit to OnExit: writers ask through the dialogs.
+  std::unique_ptr<CScopedDialogImageFileHost> m_fileHost;
   std::unique_ptr<wxTimer> m_exitTimer;
 };
 

@@ -6,9 +6,9 @@
 # the folders listed for it, nothing else of this tree. The CMake targets
 # (CMakeLists.txt) link in the same direction.
 cmake_minimum_required(VERSION 3.25)
-# A layer may be a subfolder ("editor/model"); a file belongs to the longest
-# layer its path starts with, and so does an included file.
-set(LAYERS base imaging formats platform resources shell editor/model editor browser output app)
+# A layer may be a subfolder ("editor/model", "browser/core"); a file belongs
+# to the longest layer its path starts with, and so does an included file.
+set(LAYERS base imaging formats platform resources shell editor/model editor browser/core browser output app)
 set(ALLOWED_base      base)
 set(ALLOWED_imaging   base imaging)
 set(ALLOWED_formats   base imaging formats)
@@ -17,11 +17,13 @@ set(ALLOWED_resources base resources)
 set(ALLOWED_shell     base imaging formats platform resources shell)
 set(ALLOWED_editor/model base imaging formats editor/model)
 set(ALLOWED_editor    base imaging formats platform resources shell editor/model editor)
-set(ALLOWED_browser   base imaging formats platform resources shell browser)
+set(ALLOWED_browser   base imaging formats platform resources shell browser/core browser)
+# The browser's window-free core: below the shell, beside platform.
+set(ALLOWED_browser/core base imaging formats platform browser/core)
 set(ALLOWED_output    base imaging formats platform resources shell output)
-set(ALLOWED_app       base imaging formats platform resources shell editor/model editor browser output app)
+set(ALLOWED_app       base imaging formats platform resources shell editor/model editor browser/core browser output app)
 # Folders that build and test without a display: no toolkit headers.
-set(NO_TOOLKIT base imaging formats platform editor/model)
+set(NO_TOOLKIT base imaging formats platform editor/model browser/core)
 
 if(NOT SOURCE_DIR)
   message(FATAL_ERROR "CheckLayers: pass -DSOURCE_DIR=<source tree>")

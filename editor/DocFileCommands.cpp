@@ -1,7 +1,6 @@
 // The document's file commands: Close, Save, Save As, Save a Copy As, and
 // the saving they share. The command table is in editor/DocCommands.cpp.
 
-#include <wx/filedlg.h>
 #include <wx/filename.h>
 
 #include "base/MessageReport.h"
@@ -9,6 +8,7 @@
 #include "editor/DocumentInternals.h"
 #include "formats/ImageFile.h"
 #include "platform/RecentFileList.h"
+#include "shell/ImageFileDialog.h"
 
 using namespace doc_detail;
 
@@ -44,39 +44,24 @@ bool CPictoravellDoc::OnSaveDocument(const wxString& path) {
   return true;
 }
 
-std::string SavePathWithExtension(const std::string& path, int filterIndex) {
-  // Filter 0 is "All image files"; the next ones name one format each.
-  if (GetImageFormat(path) != IMAGE_FORMAT_UNKNOWN) return path;
-  const std::vector<IMAGE_FORMAT> formats = DialogFormats();
-  const int format = filterIndex >= 1 && filterIndex <= static_cast<int>(formats.size())
-                         ? formats[static_cast<size_t>(filterIndex - 1)]
-                         : IMAGE_FORMAT_BMP;
-  std::string out = path;
-  AppendImageExtension(format, out);
-  return out;
-}
-
-bool CPictoravellDoc::AskSavePath(std::string& path) {
+bool CPictoravellDoc::AskSavePath(std::string& path, const std::string& title) {
   if (Prompts().savePath) return Prompts().savePath(path);
   const wxFileName current(GetFilename());
-  wxString folder = current.GetPath(), name = current.GetFullName();
-  for (;;) {
-    // The toolkit's own overwrite question would ask about the name as typed,
-    // before the extension is added: the final name is checked here instead.
-    wxFileDialog dialog(DialogParent(), "Save As", folder, name, ImageFilter(), wxFD_SAVE);
-    if (dialog.ShowModal() != wxID_OK) return false;
-    path = SavePathWithExtension(dialog.GetPath().utf8_string(), dialog.GetFilterIndex());
-    if (!wxFileName::FileExists(wxString::FromUTF8(path)) ||
-        AskYesNo(FileTitle(path) + " already exists.\nDo you want to replace it?"))
-      return true;
-    folder = dialog.GetDirectory();
-    name = dialog.GetFilename();
-  }
+  const std::string name = current.GetName().empty() ? std::string("untitled") : current.GetName().utf8_string();
+  // The image file dialog adds the chosen format's extension and asks about
+  // replacing the file under its final name.
+  std::vector<std::string> paths;
+  if (!RunImageFileDialog(paths, false, std::string(), GetImageFormat(current.GetFullName().utf8_string()), title,
+                          false, name) ||
+      paths.empty())
+    return false;
+  path = paths.front();
+  return true;
 }
 
 bool CPictoravellDoc::SaveAs() {
   std::string path;
-  if (!AskSavePath(path) || path.empty()) return false;
+  if (!AskSavePath(path, "Save As") || path.empty()) return false;
   if (!OnSaveDocument(wxString::FromUTF8(path))) return false;
   SetTitle(wxFileName(wxString::FromUTF8(path)).GetFullName());
   SetFilename(wxString::FromUTF8(path), true);
@@ -97,5 +82,5 @@ void CPictoravellDoc::OnFileSaveAs() { SaveAs(); }
 
 void CPictoravellDoc::OnFileSaveCopyAs() {
   std::string path;
-  if (AskSavePath(path) && !path.empty()) SaveCopyAs(path);
+  if (AskSavePath(path, "Save a Copy As") && !path.empty()) SaveCopyAs(path);
 }

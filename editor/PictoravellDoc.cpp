@@ -6,7 +6,6 @@
 
 #include <wx/clipbrd.h>
 #include <wx/dataobj.h>
-#include <wx/filedlg.h>
 #include <wx/filename.h>
 #include <wx/msgdlg.h>
 
@@ -27,6 +26,7 @@
 #include "resources/CommandIds.h"
 #include "resources/Strings.h"
 #include "shell/EditorHost.h"
+#include "shell/ImageFileDialog.h"
 
 wxIMPLEMENT_DYNAMIC_CLASS(CPictoravellDoc, wxDocument);
 
@@ -47,9 +47,6 @@ wxWindow* DialogParent() {
   IEditorHost* host = EditorHost();
   return host ? host->GetDialogParent() : nullptr;
 }
-
-// The filter of every image file dialog, from the format table.
-wxString ImageFilter() { return wxString::FromUTF8(ImageFileFilter()); }
 
 std::string FileTitle(const std::string& path) {
   std::string title = wxFileName(wxString::FromUTF8(path)).GetFullName().utf8_string();
@@ -85,14 +82,6 @@ CRasterImage ImageFromWx(const wxImage& image) {
   return out;
 }
 
-bool IsClipboardImageAvailable() {
-  if (g_prompts.clipboardAvailable) return g_prompts.clipboardAvailable();
-  if (!wxTheClipboard->Open()) return false;
-  const bool available = wxTheClipboard->IsSupported(wxDF_BITMAP) || wxTheClipboard->IsSupported(wxDF_PNG);
-  wxTheClipboard->Close();
-  return available;
-}
-
 CRasterImage GetClipboardImage() {
   if (g_prompts.clipboardImage) return g_prompts.clipboardImage();
   CRasterImage image;
@@ -107,16 +96,13 @@ CRasterImage GetClipboardImage() {
 // another. The loop count is that of the first animated file.
 bool ImportFileSequence(std::vector<CAnimFrame>& frames, uint16_t& loopCount) {
   if (g_prompts.fileSequence) return g_prompts.fileSequence(frames, loopCount);
-  wxFileDialog dialog(DialogParent(), "File Sequence", wxString(), wxString(), ImageFilter(),
-                      wxFD_OPEN | wxFD_MULTIPLE | wxFD_FILE_MUST_EXIST);
-  if (dialog.ShowModal() != wxID_OK) return false;
-  wxArrayString paths;
-  dialog.GetPaths(paths);
+  std::vector<std::string> paths;
+  if (!RunImageFileDialog(paths, true, std::string(), IMAGE_FORMAT_UNKNOWN, "File Sequence", true)) return false;
   std::vector<CAnimFrame> all;
   loopCount = 0;
   for (const auto& path : paths) {
     CImageFileRequest request;
-    request.m_strFileName = path.utf8_string();
+    request.m_strFileName = path;
     request.m_pfnProgress = ReportProgress;
     request.m_pfnCancel = CheckUserAbort;
     const int result = ReadImageFile(&request);
@@ -135,15 +121,27 @@ bool ImportFileSequence(std::vector<CAnimFrame>& frames, uint16_t& loopCount) {
 
 bool RunMultiburstFileDialog(std::string& path, int& rate) {
   if (g_prompts.multiburstFile) return g_prompts.multiburstFile(path, rate);
-  wxFileDialog dialog(DialogParent(), "Multiburst Image", wxString(), wxString(), ImageFilter(),
-                      wxFD_OPEN | wxFD_FILE_MUST_EXIST);
-  if (dialog.ShowModal() != wxID_OK) return false;
-  path = dialog.GetPath().utf8_string();
+  std::vector<std::string> paths;
+  if (!RunImageFileDialog(paths, true, std::string(), IMAGE_FORMAT_UNKNOWN, "Multiburst Image", false) ||
+      paths.empty())
+    return false;
+  path = paths.front();
   rate = 1500;
   return true;
 }
 
 }  // namespace
+
+bool IsClipboardImageAvailable() {
+  if (g_prompts.clipboardAvailable) return g_prompts.clipboardAvailable();
+  if (!wxTheClipboard->Open()) return false;
+  // The toolkit's bitmap format is the one image format every desktop
+  // program offers (image/png here); the Windows-only PNG format id is not
+  // a format of this toolkit at all.
+  const bool available = wxTheClipboard->IsSupported(wxDataFormat(wxDF_BITMAP));
+  wxTheClipboard->Close();
+  return available;
+}
 
 DOCUMENT_PROMPTS SetDocumentPrompts(DOCUMENT_PROMPTS prompts) {
   std::swap(g_prompts, prompts);
@@ -384,13 +382,8 @@ bool RunFileOpen(const std::string& startFolder, const std::function<bool(const 
   std::vector<std::string> paths;
   if (g_prompts.openPaths) {
     if (!g_prompts.openPaths(startFolder, paths)) return false;
-  } else {
-    wxFileDialog dialog(DialogParent(), "Open File", wxString::FromUTF8(startFolder), wxString(), ImageFilter(),
-                        wxFD_OPEN | wxFD_MULTIPLE | wxFD_FILE_MUST_EXIST);
-    if (dialog.ShowModal() != wxID_OK) return false;
-    wxArrayString chosen;
-    dialog.GetPaths(chosen);
-    for (const auto& path : chosen) paths.push_back(path.utf8_string());
+  } else if (!RunImageFileDialog(paths, true, startFolder, IMAGE_FORMAT_UNKNOWN, "Open File", true)) {
+    return false;
   }
   for (const auto& path : paths) open(path);
   return true;
@@ -423,7 +416,7 @@ CPictoravellDoc* OpenImageDocument(const std::string& path) {
     auto* doc = dynamic_cast<CPictoravellDoc*>(static_cast<wxObject*>(node->GetData()));
     if (doc && doc->GetFilename() == file && doc->GetDocumentSaved()) {
       if (wxView* view = doc->GetFirstView()) {
-        if (IEditorHost* host = EditorHost(); host && view->GetFrame()) host->ShowDocumentWindow(view->GetFrame());
+        if (IEditorHost* host = EditorHost(); host && view->GetFrame()) host->ActivateDocumentWindow(view->GetFrame());
         view->Activate(true);
       }
       return doc;

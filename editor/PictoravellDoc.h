@@ -47,6 +47,9 @@ struct DOCUMENT_PROMPTS {
 // previous ones.
 DOCUMENT_PROMPTS SetDocumentPrompts(DOCUMENT_PROMPTS prompts);
 
+// Whether the clipboard holds an image (through the prompts when scripted).
+bool IsClipboardImageAvailable();
+
 class CPictoravellDoc : public CImageDocument {
  public:
   CPictoravellDoc();
@@ -97,7 +100,7 @@ class CPictoravellDoc : public CImageDocument {
   bool DoSaveDocument(const wxString& path) override;
 
  private:
-  bool AskSavePath(std::string& path);
+  bool AskSavePath(std::string& path, const std::string& title);
 
   void BindCommands();
 
@@ -118,9 +121,5 @@ CPictoravellDoc* NewImageDocument(int kind);
 // File Open: asks for image files (several at once) and hands each to open,
 // in the order chosen. False when the dialog was cancelled.
 bool RunFileOpen(const std::string& startFolder, const std::function<bool(const std::string&)>& open);
-// The path a save goes to: a name without a known extension gets the one of
-// the chosen file-type filter (index k >= 1 is DialogFormats()[k - 1]: 1 BMP,
-// 2 GIF, 3 PCX, 4 PICT, 5 TIFF, 6 JPEG, 7 PNG, 8 TGA; BMP for any other).
-std::string SavePathWithExtension(const std::string& path, int filterIndex);
 // Registers the document template of the image windows with the manager.
 wxDocTemplate* RegisterImageDocumentTemplate(wxDocManager* manager);

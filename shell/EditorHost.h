@@ -21,10 +21,17 @@ class IEditorHost {
   // The parent of dialogs and message boxes.
   virtual wxWindow* GetDialogParent() = 0;
   // The parent of document windows, and adding, showing and removing one.
-  virtual wxWindow* GetDocumentParent() = 0;
+  virtual wxWindow* GetDocumentParent() const = 0;
   virtual void AddDocumentWindow(wxWindow* window) = 0;
-  virtual void ShowDocumentWindow(wxWindow* window) = 0;
+  // Shows a document window (its tab becomes the selected one).
+  virtual bool ActivateDocumentWindow(wxWindow* window) = 0;
   virtual void RemoveDocumentWindow(wxWindow* window) = 0;
+  // The document window shown while the main window is in View and Edit
+  // (null in the other modes or without documents).
+  virtual wxWindow* GetShownEditingWindow() const = 0;
+  // The name of a document window's tab (a modified document's carries a
+  // mark); the main window's title names the shown one.
+  virtual void SetDocumentWindowTitle(wxWindow* window, const std::string& name, bool modified) = 0;
   // The document of the active view; a closing document stops being it.
   virtual void SetActiveDocument(wxDocument* document) = 0;
   virtual void OnDocumentClose(wxDocument* document) = 0;

@@ -310,23 +310,6 @@ TEST(DocumentSave, SaveSaveAsAndSaveACopyAsRoundTrip) {
 
 namespace {
 
-TEST(DocumentSave, ANameWithoutAKnownExtensionTakesTheFiltersOne) {
-  struct Case {
-    const char* path;
-    int filter;
-    const char* out;
-  } cases[] = {{"/d/holiday", 6, "/d/holiday.jpg"}, {"/d/holiday.png", 6, "/d/holiday.png"},
-               {"/d/scan", 3, "/d/scan.pcx"},       {"/d/scan", 0, "/d/scan.bmp"},
-               {"/d/a.b", 7, "/d/a.b.png"},         {"/d/x.TGA", 1, "/d/x.TGA"},
-               {"/d/cam.jpeg", 6, "/d/cam.jpeg"},   {"/d/scan.TIFF", 5, "/d/scan.TIFF"},
-               {"/d/x", 8, "/d/x.tga"},             {"/d/x", 9, "/d/x.bmp"}};
-  for (const auto& c : cases) EXPECT_EQ(SavePathWithExtension(c.path, c.filter), c.out) << c.path;
-}
-
-}  // namespace
-
-namespace {
-
 TEST(DocumentSave, AnAnimatedGifKeepsItsFramesThroughSaveAs) {
   REQUIRE_TOOL("convert");
   TempDir dir;
