@@ -1,23 +1,24 @@
 #include "editor/NewImageDialog.h"
 
 #include <wx/checkbox.h>
+#include <wx/msgdlg.h>
 #include <wx/sizer.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
 #include "base/ImageGeometry.h"
 #include "base/Profile.h"
-#include "shell/ValuesDialog.h"
+#include "shell/ModalDialog.h"
 
 namespace {
 
 const char kSection[] = "New Image Info";
 const char kSideRefusal[] = "Please enter an integer between 1 and 32767.";
 
-class CNewImageDlg : public CValuesDialog {
+class CNewImageDlg : public wxDialog {
  public:
   CNewImageDlg(wxWindow* parent, NEW_IMAGE_VALUES& values)
-      : CValuesDialog(parent, IDD_NEW_IMAGE, "New Image"), m_values(values) {
+      : wxDialog(parent, IDD_NEW_IMAGE, "New Image"), m_values(values) {
     auto* grid = new wxFlexGridSizer(2, 6, 6);
     grid->Add(new wxStaticText(this, wxID_ANY, "Width:"), 0, wxALIGN_CENTER_VERTICAL);
     m_width = new wxTextCtrl(this, IDC_NEW_IMAGE_WIDTH, wxString::Format("%d", values.width));
@@ -37,11 +38,26 @@ class CNewImageDlg : public CValuesDialog {
     column->Add(CreateButtonSizer(wxOK | wxCANCEL), 0, wxEXPAND | wxALL, 10);
     SetSizerAndFit(column);
     m_paste->Bind(wxEVT_CHECKBOX, [this](wxCommandEvent&) { UpdateControls(); });
+    Bind(wxEVT_BUTTON, &CNewImageDlg::OnOK, this, wxID_OK);
     UpdateControls();
   }
 
- protected:
-  bool CheckValues(std::string& message, wxWindow*& focus) override {
+ private:
+  // OK: the values are checked before anything is stored; a refused side is
+  // named in a message box and takes the focus, and the dialog stays.
+  void OnOK(wxCommandEvent&) {
+    std::string message;
+    wxWindow* focus = nullptr;
+    if (!CheckValues(message, focus)) {
+      wxMessageBox(message, "New Image", wxOK | wxICON_EXCLAMATION, this);
+      focus->SetFocus();
+      return;
+    }
+    StoreValues();
+    EndModal(wxID_OK);
+  }
+
+  bool CheckValues(std::string& message, wxWindow*& focus) {
     if (Pasting()) return true;
     for (wxTextCtrl* side : {m_width, m_height}) {
       long value = 0;
@@ -54,7 +70,7 @@ class CNewImageDlg : public CValuesDialog {
     return true;
   }
 
-  void StoreValues() override {
+  void StoreValues() {
     const bool paste = Pasting();
     if (!paste) {
       long width = 0, height = 0;
@@ -73,7 +89,6 @@ class CNewImageDlg : public CValuesDialog {
     if (m_paste->IsEnabled()) WriteProfileInt(kSection, "Paste From Clipboard", m_values.paste ? 1 : 0);
   }
 
- private:
   bool Pasting() const { return m_paste->IsEnabled() && m_paste->GetValue(); }
 
   void UpdateControls() {
@@ -95,7 +110,7 @@ class CNewImageDlg : public CValuesDialog {
 bool RunNewImageDialog(wxWindow* parent, NEW_IMAGE_VALUES& values) {
   NEW_IMAGE_VALUES edited = values;
   CNewImageDlg dialog(parent, edited);
-  if (!dialog.Run()) return false;
+  if (RunModalDialog(dialog) != wxID_OK) return false;
   values = edited;
   return true;
 }

@@ -1,7 +1,9 @@
 #pragma once
 // The New Image dialog: the size of a blank image, whether it starts empty
 // (no pixels) or white, or whether it is pasted from the clipboard instead.
-// The pattern every dialog follows is described in shell/ValuesDialog.h.
+// It follows the program's dialog pattern (shell/ModalDialog.h): a values
+// struct, named control ids, RunNewImageDialog, and window tests drive it
+// through a CModalDialogHook.
 
 #include <wx/window.h>
 

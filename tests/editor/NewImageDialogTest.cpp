@@ -1,47 +1,44 @@
-// The New Image dialog, driven through the dialogs' test hook.
+// The New Image dialog, driven through the modal-dialog hook.
 
 #include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <string>
 #include <wx/checkbox.h>
 #include <wx/textctrl.h>
 
+#include <cstdlib>
+#include <string>
+
 #include "base/Profile.h"
 #include "editor/NewImageDialog.h"
-#include "shell/ValuesDialog.h"
+#include "shell/ModalDialog.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/WxDialogScript.h"
 #include "tests/support/WxTestSupport.h"
 
 namespace {
 
-// Installs a hook for the test's lifetime, and a fresh settings store.
-class ScopedHook {
+// A fresh settings store for the test's lifetime.
+class ScopedStore {
  public:
-  explicit ScopedHook(DialogTestHook hook)
-      : m_previous(SetDialogTestHook(std::move(hook))), m_store(InstallProfileStore(MakeMemoryProfileStore())) {}
-  ~ScopedHook() {
-    SetDialogTestHook(std::move(m_previous));
-    InstallProfileStore(std::move(m_store));
-  }
+  ScopedStore() : m_store(InstallProfileStore(MakeMemoryProfileStore())) {}
+  ~ScopedStore() { InstallProfileStore(std::move(m_store)); }
 
  private:
-  DialogTestHook m_previous;
   std::unique_ptr<IProfileStore> m_store;
 };
 
 template <class T>
-T* Control(CValuesDialog& dialog, int id) {
+T* Control(wxDialog& dialog, int id) {
   return dynamic_cast<T*>(dialog.FindWindow(id));
 }
 
 TEST(NewImageDialog, ShowsTheValuesAndStoresWhatIsAccepted) {
+  ScopedStore store;
   bool sawControls = false;
-  ScopedHook hook([&](CValuesDialog& d) {
+  CModalDialogHook hook([&](wxDialog& d) -> int {
     auto* width = Control<wxTextCtrl>(d, IDC_NEW_IMAGE_WIDTH);
     auto* paste = Control<wxCheckBox>(d, IDC_NEW_IMAGE_PASTE);
     auto* empty = Control<wxCheckBox>(d, IDC_NEW_IMAGE_EMPTY);
-    sawControls = width && paste && empty && d.GetId() == IDD_NEW_IMAGE;
+    sawControls = width && paste && empty && d.GetId() == IDD_NEW_IMAGE && d.GetTitle() == "New Image";
     if (!sawControls) return wxID_CANCEL;
     EXPECT_EQ(width->GetValue(), "640");
     EXPECT_FALSE(paste->IsEnabled());  // no image on the clipboard
@@ -65,21 +62,27 @@ TEST(NewImageDialog, ShowsTheValuesAndStoresWhatIsAccepted) {
 
 TEST(NewImageDialog, ASideOutside1To32767IsRefusedAndNothingChanges) {
   for (const char* text : {"0", "32768", "-5", "abc", ""}) {
-    ScopedHook hook([&](CValuesDialog& d) {
+    ScopedStore store;
+    testing_support::DialogScript script;
+    script.Run([](wxDialog&) {});  // the New Image dialog itself: shown, driven by the hook
+    script.Answer(wxID_OK);        // the refusal's message box
+    CModalDialogHook hook([&](wxDialog& d) -> int {
       Control<wxTextCtrl>(d, IDC_NEW_IMAGE_HEIGHT)->SetValue(text);
       return wxID_OK;
     });
     NEW_IMAGE_VALUES values;
     EXPECT_FALSE(RunNewImageDialog(nullptr, values)) << text;
-    EXPECT_EQ(GetLastDialogRefusal(), "Please enter an integer between 1 and 32767.");
+    ASSERT_EQ(script.messages().size(), 1u) << text;
+    EXPECT_EQ(script.messages()[0], "Please enter an integer between 1 and 32767.");
     EXPECT_EQ(values.height, 300);
     EXPECT_EQ(GetProfileInt("New Image Info", "Height", -1), -1);
   }
 }
 
 TEST(NewImageDialog, PastingSkipsTheSizeAndCancelKeepsEverything) {
+  ScopedStore store;
   {
-    ScopedHook hook([](CValuesDialog& d) {
+    CModalDialogHook hook([](wxDialog& d) -> int {
       auto* paste = Control<wxCheckBox>(d, IDC_NEW_IMAGE_PASTE);
       EXPECT_TRUE(paste->IsEnabled());
       paste->SetValue(true);
@@ -94,7 +97,7 @@ TEST(NewImageDialog, PastingSkipsTheSizeAndCancelKeepsEverything) {
     EXPECT_EQ(GetProfileInt("New Image Info", "Paste From Clipboard", 0), 1);
     EXPECT_EQ(GetProfileInt("New Image Info", "Width", -1), -1);
   }
-  ScopedHook hook([](CValuesDialog& d) {
+  CModalDialogHook hook([](wxDialog& d) -> int {
     Control<wxTextCtrl>(d, IDC_NEW_IMAGE_WIDTH)->SetValue("77");
     return wxID_CANCEL;
   });
@@ -109,8 +112,8 @@ TEST(NewImageDialog, Screenshot) {
   const char* dir = std::getenv("PICTORAVELL_SCREENSHOT_DIR");
   if (!dir || !*dir) GTEST_SKIP() << "PICTORAVELL_SCREENSHOT_DIR is not set";
   REQUIRE_TOOL("import");
-  ScopedHook hook([&](CValuesDialog& d) {
-    d.Raise();
+  ScopedStore store;
+  CModalDialogHook hook([&](wxDialog& d) -> int {
     testing_support::PumpUntil([&] { return d.IsShownOnScreen(); });
     testing_support::PumpFor(300);
     const wxRect r = d.GetScreenRect();
