@@ -663,6 +663,10 @@ void CMainFrame::OnUpdateCommand(wxUpdateUIEvent& event) {
         event.Enable(false);
         return;
       }
+      if (id == ID_FILE_OPEN && OpenFolderCallback()) {
+        event.Enable(true);
+        return;
+      }
       break;
     default:
       break;
