@@ -279,7 +279,14 @@ bool CImageDocument::BeginEdit(int type) {
 bool CImageDocument::StartEffectTool(const std::string& name) {
   if (m_nEditFrame < 0) return false;
   m_bToolRunning = 1;
-  if (g_pMainFrame && g_pMainFrame->EnterEffectMode(name)) return true;
+  const auto settle = [this, name](bool keep) {
+    if (!m_bToolRunning) return;
+    if (keep)
+      CommitEdit(name, nullptr, nullptr);
+    else
+      CancelEdit();
+  };
+  if (g_pMainFrame && g_pMainFrame->EnterEffectMode(name, settle, this)) return true;
   // Refused: the frame goes back as it was and no tool runs.
   if (CAnimFrame* frame = GetFrame(m_nEditFrame)) *frame = m_saveFrame;
   m_saveFrame = CAnimFrame();

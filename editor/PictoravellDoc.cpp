@@ -457,12 +457,7 @@ bool CPictoravellDoc::Close() {
   if (IsAnyFrameBusy()) return false;
   if (m_bToolRunning) {
     // The running effect is settled first: kept as one step, or dropped.
-    const std::string name = g_pMainFrame ? g_pMainFrame->GetEffectName() : std::string();
-    if (AskYesNo(kKeepEffectChangesText))
-      CommitEdit(name, nullptr, nullptr);
-    else
-      CancelEdit();
-    if (g_pMainFrame) g_pMainFrame->LeaveEffectMode();
+    if (!g_pMainFrame || !g_pMainFrame->AskKeepEffectChanges()) CancelEdit();
   }
   return wxDocument::Close();
 }

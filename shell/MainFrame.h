@@ -73,9 +73,16 @@ class CMainFrame : public wxDocParentFrame {
   // Installs a mode's record (called by the views as they take the client area).
   void SwitchMode(const CModeMenuInfo& info, int mode);
   void RestoreViewEditMode();
-  // Effect mode: entered only from View and Edit.
-  bool EnterEffectMode(const std::string& effectName);
+  // Effect mode: entered only from View and Edit. `settle` applies (true) or
+  // drops (false) the running effect when the user is asked about it.
+  bool EnterEffectMode(const std::string& effectName, std::function<void(bool)> settle = nullptr,
+                       void* document = nullptr);
   void LeaveEffectMode();
+  // In effect mode only: asks whether to keep the effect's changes (the
+  // effect's name as caption, the question icon, Yes and No); Yes applies
+  // the effect, No drops it, and effect mode ends either way. False outside
+  // effect mode.
+  bool AskKeepEffectChanges();
   // The name of the running effect (empty outside effect mode).
   const std::string& GetEffectName() const { return m_effectName; }
   void UpdatePanes();
@@ -117,6 +124,9 @@ class CMainFrame : public wxDocParentFrame {
   void OnDocumentClose(void* document);
   // Tells the Documents page of a document added (0), changed (1) or removed (2).
   void NotifyDocumentChange(void* document, int event);
+  // Close All and the frame's close: asks about every changed document first
+  // and closes them all only when none was cancelled (force: no questions).
+  bool CloseAllDocuments(bool force);
   // True from the start of the frame's destruction.
   bool IsClosingDown() const { return m_bClosingDown; }
 
@@ -205,6 +215,8 @@ class CMainFrame : public wxDocParentFrame {
   int m_installedAccel = 0;
   std::map<int, std::unique_ptr<wxAcceleratorTable>> m_accelTables;
   std::string m_effectName;
+  std::function<void(bool)> m_effectSettle;
+  void* m_pEffectDocument = nullptr;
   CRasterImage m_clipboardImage;
 };
 
