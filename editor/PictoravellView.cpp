@@ -219,6 +219,7 @@ bool CPictoravellView::OnCreate(wxDocument* doc, long) {
 }
 
 bool CPictoravellView::OnClose(bool) {
+  ClearStatusPixelInfo();
   // The document manager closes the document; the view only goes with it.
   if (m_window) m_window->DetachView();
   return true;
@@ -227,6 +228,7 @@ bool CPictoravellView::OnClose(bool) {
 void CPictoravellView::OnActivateView(bool activate, wxView*, wxView*) {
   if (activate && g_pMainFrame) g_pMainFrame->SetActiveDocument(GetDocument());
   if (!activate) return;
+  ClearStatusPixelInfo();
   UpdateWindowTitle();
   // The shown view takes the keys (zoom, arrows, pages) without a click.
   if (m_window && g_pMainFrame && g_pMainFrame->GetMode() == MODE_VIEW_EDIT &&
@@ -413,6 +415,9 @@ void CPictoravellView::OnUpdate(wxView*, wxObject* hint) {
   CPictoravellDoc* doc = GetImageDocument();
   if (!doc || !m_window) return;
   UpdateWindowTitle();
+  // What the readout showed may no longer be there: the next mouse move
+  // over the view shows it again.
+  ClearStatusPixelInfo();
   if (m_bFitPending) {
     // The first update with frames fits the canvas and comes back here.
     FitWhenReady();
