@@ -18,6 +18,7 @@
 #include "resources/CommandIds.h"
 #include "resources/MenuResources.h"
 #include "shell/DeviceDrawing.h"
+#include "shell/DisplayDrawing.h"
 #include "shell/MainFrame.h"
 #include "shell/MainStatusBar.h"
 
@@ -29,7 +30,6 @@ namespace {
 
 constexpr int kLineStep = 18;
 constexpr int kPageStep = 48;
-constexpr int kShadowWidth = 4;
 
 wxRect ToWx(const Rect& r) { return wxRect(r.left, r.top, r.Width(), r.Height()); }
 Rect FromWx(const wxRect& r) { return Rect{r.x, r.y, r.x + r.width, r.y + r.height}; }
@@ -38,22 +38,6 @@ Rect Intersect(const Rect& a, const Rect& b) {
               std::min(a.bottom, b.bottom)};
 }
 wxColour ToColour(const RGBQUAD& q) { return wxColour(q.rgbRed, q.rgbGreen, q.rgbBlue); }
-
-// A stippled strip: every other pixel (by the parity of x + y + phase) in
-// the shadow colour, the rest in the window colour.
-void DrawStipple(wxDC& dc, const Rect& r, int phase, const RGBQUAD& window) {
-  if (r.IsEmpty()) return;
-  wxImage image(r.Width(), r.Height());
-  unsigned char* p = image.GetData();
-  for (int y = 0; y < r.Height(); ++y)
-    for (int x = 0; x < r.Width(); ++x, p += 3) {
-      const bool dark = ((r.left + x + r.top + y + phase) & 1) == 0;
-      p[0] = dark ? 128 : window.rgbRed;
-      p[1] = dark ? 128 : window.rgbGreen;
-      p[2] = dark ? 128 : window.rgbBlue;
-    }
-  dc.DrawBitmap(wxBitmap(image), r.left, r.top, false);
-}
 
 void AddFrameLayers(CLayerStack& stack, const FRAME_COMPOSITE& composite, const CAnimFrame* frame,
                     int frameIndex) {
@@ -491,18 +475,12 @@ void CPictoravellView::Render(wxDC& dc, const wxRect& wxArea) {
     if (!r.IsEmpty()) dc.DrawRectangle(ToWx(r));
   }
   if (options.bDrawBorder) {
-    dc.SetPen(wxPen(wxColour(0, 0, 0)));
-    dc.SetBrush(*wxTRANSPARENT_BRUSH);
-    dc.DrawRectangle(image.left - 1, image.top - 1, image.Width() + 2, image.Height() + 2);
+    dc.SetPen(*wxBLACK_PEN);
+    DrawRectOutline(dc, image);
   }
-  if (options.bDrawShadow) {
-    const int phase = g.scrollX + g.scrollY;
-    const Rect right{image.right + 1, image.top + kShadowWidth, image.right + 1 + kShadowWidth,
-                     image.bottom + 1 + kShadowWidth};
-    const Rect bottom{image.left + kShadowWidth, image.bottom + 1, image.right + 1, image.bottom + 1 + kShadowWidth};
-    DrawStipple(dc, Intersect(Intersect(right, area), client), phase, options.windowColor);
-    DrawStipple(dc, Intersect(Intersect(bottom, area), client), phase, options.windowColor);
-  }
+  // The stipple's parity follows the scroll position, so it stays fixed to
+  // the image while it scrolls.
+  if (options.bDrawShadow) DrawStippledShadow(dc, Intersect(area, client), image, (g.scrollX + g.scrollY) & 1);
   const Rect clip = Intersect(Intersect(area, image), client);
   if (!clip.IsEmpty()) DrawImageLayers(dc, image, clip);
 }

@@ -15,6 +15,7 @@
 #include "resources/CommandIds.h"
 #include "resources/MenuResources.h"
 #include "resources/Strings.h"
+#include "shell/DisplayOptionsDlg.h"
 #include "shell/ExportOptions.h"
 #include "shell/MainStatusBar.h"
 #include "shell/MessagePane.h"
@@ -596,6 +597,13 @@ void CMainFrame::OnCommand(wxCommandEvent& event) {
     case ID_CLEAR_MESSAGE_PANE:
       m_messagePane->Clear();
       return;
+    case ID_DISPLAY_OPTIONS:
+      if (EditDisplayOptions(this)) {
+        if (wxDocManager* docs = wxDocManager::GetDocumentManager())
+          for (wxDocument* doc : docs->GetDocumentsVector()) doc->UpdateAllViews();
+        Refresh();
+      }
+      return;
     case ID_FILE_OPEN:
       // The View and Edit mode's folder action is the open dialog.
       if (OpenFolderCallback()) {
@@ -628,6 +636,7 @@ void CMainFrame::OnUpdateCommand(wxUpdateUIEvent& event) {
     case ID_VIEW_EDIT_IMAGES:
     case ID_BROWSE_PHOTOS:
     case ID_APP_EXIT:
+    case ID_DISPLAY_OPTIONS:
     case ID_OPTIONS_JPEG:
     case ID_OPTIONS_GIF:
       event.Enable(true);
@@ -665,6 +674,10 @@ void CMainFrame::OnUpdateCommand(wxUpdateUIEvent& event) {
     case ID_FILE_OPEN:
       if (m_nMode == MODE_EFFECT) {
         event.Enable(false);
+        return;
+      }
+      if (id == ID_FILE_OPEN && OpenFolderCallback()) {
+        event.Enable(true);
         return;
       }
       break;
