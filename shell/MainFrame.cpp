@@ -77,6 +77,7 @@ void CMainFrame::SetOpenFolderCallback(std::function<void(const std::string&)> c
 CMainFrame::CMainFrame(wxDocManager* manager)
     : wxDocParentFrame(manager, nullptr, wxID_ANY, kProductName, wxDefaultPosition, wxSize(1024, 720)) {
   g_pMainFrame = this;
+  SetEditorHost(this);
   CreateChildren();
 }
 
@@ -88,6 +89,7 @@ CMainFrame::~CMainFrame() {
   for (auto& [id, bar] : m_menus) delete bar;
   m_menus.clear();
   if (g_pMainFrame == this) g_pMainFrame = nullptr;
+  if (EditorHost() == this) SetEditorHost(nullptr);
 }
 
 bool CMainFrame::Destroy() {
@@ -322,7 +324,8 @@ bool CMainFrame::SetMode(int mode) {
   return true;
 }
 
-bool CMainFrame::EnterEffectMode(const std::string& effectName, std::function<void(bool)> settle, void* document) {
+bool CMainFrame::EnterEffectMode(const std::string& effectName, std::function<void(bool)> settle,
+                                 wxDocument* document) {
   if (m_nMode != MODE_VIEW_EDIT) return false;
   m_effectSettle = std::move(settle);
   m_pEffectDocument = document;
@@ -418,7 +421,7 @@ void CMainFrame::UpdateModeBarButtons() {
 
 void CMainFrame::SelectTool(int tool) { m_nCurrentTool = tool == m_nCurrentTool ? -1 : tool; }
 
-void CMainFrame::SetActiveDocument(void* document) {
+void CMainFrame::SetActiveDocument(wxDocument* document) {
   m_pActiveDocument = document;
   GetDocumentsPage()->SetActiveDocument(document);
 }
@@ -457,6 +460,10 @@ void CMainFrame::RemoveDocumentWindow(wxWindow* window) {
 int CMainFrame::GetDocumentWindowCount() const { return static_cast<int>(m_documentTabs->GetPageCount()); }
 
 wxWindow* CMainFrame::GetDocumentParent() const { return m_documentTabs; }
+
+wxWindow* CMainFrame::GetShownEditingWindow() const {
+  return m_nMode == MODE_VIEW_EDIT ? GetShownDocumentWindow() : nullptr;
+}
 
 wxWindow* CMainFrame::GetShownDocumentWindow() const {
   const int index = m_documentTabs->GetSelection();
@@ -530,14 +537,14 @@ void CMainFrame::UpdateTitle() {
   if (GetTitle() != title) SetTitle(title);
 }
 
-void CMainFrame::OnDocumentClose(void* document) {
+void CMainFrame::OnDocumentClose(wxDocument* document) {
   if (m_pActiveDocument == document) SetActiveDocument(nullptr);
   // A document going with its effect still running takes effect mode along.
   if (m_nMode == MODE_EFFECT && m_pEffectDocument == document) LeaveEffectMode();
 }
 
-void CMainFrame::NotifyDocumentChange(void* document, int event) {
-  GetDocumentsPage()->OnDocumentChange(document, event);
+void CMainFrame::NotifyDocumentChange(wxDocument* document, DOCUMENT_CHANGE change) {
+  GetDocumentsPage()->OnDocumentChange(document, change);
 }
 
 void CMainFrame::ShowToolbar(bool show) {
