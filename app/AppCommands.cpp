@@ -1,14 +1,12 @@
 // The application's command table and its commands: new and open, the
-// recent files, Close All, Display Comments, help and the web links; and the
+// recent files, Display Comments, help and the web links; and the
 // rule that a menu command nobody handles is shown disabled.
 
-#include <wx/docview.h>
 #include <wx/menu.h>
 #include <wx/utils.h>
 
 #include "app/PictoravellApp.h"
 #include "base/Profile.h"
-#include "base/StatusStack.h"
 #include "editor/PictoravellDoc.h"
 #include "editor/PictoravellView.h"
 #include "platform/RecentFileList.h"
@@ -28,7 +26,6 @@ const COMMAND_ENTRY<App> kAppCommands[] = {
     {ID_FILE_SEQUENCE, &App::OnFileSequence},
     {ID_NEW_FROM_CLIPBOARD, &App::OnNewFromClipboard, &App::CanPasteNew},
     {ID_MULTIBURST, &App::OnMultiburst},
-    {ID_CLOSE_ALL, &App::OnCloseAll, &App::HasDocuments},
     // View
     {ID_DISPLAY_COMMENTS, &App::OnDisplayComments, nullptr, NEEDS_NOTHING, nullptr, &App::OnUpdateDisplayComments},
     // Help
@@ -60,13 +57,6 @@ void CPictoravellApp::OnFileSequence() { NewDocument(NEWDOC_FILE_SEQUENCE); }
 void CPictoravellApp::OnNewFromClipboard() { NewDocument(NEWDOC_CLIPBOARD); }
 void CPictoravellApp::OnMultiburst() { NewDocument(NEWDOC_MULTIBURST); }
 bool CPictoravellApp::CanPasteNew() const { return IsClipboardImageAvailable(); }
-
-void CPictoravellApp::OnCloseAll() {
-  // Not while a long operation is on the status stack.
-  if (m_docManager && GetStatusDepth() == 0) m_docManager->CloseDocuments(false);
-}
-
-bool CPictoravellApp::HasDocuments() const { return m_docManager && !m_docManager->GetDocuments().empty(); }
 
 void CPictoravellApp::OnRecentFile(wxCommandEvent& event) {
   const int index = event.GetId() - ID_FILE_MRU_FIRST;

@@ -51,13 +51,11 @@ class CPictoravellApp : public CSingleInstanceApp {
   void OnFileSequence();
   void OnNewFromClipboard();
   void OnMultiburst();
-  void OnCloseAll();
   void OnDisplayComments();
   void OnHelpFinder();
   void OnWebHelp();
   void OnWebSite();
   bool CanPasteNew() const;
-  bool HasDocuments() const;
   void OnUpdateDisplayComments(wxUpdateUIEvent& event);
 
  private:
