@@ -27,6 +27,7 @@
 #include "shell/FileConfigProfileStore.h"
 #include "shell/MainFrame.h"
 #include "shell/MainStatusBar.h"
+#include "shell/ShellFunctions.h"
 
 namespace {
 
@@ -55,6 +56,8 @@ CPictoravellApp::~CPictoravellApp() {
 bool CPictoravellApp::OnInit() {
   // A later instance has handed its command line over in main() already.
   if (!IsFirstInstance()) return false;
+  // A failed toolkit assertion is logged and the program goes on.
+  InstallLoggingAssertHandler();
   SetAppName("pictoravell");
   SetAppDisplayName(kProductName);
   SetVendorName(kCompanyName);
@@ -224,8 +227,10 @@ void CPictoravellApp::OnCommand(wxCommandEvent& event) {
       WriteProfileInt("General", "Display Comments", g_bDisplayComments);
       UpdateAllDocumentViews(1);
       return;
-    case ID_WEB_HELP:
     case ID_HELP_FINDER:
+      OpenReadme();
+      return;
+    case ID_WEB_HELP:
       wxLaunchDefaultBrowser(kWebHelpUrl);
       return;
     case ID_WEB_SITE:
@@ -248,12 +253,14 @@ void CPictoravellApp::OnUpdateCommand(wxUpdateUIEvent& event) {
     case ID_FILE_OPEN:
     case ID_FILE_NEW:
     case ID_FILE_SEQUENCE:
-    case ID_NEW_FROM_CLIPBOARD:
     case ID_MULTIBURST:
     case ID_WEB_HELP:
     case ID_WEB_SITE:
     case ID_HELP_FINDER:
       event.Enable(true);
+      return;
+    case ID_NEW_FROM_CLIPBOARD:
+      event.Enable(IsClipboardImageAvailable());
       return;
     case ID_DISPLAY_COMMENTS:
       event.Enable(true);

@@ -6,7 +6,7 @@
 # the folders listed for it, nothing else of this tree. The CMake targets
 # (CMakeLists.txt) link in the same direction.
 cmake_minimum_required(VERSION 3.25)
-set(LAYERS base imaging formats platform resources shell editor browser output app)
+set(LAYERS base imaging formats platform resources shell editor browser browser/core output app)
 set(ALLOWED_base      base)
 set(ALLOWED_imaging   base imaging)
 set(ALLOWED_formats   base imaging formats)
@@ -15,10 +15,12 @@ set(ALLOWED_resources base resources)
 set(ALLOWED_shell     base imaging formats platform resources shell)
 set(ALLOWED_editor    base imaging formats platform resources shell editor)
 set(ALLOWED_browser   base imaging formats platform resources shell browser)
+# The browser's window-free core: below the shell, beside platform.
+set(ALLOWED_browser/core base imaging formats platform browser)
 set(ALLOWED_output    base imaging formats platform resources shell output)
 set(ALLOWED_app       base imaging formats platform resources shell editor browser output app)
 # Folders that build and test without a display: no toolkit headers.
-set(NO_TOOLKIT base imaging formats platform)
+set(NO_TOOLKIT base imaging formats platform browser/core)
 
 if(NOT SOURCE_DIR)
   message(FATAL_ERROR "CheckLayers: pass -DSOURCE_DIR=<source tree>")

@@ -67,14 +67,6 @@ CRasterImage ImageFromWx(const wxImage& image) {
   return out;
 }
 
-bool IsClipboardImageAvailable() {
-  if (g_prompts.clipboardAvailable) return g_prompts.clipboardAvailable();
-  if (!wxTheClipboard->Open()) return false;
-  const bool available = wxTheClipboard->IsSupported(wxDF_BITMAP) || wxTheClipboard->IsSupported(wxDF_PNG);
-  wxTheClipboard->Close();
-  return available;
-}
-
 CRasterImage GetClipboardImage() {
   if (g_prompts.clipboardImage) return g_prompts.clipboardImage();
   CRasterImage image;
@@ -195,6 +187,17 @@ class CNewImageDlg : public wxDialog {
 };
 
 }  // namespace
+
+bool IsClipboardImageAvailable() {
+  if (g_prompts.clipboardAvailable) return g_prompts.clipboardAvailable();
+  if (!wxTheClipboard->Open()) return false;
+  // The toolkit's bitmap format is the one image format every desktop
+  // program offers (image/png here); the Windows-only PNG format id is not
+  // a format of this toolkit at all.
+  const bool available = wxTheClipboard->IsSupported(wxDataFormat(wxDF_BITMAP));
+  wxTheClipboard->Close();
+  return available;
+}
 
 DOCUMENT_PROMPTS SetDocumentPrompts(DOCUMENT_PROMPTS prompts) {
   std::swap(g_prompts, prompts);
@@ -617,10 +620,7 @@ CPictoravellDoc* OpenImageDocument(const std::string& path) {
     auto* doc = dynamic_cast<CPictoravellDoc*>(static_cast<wxObject*>(node->GetData()));
     if (doc && doc->GetFilename() == file && doc->GetDocumentSaved()) {
       if (wxView* view = doc->GetFirstView()) {
-        if (g_pMainFrame && view->GetFrame()) {
-          const int page = g_pMainFrame->GetDocumentArea()->FindPage(view->GetFrame());
-          if (page != wxNOT_FOUND) g_pMainFrame->GetDocumentArea()->ChangeSelection(static_cast<size_t>(page));
-        }
+        if (g_pMainFrame && view->GetFrame()) g_pMainFrame->ActivateDocumentWindow(view->GetFrame());
         view->Activate(true);
       }
       return doc;

@@ -45,6 +45,9 @@ struct DOCUMENT_PROMPTS {
 // previous ones.
 DOCUMENT_PROMPTS SetDocumentPrompts(DOCUMENT_PROMPTS prompts);
 
+// Whether the clipboard holds an image (through the prompts when scripted).
+bool IsClipboardImageAvailable();
+
 // Runs the New Image dialog. On OK copies the four values out and returns
 // true; Cancel changes nothing.
 bool RunNewImageDialog(int16_t& width, int16_t& height, int& empty, int& paste);

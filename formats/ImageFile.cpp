@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "base/MessageReport.h"
 #include "formats/AtomicFileWriter.h"
@@ -15,6 +17,10 @@ namespace {
 
 const char kReadOnlyMessage[] = "File save failed: The file may be read-only or in use by other application.";
 const char kDiskFullMessage[] = "File save failed: The disk is either full or wrtie-protected.";
+
+// How many leading bytes the signature check looks at (a PICT's version
+// opcode sits after its 512-byte header).
+constexpr int kSignatureBytes = 528;
 
 // Numbered names in overwrite mode 2 stop here (IMAGEIO_FILE_EXISTS).
 constexpr int kMaxRenumber = 100000;
@@ -34,6 +40,55 @@ int GetImageFormat(const std::string& name) {
   return ImageFormatFromExtension(dot == std::string::npos ? name : name.substr(dot + 1));
 }
 
+int GetImageFormatFromSignature(const uint8_t* data, size_t size, int nameFormat) {
+  auto at = [&](size_t i) -> int { return i < size ? data[i] : -1; };
+  auto starts = [&](const char* magic, size_t n) { return size >= n && std::memcmp(data, magic, n) == 0; };
+  // Signatures that cannot be mistaken.
+  if (starts("\x89PNG\r\n\x1a\n", 8)) return IMAGE_FORMAT_PNG;
+  if (starts("GIF87a", 6) || starts("GIF89a", 6)) return IMAGE_FORMAT_GIF;
+  if (at(0) == 0xFF && at(1) == 0xD8 && at(2) == 0xFF) return IMAGE_FORMAT_JPEG;
+  if (starts("II*\0", 4) || starts("MM\0*", 4)) return IMAGE_FORMAT_TIFF;
+  if (starts("BM", 2) && size >= 26) return IMAGE_FORMAT_BMP;
+  // The formats without a real signature keep the name's word when it names them.
+  if (nameFormat == IMAGE_FORMAT_PCX || nameFormat == IMAGE_FORMAT_PICT || nameFormat == IMAGE_FORMAT_TGA)
+    return nameFormat;
+  // PCX: manufacturer 10, a known version, RLE or none, a known depth.
+  const int version = at(1);
+  if (at(0) == 10 && (version == 0 || version == 2 || version == 3 || version == 4 || version == 5) &&
+      (at(2) == 0 || at(2) == 1) && (at(3) == 1 || at(3) == 2 || at(3) == 4 || at(3) == 8))
+    return IMAGE_FORMAT_PCX;
+  // PICT: after the 512-byte header, the size and frame, then the version
+  // opcode (0x1101 for version 1, 0x0011 0x02FF for version 2).
+  if ((at(522) == 0x11 && at(523) == 0x01) ||
+      (at(522) == 0x00 && at(523) == 0x11 && at(524) == 0x02 && at(525) == 0xFF))
+    return IMAGE_FORMAT_PICT;
+  if (nameFormat != IMAGE_FORMAT_UNKNOWN) return nameFormat;
+  // TGA, last: a plausible header (colour map 0 or 1, a known image type and depth).
+  const int mapType = at(1), type = at(2), depth = at(16);
+  if (size >= 18 && (mapType == 0 || mapType == 1) &&
+      (type == 1 || type == 2 || type == 3 || type == 9 || type == 10 || type == 11) &&
+      (depth == 8 || depth == 15 || depth == 16 || depth == 24 || depth == 32))
+    return IMAGE_FORMAT_TGA;
+  return IMAGE_FORMAT_UNKNOWN;
+}
+
+int GetImageFileFormat(const std::string& path) {
+  const int nameFormat = GetImageFormat(path);
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return nameFormat;
+  uint8_t head[kSignatureBytes];
+  size_t got = 0;
+  while (got < sizeof head) {
+    const ssize_t n = ::read(fd, head + got, sizeof head - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    got += static_cast<size_t>(n);
+  }
+  ::close(fd);
+  if (got == 0) return nameFormat;
+  return GetImageFormatFromSignature(head, got, nameFormat);
+}
+
 bool AppendImageExtension(int format, std::string& name) {
   const IMAGE_FORMAT_INFO* entry = FindImageFormat(format);
   if (!entry || name.empty()) return false;
@@ -50,7 +105,7 @@ bool FileExists(const std::string& path) {
 }
 
 int GetImageFileFrameCount(const std::string& path) {
-  const IMAGE_FORMAT_INFO* entry = FindImageFormat(GetImageFormat(path));
+  const IMAGE_FORMAT_INFO* entry = FindImageFormat(GetImageFileFormat(path));
   if (!entry || !entry->read) return 0;
   // TIFF pages count as one image here.
   if (entry->format != IMAGE_FORMAT_GIF) return 1;
@@ -65,7 +120,7 @@ int GetImageFileFrameCount(const std::string& path) {
 
 bool ReadImageFileInfo(const std::string& path, CImageFileInfo* info) {
   if (!info) return false;
-  const IMAGE_FORMAT_INFO* entry = FindImageFormat(GetImageFormat(path));
+  const IMAGE_FORMAT_INFO* entry = FindImageFormat(GetImageFileFormat(path));
   if (!entry || !entry->info) return false;  // PICT and PCD have no info function
   CBufferedFile stream;
   if (!stream.Open(path.c_str(), CBufferedFile::kRead)) return false;
@@ -81,7 +136,7 @@ int ReadImageFile(CImageFileRequest* request) {
   }
   if (request->m_pfnCancel && request->m_pfnCancel()) return IMAGEIO_CANCELLED;
 
-  const IMAGE_FORMAT_INFO* entry = FindImageFormat(GetImageFormat(request->m_strFileName));
+  const IMAGE_FORMAT_INFO* entry = FindImageFormat(GetImageFileFormat(request->m_strFileName));
   CBufferedFile stream;
   // A file that cannot be opened reads as empty; the reader's checks decide.
   stream.Open(request->m_strFileName.c_str(), CBufferedFile::kRead);

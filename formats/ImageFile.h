@@ -1,8 +1,10 @@
 #pragma once
 // The image file front end: how the rest of the program reads and writes
-// image files. The format is chosen by the file's extension (any spelling the
-// format table, formats/ImageFormats.h, lists); each call opens one stream,
-// fills a CCodecJob and calls the format's entry in the table.
+// image files. A file is written in the format its extension names (any
+// spelling the format table, formats/ImageFormats.h, lists) and read in the
+// format its first bytes show (the extension decides only for formats
+// without a signature and for bytes that show none); each call opens one
+// stream, fills a CCodecJob and calls the format's entry in the table.
 //
 // Writing goes through CAtomicFileWriter: a temporary file in the target's
 // own folder replaces the target in one rename only after the writer
@@ -77,6 +79,17 @@ bool FileExists(const std::string& path);
 // The format of a file name: the text after the last '.' (the whole name
 // when it has none), compared without case with every format's extensions.
 int GetImageFormat(const std::string& name);
+
+// The format the first bytes of a file show. PNG, GIF, JPEG, TIFF and BMP
+// are known by their signatures whatever the name says; PCX, PICT and TGA
+// have none that is certain, so a name naming one of them is believed, and
+// otherwise their headers are checked (TGA last). Bytes that show nothing
+// give nameFormat.
+int GetImageFormatFromSignature(const uint8_t* data, size_t size, int nameFormat);
+
+// The format a file is read in: its signature, else its name's extension.
+// A file that cannot be opened gives the extension's format.
+int GetImageFileFormat(const std::string& path);
 
 // Appends '.' (unless the name ends with one) and the format's first
 // extension. Code 0, a code out of range or an empty name change nothing

@@ -8,6 +8,7 @@
 
 #include "resources/CommandIds.h"
 #include "shell/MainFrame.h"
+#include "shell/ModalDialog.h"
 
 using namespace export_ids;
 
@@ -105,7 +106,7 @@ bool CGifExportDlg::TransferDataFromWindow() {
 bool RunGifExportDialog(wxWindow* parent, GifExportValues& values) {
   CGifExportDlg dialog(parent ? parent : static_cast<wxWindow*>(g_pMainFrame), values);
   dialog.CentreOnParent();
-  if (dialog.ShowModal() != wxID_OK) return false;
+  if (RunModalDialog(dialog) != wxID_OK) return false;
   values = dialog.GetValues();
   return true;
 }

@@ -24,74 +24,10 @@
 #include "shell/DeviceDrawing.h"
 #include "shell/GifExportDlg.h"
 #include "shell/MainFrame.h"
-#include "shell/PaintedWindow.h"
-#include "shell/UiTheme.h"
+#include "shell/ImagePreviewCtrl.h"
+#include "shell/ModalDialog.h"
 
 using namespace export_ids;
-
-// The preview area: the decoded image at 1:1, centred when it is smaller than
-// the pane, dragged with the mouse when it is larger.
-class CJpegPreviewPane : public CPaintedWindow {
- public:
-  CJpegPreviewPane(wxWindow* parent, wxWindowID id, const wxSize& size)
-      : CPaintedWindow(parent, id, wxDefaultPosition, size, wxBORDER_SUNKEN | wxFULL_REPAINT_ON_RESIZE) {
-    SetCursor(wxCursor(wxCURSOR_HAND));
-    Bind(wxEVT_LEFT_DOWN, [this](wxMouseEvent& e) {
-      m_last = e.GetPosition();
-      m_dragging = true;
-      if (!HasCapture()) CaptureMouse();
-    });
-    Bind(wxEVT_LEFT_UP, [this](wxMouseEvent&) { EndDrag(); });
-    Bind(wxEVT_MOUSE_CAPTURE_LOST, [this](wxMouseCaptureLostEvent&) { m_dragging = false; });
-    Bind(wxEVT_MOTION, &CJpegPreviewPane::OnMotion, this);
-  }
-  // Shows the image (not owned; null for none), centred.
-  void SetImage(const CRasterImage* image) {
-    m_image = image && !image->IsEmpty() ? image : nullptr;
-    const wxSize client = GetClientSize();
-    const int w = m_image ? m_image->GetWidth() : 0, h = m_image ? m_image->GetHeight() : 0;
-    m_scroll = wxPoint((client.x - w) / 2, (client.y - h) / 2);
-    Refresh();
-  }
-  // Where the image is shown, in client coordinates (empty without one).
-  wxRect GetShownArea() const {
-    if (!m_image) return {};
-    const wxSize client = GetClientSize();
-    const int w = m_image->GetWidth(), h = m_image->GetHeight();
-    const int x = w < client.x ? (client.x - w) / 2 : std::clamp(m_scroll.x, client.x - w, 0);
-    const int y = h < client.y ? (client.y - h) / 2 : std::clamp(m_scroll.y, client.y - h, 0);
-    return {x, y, w, h};
-  }
-  wxColour GetPaintBackground() const override { return ThemeColour(wxSYS_COLOUR_WINDOW); }
-  void Render(wxDC& dc) override {
-    if (!m_image) return;
-    const wxRect area = GetShownArea();
-    const Rect drawing{area.x, area.y, area.x + area.width, area.y + area.height};
-    DrawImage(dc, drawing, Rect{0, 0, area.width, area.height}, 128, *m_image,
-              Rect{0, 0, m_image->GetWidth(), m_image->GetHeight()});
-    dc.SetPen(wxPen(ThemeColour(wxSYS_COLOUR_WINDOWTEXT)));
-    dc.SetBrush(*wxTRANSPARENT_BRUSH);
-    dc.DrawRectangle(wxRect(area).Inflate(1));
-  }
-
- private:
-  void EndDrag() {
-    m_dragging = false;
-    if (HasCapture()) ReleaseMouse();
-  }
-  void OnMotion(wxMouseEvent& e) {
-    if (!m_dragging || !m_image) return;
-    m_scroll = GetShownArea().GetPosition() + (e.GetPosition() - m_last);
-    m_scroll = GetShownArea().GetPosition();  // clamped at the edges
-    m_last = e.GetPosition();
-    Refresh();
-  }
-
-  const CRasterImage* m_image = nullptr;
-  wxPoint m_scroll;
-  wxPoint m_last;
-  bool m_dragging = false;
-};
 
 std::string CJpegOptionsDlg::FileSizeText(int bytes) {
   char text[64];
@@ -112,7 +48,8 @@ CJpegOptionsDlg::CJpegOptionsDlg(wxWindow* parent, const JpegExportValues& value
 
   // Left: the preview with its texts and the warning.
   auto* left = new wxBoxSizer(wxVERTICAL);
-  m_previewPane = new CJpegPreviewPane(this, kPreview, FromDIP(wxSize(260, 220)));
+  m_previewPane = new CImagePreviewCtrl(this, kPreview, wxDefaultPosition, FromDIP(wxSize(260, 220)));
+  m_previewPane->SetMode(PREVIEW_MODE_PAN);
   left->Add(m_previewPane, 1, wxEXPAND | wxBOTTOM, gap / 2);
   m_fileSize = new wxStaticText(this, kFileSize, "File size:");
   m_downloadTime = new wxStaticText(this, kDownloadTime, wxString());
@@ -287,6 +224,8 @@ void CJpegOptionsDlg::BuildPreview() {
     m_preview.Free();
     m_nPreviewBytes = 0;
     m_previewPane->SetImage(nullptr);
+    m_previewPane->SetImageSize(0, 0);
+    m_previewPane->Refresh();
     m_fileSize->SetLabel("File size:");
     m_downloadTime->SetLabel(wxString());
     m_bBusy = false;
@@ -320,6 +259,9 @@ void CJpegOptionsDlg::BuildPreview() {
     m_preview = back.m_image;
     m_nPreviewBytes = length;
     m_previewPane->SetImage(&m_preview);
+    m_previewPane->SetImageSize(m_preview.GetWidth(), m_preview.GetHeight());
+    m_previewPane->CenterImage();
+    m_previewPane->Refresh();
     m_fileSize->SetLabel(wxString::FromUTF8(FileSizeText(length)));
     m_downloadTime->SetLabel(wxString::FromUTF8(DownloadTimeText(length)));
   } while (used != m_values.nQuality);
@@ -336,7 +278,7 @@ bool CJpegOptionsDlg::TransferDataFromWindow() {
 bool RunJpegOptionsDialog(wxWindow* parent, JpegExportValues& values, const CRasterImage* image) {
   CJpegOptionsDlg dialog(parent ? parent : static_cast<wxWindow*>(g_pMainFrame), values, image);
   dialog.CentreOnParent();
-  if (dialog.ShowModal() != wxID_OK) return false;
+  if (RunModalDialog(dialog) != wxID_OK) return false;
   values = dialog.GetValues();
   return true;
 }

@@ -24,7 +24,7 @@ class wxSpinButton;
 class wxStaticBitmap;
 class wxStaticText;
 class wxTextCtrl;
-class CJpegPreviewPane;
+class CImagePreviewCtrl;
 
 class CJpegOptionsDlg : public wxDialog {
  public:
@@ -64,7 +64,7 @@ class CJpegOptionsDlg : public wxDialog {
   wxTimer m_blink;
   wxStaticBitmap* m_warningPicture;
   wxStaticText* m_warningText;
-  CJpegPreviewPane* m_previewPane;
+  CImagePreviewCtrl* m_previewPane;
   wxSlider* m_slider;
   wxTextCtrl* m_edit;
   wxSpinButton* m_spin;

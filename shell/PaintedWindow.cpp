@@ -20,6 +20,7 @@ bool CPaintedWindow::Create(wxWindow* parent, wxWindowID id, const wxPoint& pos,
 
 void CPaintedWindow::OnPaint(wxPaintEvent&) {
   wxPaintDC paint(this);
+  ++m_paints;
   paint.SetBackground(wxBrush(GetPaintBackground()));
   wxRect area = GetUpdateRegion().GetBox();
   if (area.IsEmpty()) area = wxRect(GetClientSize());

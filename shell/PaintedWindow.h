@@ -31,9 +31,14 @@ class CPaintedWindow : public wxWindow {
   virtual wxColour GetPaintBackground() const { return GetBackgroundColour(); }
   // The size Render covers: the client size.
   wxSize GetRenderSize() const { return GetClientSize(); }
+  // How many paint events the window has handled (tests, benchmarks).
+  int GetPaintCount() const { return m_paints; }
 
  protected:
   void OnPaint(wxPaintEvent& event);
+
+ private:
+  int m_paints = 0;
 };
 
 // Runs paint over a 24-bit bitmap of the size, first filled with
