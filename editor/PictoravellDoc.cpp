@@ -37,6 +37,7 @@ wxIMPLEMENT_DYNAMIC_CLASS(CPictoravellDoc, wxDocument);
 namespace {
 
 DOCUMENT_PROMPTS g_prompts;
+FullScreenPlayer g_fullScreenPlayer;
 
 const char* const kImageFilter =
     "All image files|*.bmp;*.dib;*.gif;*.pcx;*.pct;*.tif;*.jpg;*.png;*.tga|BMP (*.bmp)|*.bmp;*.dib|GIF (*.gif)|*.gif|"
@@ -202,6 +203,11 @@ class CNewImageDlg : public wxDialog {
 
 }  // namespace
 
+FullScreenPlayer SetFullScreenPlayer(FullScreenPlayer player) {
+  std::swap(g_fullScreenPlayer, player);
+  return player;
+}
+
 DOCUMENT_PROMPTS SetDocumentPrompts(DOCUMENT_PROMPTS prompts) {
   std::swap(g_prompts, prompts);
   return prompts;
@@ -233,6 +239,7 @@ CPictoravellDoc::CPictoravellDoc() {
   Bind(wxEVT_MENU, &CPictoravellDoc::OnFileSaveCopyAs, this, ID_FILE_SAVE_COPY_AS);
   Bind(wxEVT_MENU, &CPictoravellDoc::OnEditUndo, this, ID_EDIT_UNDO);
   Bind(wxEVT_MENU, &CPictoravellDoc::OnEditRedo, this, ID_EDIT_REDO);
+  Bind(wxEVT_MENU, &CPictoravellDoc::OnFullScreen, this, ID_FULL_SCREEN);
   Bind(wxEVT_UPDATE_UI, &CPictoravellDoc::OnUpdateCommand, this);
 }
 
@@ -578,11 +585,19 @@ void CPictoravellDoc::OnEditRedo(wxCommandEvent&) {
   if (!IsAnyFrameBusy() && !m_bToolRunning) Redo();
 }
 
+void CPictoravellDoc::OnFullScreen(wxCommandEvent&) {
+  if (!CanPlayFrames() || m_frames.empty() || !g_fullScreenPlayer) return;
+  g_fullScreenPlayer(m_frames.data(), static_cast<int>(m_frames.size()), m_nCanvasWidth, m_nCanvasHeight,
+                     m_nLoopCount);
+}
+
 void CPictoravellDoc::OnUpdateCommand(wxUpdateUIEvent& event) {
   const int id = event.GetId();
   const bool idle = !IsAnyFrameBusy();
   if (id == ID_FILE_CLOSE || id == ID_FILE_SAVE || id == ID_FILE_SAVE_AS || id == ID_FILE_SAVE_COPY_AS) {
     event.Enable(idle && !m_frames.empty());
+  } else if (id == ID_FULL_SCREEN) {
+    event.Enable(CanPlayFrames() && !m_frames.empty() && g_fullScreenPlayer != nullptr);
   } else if (id == ID_EDIT_UNDO || id == ID_EDIT_REDO) {
     const bool undo = id == ID_EDIT_UNDO;
     const bool can = idle && !m_bToolRunning && (undo ? CanUndo() : CanRedo());

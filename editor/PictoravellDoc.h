@@ -34,6 +34,13 @@ struct DOCUMENT_PROMPTS {
 // previous ones.
 DOCUMENT_PROMPTS SetDocumentPrompts(DOCUMENT_PROMPTS prompts);
 
+// The full-screen player that the Full Screen command runs: frames, their
+// count, the canvas size and the loop count. The application installs the
+// output's player; until then the command does nothing. Returns the previous
+// player.
+using FullScreenPlayer = std::function<void(const CAnimFrame*, int, int, int, uint16_t)>;
+FullScreenPlayer SetFullScreenPlayer(FullScreenPlayer player);
+
 // Runs the New Image dialog. On OK copies the four values out and returns
 // true; Cancel changes nothing.
 bool RunNewImageDialog(int16_t& width, int16_t& height, int& empty, int& paste);
@@ -66,6 +73,8 @@ class CPictoravellDoc : public CImageDocument {
   const std::string& GetComment() const { return m_strComment; }
   void SetComment(const std::string& comment) { m_strComment = comment; }
   int GetPlayingCount() const { return m_nPlaying; }
+  // True when a view already plays the frames or no frame is busy.
+  bool CanPlayFrames() const { return m_nPlaying > 0 || !IsAnyFrameBusy(); }
 
   // The comment with every line end made CR LF.
   static std::string NormalizeLineEnds(const std::string& text);
@@ -81,6 +90,7 @@ class CPictoravellDoc : public CImageDocument {
   void OnFileSaveCopyAs(wxCommandEvent& event);
   void OnEditUndo(wxCommandEvent& event);
   void OnEditRedo(wxCommandEvent& event);
+  void OnFullScreen(wxCommandEvent& event);
   void OnUpdateCommand(wxUpdateUIEvent& event);
   bool AskSavePath(std::string& path);
 

@@ -18,6 +18,7 @@
 #include "imaging/MessageReport.h"
 #include "imaging/Profile.h"
 #include "imaging/StatusStack.h"
+#include "output/SlideShowWnd.h"
 #include "platform/CommandLineSplitter.h"
 #include "platform/RecentFileList.h"
 #include "platform/WindowPlacement.h"
@@ -76,6 +77,7 @@ bool CPictoravellApp::OnInit() {
 
   m_docManager = new wxDocManager;
   RegisterImageDocumentTemplate(m_docManager);
+  SetFullScreenPlayer(PlayAnimationFullScreen);
   CMainFrame::SetOpenFolderCallback([this](const std::string& folder) { DoFileOpen(folder); });
   CMainFrame::SetOpenFileCallback([this](const std::string& path) { return OpenDocumentFile(path); });
   auto* frame = new CMainFrame(m_docManager);

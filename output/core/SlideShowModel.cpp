@@ -52,6 +52,7 @@ void CSlideShowModel::NextSlide() {
   m_nCanvasWidth = slide.image.m_nWidth;
   m_nCanvasHeight = slide.image.m_nHeight;
   m_nCurrentFrame = 0;
+  m_nShownItem = m_nCurrentItem;
   if (m_bTransition) {
     TransitionTo(std::move(slide.first));
     if (m_bClosing) return;

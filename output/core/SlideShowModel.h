@@ -82,6 +82,8 @@ class CSlideShowModel {
   bool IsClosing() const { return m_bClosing; }
   bool IsBusy() const { return m_bBusy; }
   int GetCurrentItem() const { return m_nCurrentItem; }
+  // The item whose picture is on the screen, -1 before the first.
+  int GetShownItem() const { return m_nShownItem; }
   int GetCurrentFrame() const { return m_nCurrentFrame; }
   int GetFrameCount() const { return static_cast<int>(m_frames.size()); }
   int GetInterval() const { return m_nInterval; }
@@ -101,6 +103,7 @@ class CSlideShowModel {
   ISlideSource* m_pSource = nullptr;
   int m_nItems = 0;
   int m_nCurrentItem = 0;
+  int m_nShownItem = -1;
   std::vector<CAnimFrame> m_frames;
   int m_nCurrentFrame = 0;
   int32_t m_nCanvasWidth = 0;
