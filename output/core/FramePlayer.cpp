@@ -18,7 +18,7 @@ bool CPlayerFrame::Allocate(int32_t width, int32_t height, int milliseconds) {
   m_nMilliseconds = milliseconds;
   if (width <= 0 || height <= 0) return false;
   try {
-    m_rgb.assign(static_cast<size_t>(width) * static_cast<size_t>(height) * 3, 0);
+    m_rgb.resize(static_cast<size_t>(width) * static_cast<size_t>(height) * 3);
   } catch (const std::bad_alloc&) {
     return false;
   }

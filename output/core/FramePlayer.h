@@ -9,11 +9,33 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <vector>
 
 #include "imaging/RasterImage.h"
 #include "output/core/SlideShowPictures.h"
+
+// A byte vector whose new elements are left uninitialised (the frames are
+// written whole right after they are made).
+template <class T>
+struct UninitializedAllocator : std::allocator<T> {
+  template <class U>
+  struct rebind {
+    using other = UninitializedAllocator<U>;
+  };
+  UninitializedAllocator() = default;
+  template <class U>
+  UninitializedAllocator(const UninitializedAllocator<U>&) noexcept {}
+  template <class U>
+  void construct(U* p) noexcept {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <class U, class... Args>
+  void construct(U* p, Args&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+  }
+};
 
 // One picture of the player: rows of red, green, blue bytes, top row first,
 // width * 3 bytes each (the layout the screen side hands to the toolkit), and
@@ -27,12 +49,13 @@ class CPlayerFrame {
   CPlayerFrame(CPlayerFrame&&) noexcept = default;
   CPlayerFrame& operator=(CPlayerFrame&&) noexcept = default;
 
-  // Room for width x height pixels (zero-filled); false when it cannot be had.
+  // Room for width x height pixels (contents undefined until written); false
+  // when it cannot be had.
   bool Allocate(int32_t width, int32_t height, int milliseconds);
   bool IsEmpty() const { return m_rgb.empty(); }
   int64_t GetStride() const { return int64_t{m_nWidth} * 3; }
 
-  std::vector<uint8_t> m_rgb;
+  std::vector<uint8_t, UninitializedAllocator<uint8_t>> m_rgb;
   int32_t m_nWidth = 0;
   int32_t m_nHeight = 0;
   int32_t m_nMilliseconds = 0;

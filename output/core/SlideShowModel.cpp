@@ -45,9 +45,6 @@ void CSlideShowModel::NextSlide() {
     }
     return;
   }
-  // Read the next item while this one is on the screen.
-  if (const int next = NextPlayable(m_nCurrentItem); next >= 0 && next != m_nCurrentItem) m_pSource->Prefetch(next);
-
   m_frames = std::move(slide.image.m_frames);
   m_nCanvasWidth = slide.image.m_nWidth;
   m_nCanvasHeight = slide.image.m_nHeight;
@@ -60,6 +57,9 @@ void CSlideShowModel::NextSlide() {
     m_picture = std::move(slide.first);
     m_pHost->Invalidate(true);
   }
+  // Read the next item while this one is on the screen (after the fade, so
+  // that the two do not compete for the processor).
+  if (const int next = NextPlayable(m_nCurrentItem); next >= 0 && next != m_nCurrentItem) m_pSource->Prefetch(next);
   if (m_frames.size() >= 2) {
     m_pHost->StartTimer(kFrameTimer, m_frames[0].m_nDelay * 10);
   } else if (ItemsInPlay() >= 2) {

@@ -171,9 +171,45 @@ bool BlendPicturesInto(const CRasterImage& newPicture, const CRasterImage& oldPi
   w = std::clamp(w, 0, 255);
   const BLEND_GEOMETRY g = GetBlendGeometry(newPicture, oldPicture, dx, dy);
   if (g.width > kMaxImageSide || g.height > kMaxImageSide) return false;
-  for (int32_t row = 0; row < g.height; ++row) std::memset(rgb + row * stride, 0, static_cast<size_t>(g.width) * 3);
-  if (!oldPicture.IsEmpty()) AddWeighted(oldPicture, MakeWeightTable(255 - w), rgb, stride, g.oldX, g.oldY);
-  AddWeighted(newPicture, MakeWeightTable(w), rgb, stride, g.newX, g.newY);
+  const WeightTable newTable = MakeWeightTable(w), oldTable = MakeWeightTable(255 - w);
+  const bool hasOld = !oldPicture.IsEmpty();
+  if (Is24BitWithMask(newPicture) || (hasOld && Is24BitWithMask(oldPicture))) {
+    // Pictures with alpha: a black base, then each picture added premultiplied.
+    for (int32_t row = 0; row < g.height; ++row) std::memset(rgb + row * stride, 0, static_cast<size_t>(g.width) * 3);
+    if (hasOld) AddWeighted(oldPicture, oldTable, rgb, stride, g.oldX, g.oldY);
+    AddWeighted(newPicture, newTable, rgb, stride, g.newX, g.newY);
+    return true;
+  }
+  // Opaque pictures: each row in one pass, span by span (both pictures, one
+  // of them, or black).
+  const int32_t ow = hasOld ? oldPicture.GetWidth() : 0, oh = hasOld ? oldPicture.GetHeight() : 0;
+  const int32_t nw = newPicture.GetWidth(), nh = newPicture.GetHeight();
+  for (int32_t y = 0; y < g.height; ++y) {
+    uint8_t* dst = rgb + y * stride;
+    const bool oldRow = hasOld && y >= g.oldY && y < g.oldY + oh;
+    const bool newRow = y >= g.newY && y < g.newY + nh;
+    const int32_t o0 = oldRow ? g.oldX : 0, o1 = oldRow ? g.oldX + ow : 0;
+    const int32_t n0 = newRow ? g.newX : 0, n1 = newRow ? g.newX + nw : 0;
+    const uint8_t* os = oldRow ? oldPicture.GetRow(y - g.oldY) - int64_t{o0} * 3 : nullptr;
+    const uint8_t* ns = newRow ? newPicture.GetRow(y - g.newY) - int64_t{n0} * 3 : nullptr;
+    for (int32_t x = 0; x < g.width;) {
+      const bool inOld = oldRow && x >= o0 && x < o1, inNew = newRow && x >= n0 && x < n1;
+      int32_t end = g.width;
+      for (int32_t b : {o0, o1, n0, n1})
+        if (b > x && b < end) end = b;
+      const int32_t first = x * 3, last = end * 3;
+      if (inOld && inNew) {
+        for (int32_t i = first; i < last; ++i) dst[i] = static_cast<uint8_t>(oldTable[os[i]] + newTable[ns[i]]);
+      } else if (inOld) {
+        for (int32_t i = first; i < last; ++i) dst[i] = oldTable[os[i]];
+      } else if (inNew) {
+        for (int32_t i = first; i < last; ++i) dst[i] = newTable[ns[i]];
+      } else {
+        std::memset(dst + first, 0, static_cast<size_t>(last - first));
+      }
+      x = end;
+    }
+  }
   return true;
 }
 

@@ -136,6 +136,19 @@ TEST(BlendPictures, IntoRowsMatchesTheImageForm) {
                                static_cast<size_t>(g.width) * 3))
           << "row " << y;
   }
+  // Opaque pictures take a one-pass path; with a fully opaque mask they take
+  // the premultiplying one: both give the same bytes.
+  auto opaqueMask = [](CRasterImage image) {
+    image.CreateMask();
+    std::memset(image.GetWritableMaskBits(), 255, static_cast<size_t>(image.GetMaskStride()) * image.GetHeight());
+    return image;
+  };
+  for (auto [dx, dy] : {std::pair{0, 0}, std::pair{5, -3}, std::pair{-7, 9}, std::pair{40, 0}})
+    for (int w : {0, 1, 127, 255})
+      EXPECT_EQ(testing_support::CompareRgb(BlendPictures(next, old, dx, dy, w),
+                                            BlendPictures(opaqueMask(next), opaqueMask(old), dx, dy, w)),
+                "")
+          << dx << "," << dy << " w " << w;
   // Indexed pictures are refused (callers convert them first).
   CRasterImage indexed;
   indexed.Create(2, 2, 8);
