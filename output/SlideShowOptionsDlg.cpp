@@ -11,7 +11,7 @@
 #include <charconv>
 #include <string>
 
-#include "imaging/Profile.h"
+#include "base/Profile.h"
 #include "shell/MainFrame.h"
 
 namespace {

@@ -9,7 +9,7 @@
 
 #include <algorithm>
 
-#include "imaging/MessageReport.h"
+#include "base/MessageReport.h"
 #include "shell/DeviceDrawing.h"
 
 CSlideShowWnd* g_pSlideShowWnd = nullptr;

@@ -9,7 +9,7 @@
 #include <new>
 
 #include "formats/ImageFile.h"
-#include "imaging/MessageReport.h"
+#include "base/MessageReport.h"
 
 namespace {
 

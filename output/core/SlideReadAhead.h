@@ -17,7 +17,7 @@
 #include <utility>
 #include <vector>
 
-#include "formats/ResultCodes.h"
+#include "base/ResultCodes.h"
 #include "output/core/SlideShowModel.h"
 
 // The CANCELPROC of the show's reads: true once the show is closing (and when

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "formats/ResultCodes.h"
+#include "base/ResultCodes.h"
 
 void CSlideShowModel::SetSource(ISlideSource* source) {
   m_pSource = source;

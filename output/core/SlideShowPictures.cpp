@@ -6,7 +6,7 @@
 
 #include "imaging/ColorConversion.h"
 #include "imaging/ColorFunctions.h"
-#include "imaging/ImageGeometry.h"
+#include "base/ImageGeometry.h"
 #include "imaging/Resample.h"
 
 namespace {

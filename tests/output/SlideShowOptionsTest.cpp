@@ -2,7 +2,7 @@
 #include <wx/checkbox.h>
 #include <wx/textctrl.h>
 
-#include "imaging/Profile.h"
+#include "base/Profile.h"
 #include "output/SlideShowOptionsDlg.h"
 
 namespace {

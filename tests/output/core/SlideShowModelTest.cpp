@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "formats/ResultCodes.h"
+#include "base/ResultCodes.h"
 #include "tests/output/core/SlideShowTestUtil.h"
 
 namespace {

@@ -1,0 +1,84 @@
+#include "base/Profile.h"
+
+#include <map>
+#include <utility>
+
+namespace {
+
+class CMemoryProfileStore : public IProfileStore {
+ public:
+  int GetInt(const std::string& section, const std::string& key, int defaultValue) override {
+    auto it = m_ints.find({section, key});
+    return it == m_ints.end() ? defaultValue : it->second;
+  }
+  bool WriteInt(const std::string& section, const std::string& key, int value) override {
+    m_ints[{section, key}] = value;
+    return true;
+  }
+  std::string GetString(const std::string& section, const std::string& key,
+                        const std::string& defaultValue) override {
+    auto it = m_strings.find({section, key});
+    return it == m_strings.end() ? defaultValue : it->second;
+  }
+  bool WriteString(const std::string& section, const std::string& key, const std::string& value) override {
+    m_strings[{section, key}] = value;
+    return true;
+  }
+  bool GetBinary(const std::string& section, const std::string& key, std::vector<uint8_t>& value) override {
+    auto it = m_binaries.find({section, key});
+    if (it == m_binaries.end()) {
+      value.clear();
+      return false;
+    }
+    value = it->second;
+    return true;
+  }
+  bool WriteBinary(const std::string& section, const std::string& key, const std::vector<uint8_t>& value) override {
+    m_binaries[{section, key}] = value;
+    return true;
+  }
+  bool DeleteEntry(const std::string& section, const std::string& key) override {
+    const Key k{section, key};
+    return (m_ints.erase(k) + m_strings.erase(k) + m_binaries.erase(k)) > 0;
+  }
+  bool DeleteSection(const std::string& section) override {
+    bool any = false;
+    auto drop = [&](auto& map) {
+      for (auto it = map.begin(); it != map.end();) {
+        if (it->first.first == section) {
+          it = map.erase(it);
+          any = true;
+        } else {
+          ++it;
+        }
+      }
+    };
+    drop(m_ints);
+    drop(m_strings);
+    drop(m_binaries);
+    return any;
+  }
+
+ private:
+  using Key = std::pair<std::string, std::string>;
+  std::map<Key, int> m_ints;
+  std::map<Key, std::string> m_strings;
+  std::map<Key, std::vector<uint8_t>> m_binaries;
+};
+
+std::unique_ptr<IProfileStore>& Slot() {
+  static std::unique_ptr<IProfileStore> store = MakeMemoryProfileStore();
+  return store;
+}
+
+}  // namespace
+
+std::unique_ptr<IProfileStore> MakeMemoryProfileStore() { return std::make_unique<CMemoryProfileStore>(); }
+
+IProfileStore& Profile() { return *Slot(); }
+
+std::unique_ptr<IProfileStore> InstallProfileStore(std::unique_ptr<IProfileStore> store) {
+  auto previous = std::move(Slot());
+  Slot() = store ? std::move(store) : MakeMemoryProfileStore();
+  return previous;
+}
