@@ -76,6 +76,7 @@ void CMainFrame::SetOpenFolderCallback(std::function<void(const std::string&)> c
 CMainFrame::CMainFrame(wxDocManager* manager)
     : wxDocParentFrame(manager, nullptr, wxID_ANY, kProductName, wxDefaultPosition, wxSize(1024, 720)) {
   g_pMainFrame = this;
+  SetEditorHost(this);
   CreateChildren();
 }
 
@@ -87,6 +88,7 @@ CMainFrame::~CMainFrame() {
   for (auto& [id, bar] : m_menus) delete bar;
   m_menus.clear();
   if (g_pMainFrame == this) g_pMainFrame = nullptr;
+  if (EditorHost() == this) SetEditorHost(nullptr);
 }
 
 bool CMainFrame::Destroy() {
@@ -403,7 +405,7 @@ void CMainFrame::UpdateModeBarButtons() {
 
 void CMainFrame::SelectTool(int tool) { m_nCurrentTool = tool == m_nCurrentTool ? -1 : tool; }
 
-void CMainFrame::SetActiveDocument(void* document) {
+void CMainFrame::SetActiveDocument(wxDocument* document) {
   m_pActiveDocument = document;
   GetDocumentsPage()->SetActiveDocument(document);
 }
@@ -442,6 +444,10 @@ void CMainFrame::RemoveDocumentWindow(wxWindow* window) {
 int CMainFrame::GetDocumentWindowCount() const { return static_cast<int>(m_documentTabs->GetPageCount()); }
 
 wxWindow* CMainFrame::GetDocumentParent() const { return m_documentTabs; }
+
+wxWindow* CMainFrame::GetShownEditingWindow() const {
+  return m_nMode == MODE_VIEW_EDIT ? GetShownDocumentWindow() : nullptr;
+}
 
 wxWindow* CMainFrame::GetShownDocumentWindow() const {
   const int index = m_documentTabs->GetSelection();
@@ -515,12 +521,12 @@ void CMainFrame::UpdateTitle() {
   if (GetTitle() != title) SetTitle(title);
 }
 
-void CMainFrame::OnDocumentClose(void* document) {
+void CMainFrame::OnDocumentClose(wxDocument* document) {
   if (m_pActiveDocument == document) SetActiveDocument(nullptr);
 }
 
-void CMainFrame::NotifyDocumentChange(void* document, int event) {
-  GetDocumentsPage()->OnDocumentChange(document, event);
+void CMainFrame::NotifyDocumentChange(wxDocument* document, DOCUMENT_CHANGE change) {
+  GetDocumentsPage()->OnDocumentChange(document, change);
 }
 
 void CMainFrame::ShowToolbar(bool show) {

@@ -242,6 +242,14 @@ TEST(FontList, ListsTheInstalledFamiliesAndDrawsItems) {
   EXPECT_EQ(CountColour(image, wxRect(17, 0, 4, 20), highlight), 4 * 20);
   paint_testing::SaveForLooking(image, "font-item.png");
 
+  // The list drops down and draws its items through the same member.
+  fonts->SetSelection(item);
+  fonts->Popup();
+  testing_support::PumpFor(200);
+  fonts->Dismiss();
+  testing_support::PumpFor(50);
+  EXPECT_EQ(fonts->GetString(static_cast<unsigned>(fonts->GetSelection())), "DejaVu Sans");
+
   fonts->SetFontFamilies({"Fixed"}, RASTER_FONTTYPE);
   image = RenderToImage(wxSize(200, 20), kWhite, [&](wxDC& dc) { fonts->RenderItem(dc, wxRect(0, 0, 200, 20), 0, false); });
   EXPECT_EQ(CountColour(image, wxRect(0, 0, 20, 20), kWhite), 400);
