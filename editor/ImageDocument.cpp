@@ -18,5 +18,14 @@ void CImageDocument::UpdateViews(int hint) {
 
 bool CImageDocument::EnterEffectMode(const std::string& name) {
   IEditorHost* host = EditorHost();
-  return host && host->EnterEffectMode(name);
+  // Asked about the effect (leaving the mode, closing), the user keeps it as
+  // one step or drops it.
+  const auto settle = [this, name](bool keep) {
+    if (!IsToolRunning()) return;
+    if (keep)
+      CommitEdit(name, nullptr, nullptr);
+    else
+      CancelEdit();
+  };
+  return host && host->EnterEffectMode(name, settle, this);
 }

@@ -212,6 +212,10 @@ bool CPictoravellDoc::LoadImageFile(const std::string& path) {
       ReportMessage(MESSAGE_ERROR, "Failed to open " + title + ": " + text);
     return false;
   }
+  // A file cut short still opens, with what could be read; the user is told.
+  if (request.m_bIncomplete)
+    ReportMessage(MESSAGE_WARNING,
+                  title + " is incomplete: the file ends before the picture does, so part of it is missing.");
   SetFrames(request.m_nWidth, request.m_nHeight, std::move(request.m_frames),
             static_cast<uint16_t>(request.m_nLoopCount));
   if (m_nCanvasWidth <= 0 || m_nCanvasHeight <= 0) FitCanvasToFrames();
@@ -360,12 +364,7 @@ bool CPictoravellDoc::Close() {
   if (m_bToolRunning) {
     // The running effect is settled first: kept as one step, or dropped.
     IEditorHost* host = EditorHost();
-    const std::string name = host ? host->GetEffectName() : std::string();
-    if (AskYesNo(kKeepEffectChangesText))
-      CommitEdit(name, nullptr, nullptr);
-    else
-      CancelEdit();
-    if (host) host->LeaveEffectMode();
+    if (!host || !host->AskKeepEffectChanges()) CancelEdit();
   }
   return wxDocument::Close();
 }

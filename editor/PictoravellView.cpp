@@ -204,6 +204,7 @@ bool CPictoravellView::OnCreate(wxDocument* doc, long) {
 }
 
 bool CPictoravellView::OnClose(bool) {
+  ClearStatusPixelInfo();
   // The document manager closes the document; the view only goes with it.
   if (m_window) m_window->DetachView();
   return true;
@@ -213,6 +214,7 @@ void CPictoravellView::OnActivateView(bool activate, wxView*, wxView*) {
   IEditorHost* host = EditorHost();
   if (activate && host) host->SetActiveDocument(GetDocument());
   if (!activate) return;
+  ClearStatusPixelInfo();
   UpdateWindowTitle();
   // The shown view takes the keys (zoom, arrows, pages) without a click.
   if (m_window && host && host->GetShownEditingWindow() == m_frame) m_window->SetFocus();
@@ -398,6 +400,9 @@ void CPictoravellView::OnUpdate(wxView*, wxObject* hint) {
   CPictoravellDoc* doc = GetImageDocument();
   if (!doc || !m_window) return;
   UpdateWindowTitle();
+  // What the readout showed may no longer be there: the next mouse move
+  // over the view shows it again.
+  ClearStatusPixelInfo();
   if (m_bFitPending) {
     // The first update with frames fits the canvas and comes back here.
     FitWhenReady();

@@ -7,6 +7,7 @@
 // is destroyed; EditorHost() is null without a main window (headless tests,
 // shut-down), and every caller copes with that.
 
+#include <functional>
 #include <string>
 
 class wxDocument;
@@ -37,8 +38,16 @@ class IEditorHost {
   virtual void OnDocumentClose(wxDocument* document) = 0;
   virtual void NotifyDocumentChange(wxDocument* document, DOCUMENT_CHANGE change) = 0;
   // Effect mode: entered only from View and Edit; the running effect's name.
-  virtual bool EnterEffectMode(const std::string& effectName) = 0;
+  // `settle` applies (true) or drops (false) the running effect of the
+  // document when the user is asked about it.
+  virtual bool EnterEffectMode(const std::string& effectName, std::function<void(bool)> settle,
+                               wxDocument* document) = 0;
   virtual void LeaveEffectMode() = 0;
+  // In effect mode only: asks whether to keep the effect's changes (the
+  // effect's name as caption, the question icon, Yes and No); Yes applies
+  // the effect, No drops it, and effect mode ends either way. False outside
+  // effect mode.
+  virtual bool AskKeepEffectChanges() = 0;
   virtual std::string GetEffectName() const = 0;
   // True from the start of the main window's destruction.
   virtual bool IsClosingDown() const = 0;

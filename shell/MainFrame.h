@@ -75,8 +75,10 @@ class CMainFrame : public wxDocParentFrame, public IEditorHost {
   void SwitchMode(const CModeMenuInfo& info, int mode);
   void RestoreViewEditMode();
   // Effect mode: entered only from View and Edit.
-  bool EnterEffectMode(const std::string& effectName) override;
+  bool EnterEffectMode(const std::string& effectName, std::function<void(bool)> settle = nullptr,
+                       wxDocument* document = nullptr) override;
   void LeaveEffectMode() override;
+  bool AskKeepEffectChanges() override;
   // The name of the running effect (empty outside effect mode).
   std::string GetEffectName() const override { return m_effectName; }
   void UpdatePanes();
@@ -121,6 +123,9 @@ class CMainFrame : public wxDocParentFrame, public IEditorHost {
   void OnDocumentClose(wxDocument* document) override;
   // Tells the Documents page of a document added, changed or removed.
   void NotifyDocumentChange(wxDocument* document, DOCUMENT_CHANGE change) override;
+  // Close All and the frame's close: asks about every changed document first
+  // and closes them all only when none was cancelled (force: no questions).
+  bool CloseAllDocuments(bool force);
   // True from the start of the frame's destruction.
   bool IsClosingDown() const override { return m_bClosingDown; }
 
@@ -209,6 +214,8 @@ class CMainFrame : public wxDocParentFrame, public IEditorHost {
   int m_installedAccel = 0;
   std::map<int, std::unique_ptr<wxAcceleratorTable>> m_accelTables;
   std::string m_effectName;
+  std::function<void(bool)> m_effectSettle;
+  wxDocument* m_pEffectDocument = nullptr;
   CRasterImage m_clipboardImage;
 };
 

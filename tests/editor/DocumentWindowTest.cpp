@@ -419,15 +419,13 @@ TEST(DocumentWindow, ClosingDuringAnEffectSettlesTheEffectFirst) {
   EXPECT_FALSE(doc->CanUndo());
   *doc->GetEditImage(true) = SolidImage(8, 8, 200, 100, 50);  // the live preview
   EXPECT_EQ(f.ViewOf(doc)->CreateContextMenu(), nullptr);       // no context menu meanwhile
-  std::string asked;
-  DOCUMENT_PROMPTS p;
-  p.askYesNo = [&](const std::string& text) {
-    asked = text;
-    return false;  // No: the effect is dropped
-  };
-  ScopedPrompts scoped(p);
+  // No: the effect is dropped (and the document, unchanged, closes unasked).
+  testing_support::AnswerMessageBoxes answers([](const auto&) { return wxID_NO; });
   f.Command(ID_FILE_CLOSE);
-  EXPECT_EQ(asked, "Do you want to keep the changes you have made to the image?");
+  ASSERT_EQ(answers.boxes.size(), 1u);
+  EXPECT_EQ(answers.boxes[0].message, "Do you want to keep the changes you have made to the image?");
+  EXPECT_EQ(answers.boxes[0].caption, "Sepia");
+  EXPECT_TRUE(answers.boxes[0].style & wxICON_QUESTION);
   EXPECT_EQ(f.frame->GetMode(), MODE_VIEW_EDIT);
   EXPECT_EQ(f.frame->GetDocumentWindowCount(), 0);
 }
