@@ -554,18 +554,18 @@ void CDocumentsPage::SetPrintMode(bool printMode) {
   RequestLayout();
 }
 
-void CDocumentsPage::OnDocumentEvent(wxDocument* document, int event) {
+void CDocumentsPage::OnDocumentEvent(wxDocument* document, DOCUMENT_CHANGE event) {
   if (m_list) {
     switch (event) {
-      case PANE_DOCUMENT_ADDED:
+      case DOCUMENT_ADDED:
         if (m_list->FindRow(document) < 0) m_list->AddDocument(document);
         break;
-      case PANE_DOCUMENT_CHANGED: {
+      case DOCUMENT_CHANGED: {
         const int index = m_list->FindRow(document);
         if (index >= 0) m_list->RefreshRect(m_list->GetRowRect(index));
         break;
       }
-      case PANE_DOCUMENT_REMOVED:
+      case DOCUMENT_REMOVED:
         m_list->RemoveDocument(document);
         break;
       default:

@@ -14,14 +14,12 @@
 #include <vector>
 
 #include "imaging/ImageTypes.h"
+#include "shell/EditorHost.h"
 #include "shell/PaneDocument.h"
 #include "shell/TaskPane.h"
 
 class CCommandToolBar;
 class CFrameListCtrl;
-
-// What happened to a document, for the Documents page.
-enum PANE_DOCUMENT_EVENT { PANE_DOCUMENT_ADDED = 0, PANE_DOCUMENT_CHANGED = 1, PANE_DOCUMENT_REMOVED = 2 };
 
 // --- a page whose body is one child window ---------------------------------------
 class CDialogHostPage : public CTaskPanePage {
@@ -182,7 +180,7 @@ class CDocumentsPage : public CTaskPanePage {
   void SetActiveDocument(wxDocument* document);
   void SetPrintMode(bool printMode);
   bool IsPrintMode() const { return m_printMode; }
-  void OnDocumentEvent(wxDocument* document, int event);
+  void OnDocumentEvent(wxDocument* document, DOCUMENT_CHANGE event);
   CDocumentListCtrl* GetList() const { return m_list; }
 
   // The program-wide background fill colour (set by the editor).

@@ -264,8 +264,8 @@ TEST(DocumentWindow, NewDocumentsOpenWindowsAndACancelledOneDoesNot) {
   DocumentWindowFixture f;
   DOCUMENT_PROMPTS p;
   bool ok = true;
-  p.newImage = [&](int16_t& w, int16_t& h, int& e, int& paste) {
-    w = 64, h = 48, e = 0, paste = 0;
+  p.newImage = [&](NEW_IMAGE_VALUES& v) {
+    v.width = 64, v.height = 48, v.empty = false, v.paste = false;
     return ok;
   };
   ScopedPrompts scoped(p);
@@ -409,7 +409,7 @@ TEST(DocumentWindow, ClosingDuringAnEffectSettlesTheEffectFirst) {
   TempDir dir;
   CPictoravellDoc* doc = OpenImageDocument(WriteBmp(dir, "fx.bmp", SolidImage(8, 8, 5, 5, 5)));
   ASSERT_TRUE(doc);
-  ASSERT_TRUE(doc->BeginEdit(1));
+  ASSERT_TRUE(doc->BeginEdit(EDIT_FULL_COLOR));
   ASSERT_TRUE(doc->StartEffectTool("Sepia"));
   EXPECT_EQ(f.frame->GetMode(), MODE_EFFECT);
   EXPECT_TRUE(doc->IsToolRunning());
@@ -417,15 +417,13 @@ TEST(DocumentWindow, ClosingDuringAnEffectSettlesTheEffectFirst) {
   EXPECT_FALSE(doc->CanUndo());
   *doc->GetEditImage(true) = SolidImage(8, 8, 200, 100, 50);  // the live preview
   EXPECT_EQ(f.ViewOf(doc)->CreateContextMenu(), nullptr);       // no context menu meanwhile
-  std::string asked;
-  DOCUMENT_PROMPTS p;
-  p.askYesNo = [&](const std::string& text) {
-    asked = text;
-    return false;  // No: the effect is dropped
-  };
-  ScopedPrompts scoped(p);
+  // No: the effect is dropped (and the document, unchanged, closes unasked).
+  testing_support::AnswerMessageBoxes answers([](const auto&) { return wxID_NO; });
   f.Command(ID_FILE_CLOSE);
-  EXPECT_EQ(asked, "Do you want to keep the changes you have made to the image?");
+  ASSERT_EQ(answers.boxes.size(), 1u);
+  EXPECT_EQ(answers.boxes[0].message, "Do you want to keep the changes you have made to the image?");
+  EXPECT_EQ(answers.boxes[0].caption, "Sepia");
+  EXPECT_TRUE(answers.boxes[0].style & wxICON_QUESTION);
   EXPECT_EQ(f.frame->GetMode(), MODE_VIEW_EDIT);
   EXPECT_EQ(f.frame->GetDocumentWindowCount(), 0);
 }
