@@ -181,7 +181,7 @@ void CCommandToolBar::OnLeave(wxMouseEvent&) {
 void CCommandToolBar::OnIdle(wxIdleEvent& event) {
   event.Skip();
   if (m_rects.empty() || (!m_rects.empty() && m_rects[0].height != std::max(0, GetClientSize().y - 4))) Relayout();
-  if (IsShownOnScreen()) UpdateButtons();
+  if (IsShownOnScreen() && wxUpdateUIEvent::CanUpdate(this)) UpdateButtons();
 }
 
 wxColour CCommandToolBar::GetPaintBackground() const { return ThemeColour(wxSYS_COLOUR_BTNFACE); }
