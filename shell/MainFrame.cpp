@@ -19,6 +19,7 @@
 #include "shell/ExportOptions.h"
 #include "shell/MainStatusBar.h"
 #include "shell/MessagePane.h"
+#include "shell/ShellFunctions.h"
 #include "shell/SingleInstanceApp.h"
 #include "shell/StandInViews.h"
 
@@ -627,6 +628,9 @@ void CMainFrame::OnCommand(wxCommandEvent& event) {
     case ID_CLOSE_ALL:
       if (GetStatusDepth() == 0) CloseAllDocuments(false);
       return;
+    case ID_FILE_PRINT_SETUP:
+      RunPrinterSettings(this);
+      return;
     default:
       break;
   }
@@ -646,6 +650,7 @@ void CMainFrame::OnUpdateCommand(wxUpdateUIEvent& event) {
     case ID_DISPLAY_OPTIONS:
     case ID_OPTIONS_JPEG:
     case ID_OPTIONS_GIF:
+    case ID_FILE_PRINT_SETUP:
       event.Enable(true);
       return;
     case ID_FILE_PRINT_PREVIEW:
