@@ -12,6 +12,7 @@
 #include "shell/MainFrame.h"
 #include "shell/MainStatusBar.h"
 #include "shell/MessagePane.h"
+#include "shell/ShellFunctions.h"
 
 namespace {
 
@@ -35,6 +36,7 @@ const COMMAND_ENTRY<Frame> kFrameCommands[] = {
     {ID_DISPLAY_OPTIONS, &Frame::OnDisplayOptions},
     {ID_OPTIONS_JPEG, &Frame::OnJpegOptions},
     {ID_OPTIONS_GIF, &Frame::OnGifOptions},
+    {ID_FILE_PRINT_SETUP, &Frame::OnPrintSetup},
     // Documents and the program
     {ID_CLOSE_ALL, &Frame::OnCloseAll, &Frame::HasDocuments, NEEDS_IDLE},
     {ID_APP_EXIT, &Frame::OnAppExit},
@@ -100,6 +102,7 @@ void CMainFrame::OnDisplayOptions() {
 
 void CMainFrame::OnJpegOptions() { GetJpegSaveOptions(nullptr, nullptr, true); }
 void CMainFrame::OnGifOptions() { GetGifSaveOptions(nullptr, true); }
+void CMainFrame::OnPrintSetup() { RunPrinterSettings(this); }
 
 // --- documents and the program -------------------------------------------------------
 
