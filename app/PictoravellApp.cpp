@@ -86,7 +86,10 @@ bool CPictoravellApp::OnInit() {
   SetTopWindow(frame);
 
   WINDOWPLACEMENT placement;
-  if (ReadWindowPlacement("Main Frame", "Placement", placement)) frame->ApplyPlacement(placement);
+  if (ReadWindowPlacement("Main Frame", "Placement", placement))
+    frame->ApplyPlacement(placement);
+  else
+    frame->CentreOnFirstStart();
   frame->Show();
 
   // Each argument by itself; a file that cannot be opened ends the program.
@@ -173,7 +176,7 @@ bool CPictoravellApp::OpenDocumentFile(const std::string& path) {
   return true;
 }
 
-bool CPictoravellApp::NewDocument(int kind) { return NewImageDocument(kind) != nullptr; }
+bool CPictoravellApp::NewDocument(NEW_DOCUMENT_KIND kind) { return NewImageDocument(kind) != nullptr; }
 
 void CPictoravellApp::OnInstanceCommandLine(const std::string& commandLine) {
   LogLine("line " + commandLine);
