@@ -652,7 +652,8 @@ void CMainFrame::OnUpdateCommand(wxUpdateUIEvent& event) {
       event.Enable(m_pActiveDocument != nullptr);
       return;
     case ID_PRINT_CONTACT_SHEET:
-      event.Enable(false);  // needs selected files in the browser
+    case ID_SLIDE_SHOW:
+      event.Enable(false);  // needs the browser's files
       return;
     case ID_PREVIEW_CLOSE:
       event.Enable(m_nMode == MODE_PRINT_PREVIEW || m_nMode == MODE_CONTACT_SHEET);
