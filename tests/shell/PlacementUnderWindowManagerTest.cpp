@@ -100,16 +100,17 @@ void ExpectNoToolkitComplaints(const std::string& err) {
   EXPECT_EQ(err.find("Gtk-WARNING"), std::string::npos) << err;
 }
 
-int RunProgram(const TempDir& dir) {
+pid_t StartProgram(const TempDir& dir, int exitAfterMs) {
   const char* program = std::getenv("PICTORAVELL_PROGRAM");
-  const pid_t pid = Spawn({program},
-                          {{"PICTORAVELL_INSTANCE", "placement-" + std::to_string(getpid())},
-                           {"XDG_RUNTIME_DIR", dir.path().string()},
-                           {"PICTORAVELL_CONFIG", (dir.path() / "settings.conf").string()},
-                           {"PICTORAVELL_EXIT_AFTER_MS", "1500"}},
-                          (dir.path() / "program.err").string());
-  return Wait(pid, 60);
+  return Spawn({program},
+               {{"PICTORAVELL_INSTANCE", "placement-" + std::to_string(getpid())},
+                {"XDG_RUNTIME_DIR", dir.path().string()},
+                {"PICTORAVELL_CONFIG", (dir.path() / "settings.conf").string()},
+                {"PICTORAVELL_EXIT_AFTER_MS", std::to_string(exitAfterMs)}},
+               (dir.path() / "program.err").string());
 }
+
+int RunProgram(const TempDir& dir) { return Wait(StartProgram(dir, 1500), 60); }
 
 TEST(PlacementUnderAWindowManager, FirstStartCentresAndAKeptPlacementIsRestored) {
   if (!std::getenv("PICTORAVELL_PROGRAM")) GTEST_SKIP() << "PICTORAVELL_PROGRAM is not set";
@@ -130,6 +131,40 @@ TEST(PlacementUnderAWindowManager, FirstStartCentresAndAKeptPlacementIsRestored)
   ASSERT_EQ(RunProgram(dir), 0);
   EXPECT_EQ(SavedPlacement(dir), "0,1,-1,-1,-1,-1,100,80,1000,680");
   ExpectNoToolkitComplaints(ErrorOutput(dir));
+}
+
+// File New in the real program, typed as a user does: the New Image dialog
+// comes up without a toolkit assertion, Escape closes it, and the program
+// goes on and ends normally.
+TEST(PlacementUnderAWindowManager, FileNewTypedInTheRealProgram) {
+  if (!std::getenv("PICTORAVELL_PROGRAM")) GTEST_SKIP() << "PICTORAVELL_PROGRAM is not set";
+  REQUIRE_TOOL("openbox");
+  REQUIRE_TOOL("xprop");
+  REQUIRE_TOOL("xdotool");
+  TempDir dir;
+  WindowManager wm(dir);
+  ASSERT_TRUE(wm.Ready());
+  const pid_t pid = StartProgram(dir, 6000);
+  std::string window;
+  ASSERT_EQ(RunCommand("timeout 10 xdotool search --sync --onlyvisible --name '^Pictoravell$' | head -1", &window), 0);
+  window = window.substr(0, window.find('\n'));
+  ASSERT_FALSE(window.empty());
+  ASSERT_EQ(RunCommand("xdotool windowactivate --sync " + window + " key ctrl+n"), 0);
+  std::string dialog;
+  EXPECT_EQ(RunCommand("timeout 10 xdotool search --sync --onlyvisible --name '^New Image$'", &dialog), 0) << dialog;
+  ASSERT_EQ(RunCommand("xdotool key Escape"), 0);
+  // The dialog goes; the program stays until it closes itself.
+  bool gone = false;
+  for (int i = 0; i < 100 && !gone; ++i) {
+    gone = RunCommand("xdotool search --onlyvisible --name '^New Image$' >/dev/null") != 0;
+    if (!gone) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  EXPECT_TRUE(gone);
+  EXPECT_EQ(kill(pid, 0), 0);  // still running
+  EXPECT_EQ(Wait(pid, 60), 0);
+  const std::string err = ErrorOutput(dir);
+  EXPECT_EQ(err.find("ssert"), std::string::npos) << err;
+  ExpectNoToolkitComplaints(err);
 }
 
 }  // namespace
