@@ -274,6 +274,7 @@ void CImageBrowserView::OnReloadTick() {
     m_scanner->LoadPreviews(folder, m_items, [this](int index) { ThumbnailMade(index); });
   }
   m_bBusy = false;
+  ++m_nReloads;
   ReopenWatcher();
 }
 
@@ -328,6 +329,7 @@ void CImageBrowserView::OnCameraScanTick() {
     m_scanner->LoadPreviews(folder, m_items, [this](int index) { ThumbnailMade(index); });
   }
   m_bBusy = false;
+  ++m_nReloads;
 }
 
 // --- list commands --------------------------------------------------------

@@ -51,6 +51,8 @@ class CImageBrowserView : public wxScrolledCanvas, public IBrowseContent {
   void Reload(bool purge);
   void RequestStop();
   bool IsBusy() const { return m_bBusy; }
+  // Reloads and camera scans finished so far.
+  int GetReloadCount() const { return m_nReloads; }
   bool IsStopRequested() const { return m_bStop; }
   // Starts (1000 ms) or stops the change poll.
   void PollChanges(bool poll);
@@ -192,6 +194,7 @@ class CImageBrowserView : public wxScrolledCanvas, public IBrowseContent {
   bool m_bDragArmed = false;
   bool m_bPaused = false;
   bool m_bEntered = false;
+  int m_nReloads = 0;
 };
 
 // The live browser view (set by its constructor), or null.
