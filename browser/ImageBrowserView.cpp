@@ -181,7 +181,9 @@ void CImageBrowserView::OnEnterBrowse() {
   ResumeTimers();
   if (!m_bEntered) {
     m_bEntered = true;
-    Reload(false);
+    // Nothing to wait for on the first entry: load at the next turn of the
+    // event loop rather than after the usual 200 ms.
+    StartTimer(TIMER_RELOAD, 10);
   }
 }
 
@@ -269,6 +271,7 @@ void CImageBrowserView::OnReloadTick() {
     m_scanner->SetProgress(&ReportProgress);
     m_scanner->Refresh(folder, m_items);
     RecalcLayout(true);
+    Update();  // the cached thumbnails at once, before any picture is decoded
     SetTitle(folder);
     ReportSelection();
     m_scanner->LoadPreviews(folder, m_items, [this](int index) { ThumbnailMade(index); });
@@ -484,6 +487,33 @@ wxBitmap CImageBrowserView::RenderCell(int index) {
   return bitmap;
 }
 
+const wxBitmap& CImageBrowserView::GetCellBitmap(int index) {
+  const CBrowserItem& item = m_items[static_cast<size_t>(index)];
+  const Rect cell = m_layout.GetCellRect(index);
+  CELL_STATE key;
+  key.frames = item.m_pThumbFrames;
+  key.shownFrame = item.m_nShownFrame;
+  key.zoom = item.m_nZoomStep;
+  key.selected = item.m_bSelected;
+  key.cut = item.m_bCut;
+  if (!m_markerLevels.empty() && static_cast<size_t>(index) + 1 < m_markerLevels.size()) {
+    key.before = m_markerLevels[static_cast<size_t>(index)];
+    key.after = m_markerLevels[static_cast<size_t>(index) + 1];
+  }
+  key.width = cell.Width();
+  key.height = cell.Height();
+  key.names = m_settings.bShowNames;
+  const std::string path = item.GetFullPath();
+  auto found = m_cellCache.find(path);
+  if (found != m_cellCache.end() && found->second.state == key && found->second.bitmap.IsOk())
+    return found->second.bitmap;
+  if (found == m_cellCache.end() && m_cellCache.size() >= kMaxCachedCells) m_cellCache.clear();
+  CACHED_CELL& slot = m_cellCache[path];
+  slot.bitmap = RenderCell(index);
+  slot.state = std::move(key);
+  return slot.bitmap;
+}
+
 void CImageBrowserView::PaintArea(wxDC& dc, const wxRect& clientBox) {
   const wxColour window = ThemeColour(wxSYS_COLOUR_WINDOW);
   wxRegion unpainted(clientBox);
@@ -512,7 +542,7 @@ void CImageBrowserView::PaintArea(wxDC& dc, const wxRect& clientBox) {
     const Rect cell = m_layout.GetCellRect(i);
     const wxRect cellRect(cell.left, cell.top, cell.Width(), cell.Height());
     if (cellRect.IsEmpty() || !cellRect.Intersects(viewBox)) continue;
-    const wxBitmap bitmap = RenderCell(i);
+    const wxBitmap& bitmap = GetCellBitmap(i);
     if (!bitmap.IsOk()) continue;
     const wxPoint at = cellRect.GetPosition() - origin;
     wxMemoryDC source;
@@ -527,6 +557,7 @@ void CImageBrowserView::PaintArea(wxDC& dc, const wxRect& clientBox) {
 
 void CImageBrowserView::OnPaint(wxPaintEvent&) {
   wxPaintDC dc(this);
+  ++m_nPaints;
   wxRect box = GetUpdateRegion().GetBox();
   if (box.IsEmpty()) box = wxRect(GetClientSize());
   PaintArea(dc, box);

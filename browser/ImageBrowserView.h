@@ -17,6 +17,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "browser/BrowserCellPainter.h"
@@ -132,6 +133,8 @@ class CImageBrowserView : public wxScrolledCanvas, public IBrowseContent {
   // view's top-left corner on the screen.
   void PaintArea(wxDC& dc, const wxRect& area);
   int GetCaptionHeight() const { return m_nCaptionHeight; }
+  // Paint events handled so far (tests, benchmarks).
+  int GetPaintCount() const { return m_nPaints; }
 
   CBrowserItemList& GetItems() { return m_items; }
   const CBrowserItemList& GetItems() const { return m_items; }
@@ -169,6 +172,9 @@ class CImageBrowserView : public wxScrolledCanvas, public IBrowseContent {
   void ThumbnailMade(int index);
   void ReportSelection();
   void EndMarker();
+  // The composed cell of an item as the screen shows it, from a small cache
+  // of cells drawn before (scrolling then only copies them).
+  const wxBitmap& GetCellBitmap(int index);
   void StartTimer(int id, int ms);
   void StopTimer(int id);
   wxPoint ClientToView(const wxPoint& client) const;
@@ -183,6 +189,19 @@ class CImageBrowserView : public wxScrolledCanvas, public IBrowseContent {
   std::vector<int> m_markerLevels;  // one per gap while a drag is over the view
   std::unique_ptr<wxTimer> m_timers[6];
   CELL_BUFFER m_cellBuffer;
+  struct CELL_STATE {
+    CThumbFrames frames;  // held, so a new thumbnail never takes a freed one's address
+    int shownFrame = 0, zoom = 0, selected = 0, cut = 0, before = -1, after = -1, width = 0, height = 0;
+    bool names = false;
+    bool operator==(const CELL_STATE&) const = default;
+  };
+  struct CACHED_CELL {
+    CELL_STATE state;
+    wxBitmap bitmap;
+  };
+  // At most this many composed cells are kept (a few screens' worth).
+  static constexpr size_t kMaxCachedCells = 96;
+  std::unordered_map<std::string, CACHED_CELL> m_cellCache;
   wxFont m_fontCaption;
   int m_nCaptionHeight = 0;
   int m_nInsertIndex = -1;
@@ -195,6 +214,7 @@ class CImageBrowserView : public wxScrolledCanvas, public IBrowseContent {
   bool m_bPaused = false;
   bool m_bEntered = false;
   int m_nReloads = 0;
+  int m_nPaints = 0;
 };
 
 // The live browser view (set by its constructor), or null.

@@ -43,6 +43,9 @@ class ViewFixture {
   explicit ViewFixture(const std::string& name, wxSize size = wxSize(700, 500)) {
     ResetStatusStack();
     m_pump.Install();
+    // Every test starts from the default "Browse Mode" settings.
+    BROWSE_MODE_SETTINGS defaults;
+    defaults.Write();
     root = fs::temp_directory_path() / ("browser-view-" + std::to_string(::getpid()) + "-" + name);
     fs::remove_all(root);
     folder = root / "pictures";
