@@ -143,8 +143,8 @@ class COrganizeView : public wxPanel {
   // Offers a command (menu or update event) to the content first; true when
   // the content handled it.
   bool ForwardCommand(wxEvent& event);
-  // Takes the client area: installs the browse mode record (menu 256,
-  // accelerators 269, leave and folder callbacks).
+  // Takes the client area: installs the browse mode record (menu
+  // IDR_BROWSE, accelerators IDR_BROWSE_ACCEL, leave and folder callbacks).
   bool ActivateBrowse(CMainFrame& frame);
   // The leave operation: returns the frame to View and Edit.
   void LeaveBrowseMode(CMainFrame& frame);
