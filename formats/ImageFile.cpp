@@ -47,10 +47,37 @@ bool EqualsNoCase(const std::string& a, const char* b) {
   return true;
 }
 
-// Something (a file, a folder, a dangling link's target aside) exists under the name.
-bool PathExists(const std::string& path) {
+// The name is in use: anything at all is there, a dangling link included.
+// Modes that never overwrite test with this, so that nothing they cannot see
+// through is taken for a free name.
+bool NameTaken(const std::string& path) {
   struct stat st;
-  return ::stat(path.c_str(), &st) == 0;
+  return ::lstat(path.c_str(), &st) == 0;
+}
+
+// The first free "stem-i.ext" from i = first on; empty when none is left.
+std::string NextFreeNumberedName(const std::string& path, int first) {
+  const size_t slash = path.find_last_of('/');
+  const size_t cut = path.find_last_of('.');
+  const bool hasExt = cut != std::string::npos && (slash == std::string::npos || cut > slash);
+  const std::string stem = hasExt ? path.substr(0, cut) : path;
+  const std::string ext = hasExt ? path.substr(cut) : std::string();
+  for (int i = first; i <= kMaxRenumber; ++i) {
+    std::string candidate = stem + "-" + std::to_string(i) + ext;
+    if (!NameTaken(candidate)) return candidate;
+  }
+  return {};
+}
+
+// Renames without ever replacing: fails with EEXIST when the target exists,
+// also when it appeared after the name was checked.
+bool RenameNoReplace(const std::string& from, const std::string& to) {
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+  if (errno != EINVAL && errno != ENOSYS) return false;
+  // File systems without the flag: a hard link refuses an existing target.
+  if (::link(from.c_str(), to.c_str()) != 0) return false;
+  ::unlink(from.c_str());
+  return true;
 }
 
 // The analogue of the read-only attribute: no write bit at all. Checked on
@@ -315,22 +342,12 @@ int WriteImageFile(CImageFileRequest* request, int overwriteMode, const GIF_SAVE
       std::snprintf(number, sizeof number, "%4d", k);
       output = stem + number + ext;
     }
-    if (PathExists(output)) {
+    const bool replace = overwriteMode == OVERWRITE_REPLACE;
+    const std::string wanted = output;
+    if (!replace && NameTaken(output)) {
       if (overwriteMode == OVERWRITE_REFUSE) return IMAGEIO_FILE_EXISTS;
-      if (overwriteMode == OVERWRITE_RENUMBER) {
-        const size_t cut = output.find_last_of('.');
-        const std::string outStem = cut == std::string::npos ? output : output.substr(0, cut);
-        const std::string outExt = cut == std::string::npos ? std::string() : output.substr(cut);
-        int i = 1;
-        for (; i <= kMaxRenumber; ++i) {
-          std::string candidate = outStem + "-" + std::to_string(i) + outExt;
-          if (!PathExists(candidate)) {
-            output = std::move(candidate);
-            break;
-          }
-        }
-        if (i > kMaxRenumber) return IMAGEIO_FILE_EXISTS;
-      }
+      output = NextFreeNumberedName(output, 1);
+      if (output.empty()) return IMAGEIO_FILE_EXISTS;
     }
     request->m_strSavedName = output;
     if (format == IMAGE_FORMAT_UNKNOWN || format == IMAGE_FORMAT_PCD) return IMAGEIO_BAD_FORMAT;
@@ -343,7 +360,7 @@ int WriteImageFile(CImageFileRequest* request, int overwriteMode, const GIF_SAVE
       if (job.m_image.IsEmpty()) continue;  // nothing to write for this frame
     }
 
-    const std::string target = ResolveTarget(output);
+    const std::string target = replace ? ResolveTarget(output) : output;
     struct stat targetStat;
     const bool targetExists = ::stat(target.c_str(), &targetStat) == 0;
     if (targetExists && HasNoWriteBits(targetStat)) {
@@ -400,7 +417,24 @@ int WriteImageFile(CImageFileRequest* request, int overwriteMode, const GIF_SAVE
     // The new file keeps the replaced file's permissions, else the usual ones.
     const mode_t mode = targetExists ? (targetStat.st_mode & 07777) : (0666 & ~CurrentUmask());
     ::chmod(temp.c_str(), mode);
-    if (::rename(temp.c_str(), target.c_str()) != 0) {
+    if (!replace) {
+      // The name was free when it was chosen; whatever took it since is kept.
+      std::string freeName = target;
+      int next = 1;  // numbers already taken are skipped
+      bool renamed = false;
+      while (!(renamed = RenameNoReplace(temp, freeName)) && errno == EEXIST && overwriteMode == OVERWRITE_RENUMBER) {
+        freeName = NextFreeNumberedName(wanted, next++);
+        if (freeName.empty()) break;
+      }
+      if (!renamed) {
+        const bool exists = errno == EEXIST;
+        ::unlink(temp.c_str());
+        if (exists) return IMAGEIO_FILE_EXISTS;
+        ReportMessage(MESSAGE_ERROR, kDiskFullMessage);
+        return IMAGEIO_FAILED;
+      }
+      request->m_strSavedName = freeName;
+    } else if (::rename(temp.c_str(), target.c_str()) != 0) {
       ::unlink(temp.c_str());
       ReportMessage(MESSAGE_ERROR, errno == EISDIR || errno == ENOTEMPTY || errno == EBUSY || errno == ETXTBSY
                                        ? kReadOnlyMessage

@@ -8,6 +8,7 @@ namespace {
 constexpr size_t kMaxPending = 256;
 
 IMessageSink* g_sink = nullptr;
+thread_local CMessageCapture* t_pCapture = nullptr;
 std::deque<std::pair<int, std::string>>& Pending() {
   static std::deque<std::pair<int, std::string>> pending;
   return pending;
@@ -16,6 +17,10 @@ std::deque<std::pair<int, std::string>>& Pending() {
 }  // namespace
 
 void ReportMessage(int level, const std::string& text) {
+  if (t_pCapture) {
+    t_pCapture->messages.emplace_back(level, text);
+    return;
+  }
   if (g_sink) {
     g_sink->AddMessage(level, text);
     return;
@@ -35,3 +40,8 @@ IMessageSink* SetMessageSink(IMessageSink* sink) {
   }
   return previous;
 }
+
+CMessageCapture::CMessageCapture() : m_pOuter(t_pCapture) { t_pCapture = this; }
+
+CMessageCapture::~CMessageCapture() { t_pCapture = m_pOuter; }
+
