@@ -447,7 +447,7 @@ CBatchResizeOption::CBatchResizeOption(wxWizard* parent, CBatchScript* script)
   for (const char* text : kResizeTexts) methods.Add(text);
   for (const char* text : kRotationTexts) rotations.Add(text);
   m_method = new wxChoice(this, IDC_RESIZE_METHOD, wxDefaultPosition, wxDefaultSize, methods);
-  m_value = new wxTextCtrl(this, IDC_RESIZE_VALUE, "", wxDefaultPosition, wxSize(70, -1));
+  m_value = new wxTextCtrl(this, IDC_RESIZE_VALUE, "0", wxDefaultPosition, wxSize(70, -1));
   m_explanation = new wxStaticText(this, IDC_RESIZE_TEXT, "", wxDefaultPosition, wxSize(360, 36));
   m_rotation = new wxChoice(this, IDC_ROTATION, wxDefaultPosition, wxDefaultSize, rotations);
   m_preview = new CSamplePreview(this, IDC_SAMPLE_PREVIEW, wxSize(110, 110));

@@ -42,6 +42,7 @@ CBatchProgressDialog::CBatchProgressDialog(wxWindow* parent, CImageConverter& jo
     m_file->SetLabel(Utf8(GetFileNamePart(path)));
     m_bar->SetValue(0);
     Update();
+    if (m_onFileStarted) m_onFileStarted(k);
   });
   m_timer.StartOnce(200);
 }

@@ -58,6 +58,8 @@ class CBatchProgressDialog : public wxDialog {
   const BatchRunCounts& GetCounts() const { return m_run.GetCounts(); }
   // Workers of the run (tests); the default uses every core.
   void SetWorkerCount(int workers) { m_run.SetWorkerCount(workers); }
+  // Told when a file starts, after the dialog shows it (tests).
+  std::function<void(int)> m_onFileStarted;
 
  private:
   void OnTimer(wxTimerEvent& event);
