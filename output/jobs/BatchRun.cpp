@@ -130,6 +130,9 @@ void CBatchRun::RunParallel() {
   int current = 0;
   std::atomic<bool> quit{false};
   const CImageConverter& job = m_job;
+  // The workers read the job's settings while they run; the palette size
+  // that the one-at-a-time run leaves in the job is stored once they are done.
+  int loadedColors = -1;
 
   auto work = [&] {
     for (;;) {
@@ -197,7 +200,7 @@ void CBatchRun::RunParallel() {
       lock.unlock();
       for (auto& [level, text] : file.messages) ReportMessage(level, text);
       try {
-        if (file.colors >= 0) m_job.m_nColors = file.colors;
+        if (file.colors >= 0) loadedColors = file.colors;
         if (file.ok && !file.abandon && !m_bStop) {
           written = m_job.MakeOutputPath(source, SerialOf(k));
           ok = m_job.SaveFile(source, file.request, written);
@@ -222,4 +225,5 @@ void CBatchRun::RunParallel() {
   }
   changed.notify_all();
   for (auto& thread : threads) thread.join();
+  if (loadedColors >= 0) m_job.m_nColors = loadedColors;
 }
