@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "app/PictoravellApp.h"
 #include "platform/InstanceChannel.h"
-#include "shell/PictoravellApp.h"
 
 wxIMPLEMENT_APP_NO_MAIN(CPictoravellApp);
 

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "imaging/ImageGeometry.h"
+#include "base/ImageGeometry.h"
+#include "base/Profile.h"
+#include "base/StatusStack.h"
 #include "imaging/LayerStack.h"
-#include "imaging/Profile.h"
-#include "imaging/StatusStack.h"
 #include "shell/MainFrame.h"
 
 namespace {

@@ -6,7 +6,6 @@
 #include <wx/clipbrd.h>
 #include <wx/dataobj.h>
 #include <wx/dialog.h>
-#include <wx/filedlg.h>
 #include <wx/filename.h>
 #include <wx/msgdlg.h>
 #include <wx/sizer.h>
@@ -20,28 +19,25 @@
 #include <cstring>
 #include <exception>
 
+#include "base/ImageGeometry.h"
+#include "base/MessageReport.h"
+#include "base/Profile.h"
+#include "base/StatusStack.h"
 #include "formats/ImageFile.h"
-#include "imaging/ImageGeometry.h"
-#include "imaging/MessageReport.h"
 #include "imaging/PixelRect.h"
-#include "imaging/Profile.h"
-#include "imaging/StatusStack.h"
 #include "platform/RecentFileList.h"
 #include "resources/CommandIds.h"
 #include "resources/Strings.h"
+#include "shell/ImageFileDialog.h"
 #include "shell/MainFrame.h"
-#include "shell/PictoravellApp.h"
 
 wxIMPLEMENT_DYNAMIC_CLASS(CPictoravellDoc, wxDocument);
+
+int g_nNewDocumentKind = NEWDOC_BLANK;
 
 namespace {
 
 DOCUMENT_PROMPTS g_prompts;
-
-const char* const kImageFilter =
-    "All image files|*.bmp;*.dib;*.gif;*.pcx;*.pct;*.tif;*.jpg;*.png;*.tga|BMP (*.bmp)|*.bmp;*.dib|GIF (*.gif)|*.gif|"
-    "PCX (*.pcx)|*.pcx|PICT (*.pct)|*.pct|TIFF (*.tif)|*.tif|JPEG (*.jpg)|*.jpg|PNG (*.png)|*.png|TGA (*.tga)|*.tga|"
-    "All files|*";
 
 std::string FileTitle(const std::string& path) {
   std::string title = wxFileName(wxString::FromUTF8(path)).GetFullName().utf8_string();
@@ -71,14 +67,6 @@ CRasterImage ImageFromWx(const wxImage& image) {
   return out;
 }
 
-bool IsClipboardImageAvailable() {
-  if (g_prompts.clipboardAvailable) return g_prompts.clipboardAvailable();
-  if (!wxTheClipboard->Open()) return false;
-  const bool available = wxTheClipboard->IsSupported(wxDF_BITMAP) || wxTheClipboard->IsSupported(wxDF_PNG);
-  wxTheClipboard->Close();
-  return available;
-}
-
 CRasterImage GetClipboardImage() {
   if (g_prompts.clipboardImage) return g_prompts.clipboardImage();
   CRasterImage image;
@@ -93,16 +81,13 @@ CRasterImage GetClipboardImage() {
 // another. The loop count is that of the first animated file.
 bool ImportFileSequence(std::vector<CAnimFrame>& frames, uint16_t& loopCount) {
   if (g_prompts.fileSequence) return g_prompts.fileSequence(frames, loopCount);
-  wxFileDialog dialog(g_pMainFrame, "File Sequence", wxString(), wxString(), kImageFilter,
-                      wxFD_OPEN | wxFD_MULTIPLE | wxFD_FILE_MUST_EXIST);
-  if (dialog.ShowModal() != wxID_OK) return false;
-  wxArrayString paths;
-  dialog.GetPaths(paths);
+  std::vector<std::string> paths;
+  if (!RunImageFileDialog(paths, true, std::string(), IMAGE_FORMAT_UNKNOWN, "File Sequence", true)) return false;
   std::vector<CAnimFrame> all;
   loopCount = 0;
   for (const auto& path : paths) {
     CImageFileRequest request;
-    request.m_strFileName = path.utf8_string();
+    request.m_strFileName = path;
     request.m_pfnProgress = ReportProgress;
     request.m_pfnCancel = CheckUserAbort;
     const int result = ReadImageFile(&request);
@@ -121,10 +106,11 @@ bool ImportFileSequence(std::vector<CAnimFrame>& frames, uint16_t& loopCount) {
 
 bool RunMultiburstFileDialog(std::string& path, int& rate) {
   if (g_prompts.multiburstFile) return g_prompts.multiburstFile(path, rate);
-  wxFileDialog dialog(g_pMainFrame, "Multiburst Image", wxString(), wxString(), kImageFilter,
-                      wxFD_OPEN | wxFD_FILE_MUST_EXIST);
-  if (dialog.ShowModal() != wxID_OK) return false;
-  path = dialog.GetPath().utf8_string();
+  std::vector<std::string> paths;
+  if (!RunImageFileDialog(paths, true, std::string(), IMAGE_FORMAT_UNKNOWN, "Multiburst Image", false) ||
+      paths.empty())
+    return false;
+  path = paths.front();
   rate = 1500;
   return true;
 }
@@ -201,6 +187,17 @@ class CNewImageDlg : public wxDialog {
 };
 
 }  // namespace
+
+bool IsClipboardImageAvailable() {
+  if (g_prompts.clipboardAvailable) return g_prompts.clipboardAvailable();
+  if (!wxTheClipboard->Open()) return false;
+  // The toolkit's bitmap format is the one image format every desktop
+  // program offers (image/png here); the Windows-only PNG format id is not
+  // a format of this toolkit at all.
+  const bool available = wxTheClipboard->IsSupported(wxDataFormat(wxDF_BITMAP));
+  wxTheClipboard->Close();
+  return available;
+}
 
 DOCUMENT_PROMPTS SetDocumentPrompts(DOCUMENT_PROMPTS prompts) {
   std::swap(g_prompts, prompts);
@@ -508,39 +505,24 @@ bool CPictoravellDoc::OnSaveDocument(const wxString& path) {
   return true;
 }
 
-std::string SavePathWithExtension(const std::string& path, int filterIndex) {
-  // Filter 0 is "All image files"; 1 to 8 name one format each.
-  static const int kFilterFormats[] = {IMAGE_FORMAT_UNKNOWN, IMAGE_FORMAT_BMP,  IMAGE_FORMAT_GIF,
-                                       IMAGE_FORMAT_PCX,     IMAGE_FORMAT_PICT, IMAGE_FORMAT_TIFF,
-                                       IMAGE_FORMAT_JPEG,    IMAGE_FORMAT_PNG,  IMAGE_FORMAT_TGA};
-  if (GetImageFormat(path) != IMAGE_FORMAT_UNKNOWN) return path;
-  const int format = filterIndex >= 1 && filterIndex <= 8 ? kFilterFormats[filterIndex] : IMAGE_FORMAT_BMP;
-  std::string out = path;
-  AppendImageExtension(format, out);
-  return out;
-}
-
-bool CPictoravellDoc::AskSavePath(std::string& path) {
+bool CPictoravellDoc::AskSavePath(std::string& path, const std::string& title) {
   if (g_prompts.savePath) return g_prompts.savePath(path);
   const wxFileName current(GetFilename());
-  wxString folder = current.GetPath(), name = current.GetFullName();
-  for (;;) {
-    // The toolkit's own overwrite question would ask about the name as typed,
-    // before the extension is added: the final name is checked here instead.
-    wxFileDialog dialog(g_pMainFrame, "Save As", folder, name, kImageFilter, wxFD_SAVE);
-    if (dialog.ShowModal() != wxID_OK) return false;
-    path = SavePathWithExtension(dialog.GetPath().utf8_string(), dialog.GetFilterIndex());
-    if (!wxFileName::FileExists(wxString::FromUTF8(path)) ||
-        AskYesNo(FileTitle(path) + " already exists.\nDo you want to replace it?"))
-      return true;
-    folder = dialog.GetDirectory();
-    name = dialog.GetFilename();
-  }
+  const std::string name = current.GetName().empty() ? std::string("untitled") : current.GetName().utf8_string();
+  // The image file dialog adds the chosen format's extension and asks about
+  // replacing the file under its final name.
+  std::vector<std::string> paths;
+  if (!RunImageFileDialog(paths, false, std::string(), GetImageFormat(current.GetFullName().utf8_string()), title,
+                          false, name) ||
+      paths.empty())
+    return false;
+  path = paths.front();
+  return true;
 }
 
 bool CPictoravellDoc::SaveAs() {
   std::string path;
-  if (!AskSavePath(path) || path.empty()) return false;
+  if (!AskSavePath(path, "Save As") || path.empty()) return false;
   if (!OnSaveDocument(wxString::FromUTF8(path))) return false;
   SetTitle(wxFileName(wxString::FromUTF8(path)).GetFullName());
   SetFilename(wxString::FromUTF8(path), true);
@@ -567,7 +549,7 @@ void CPictoravellDoc::OnFileSaveAs(wxCommandEvent&) {
 void CPictoravellDoc::OnFileSaveCopyAs(wxCommandEvent&) {
   if (IsAnyFrameBusy()) return;
   std::string path;
-  if (AskSavePath(path) && !path.empty()) SaveCopyAs(path);
+  if (AskSavePath(path, "Save a Copy As") && !path.empty()) SaveCopyAs(path);
 }
 
 void CPictoravellDoc::OnEditUndo(wxCommandEvent&) {
@@ -604,20 +586,15 @@ bool RunFileOpen(const std::string& startFolder, const std::function<bool(const 
   std::vector<std::string> paths;
   if (g_prompts.openPaths) {
     if (!g_prompts.openPaths(startFolder, paths)) return false;
-  } else {
-    wxFileDialog dialog(g_pMainFrame, "Open File", wxString::FromUTF8(startFolder), wxString(), kImageFilter,
-                        wxFD_OPEN | wxFD_MULTIPLE | wxFD_FILE_MUST_EXIST);
-    if (dialog.ShowModal() != wxID_OK) return false;
-    wxArrayString chosen;
-    dialog.GetPaths(chosen);
-    for (const auto& path : chosen) paths.push_back(path.utf8_string());
+  } else if (!RunImageFileDialog(paths, true, startFolder, IMAGE_FORMAT_UNKNOWN, "Open File", true)) {
+    return false;
   }
   for (const auto& path : paths) open(path);
   return true;
 }
 
 wxDocTemplate* RegisterImageDocumentTemplate(wxDocManager* manager) {
-  return new wxDocTemplate(manager, "Raster image", "*.bmp;*.dib;*.gif;*.pcx;*.pct;*.tif;*.jpg;*.png;*.tga",
+  return new wxDocTemplate(manager, "Raster image", wxString::FromUTF8(ImageFilePatterns()),
                            wxString(), "bmp", "Pictoravell.Document", "Pictoravell.View",
                            CLASSINFO(CPictoravellDoc), CLASSINFO(CPictoravellView));
 }
@@ -643,10 +620,7 @@ CPictoravellDoc* OpenImageDocument(const std::string& path) {
     auto* doc = dynamic_cast<CPictoravellDoc*>(static_cast<wxObject*>(node->GetData()));
     if (doc && doc->GetFilename() == file && doc->GetDocumentSaved()) {
       if (wxView* view = doc->GetFirstView()) {
-        if (g_pMainFrame && view->GetFrame()) {
-          const int page = g_pMainFrame->GetDocumentArea()->FindPage(view->GetFrame());
-          if (page != wxNOT_FOUND) g_pMainFrame->GetDocumentArea()->ChangeSelection(static_cast<size_t>(page));
-        }
+        if (g_pMainFrame && view->GetFrame()) g_pMainFrame->ActivateDocumentWindow(view->GetFrame());
         view->Activate(true);
       }
       return doc;

@@ -12,6 +12,17 @@
 
 #include "editor/ImageDocument.h"
 
+enum NEW_DOCUMENT_KIND {
+  NEWDOC_BLANK = 1,
+  NEWDOC_FILE_SEQUENCE = 2,
+  NEWDOC_CLIPBOARD = 3,
+  NEWDOC_MULTIBURST = 4,
+};
+
+// What the next new document is made from; the new-document commands set it
+// around the new-file operation.
+extern int g_nNewDocumentKind;
+
 // The ways a document asks the user; each member left empty uses the dialog.
 struct DOCUMENT_PROMPTS {
   // The New Image dialog: in/out width, height, empty flag, paste flag.
@@ -33,6 +44,9 @@ struct DOCUMENT_PROMPTS {
 // Installs the prompts (members left empty use the dialogs) and returns the
 // previous ones.
 DOCUMENT_PROMPTS SetDocumentPrompts(DOCUMENT_PROMPTS prompts);
+
+// Whether the clipboard holds an image (through the prompts when scripted).
+bool IsClipboardImageAvailable();
 
 // Runs the New Image dialog. On OK copies the four values out and returns
 // true; Cancel changes nothing.
@@ -82,7 +96,7 @@ class CPictoravellDoc : public CImageDocument {
   void OnEditUndo(wxCommandEvent& event);
   void OnEditRedo(wxCommandEvent& event);
   void OnUpdateCommand(wxUpdateUIEvent& event);
-  bool AskSavePath(std::string& path);
+  bool AskSavePath(std::string& path, const std::string& title);
 
   std::string m_strComment;
   int32_t m_nPlaying = 0;
@@ -101,9 +115,5 @@ CPictoravellDoc* NewImageDocument(int kind);
 // File Open: asks for image files (several at once) and hands each to open,
 // in the order chosen. False when the dialog was cancelled.
 bool RunFileOpen(const std::string& startFolder, const std::function<bool(const std::string&)>& open);
-// The path a save goes to: a name without a known extension gets the one of
-// the chosen file-type filter (1 BMP, 2 GIF, 3 PCX, 4 PICT, 5 TIFF, 6 JPEG,
-// 7 PNG, 8 TGA; BMP for any other).
-std::string SavePathWithExtension(const std::string& path, int filterIndex);
 // Registers the document template of the image windows with the manager.
 wxDocTemplate* RegisterImageDocumentTemplate(wxDocManager* manager);

@@ -18,17 +18,18 @@
 #include "resources/CommandIds.h"
 #include "resources/MenuResources.h"
 #include "shell/DeviceDrawing.h"
+#include "shell/DisplayDrawing.h"
 #include "shell/MainFrame.h"
 #include "shell/MainStatusBar.h"
-#include "shell/PictoravellApp.h"
 
 wxIMPLEMENT_DYNAMIC_CLASS(CPictoravellView, wxView);
+
+int g_bDisplayComments = 1;
 
 namespace {
 
 constexpr int kLineStep = 18;
 constexpr int kPageStep = 48;
-constexpr int kShadowWidth = 4;
 
 wxRect ToWx(const Rect& r) { return wxRect(r.left, r.top, r.Width(), r.Height()); }
 Rect FromWx(const wxRect& r) { return Rect{r.x, r.y, r.x + r.width, r.y + r.height}; }
@@ -37,22 +38,6 @@ Rect Intersect(const Rect& a, const Rect& b) {
               std::min(a.bottom, b.bottom)};
 }
 wxColour ToColour(const RGBQUAD& q) { return wxColour(q.rgbRed, q.rgbGreen, q.rgbBlue); }
-
-// A stippled strip: every other pixel (by the parity of x + y + phase) in
-// the shadow colour, the rest in the window colour.
-void DrawStipple(wxDC& dc, const Rect& r, int phase, const RGBQUAD& window) {
-  if (r.IsEmpty()) return;
-  wxImage image(r.Width(), r.Height());
-  unsigned char* p = image.GetData();
-  for (int y = 0; y < r.Height(); ++y)
-    for (int x = 0; x < r.Width(); ++x, p += 3) {
-      const bool dark = ((r.left + x + r.top + y + phase) & 1) == 0;
-      p[0] = dark ? 128 : window.rgbRed;
-      p[1] = dark ? 128 : window.rgbGreen;
-      p[2] = dark ? 128 : window.rgbBlue;
-    }
-  dc.DrawBitmap(wxBitmap(image), r.left, r.top, false);
-}
 
 void AddFrameLayers(CLayerStack& stack, const FRAME_COMPOSITE& composite, const CAnimFrame* frame,
                     int frameIndex) {
@@ -123,7 +108,24 @@ void CImageViewWindow::OnLeave(wxMouseEvent& event) {
 void CImageViewWindow::OnWheel(wxMouseEvent& event) {
   // With Shift or Ctrl held the wheel does not scroll.
   if (event.ShiftDown() || event.ControlDown()) return;
-  event.Skip();
+  if (!m_view) return;
+  // The scroll view's own wheel handling: a notch scrolls the desktop's
+  // lines per notch times the line size, at once (the toolkit's fallback
+  // would move three pixels). Fractions of a notch add up.
+  const int delta = event.GetWheelDelta() > 0 ? event.GetWheelDelta() : 120;
+  m_wheelRotation += event.GetWheelRotation();
+  const int notches = m_wheelRotation / delta;
+  m_wheelRotation -= notches * delta;
+  if (notches == 0) return;
+  const bool horizontal = event.GetWheelAxis() == wxMOUSE_WHEEL_HORIZONTAL;
+  const wxSize client = GetClientSize();
+  const int step = event.IsPageScroll() ? (horizontal ? client.x : client.y)
+                                        : std::max(1, event.GetLinesPerAction()) * kLineStep;
+  // Turning the wheel away (positive rotation) scrolls up; tilting it right scrolls right.
+  if (horizontal)
+    m_view->ScrollByPixels(notches * step, 0);
+  else
+    m_view->ScrollByPixels(0, -notches * step);
 }
 
 void CImageViewWindow::OnContextMenu(wxContextMenuEvent& event) {
@@ -192,7 +194,7 @@ void CPictoravellView::ForgetWindows() {
 
 bool CPictoravellView::OnCreate(wxDocument* doc, long) {
   if (!g_pMainFrame) return false;
-  m_frame = new CChildFrame(doc, this, g_pMainFrame->GetDocumentArea());
+  m_frame = new CChildFrame(doc, this, g_pMainFrame->GetDocumentParent());
   m_window = new CImageViewWindow(m_frame, this);
   m_frame->SetViewWindow(m_window);
   g_pMainFrame->AddDocumentWindow(m_frame);
@@ -208,6 +210,20 @@ bool CPictoravellView::OnClose(bool) {
 
 void CPictoravellView::OnActivateView(bool activate, wxView*, wxView*) {
   if (activate && g_pMainFrame) g_pMainFrame->SetActiveDocument(GetDocument());
+  if (!activate) return;
+  UpdateWindowTitle();
+  // The shown view takes the keys (zoom, arrows, pages) without a click.
+  if (m_window && g_pMainFrame && g_pMainFrame->GetMode() == MODE_VIEW_EDIT &&
+      g_pMainFrame->GetShownDocumentWindow() == m_frame)
+    m_window->SetFocus();
+}
+
+void CPictoravellView::OnChangeFilename() { UpdateWindowTitle(); }
+
+void CPictoravellView::UpdateWindowTitle() {
+  wxDocument* doc = GetDocument();
+  if (!doc || !m_frame || !g_pMainFrame || g_pMainFrame->IsClosingDown()) return;
+  g_pMainFrame->SetDocumentWindowTitle(m_frame, doc->GetUserReadableName().utf8_string(), doc->IsModified());
 }
 
 // --- zoom --------------------------------------------------------------------------
@@ -380,6 +396,7 @@ void CPictoravellView::ShowCommentCaption() {
 void CPictoravellView::OnUpdate(wxView*, wxObject* hint) {
   CPictoravellDoc* doc = GetImageDocument();
   if (!doc || !m_window) return;
+  UpdateWindowTitle();
   if (m_bFitPending) {
     // The first update with frames fits the canvas and comes back here.
     FitWhenReady();
@@ -453,18 +470,12 @@ void CPictoravellView::Render(wxDC& dc, const wxRect& wxArea) {
     if (!r.IsEmpty()) dc.DrawRectangle(ToWx(r));
   }
   if (options.bDrawBorder) {
-    dc.SetPen(wxPen(wxColour(0, 0, 0)));
-    dc.SetBrush(*wxTRANSPARENT_BRUSH);
-    dc.DrawRectangle(image.left - 1, image.top - 1, image.Width() + 2, image.Height() + 2);
+    dc.SetPen(*wxBLACK_PEN);
+    DrawRectOutline(dc, image);
   }
-  if (options.bDrawShadow) {
-    const int phase = g.scrollX + g.scrollY;
-    const Rect right{image.right + 1, image.top + kShadowWidth, image.right + 1 + kShadowWidth,
-                     image.bottom + 1 + kShadowWidth};
-    const Rect bottom{image.left + kShadowWidth, image.bottom + 1, image.right + 1, image.bottom + 1 + kShadowWidth};
-    DrawStipple(dc, Intersect(Intersect(right, area), client), phase, options.windowColor);
-    DrawStipple(dc, Intersect(Intersect(bottom, area), client), phase, options.windowColor);
-  }
+  // The stipple's parity follows the scroll position, so it stays fixed to
+  // the image while it scrolls.
+  if (options.bDrawShadow) DrawStippledShadow(dc, Intersect(area, client), image, (g.scrollX + g.scrollY) & 1);
   const Rect clip = Intersect(Intersect(area, image), client);
   if (!clip.IsEmpty()) DrawImageLayers(dc, image, clip);
 }

@@ -16,6 +16,9 @@
 
 #include "editor/ViewGeometry.h"
 
+// Image views show the file comment under the image while non-zero.
+extern int g_bDisplayComments;
+
 class CChildFrame;
 class CPictoravellDoc;
 class CPictoravellView;
@@ -40,6 +43,7 @@ class CImageViewWindow : public wxScrolledCanvas {
   void OnContextMenu(wxContextMenuEvent& event);
 
   CPictoravellView* m_view;
+  int m_wheelRotation = 0;  // wheel rotation short of a notch
 };
 
 class CPictoravellView : public wxView {
@@ -52,6 +56,9 @@ class CPictoravellView : public wxView {
   void OnDraw(wxDC* dc) override;
   void OnUpdate(wxView* sender, wxObject* hint) override;
   void OnActivateView(bool activate, wxView* activeView, wxView* deactiveView) override;
+  // The document's name or modified flag changed: the tab and title follow.
+  void OnChangeFilename() override;
+  void UpdateWindowTitle();
 
   CPictoravellDoc* GetImageDocument() const;
   // Called by the child frame as it goes: the view's windows go with it.

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "imaging/ImageGeometry.h"
+#include "base/ImageGeometry.h"
 #include "imaging/LayerStack.h"
 
 namespace {

@@ -4,8 +4,8 @@
 #include <cstring>
 #include <vector>
 
+#include "base/ImageGeometry.h"
 #include "formats/MemStream.h"
-#include "imaging/ImageGeometry.h"
 #include "imaging/PixelAccess.h"
 
 namespace {

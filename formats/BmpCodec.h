@@ -1,6 +1,6 @@
 #pragma once
 // Entry points of the BMP and DIB codec. Readers and writers return a result
-// code (formats/ResultCodes.h); info functions return true when the header
+// code (base/ResultCodes.h); info functions return true when the header
 // was understood.
 //
 // The reader takes 1, 4, 8, 16, 24 and 32 bits per pixel, uncompressed,

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "base/ResultCodes.h"
 #include "formats/BufferedFile.h"
-#include "formats/ResultCodes.h"
 #include "imaging/AnimFrame.h"
 
 struct CCodecJob {

@@ -4,15 +4,15 @@
 #include <cstring>
 #include <vector>
 
+#include "base/ImageGeometry.h"
+#include "base/StatusStack.h"
 #include "formats/GifLzw.h"
 #include "imaging/ColorConversion.h"
 #include "imaging/ImageCompose.h"
-#include "imaging/ImageGeometry.h"
 #include "imaging/PaletteFunctions.h"
 #include "imaging/PixelAccess.h"
 #include "imaging/PixelRect.h"
 #include "imaging/Quantizer.h"
-#include "imaging/StatusStack.h"
 
 namespace {
 

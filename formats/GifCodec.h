@@ -1,6 +1,6 @@
 #pragma once
 // Entry points of the GIF 87a and 89a, still and animated codec. Readers and writers return a result
-// code (formats/ResultCodes.h); info functions return true when the header
+// code (base/ResultCodes.h); info functions return true when the header
 // was understood.
 //
 // Reading: every image of the file becomes a CAnimFrame (position, delay,
@@ -9,7 +9,7 @@
 // first comment and the NETSCAPE2.0 loop count (0 in the file reads as -1,
 // endless). Image data that is damaged or ends early leaves the rows not
 // reached at index 0; the frame is kept. The frames of one file together may
-// take 4 times the one-image byte budget (imaging/ImageGeometry.h); past it
+// take 4 times the one-image byte budget (base/ImageGeometry.h); past it
 // the read ends with IMAGEIO_NO_MEMORY.
 //
 // Writing: any range of frames as one file, the first frame's colour table

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/ResultCodes.h"
 #include "formats/BufferedFile.h"
-#include "formats/ResultCodes.h"
 
 namespace {
 constexpr int kTableSize = 4096;

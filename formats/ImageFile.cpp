@@ -4,48 +4,26 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
-#include "formats/BmpCodec.h"
+#include "base/MessageReport.h"
+#include "formats/AtomicFileWriter.h"
 #include "formats/BufferedFile.h"
-#include "formats/GifCodec.h"
 #include "formats/ImageFileHost.h"
-#include "formats/JpegCodec.h"
-#include "formats/PcxCodec.h"
-#include "formats/PictCodec.h"
-#include "formats/PngCodec.h"
-#include "formats/TgaCodec.h"
-#include "formats/TiffCodec.h"
-#include "imaging/ColorConversion.h"
-#include "imaging/MessageReport.h"
-#include "imaging/PixelAccess.h"
 
 namespace {
-
-const char* const kExtensions[] = {"", "bmp", "gif", "pct", "pcx", "tif", "jpg", "png", "tga", "pcd"};
 
 const char kReadOnlyMessage[] = "File save failed: The file may be read-only or in use by other application.";
 const char kDiskFullMessage[] = "File save failed: The disk is either full or wrtie-protected.";
 
+// How many leading bytes the signature check looks at (a PICT's version
+// opcode sits after its 512-byte header).
+constexpr int kSignatureBytes = 528;
+
 // Numbered names in overwrite mode 2 stop here (IMAGEIO_FILE_EXISTS).
 constexpr int kMaxRenumber = 100000;
-
-bool EqualsNoCase(const std::string& a, const char* b) {
-  const size_t n = std::strlen(b);
-  if (a.size() != n) return false;
-  for (size_t i = 0; i < n; ++i) {
-    unsigned char x = static_cast<unsigned char>(a[i]);
-    unsigned char y = static_cast<unsigned char>(b[i]);
-    if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
-}
 
 // The name is in use: anything at all is there, a dangling link included.
 // Modes that never overwrite test with this, so that nothing they cannot see
@@ -69,108 +47,69 @@ std::string NextFreeNumberedName(const std::string& path, int first) {
   return {};
 }
 
-// Renames without ever replacing: fails with EEXIST when the target exists,
-// also when it appeared after the name was checked.
-bool RenameNoReplace(const std::string& from, const std::string& to) {
-  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
-  if (errno != EINVAL && errno != ENOSYS) return false;
-  // File systems without the flag: a hard link refuses an existing target.
-  if (::link(from.c_str(), to.c_str()) != 0) return false;
-  ::unlink(from.c_str());
-  return true;
-}
-
-// The analogue of the read-only attribute: no write bit at all. Checked on
-// the mode bits rather than with access(), which says yes to root.
-bool HasNoWriteBits(const struct stat& st) { return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0; }
-
-std::string FolderOf(const std::string& path) {
-  const size_t slash = path.find_last_of('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
-
-// The file that saving under this name replaces: a symbolic link is
-// followed, so the link stays and the file it names gets the new content.
-std::string ResolveTarget(const std::string& name) {
-  struct stat st;
-  if (::lstat(name.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-    if (char* real = ::realpath(name.c_str(), nullptr)) {
-      std::string resolved(real);
-      std::free(real);
-      return resolved;
-    }
-  }
-  return name;
-}
-
-mode_t CurrentUmask() {
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  return mask;
-}
-
-// A fresh, empty temporary file beside the target. Empty result on failure.
-std::string MakeTempFile(const std::string& target) {
-  const std::string folder = FolderOf(target);
-  struct stat st;
-  if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || HasNoWriteBits(st)) return {};
-  std::string pattern = folder + "/~ptXXXXXX";
-  std::vector<char> buffer(pattern.begin(), pattern.end());
-  buffer.push_back('\0');
-  const int fd = ::mkstemp(buffer.data());
-  if (fd < 0) return {};
-  ::close(fd);
-  return std::string(buffer.data());
-}
-
-// Flushes a written file to the disk; false when the data may not be there.
-bool SyncFile(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  int rc;
-  do {
-    rc = ::fsync(fd);
-  } while (rc != 0 && errno == EINTR);
-  const bool ok = rc == 0 || errno == EINVAL || errno == EROFS;
-  ::close(fd);
-  return ok;
-}
-
-// Runs the format's reader on an open job. Formats without a reader give
-// IMAGEIO_BAD_FORMAT.
-int RunReader(int format, CCodecJob& job, int count) {
-  switch (format) {
-    case IMAGE_FORMAT_BMP: return ReadBmp(&job);
-    case IMAGE_FORMAT_GIF: return ReadGif(&job, 0, count);
-    case IMAGE_FORMAT_PICT: return ReadPict(&job);
-    case IMAGE_FORMAT_PCX: return ReadPcx(&job);
-    case IMAGE_FORMAT_TIFF: return ReadTiff(&job);
-    case IMAGE_FORMAT_JPEG: return ReadJpeg(&job);
-    case IMAGE_FORMAT_PNG: return ReadPng(&job);
-    case IMAGE_FORMAT_TGA: return ReadTga(&job);
-    default: return IMAGEIO_BAD_FORMAT;
-  }
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------
 
 int GetImageFormat(const std::string& name) {
   const size_t dot = name.find_last_of('.');
-  const std::string ext = dot == std::string::npos ? name : name.substr(dot + 1);
-  for (int code = 1; code <= IMAGE_FORMAT_PCD; ++code)
-    if (EqualsNoCase(ext, kExtensions[code])) return code;
-  if (EqualsNoCase(ext, "dib")) return IMAGE_FORMAT_BMP;
+  return ImageFormatFromExtension(dot == std::string::npos ? name : name.substr(dot + 1));
+}
+
+int GetImageFormatFromSignature(const uint8_t* data, size_t size, int nameFormat) {
+  auto at = [&](size_t i) -> int { return i < size ? data[i] : -1; };
+  auto starts = [&](const char* magic, size_t n) { return size >= n && std::memcmp(data, magic, n) == 0; };
+  // Signatures that cannot be mistaken.
+  if (starts("\x89PNG\r\n\x1a\n", 8)) return IMAGE_FORMAT_PNG;
+  if (starts("GIF87a", 6) || starts("GIF89a", 6)) return IMAGE_FORMAT_GIF;
+  if (at(0) == 0xFF && at(1) == 0xD8 && at(2) == 0xFF) return IMAGE_FORMAT_JPEG;
+  if (starts("II*\0", 4) || starts("MM\0*", 4)) return IMAGE_FORMAT_TIFF;
+  if (starts("BM", 2) && size >= 26) return IMAGE_FORMAT_BMP;
+  // The formats without a real signature keep the name's word when it names them.
+  if (nameFormat == IMAGE_FORMAT_PCX || nameFormat == IMAGE_FORMAT_PICT || nameFormat == IMAGE_FORMAT_TGA)
+    return nameFormat;
+  // PCX: manufacturer 10, a known version, RLE or none, a known depth.
+  const int version = at(1);
+  if (at(0) == 10 && (version == 0 || version == 2 || version == 3 || version == 4 || version == 5) &&
+      (at(2) == 0 || at(2) == 1) && (at(3) == 1 || at(3) == 2 || at(3) == 4 || at(3) == 8))
+    return IMAGE_FORMAT_PCX;
+  // PICT: after the 512-byte header, the size and frame, then the version
+  // opcode (0x1101 for version 1, 0x0011 0x02FF for version 2).
+  if ((at(522) == 0x11 && at(523) == 0x01) ||
+      (at(522) == 0x00 && at(523) == 0x11 && at(524) == 0x02 && at(525) == 0xFF))
+    return IMAGE_FORMAT_PICT;
+  if (nameFormat != IMAGE_FORMAT_UNKNOWN) return nameFormat;
+  // TGA, last: a plausible header (colour map 0 or 1, a known image type and depth).
+  const int mapType = at(1), type = at(2), depth = at(16);
+  if (size >= 18 && (mapType == 0 || mapType == 1) &&
+      (type == 1 || type == 2 || type == 3 || type == 9 || type == 10 || type == 11) &&
+      (depth == 8 || depth == 15 || depth == 16 || depth == 24 || depth == 32))
+    return IMAGE_FORMAT_TGA;
   return IMAGE_FORMAT_UNKNOWN;
 }
 
+int GetImageFileFormat(const std::string& path) {
+  const int nameFormat = GetImageFormat(path);
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return nameFormat;
+  uint8_t head[kSignatureBytes];
+  size_t got = 0;
+  while (got < sizeof head) {
+    const ssize_t n = ::read(fd, head + got, sizeof head - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    got += static_cast<size_t>(n);
+  }
+  ::close(fd);
+  if (got == 0) return nameFormat;
+  return GetImageFormatFromSignature(head, got, nameFormat);
+}
+
 bool AppendImageExtension(int format, std::string& name) {
-  if (format <= 0 || format > IMAGE_FORMAT_PCD || name.empty()) return false;
+  const IMAGE_FORMAT_INFO* entry = FindImageFormat(format);
+  if (!entry || name.empty()) return false;
   if (name.back() != '.') name += '.';
-  name += kExtensions[format];
+  name += entry->extensions[0];
   return true;
 }
 
@@ -182,13 +121,14 @@ bool FileExists(const std::string& path) {
 }
 
 int GetImageFileFrameCount(const std::string& path) {
-  const int format = GetImageFormat(path);
-  if (format == IMAGE_FORMAT_UNKNOWN || format == IMAGE_FORMAT_PCD) return 0;
-  if (format != IMAGE_FORMAT_GIF) return 1;
+  const IMAGE_FORMAT_INFO* entry = FindImageFormat(GetImageFileFormat(path));
+  if (!entry || !entry->read) return 0;
+  // TIFF pages count as one image here.
+  if (entry->format != IMAGE_FORMAT_GIF) return 1;
   CBufferedFile stream;
   if (!stream.Open(path.c_str(), CBufferedFile::kRead)) return 0;
   stream.BeginBuffer();
-  const int count = CountGifFrames(&stream);
+  const int count = entry->countFrames(stream);
   stream.EndBuffer();
   stream.Close();
   return count;
@@ -196,20 +136,11 @@ int GetImageFileFrameCount(const std::string& path) {
 
 bool ReadImageFileInfo(const std::string& path, CImageFileInfo* info) {
   if (!info) return false;
-  const int format = GetImageFormat(path);
-  if (format == IMAGE_FORMAT_UNKNOWN) return false;
+  const IMAGE_FORMAT_INFO* entry = FindImageFormat(GetImageFileFormat(path));
+  if (!entry || !entry->info) return false;  // PICT and PCD have no info function
   CBufferedFile stream;
   if (!stream.Open(path.c_str(), CBufferedFile::kRead)) return false;
-  switch (format) {
-    case IMAGE_FORMAT_BMP: return GetBmpInfo(&stream, info);
-    case IMAGE_FORMAT_GIF: return GetGifInfo(&stream, info);
-    case IMAGE_FORMAT_PCX: return GetPcxInfo(&stream, info);
-    case IMAGE_FORMAT_TIFF: return GetTiffInfo(&stream, info);
-    case IMAGE_FORMAT_JPEG: return GetJpegInfo(&stream, info, true);
-    case IMAGE_FORMAT_PNG: return GetPngInfo(&stream, info);
-    case IMAGE_FORMAT_TGA: return GetTgaInfo(&stream, info);
-    default: return false;  // PICT and PCD have no info function
-  }
+  return entry->info(stream, *info);
 }
 
 int ReadImageFile(CImageFileRequest* request) {
@@ -221,14 +152,15 @@ int ReadImageFile(CImageFileRequest* request) {
   }
   if (request->m_pfnCancel && request->m_pfnCancel()) return IMAGEIO_CANCELLED;
 
-  const int format = GetImageFormat(request->m_strFileName);
+  const IMAGE_FORMAT_INFO* entry = FindImageFormat(GetImageFileFormat(request->m_strFileName));
   CBufferedFile stream;
   // A file that cannot be opened reads as empty; the reader's checks decide.
   stream.Open(request->m_strFileName.c_str(), CBufferedFile::kRead);
 
+  const bool multi = entry && entry->multiFrame;
   int count = 1;
-  if (format == IMAGE_FORMAT_GIF || format == IMAGE_FORMAT_TIFF) {
-    count = format == IMAGE_FORMAT_GIF ? CountGifFrames(&stream) : CountTiffPages(&stream);
+  if (multi) {
+    count = entry->countFrames(stream);
     stream.Seek(0, CBufferedFile::kBegin);
     stream.ClearError();
     if (count <= 0) {
@@ -247,10 +179,10 @@ int ReadImageFile(CImageFileRequest* request) {
   job.m_nFrames = count;
   job.m_pFrames = frames.data();
 
-  int result = RunReader(format, job, count);
+  // Formats without a reader give IMAGEIO_BAD_FORMAT.
+  int result = entry && entry->read ? entry->read(job, count) : IMAGEIO_BAD_FORMAT;
   stream.Close();
 
-  const bool multi = format == IMAGE_FORMAT_GIF || format == IMAGE_FORMAT_TIFF;
   if (result == IMAGEIO_OK) {
     if (multi) {
       // Frames a reader left empty at the end are dropped; an empty first
@@ -302,10 +234,11 @@ int WriteImageFile(CImageFileRequest* request, int overwriteMode, const GIF_SAVE
   if (request->m_pfnCancel && request->m_pfnCancel()) return IMAGEIO_CANCELLED;
 
   const std::string& name = request->m_strFileName;
-  const int format = GetImageFormat(name);
+  const IMAGE_FORMAT_INFO* entry = FindImageFormat(GetImageFormat(name));
+  const int format = entry ? entry->format : IMAGE_FORMAT_UNKNOWN;
   bool oneFilePerFrame = true;
   const RGBQUAD background = host.GetBackgroundColor();
-  const bool transparent = !(format == IMAGE_FORMAT_PICT || format == IMAGE_FORMAT_PCX || format == IMAGE_FORMAT_JPEG);
+  const bool transparent = !entry || entry->keepsTransparency;
 
   GIF_SAVE_OPTIONS gif;
   if (format == IMAGE_FORMAT_GIF) {
@@ -350,7 +283,7 @@ int WriteImageFile(CImageFileRequest* request, int overwriteMode, const GIF_SAVE
       if (output.empty()) return IMAGEIO_FILE_EXISTS;
     }
     request->m_strSavedName = output;
-    if (format == IMAGE_FORMAT_UNKNOWN || format == IMAGE_FORMAT_PCD) return IMAGEIO_BAD_FORMAT;
+    if (!entry || !entry->write) return IMAGEIO_BAD_FORMAT;
 
     const CAnimFrame& frame = request->m_frames[static_cast<size_t>(k)];
     if (format == IMAGE_FORMAT_GIF) {
@@ -360,86 +293,54 @@ int WriteImageFile(CImageFileRequest* request, int overwriteMode, const GIF_SAVE
       if (job.m_image.IsEmpty()) continue;  // nothing to write for this frame
     }
 
-    const std::string target = replace ? ResolveTarget(output) : output;
-    struct stat targetStat;
-    const bool targetExists = ::stat(target.c_str(), &targetStat) == 0;
-    if (targetExists && HasNoWriteBits(targetStat)) {
+    CAtomicFileWriter writer(output);
+    if (writer.TargetIsReadOnly()) {
       ReportMessage(MESSAGE_ERROR, kReadOnlyMessage);
       return IMAGEIO_FAILED;
     }
-    const std::string temp = MakeTempFile(target);
-    if (temp.empty()) {
-      ReportMessage(MESSAGE_ERROR, kDiskFullMessage);
-      return IMAGEIO_FAILED;
-    }
-    if (!stream.Open(temp.c_str(), CBufferedFile::kWrite)) {
-      ::unlink(temp.c_str());
+    if (!writer.Begin() || !stream.Open(writer.TempPath().c_str(), CBufferedFile::kWrite)) {
       ReportMessage(MESSAGE_ERROR, kDiskFullMessage);
       return IMAGEIO_FAILED;
     }
 
+    FORMAT_WRITE_OPTIONS options;
+    options.gif = &gif;
+    options.jpeg = jpegOptions;
     bool lastFile = false;
-    job.m_nResult = IMAGEIO_OK;
-    switch (format) {
-      case IMAGE_FORMAT_BMP: result = WriteBmp(&job); break;
-      case IMAGE_FORMAT_GIF:
-        if (oneFilePerFrame) {
-          result = WriteGif(&job, k, 1, &gif);
-        } else {
-          result = WriteGif(&job, 0, frameCount, &gif);
-          lastFile = true;
-        }
-        break;
-      case IMAGE_FORMAT_PICT: result = WritePict(&job); break;
-      case IMAGE_FORMAT_PCX: result = WritePcx(&job); break;
-      case IMAGE_FORMAT_TIFF: result = WriteTiff(&job); break;
-      case IMAGE_FORMAT_JPEG:
-        result = jpegOptions ? WriteJpeg(&job, jpegOptions) : WriteJpegWithOptions(&job);
-        break;
-      case IMAGE_FORMAT_PNG: result = WritePng(&job); break;
-      case IMAGE_FORMAT_TGA: result = WriteTga(&job); break;
-      default: result = IMAGEIO_BAD_FORMAT; break;
+    if (format == IMAGE_FORMAT_GIF) {
+      options.firstFrame = oneFilePerFrame ? k : 0;
+      options.frameCount = oneFilePerFrame ? 1 : frameCount;
+      lastFile = !oneFilePerFrame;
     }
+    job.m_nResult = IMAGEIO_OK;
+    result = entry->write(job, options);
     if (result == IMAGEIO_OK && job.m_nResult != IMAGEIO_OK) result = job.m_nResult;
     stream.EndBuffer();
     stream.Close();
     const bool writeFailed = stream.GetWriteError();
     stream.ClearError();
-    if (result != IMAGEIO_OK) {
-      ::unlink(temp.c_str());
-      return result;
-    }
-    if (writeFailed || !SyncFile(temp)) {
-      ::unlink(temp.c_str());
+    if (result != IMAGEIO_OK) return result;  // the writer removes its temporary file
+    if (writeFailed) {
       ReportMessage(MESSAGE_ERROR, kDiskFullMessage);
       return IMAGEIO_FAILED;
     }
-    // The new file keeps the replaced file's permissions, else the usual ones.
-    const mode_t mode = targetExists ? (targetStat.st_mode & 07777) : (0666 & ~CurrentUmask());
-    ::chmod(temp.c_str(), mode);
-    if (!replace) {
+    ATOMIC_WRITE_STATUS status;
+    if (replace) {
+      status = writer.Commit();
+    } else {
       // The name was free when it was chosen; whatever took it since is kept.
-      std::string freeName = target;
       int next = 1;  // numbers already taken are skipped
-      bool renamed = false;
-      while (!(renamed = RenameNoReplace(temp, freeName)) && errno == EEXIST && overwriteMode == OVERWRITE_RENUMBER) {
-        freeName = NextFreeNumberedName(wanted, next++);
-        if (freeName.empty()) break;
+      while ((status = writer.CommitAsNew(output)) == ATOMIC_TARGET_EXISTS && overwriteMode == OVERWRITE_RENUMBER) {
+        output = NextFreeNumberedName(wanted, next++);
+        if (output.empty()) break;
       }
-      if (!renamed) {
-        const bool exists = errno == EEXIST;
-        ::unlink(temp.c_str());
-        if (exists) return IMAGEIO_FILE_EXISTS;
-        ReportMessage(MESSAGE_ERROR, kDiskFullMessage);
-        return IMAGEIO_FAILED;
-      }
-      request->m_strSavedName = freeName;
-    } else if (::rename(temp.c_str(), target.c_str()) != 0) {
-      ::unlink(temp.c_str());
-      ReportMessage(MESSAGE_ERROR, errno == EISDIR || errno == ENOTEMPTY || errno == EBUSY || errno == ETXTBSY
-                                       ? kReadOnlyMessage
-                                       : kDiskFullMessage);
-      return IMAGEIO_FAILED;
+      if (status == ATOMIC_TARGET_EXISTS) return IMAGEIO_FILE_EXISTS;
+      request->m_strSavedName = output;
+    }
+    switch (status) {
+      case ATOMIC_OK: break;
+      case ATOMIC_TARGET_BUSY: ReportMessage(MESSAGE_ERROR, kReadOnlyMessage); return IMAGEIO_FAILED;
+      default: ReportMessage(MESSAGE_ERROR, kDiskFullMessage); return IMAGEIO_FAILED;
     }
     if (lastFile) break;
   }

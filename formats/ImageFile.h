@@ -1,33 +1,24 @@
 #pragma once
 // The image file front end: how the rest of the program reads and writes
-// image files. The format is chosen by the file's extension alone; each call
-// opens one stream, fills a CCodecJob and calls the format's codec.
+// image files. A file is written in the format its extension names (any
+// spelling the format table, formats/ImageFormats.h, lists) and read in the
+// format its first bytes show (the extension decides only for formats
+// without a signature and for bytes that show none); each call opens one
+// stream, fills a CCodecJob and calls the format's entry in the table.
 //
-// Writing goes through a temporary file ("~pt" prefix) in the target's own
-// folder that replaces the target in one rename only after the writer
+// Writing goes through CAtomicFileWriter: a temporary file in the target's
+// own folder replaces the target in one rename only after the writer
 // succeeded and the data reached the disk; on any failure the target is
 // untouched and the temporary file is removed.
 
 #include <string>
 #include <vector>
 
+#include "base/ResultCodes.h"
 #include "formats/CodecJob.h"
-#include "formats/ResultCodes.h"
+#include "formats/ImageFormats.h"
 #include "formats/SaveOptions.h"
 #include "imaging/AnimFrame.h"
-
-enum IMAGE_FORMAT {
-  IMAGE_FORMAT_UNKNOWN = 0,
-  IMAGE_FORMAT_BMP = 1,   // .bmp, .dib
-  IMAGE_FORMAT_GIF = 2,   // .gif
-  IMAGE_FORMAT_PICT = 3,  // .pct
-  IMAGE_FORMAT_PCX = 4,   // .pcx
-  IMAGE_FORMAT_TIFF = 5,  // .tif
-  IMAGE_FORMAT_JPEG = 6,  // .jpg
-  IMAGE_FORMAT_PNG = 7,   // .png
-  IMAGE_FORMAT_TGA = 8,   // .tga
-  IMAGE_FORMAT_PCD = 9,   // .pcd: recognised, no codec
-};
 
 // What a caller fills to read or write an image file.
 class CImageFileRequest {
@@ -86,11 +77,22 @@ int GetImageFileFrameCount(const std::string& path);
 bool FileExists(const std::string& path);
 
 // The format of a file name: the text after the last '.' (the whole name
-// when it has none), compared without case with the known extensions.
+// when it has none), compared without case with every format's extensions.
 int GetImageFormat(const std::string& name);
 
-// Appends '.' (unless the name ends with one) and the three-letter extension
-// of the format. Code 0, a code out of range or an empty name change nothing
+// The format the first bytes of a file show. PNG, GIF, JPEG, TIFF and BMP
+// are known by their signatures whatever the name says; PCX, PICT and TGA
+// have none that is certain, so a name naming one of them is believed, and
+// otherwise their headers are checked (TGA last). Bytes that show nothing
+// give nameFormat.
+int GetImageFormatFromSignature(const uint8_t* data, size_t size, int nameFormat);
+
+// The format a file is read in: its signature, else its name's extension.
+// A file that cannot be opened gives the extension's format.
+int GetImageFileFormat(const std::string& path);
+
+// Appends '.' (unless the name ends with one) and the format's first
+// extension. Code 0, a code out of range or an empty name change nothing
 // (false).
 bool AppendImageExtension(int format, std::string& name);
 

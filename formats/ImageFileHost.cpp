@@ -1,6 +1,6 @@
 #include "formats/ImageFileHost.h"
 
-#include "imaging/Profile.h"
+#include "base/Profile.h"
 
 namespace {
 CHeadlessImageFileHost g_headlessHost;
@@ -14,7 +14,7 @@ bool CHeadlessImageFileHost::GetGifSaveOptions(GIF_SAVE_OPTIONS& options) {
   return true;
 }
 
-bool CHeadlessImageFileHost::GetJpegSaveOptions(JPEG_SAVE_OPTIONS& options) {
+bool CHeadlessImageFileHost::GetJpegSaveOptions(JPEG_SAVE_OPTIONS& options, const CRasterImage*) {
   ReadJpegSaveOptions(options);
   return true;
 }

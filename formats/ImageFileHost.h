@@ -13,6 +13,8 @@
 #include "formats/SaveOptions.h"
 #include "imaging/ImageTypes.h"
 
+class CRasterImage;
+
 class IImageFileHost {
  public:
   virtual ~IImageFileHost() = default;
@@ -23,8 +25,9 @@ class IImageFileHost {
   // dialog returns unless its "Use Default" setting skips it. false when the
   // dialog was cancelled.
   virtual bool GetGifSaveOptions(GIF_SAVE_OPTIONS& options) = 0;
-  // The same for the JPEG writer.
-  virtual bool GetJpegSaveOptions(JPEG_SAVE_OPTIONS& options) = 0;
+  // The same for the JPEG writer; `preview` (may be null) is the image about
+  // to be written, which the dialog shows compressed with the chosen options.
+  virtual bool GetJpegSaveOptions(JPEG_SAVE_OPTIONS& options, const CRasterImage* preview) = 0;
   // The colour that uncovered canvas and transparent pixels become when a
   // frame is flattened for a format without transparency.
   virtual RGBQUAD GetBackgroundColor() = 0;
@@ -35,7 +38,7 @@ class CHeadlessImageFileHost : public IImageFileHost {
  public:
   bool RunImageFileDialog(bool save, std::string& path) override;
   bool GetGifSaveOptions(GIF_SAVE_OPTIONS& options) override;
-  bool GetJpegSaveOptions(JPEG_SAVE_OPTIONS& options) override;
+  bool GetJpegSaveOptions(JPEG_SAVE_OPTIONS& options, const CRasterImage* preview) override;
   RGBQUAD GetBackgroundColor() override;
 };
 

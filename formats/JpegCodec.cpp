@@ -1,9 +1,12 @@
 #include "formats/JpegCodec.h"
 
+#include "formats/ImageFileHost.h"
+
 // jpeglib.h needs size_t and FILE declared first.
 #include <cstdio>
 #include <cstring>
 #include <algorithm>
+#include <cmath>
 #include <csetjmp>
 #include <cstdlib>
 #include <memory>
@@ -13,8 +16,8 @@
 #include <jpeglib.h>
 #include <jerror.h>
 
+#include "base/ImageGeometry.h"
 #include "formats/ExifParser.h"
-#include "imaging/ImageGeometry.h"
 
 // The libjpeg calls below run inside small functions that hold no C++
 // objects of their own: a library error long-jumps back to the setjmp at the
@@ -180,7 +183,32 @@ struct JpegReadState {
   CJpegSource* src;
   JpegProgress* progress;
   int32_t maxSide;
+  // Reduced-scale decoding: with a box (both sides > 0) the image is decoded
+  // at the smallest scale n/8 at which it is still at least as large as
+  // when fitted into the box.
+  int32_t boxWidth;
+  int32_t boxHeight;
+  int32_t fullWidth;  // the size in the file, set once the header was read
+  int32_t fullHeight;
 };
+
+// The smallest numerator n (denominator 8) at which a side of size keeps at
+// least want pixels; libjpeg rounds scaled sides up.
+unsigned ScaleNumeratorFor(int64_t size, int64_t want) {
+  for (unsigned n = 1; n < 8; ++n)
+    if ((size * n + 7) / 8 >= want) return n;
+  return 8;
+}
+
+// The numerator for a picture of width x height fitted into a box (never
+// enlarged): each side must keep at least its fitted length, rounded up.
+unsigned ScaleNumeratorForBox(int64_t width, int64_t height, int64_t boxWidth, int64_t boxHeight) {
+  const double scale = std::min({1.0, static_cast<double>(boxWidth) / static_cast<double>(width),
+                                 static_cast<double>(boxHeight) / static_cast<double>(height)});
+  const auto wantWidth = static_cast<int64_t>(std::ceil(static_cast<double>(width) * scale - 1e-9));
+  const auto wantHeight = static_cast<int64_t>(std::ceil(static_cast<double>(height) * scale - 1e-9));
+  return std::max(ScaleNumeratorFor(width, wantWidth), ScaleNumeratorFor(height, wantHeight));
+}
 
 enum JpegLayout { kLayoutGray, kLayoutRgb, kLayoutCmyk };
 
@@ -219,11 +247,26 @@ int DecodeJpegBody(jpeg_decompress_struct* cinfo, JpegErrorManager* err, JpegRea
 
   // The size guard comes before libjpeg allocates anything for the image:
   // a progressive file keeps every coefficient of the image in memory.
-  const int32_t width = static_cast<int32_t>(cinfo->image_width);
-  const int32_t height = static_cast<int32_t>(cinfo->image_height);
+  int32_t width = static_cast<int32_t>(cinfo->image_width);
+  int32_t height = static_cast<int32_t>(cinfo->image_height);
   const int bpp = layout == kLayoutGray ? 8 : 24;
   if (const int code = CheckImageGeometry(width, height, bpp); code != IMAGEIO_OK) return code;
   if (width > st->maxSide || height > st->maxSide) return IMAGEIO_NO_MEMORY;
+  st->fullWidth = width;
+  st->fullHeight = height;
+  if (st->boxWidth > 0 && st->boxHeight > 0) {
+    const unsigned n = ScaleNumeratorForBox(width, height, st->boxWidth, st->boxHeight);
+    if (n < 8) {
+      cinfo->scale_num = n;
+      cinfo->scale_denom = 8;
+      // The scaled inverse transform already smooths; plain upsampling of
+      // the chroma is enough at these sizes.
+      cinfo->do_fancy_upsampling = FALSE;
+      jpeg_calc_output_dimensions(cinfo);
+      width = static_cast<int32_t>(cinfo->output_width);
+      height = static_cast<int32_t>(cinfo->output_height);
+    }
+  }
   // Coefficients take two bytes per sample; allow that plus working room.
   const int64_t samples = static_cast<int64_t>(width) * height * cinfo->num_components;
   cinfo->mem->max_memory_to_use = static_cast<long>(2 * samples + (int64_t{64} << 20));
@@ -431,7 +474,12 @@ int EncodeJpegBody(jpeg_compress_struct* cinfo, JpegErrorManager* err, JpegWrite
 
 // ---------------------------------------------------------------------------
 
-int ReadJpegLimited(CCodecJob* job, int32_t maxSide) {
+int ReadJpegLimited(CCodecJob* job, int32_t maxSide) { return ReadJpegScaled(job, maxSide, 0, 0, nullptr, nullptr); }
+
+int ReadJpegScaled(CCodecJob* job, int32_t maxSide, int32_t boxWidth, int32_t boxHeight, int32_t* fullWidth,
+                   int32_t* fullHeight) {
+  if (fullWidth) *fullWidth = 0;
+  if (fullHeight) *fullHeight = 0;
   job->m_image.Free();
   job->m_strComment.clear();
   if (!job->m_pStream) return job->m_nResult = IMAGEIO_INTERNAL_ERROR;
@@ -446,9 +494,11 @@ int ReadJpegLimited(CCodecJob* job, int32_t maxSide) {
     JpegProgress progress{};
     progress.pub.progress_monitor = JpegProgressMonitor;
     progress.cancel = job->m_pfnCancel;
-    JpegReadState state{job, &src, &progress, maxSide};
+    JpegReadState state{job, &src, &progress, maxSide, boxWidth, boxHeight, 0, 0};
     result = DecodeJpegBody(&cinfo, &err, &state);
     if (result == IMAGEIO_OK) job->m_strComment = src.m_strComment;
+    if (fullWidth) *fullWidth = state.fullWidth;
+    if (fullHeight) *fullHeight = state.fullHeight;
   } catch (const std::bad_alloc&) {
     result = IMAGEIO_NO_MEMORY;
   }
@@ -507,9 +557,11 @@ int WriteJpeg(CCodecJob* job, const JPEG_SAVE_OPTIONS* options) {
 }
 
 int WriteJpegWithOptions(CCodecJob* job) {
-  // Without a host dialog, the stored export options apply.
+  // The host fills the options: the stored ones, or the export dialog's
+  // (which previews the job's image); Cancel there writes nothing.
   JPEG_SAVE_OPTIONS options;
-  ReadJpegSaveOptions(options);
+  if (!ImageFileHost().GetJpegSaveOptions(options, job ? &job->m_image : nullptr))
+    return job ? job->m_nResult = IMAGEIO_CANCELLED : IMAGEIO_CANCELLED;
   return WriteJpeg(job, &options);
 }
 

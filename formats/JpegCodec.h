@@ -1,6 +1,6 @@
 #pragma once
 // Entry points of the JPEG codec. Readers and writers return a result
-// code (formats/ResultCodes.h); info functions return true when the header
+// code (base/ResultCodes.h); info functions return true when the header
 // was understood.
 //
 // The codec drives libjpeg (6b interface) through its own source and
@@ -33,6 +33,16 @@ bool GetJpegInfo(CBufferedFile* stream, CImageFileInfo* info, bool wantThumbnail
 // Decodes like ReadJpeg, refusing (IMAGEIO_NO_MEMORY) images with a side
 // above maxSide before anything is allocated. Used for embedded thumbnails.
 int ReadJpegLimited(CCodecJob* job, int32_t maxSide);
+
+// Decodes at a reduced scale for thumbnails: the smallest scale n/8 (n = 1
+// to 8) at which the picture is still at least as large as when fitted into
+// boxWidth x boxHeight (never enlarged), using libjpeg's scaled inverse
+// transform, so a large photograph costs a fraction of a full decode in time
+// and memory. A box side of 0 decodes at full size. *fullWidth and
+// *fullHeight (when given) receive the size stored in the file once the
+// header was read (0 before). Otherwise as ReadJpegLimited.
+int ReadJpegScaled(CCodecJob* job, int32_t maxSide, int32_t boxWidth, int32_t boxHeight, int32_t* fullWidth,
+                   int32_t* fullHeight);
 
 // The header of a JPEG stream, read once by the constructor.
 class CJpegInfo {

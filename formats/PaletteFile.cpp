@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "formats/AtomicFileWriter.h"
+
 namespace {
 
 uint32_t Dword(const uint8_t* p) {
@@ -77,22 +79,16 @@ bool SavePaletteFile(const RGBQUAD* entries, int count, const std::string& path,
     if (target.back() != '.') target += '.';
     target += "pal";
   }
-  const std::string temporary = target + ".tmp~";
-  bool ok;
+  CAtomicFileWriter writer(target);
+  if (!writer.Begin()) return false;
   {
     CBufferedFile file;
-    ok = file.Open(temporary.c_str(), CBufferedFile::kWrite);
-    if (ok) {
-      ok = WritePaletteFile(entries, count, file);
-      file.Close();
-      ok = ok && !file.GetWriteError();
-    }
+    if (!file.Open(writer.TempPath().c_str(), CBufferedFile::kWrite)) return false;
+    const bool ok = WritePaletteFile(entries, count, file);
+    file.Close();
+    if (!ok || file.GetWriteError()) return false;
   }
-  if (ok) ok = std::rename(temporary.c_str(), target.c_str()) == 0;
-  if (!ok) {
-    std::remove(temporary.c_str());
-    return false;
-  }
+  if (writer.Commit() != ATOMIC_OK) return false;
   if (written) *written = target;
   return true;
 }

@@ -26,7 +26,6 @@ bool EndsWithNoCase(const std::string& text, const std::string& ending);
 // true when at least one colour was read; *count receives it.
 bool LoadPaletteFile(int* count, RGBQUAD* entries, const std::string& path);
 // Writes the palette to path, with ".pal" appended when the name does not
-// end with it ("x." becomes "x.pal"). The file is written beside the target
-// and renamed over it only when complete, so a failure leaves any existing
-// file as it was. *written (optional) receives the final path.
+// end with it ("x." becomes "x.pal"). The file is replaced through
+// CAtomicFileWriter, so a failure leaves any existing file as it was. *written (optional) receives the final path.
 bool SavePaletteFile(const RGBQUAD* entries, int count, const std::string& path, std::string* written = nullptr);

@@ -13,7 +13,7 @@
 #include <cstring>
 #include <vector>
 
-#include "imaging/ImageGeometry.h"
+#include "base/ImageGeometry.h"
 #include "imaging/PixelAccess.h"
 
 namespace {

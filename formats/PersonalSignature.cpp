@@ -2,7 +2,7 @@
 
 #include <cctype>
 
-#include "imaging/Profile.h"
+#include "base/Profile.h"
 
 const char* const kPersonalSignatureSection = "General";
 const char* const kPersonalSignatureKey = "Personal Comments";

@@ -17,7 +17,7 @@
 #include <memory>
 #include <vector>
 
-#include "imaging/ImageGeometry.h"
+#include "base/ImageGeometry.h"
 #include "imaging/PixelAccess.h"
 
 namespace {

@@ -9,9 +9,9 @@
 #include <new>
 #include <vector>
 
-#include "imaging/ImageGeometry.h"
+#include "base/ImageGeometry.h"
+#include "base/MessageReport.h"
 #include "imaging/PaletteFunctions.h"
-#include "imaging/MessageReport.h"
 
 // The libpng calls run inside small functions that set the library's jump
 // point and hold no C++ objects of their own: an error reports its message
@@ -23,6 +23,13 @@ namespace {
 constexpr double kScreenGamma = 2.2;
 // libpng leaves a correction this close to 1 undone.
 constexpr double kGammaThreshold = 0.05;
+
+// An 8-bit value through the gamma exponent (in 1/100000; 0 leaves it), by
+// the rule libpng corrects 8-bit samples with.
+uint8_t GammaCorrect8(int value, png_fixed_point exponent) {
+  if (exponent <= 0 || value <= 0 || value >= 255) return static_cast<uint8_t>(value);
+  return static_cast<uint8_t>(std::floor(255 * std::pow(value / 255.0, exponent * 0.00001) + 0.5));
+}
 
 void PngReadProc(png_structp png, png_bytep data, size_t length) {
   auto* stream = static_cast<CBufferedFile*>(png_get_io_ptr(png));
@@ -112,6 +119,10 @@ struct PngReadLayout {
   int keyIndex;
   bool grayKey;      // a gray tRNS value becomes a colour key
   int grayKeyValue;
+  // The exponent (in 1/100000) that corrects the palette entries, 0 for none:
+  // libpng corrects indexed pixels it expands, but returns the file's own
+  // palette for pixels it leaves indexed.
+  png_fixed_point paletteGamma;
   // The layout libpng delivers.
   int passes;
   int bitDepth, colorType;
@@ -143,6 +154,13 @@ int ReadPngHeaderBody(png_structp png, png_infop info, PngReadLayout* out) {
   if (png_get_valid(png, info, PNG_INFO_gAMA) && png_get_gAMA(png, info, &fileGamma) && fileGamma > 0) {
     png_set_gamma(png, kScreenGamma, fileGamma);
     gammaCorrected = std::fabs(fileGamma * kScreenGamma - 1.0) >= kGammaThreshold;
+  }
+  out->paletteGamma = 0;
+  png_fixed_point fileGammaFixed = 0;
+  if (gammaCorrected && png_get_gAMA_fixed(png, info, &fileGammaFixed) && fileGammaFixed > 0) {
+    // As libpng rounds it: 1 / (file gamma * screen gamma) in fixed point.
+    const double exponent = std::floor(1e15 / (static_cast<double>(fileGammaFixed) * (kScreenGamma * 100000)) + 0.5);
+    if (exponent > 0 && exponent < 2147483647.0) out->paletteGamma = static_cast<png_fixed_point>(exponent);
   }
 
   out->paletteKey = false;
@@ -369,7 +387,10 @@ int ReadPngImage(CCodecJob* job) {
     if (png_get_PLTE(s.png, s.info, &entries, &count) && entries) {
       RGBQUAD* pal = image.GetWritablePalette();
       count = std::min(count, 1 << layout.bitDepth);
-      for (int i = 0; i < count; ++i) pal[i] = MakeRGBQuad(entries[i].red, entries[i].green, entries[i].blue);
+      uint8_t table[256];
+      for (int v = 0; v < 256; ++v) table[v] = GammaCorrect8(v, layout.paletteGamma);
+      for (int i = 0; i < count; ++i)
+        pal[i] = MakeRGBQuad(table[entries[i].red], table[entries[i].green], table[entries[i].blue]);
     }
   } else if (bpp <= 8) {
     RGBQUAD* pal = image.GetWritablePalette();

@@ -3,7 +3,10 @@
 // The reader takes colour-mapped (types 1 and 9), true-colour (2 and 10) and
 // gray (3 and 11) images of 8, 15, 16, 24 and 32 bits, raw or run-length
 // encoded, honours both origin bits, and turns the 16-bit attribute bit or
-// the 32-bit alpha into an 8-bit mask. Run-length packets may cross rows (as
+// the 32-bit alpha into an 8-bit mask. Gray images of 16 bits are a level
+// byte followed by an alpha byte: gray levels in 24 bits (the depth that
+// holds an 8-bit mask) with an 8-bit mask, or 8-bit gray when the header
+// declares no alpha bits. Run-length packets may cross rows (as
 // files older than TGA 2.0 allow): the rest of a packet carries into the next
 // row. The writer always writes run-length encoded files with a top-left
 // origin.
@@ -14,7 +17,7 @@
 #include <cstring>
 #include <vector>
 
-#include "imaging/ImageGeometry.h"
+#include "base/ImageGeometry.h"
 #include "imaging/PixelAccess.h"
 
 namespace {
@@ -180,8 +183,13 @@ int ReadTgaImage(CCodecJob* job, CRasterImage& image) {
   if (depth != 8 && depth != 15 && depth != 16 && depth != 24 && depth != 32) return IMAGEIO_BAD_COLOR_MODE;
   const bool mapped = type == 1 || type == 9;
   const bool gray = type == 3 || type == 11;
-  // Colour-mapped pixels are 8-bit indexes here, gray pixels 8-bit levels.
-  if ((mapped || gray) && depth != 8) return IMAGEIO_BAD_COLOR_MODE;
+  // Colour-mapped pixels are 8-bit indexes here, gray pixels 8-bit levels,
+  // alone or followed by 8 bits of alpha.
+  if (mapped && depth != 8) return IMAGEIO_BAD_COLOR_MODE;
+  if (gray && depth != 8 && depth != 16) return IMAGEIO_BAD_COLOR_MODE;
+  const bool grayAlpha = gray && depth == 16;
+  // The alpha byte counts only when the header says it holds alpha bits.
+  const bool grayAlphaMask = grayAlpha && (h.descriptor & 0x0F) != 0;
   if (h.colorMapType > 1) return IMAGEIO_BAD_FORMAT;
   if (mapped && (h.colorMapType != 1 || h.mapLength == 0)) return IMAGEIO_CORRUPT;
   const int mapEntry = h.mapEntrySize;
@@ -190,7 +198,7 @@ int ReadTgaImage(CCodecJob* job, CRasterImage& image) {
   const bool rle = type >= 9;
   const int width = h.width;
   const int height = h.height;
-  const int imageDepth = depth == 8 ? 8 : 24;
+  const int imageDepth = depth == 8 || (grayAlpha && !grayAlphaMask) ? 8 : 24;
   if (int rc = CheckImageGeometry(width, height, imageDepth); rc != IMAGEIO_OK) return rc;
 
   // The ID field.
@@ -200,7 +208,7 @@ int ReadTgaImage(CCodecJob* job, CRasterImage& image) {
   }
   if (!image.Create(width, height, imageDepth)) return IMAGEIO_NO_MEMORY;
 
-  if (depth == 8) {
+  if (imageDepth == 8) {
     if (mapped) {
       const int entryBytes = (mapEntry + 7) / 8;
       RGBQUAD* pal = image.GetWritablePalette();
@@ -228,7 +236,7 @@ int ReadTgaImage(CCodecJob* job, CRasterImage& image) {
     if (stream->Read(junk.data(), static_cast<int>(skip)) != skip) return IMAGEIO_CORRUPT;
   }
 
-  if (depth == 16 || depth == 32) {
+  if ((depth == 16 && (!grayAlpha || grayAlphaMask)) || depth == 32) {
     if (!image.CreateMask()) return IMAGEIO_NO_MEMORY;
   }
   const int b = (depth + 7) / 8;
@@ -254,6 +262,15 @@ int ReadTgaImage(CCodecJob* job, CRasterImage& image) {
     for (int k = 0; k < width; ++k) {
       const int x = rightToLeft ? width - 1 - k : k;
       const uint8_t* p = line.data() + static_cast<size_t>(k) * b;
+      if (grayAlpha) {
+        if (mrow) {
+          row[3 * x] = row[3 * x + 1] = row[3 * x + 2] = p[0];
+          mrow[x] = p[1];
+        } else {
+          row[x] = p[0];
+        }
+        continue;
+      }
       switch (depth) {
         case 8:
           row[x] = p[0];

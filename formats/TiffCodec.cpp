@@ -4,7 +4,8 @@
 // Reading: one frame per page. Pages of up to 8 bits per pixel (bilevel,
 // gray, palette) keep their indexes through a put routine that stores raw
 // samples; everything else goes through libtiff's RGBA interface, except that
-// unassociated alpha is delivered without premultiplying. A page whose
+// unassociated alpha is delivered without premultiplying and 16-bit gray
+// becomes 8-bit gray. A page whose
 // photometric interpretation is "transparency mask" becomes the mask of the
 // page before it. libtiff never shows messages: its handlers are silenced,
 // and its single allocations are bounded by the image byte budget.
@@ -25,8 +26,8 @@
 #include <new>
 #include <vector>
 
+#include "base/ImageGeometry.h"
 #include "formats/MemStream.h"
-#include "imaging/ImageGeometry.h"
 #include "imaging/PixelAccess.h"
 
 namespace {
@@ -204,6 +205,22 @@ void TiffPutIndexedProc(TIFFRGBAImage* img, uint32_t* cp, uint32_t x, uint32_t, 
 
 inline uint8_t Narrow16(uint16_t v) { return static_cast<uint8_t>((v * 255u + 32767u) / 65535u); }
 
+// 16-bit gray levels rounded to 8 bits (as 16-bit colour is read; libtiff's
+// own routine keeps the high byte), white-is-zero pages inverted.
+void TiffPutGray16(TIFFRGBAImage* img, uint32_t* cp, uint32_t, uint32_t, uint32_t w, uint32_t h, int32_t fromskew,
+                   int32_t toskew, unsigned char* pp) {
+  const bool invert = img->photometric == PHOTOMETRIC_MINISWHITE;
+  auto* wp = reinterpret_cast<uint16_t*>(pp);
+  for (uint32_t r = 0; r < h; ++r) {
+    for (uint32_t i = 0; i < w; ++i) {
+      const uint8_t level = Narrow16(*wp++);
+      *cp++ = invert ? 255u - level : level;
+    }
+    cp += toskew;
+    wp += fromskew;
+  }
+}
+
 // Unassociated alpha, delivered as stored (libtiff's own routines
 // premultiply the colour by it).
 void TiffPutStraightAlpha8(TIFFRGBAImage* img, uint32_t* cp, uint32_t, uint32_t, uint32_t w, uint32_t h,
@@ -290,6 +307,9 @@ int FetchTiffBlocks(TIFF* tif, CCodecJob* job, TiffPath path, int width, int hei
   img.req_orientation = ORIENTATION_TOPLEFT;
   if (path == TiffPath::Indexed) {
     img.put.contig = TiffPutIndexedProc;
+  } else if ((img.photometric == PHOTOMETRIC_MINISBLACK || img.photometric == PHOTOMETRIC_MINISWHITE) &&
+             img.bitspersample == 16 && img.samplesperpixel == 1 && img.isContig) {
+    img.put.contig = TiffPutGray16;
   } else if (img.photometric == PHOTOMETRIC_RGB && img.alpha == EXTRASAMPLE_UNASSALPHA && img.samplesperpixel >= 4) {
     if (img.isContig) {
       if (img.bitspersample == 8) img.put.contig = TiffPutStraightAlpha8;
@@ -340,8 +360,13 @@ int ReadTiffRgba(TIFF* tif, CCodecJob* job, CRasterImage& image) {
   uint8_t* bits = image.GetWritableBits();
   uint8_t* mask = image.HasMask() ? image.GetWritableMaskBits() : nullptr;
   const int maskStride = image.GetMaskStride();
+  const bool gray = image.GetBitsPerPixel() == 8;  // 8-bit gray: the red channel is the level
   return FetchTiffBlocks(tif, job, TiffPath::Rgba, width, image.GetHeight(), [&](int y, const uint32_t* words) {
     uint8_t* row = bits + static_cast<int64_t>(y) * stride;
+    if (gray) {
+      for (int x = 0; x < width; ++x) row[x] = static_cast<uint8_t>(words[x]);
+      return;
+    }
     for (int x = 0; x < width; ++x) {
       const uint32_t p = words[x];
       row[3 * x] = static_cast<uint8_t>(p);
@@ -388,6 +413,13 @@ int ReadTiffDirectory(TIFF* tif, CCodecJob* job, CRasterImage& image) {
     TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
     path = TiffPath::Indexed;
     b = 1;
+  }
+  if (photometric <= PHOTOMETRIC_MINISBLACK && spp == 1 && bps == 16) {
+    // 16-bit gray: 8-bit gray, each level rounded (TiffPutGray16).
+    if (CheckImageGeometry(width, length, 8) != IMAGEIO_OK) return IMAGEIO_OK;
+    if (!image.Create(static_cast<int32_t>(width), static_cast<int32_t>(length), 8)) return IMAGEIO_OK;
+    SetGrayPalette(image);
+    return ReadTiffRgba(tif, job, image);
   }
   if (path == TiffPath::Indexed) {
     if (CheckImageGeometry(width, length, b) != IMAGEIO_OK) return IMAGEIO_OK;

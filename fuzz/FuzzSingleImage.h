@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <type_traits>
 
+#include "base/ImageGeometry.h"
 #include "formats/CodecJob.h"
 #include "formats/MemStream.h"
-#include "imaging/ImageGeometry.h"
 
 inline void LowerImageBudgetForFuzzing() { SetImageByteBudget(int64_t{64} << 20); }
 

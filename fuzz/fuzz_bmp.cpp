@@ -5,9 +5,9 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "base/ImageGeometry.h"
 #include "formats/BmpCodec.h"
 #include "formats/MemStream.h"
-#include "imaging/ImageGeometry.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const bool init = [] {

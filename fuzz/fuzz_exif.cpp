@@ -4,8 +4,8 @@
 #include <cstring>
 #include <vector>
 
+#include "base/ImageGeometry.h"
 #include "formats/ExifParser.h"
-#include "imaging/ImageGeometry.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // An APP1 marker holds at most 65533 bytes.

@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "base/ImageGeometry.h"
 #include "imaging/ColorConversion.h"
 #include "imaging/FrameOptimizer.h"
-#include "imaging/ImageGeometry.h"
 
 namespace {
 

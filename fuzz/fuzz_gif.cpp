@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "base/ImageGeometry.h"
 #include "formats/GifCodec.h"
 #include "formats/MemStream.h"
-#include "imaging/ImageGeometry.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Frames of up to 4 MB: enough for every path, small enough for the

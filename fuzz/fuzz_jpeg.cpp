@@ -2,9 +2,9 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "base/ImageGeometry.h"
 #include "formats/JpegCodec.h"
 #include "formats/MemStream.h"
-#include "imaging/ImageGeometry.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > (1u << 20)) return 0;

@@ -7,10 +7,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "base/ImageGeometry.h"
+#include "base/MessageReport.h"
 #include "formats/MemStream.h"
 #include "formats/PngCodec.h"
-#include "imaging/ImageGeometry.h"
-#include "imaging/MessageReport.h"
 
 namespace {
 

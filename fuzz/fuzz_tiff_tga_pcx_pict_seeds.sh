@@ -19,6 +19,7 @@ for y in range(5):
         im.putpixel((x, y), (x * 28, y * 50, 200, (x * 30 + y * 10) % 256))
 im.save('rgba_pillow.tif')
 im.save('rgba_rle.tga', compression='tga_rle')
+im.convert('LA').save('gray_alpha_rle.tga', compression='tga_rle')
 bw = Image.new('1', (20, 6), 1)
 for y in range(6):
     for x in range(20):
@@ -49,6 +50,7 @@ pamtotga -cmap pal.ppm > "$t/colour_mapped_rle.tga"
 pamtotga -mono rgb.ppm > "$t/gray_rle.tga"
 convert rgb.ppm -orient TopLeft -compress None "$t/rgb_top_down.tga"
 cp rgba_rle.tga "$t/rgba_rle.tga"
+cp gray_alpha_rle.tga "$t/gray_alpha_rle.tga"
 
 t=$here/corpus/fuzz_pcx; mkdir -p "$t"; find "$t" -type f ! -name "ours_*" ! -name "crash-*" -delete
 ppmtopcx -24bit rgb.ppm > "$t/rgb_24bit.pcx"

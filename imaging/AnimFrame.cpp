@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <new>
 
+#include "base/ImageGeometry.h"
 #include "imaging/ColorConversion.h"
 #include "imaging/ImageCompose.h"
-#include "imaging/ImageGeometry.h"
 #include "imaging/LayerStack.h"
 #include "imaging/PixelAccess.h"
 #include "imaging/Rotate.h"

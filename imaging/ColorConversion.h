@@ -16,7 +16,7 @@
 #include <memory>
 #include <vector>
 
-#include "formats/ResultCodes.h"
+#include "base/ResultCodes.h"
 #include "imaging/RasterImage.h"
 
 // Gray value of a colour, used by every conversion: (3 R + 6 G + B) / 10.

@@ -3,8 +3,8 @@
 #include <bit>
 #include <cstring>
 
-#include "imaging/ImageGeometry.h"
-#include "formats/ResultCodes.h"
+#include "base/ImageGeometry.h"
+#include "base/ResultCodes.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string>
 
-#include "imaging/Profile.h"
+#include "base/Profile.h"
 
 namespace {
 

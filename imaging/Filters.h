@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-#include "formats/ResultCodes.h"
+#include "base/ResultCodes.h"
 #include "imaging/RasterImage.h"
 
 // Preset kernels of ApplyPresetFilter.

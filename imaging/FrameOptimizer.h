@@ -17,7 +17,7 @@
 
 #include <memory>
 
-#include "formats/ResultCodes.h"
+#include "base/ResultCodes.h"
 #include "imaging/AnimFrame.h"
 
 // The base image with the overlay composed in at (x, y) relative to the

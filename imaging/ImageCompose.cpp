@@ -4,7 +4,7 @@
 #include <cstring>
 #include <new>
 
-#include "imaging/ImageGeometry.h"
+#include "base/ImageGeometry.h"
 #include "imaging/LayerStack.h"
 #include "imaging/PixelAccess.h"
 #include "imaging/PixelRect.h"

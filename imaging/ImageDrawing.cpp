@@ -38,6 +38,10 @@ int SolidBackground(int, int, uint8_t* red, uint8_t* green, uint8_t* blue) {
 COLORSAMPLEPROC SelectBackgroundSampler() {
   DISPLAY_OPTIONS options;
   GetDisplayOptions(options);
+  return SelectBackgroundSampler(options);
+}
+
+COLORSAMPLEPROC SelectBackgroundSampler(const DISPLAY_OPTIONS& options) {
   switch (options.nTransparency) {
     case TRANSPARENCY_SOLID:
       g_solid = options.solidColor;

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "imaging/DisplayOptions.h"
 #include "imaging/LayerStack.h"
 #include "imaging/RasterImage.h"
 
@@ -29,6 +30,9 @@ int SolidBackground(int x, int y, uint8_t* red, uint8_t* green, uint8_t* blue);
 // Reads the display options, stores the colours the samplers need and
 // returns the sampler of the transparency mode.
 COLORSAMPLEPROC SelectBackgroundSampler();
+// The same for a record other than the program's (a dialog's edited copy).
+// The samplers keep one set of colours: select again before each drawing.
+COLORSAMPLEPROC SelectBackgroundSampler(const DISPLAY_OPTIONS& options);
 
 // The 4 x 4 ordered-dither thresholds, indexed (x mod 4) + 4 * (y mod 4).
 extern const uint8_t kThresholdMatrix[16];

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <new>
 
-#include "imaging/MessageReport.h"
+#include "base/MessageReport.h"
 #include "imaging/PixelAccess.h"
 
 namespace {

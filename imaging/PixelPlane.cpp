@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "formats/ResultCodes.h"
-#include "imaging/ImageGeometry.h"
+#include "base/ImageGeometry.h"
+#include "base/ResultCodes.h"
 
 bool CPixelPlane::Create(int32_t width, int32_t height, int32_t bitsPerPixel) {
   if (width <= 0 || height <= 0) return false;

@@ -13,7 +13,7 @@ class CPixelPlane : public CSharedBuffer {
 
   // New private, zero-filled plane. false with the plane unchanged for a side
   // <= 0 or a depth other than 1, 4, 8, 24; false with the plane empty when
-  // the size check (imaging/ImageGeometry.h) or the allocation fails.
+  // the size check (base/ImageGeometry.h) or the allocation fails.
   bool Create(int32_t width, int32_t height, int32_t bitsPerPixel);
 
   uint8_t* GetWritableBits();

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <type_traits>
 
@@ -11,8 +12,8 @@
 #include <emmintrin.h>
 #endif
 
+#include "base/ImageGeometry.h"
 #include "imaging/ColorConversion.h"
-#include "imaging/ImageGeometry.h"
 #include "imaging/PixelAccess.h"
 
 namespace {
@@ -92,13 +93,26 @@ void BuildContribs(int32_t sourceSize, int32_t targetSize, RESAMPLEKERNEL kernel
   const double scale = static_cast<double>(targetSize) / sourceSize;
   const double halfWidth = scale < 1.0 ? support / scale : support;
   const double kernelScale = scale < 1.0 ? scale : 1.0;
+  // With an even kernel the second half of the targets mirrors the first:
+  // their lists are the partners' lists mirrored, tap for tap in the same
+  // order, so that a picture and its mirror image give bit-identical sums.
+  // (The box kernel is not even at +-0.5, where it breaks ties.)
+  bool even = true;
+  for (int k = 0; k <= 32 && even; ++k) {
+    const double x = support * k / 32;
+    even = kernel(x) == kernel(-x);
+  }
+  const int32_t computed = even ? (targetSize + 1) / 2 : targetSize;
   list.start.assign(static_cast<size_t>(targetSize) + 1, 0);
   list.index.clear();
   list.weight.clear();
   std::vector<double> raw;
   std::vector<int32_t> rawIndex;
-  for (int32_t i = 0; i < targetSize; ++i) {
-    const double centre = i / scale;
+  for (int32_t i = 0; i < computed; ++i) {
+    // Pixel centres map onto pixel centres: target i covers [i, i + 1) of
+    // the target axis, whose middle lies at (i + 0.5) / scale in the source,
+    // i.e. at source index (i + 0.5) / scale - 0.5.
+    const double centre = (i + 0.5) / scale - 0.5;
     const double low = centre - halfWidth;
     const int64_t left = static_cast<int64_t>(low >= 0 ? std::ceil(low) : std::floor(low));
     const int64_t right = static_cast<int64_t>(centre + halfWidth);
@@ -106,10 +120,14 @@ void BuildContribs(int32_t sourceSize, int32_t targetSize, RESAMPLEKERNEL kernel
     rawIndex.clear();
     double total = 0.0;
     for (int64_t j = left; j <= right; ++j) {
-      const double w = kernelScale * kernel(kernelScale * (centre - static_cast<double>(j)));
+      // The kernel at the tap's offset from the centre (j - c: for the box
+      // kernel a tap exactly half-way goes to the higher index).
+      const double w = kernelScale * kernel(kernelScale * (static_cast<double>(j) - centre));
       if (w == 0.0) continue;
+      // Taps outside the source mirror about its outer edges (-0.5 and
+      // size - 0.5), the same on both sides.
       int64_t n = j;
-      if (n < 0) n = -n;
+      if (n < 0) n = -n - 1;
       if (n >= sourceSize) n = 2 * static_cast<int64_t>(sourceSize) - n - 1;
       // A kernel wider than a tiny source can still point outside it after
       // mirroring: such taps read the nearest edge pixel.
@@ -123,6 +141,14 @@ void BuildContribs(int32_t sourceSize, int32_t targetSize, RESAMPLEKERNEL kernel
         list.index.push_back(rawIndex[k]);
         list.weight.push_back(static_cast<float>(raw[k] / total));
       }
+    }
+    list.start[static_cast<size_t>(i) + 1] = static_cast<int32_t>(list.index.size());
+  }
+  for (int32_t i = computed; i < targetSize; ++i) {
+    const int32_t partner = targetSize - 1 - i;
+    for (int32_t k = list.start[partner]; k < list.start[partner + 1]; ++k) {
+      list.index.push_back(sourceSize - 1 - list.index[k]);
+      list.weight.push_back(list.weight[k]);
     }
     list.start[static_cast<size_t>(i) + 1] = static_cast<int32_t>(list.index.size());
   }
@@ -314,57 +340,83 @@ bool ZoomImage(ZOOM_IMAGE& target, const ZOOM_IMAGE& source, ZOOM_IMAGE* targetM
       dstW <= 0 || dstH <= 0 || !source.data || !target.data)
     return false;
 
-  ContribList list;
-  ZOOM_IMAGE temp, tempMask;
-  std::vector<float> scratch;
-  BuildContribs(srcW, dstW, kernel, support, list);
-  if (!CreateZoomImage(temp, dstW, srcH, channels)) throw std::bad_alloc();
-  if (masked && !CreateZoomImage(tempMask, dstW, srcH, 1)) throw std::bad_alloc();
-  scratch.resize(static_cast<size_t>(std::max(srcW, dstW)) * 4);
-
-  // First pass: every source row into the temporary image (target width).
-  for (int32_t y = 0; y < srcH; ++y) {
-    const uint8_t* in = source.data + static_cast<ptrdiff_t>(y) * source.stride;
-    uint8_t* out = temp.data + static_cast<ptrdiff_t>(y) * temp.stride;
-    if (masked) {
-      const uint8_t* m = sourceMask->data + static_cast<ptrdiff_t>(y) * sourceMask->stride;
-      uint8_t* mo = tempMask.data + static_cast<ptrdiff_t>(y) * tempMask.stride;
-      if (channels == 3)
-        HorizontalRowMasked<3>(in, m, srcW, out, mo, dstW, list);
-      else
-        HorizontalRowMasked<1>(in, m, srcW, out, mo, dstW, list);
-    } else if (channels == 3) {
-      HorizontalRow<3>(in, srcW, out, dstW, list, scratch.data());
-    } else {
-      HorizontalRow<1>(in, srcW, out, dstW, list, scratch.data());
+  // The horizontal pass fills rows of target width on demand into a ring that
+  // holds just the source rows one target row needs (a few for enlarging,
+  // about 2 * support / scale for shrinking), so that the cost grows with
+  // the pixels and no plane of target width x source height is ever touched.
+  ContribList hList, vList;
+  BuildContribs(srcW, dstW, kernel, support, hList);
+  BuildContribs(srcH, dstH, kernel, support, vList);
+  int32_t ringRows = 1;
+  {
+    int32_t reach = -1;  // the highest source row needed so far
+    for (int32_t y = 0; y < dstH; ++y) {
+      const int32_t first = vList.start[y], last = vList.start[y + 1];
+      if (first == last) continue;
+      const auto [lo, hi] = std::minmax_element(vList.index.begin() + first, vList.index.begin() + last);
+      reach = std::max(reach, *hi);
+      ringRows = std::max(ringRows, reach - *lo + 1);
     }
-    if (cancel && cancel()) return false;
-    if (progress && ((y + 1) % 4 == 0)) progress(y + 1, total);
+    ringRows = std::min(ringRows, srcH);
   }
-
-  // Second pass: the same vertically. It runs target row by target row, which
-  // gives the same values as a column walk while reading memory in order.
-  BuildContribs(srcH, dstH, kernel, support, list);
   const int32_t rowSamples = dstW * channels;
+  const size_t ringBytes = static_cast<size_t>(ringRows) * static_cast<size_t>(rowSamples);
+  std::unique_ptr<uint8_t[]> ring(new uint8_t[ringBytes]);
+  std::unique_ptr<uint8_t[]> ringMask(masked ? new uint8_t[static_cast<size_t>(ringRows) * dstW] : nullptr);
+  std::vector<float> scratch(static_cast<size_t>(std::max(srcW, dstW)) * 4);
+  auto ringRow = [&](int32_t r) { return ring.get() + static_cast<size_t>(r % ringRows) * rowSamples; };
+  auto ringMaskRow = [&](int32_t r) { return ringMask.get() + static_cast<size_t>(r % ringRows) * dstW; };
+
+  int32_t rowsDone = 0;  // source rows through the horizontal pass
+  int lastReported = 0;
+  auto report = [&](int done) {
+    if (progress && (done / 4 != lastReported / 4 || done == total)) progress(done, total);
+    lastReported = done;
+  };
+  auto horizontalUpTo = [&](int32_t hi) {
+    for (; rowsDone <= hi; ++rowsDone) {
+      const int32_t y = rowsDone;
+      const uint8_t* in = source.data + static_cast<ptrdiff_t>(y) * source.stride;
+      uint8_t* out = ringRow(y);
+      if (masked) {
+        const uint8_t* m = sourceMask->data + static_cast<ptrdiff_t>(y) * sourceMask->stride;
+        if (channels == 3)
+          HorizontalRowMasked<3>(in, m, srcW, out, ringMaskRow(y), dstW, hList);
+        else
+          HorizontalRowMasked<1>(in, m, srcW, out, ringMaskRow(y), dstW, hList);
+      } else if (channels == 3) {
+        HorizontalRow<3>(in, srcW, out, dstW, hList, scratch.data());
+      } else {
+        HorizontalRow<1>(in, srcW, out, dstW, hList, scratch.data());
+      }
+      if (cancel && cancel()) return false;
+    }
+    return true;
+  };
+
+  // Target row by target row: the rows it needs through the first pass, then
+  // the weighted sum down the columns (the same values as a column walk).
   std::vector<const uint8_t*> rowPointers;
   std::vector<double> accMask(masked ? static_cast<size_t>(dstW) : 0);
   std::vector<double> accMasked(masked ? static_cast<size_t>(rowSamples) : 0);
-  int lastReported = 0;
   for (int32_t y = 0; y < dstH; ++y) {
+    const int32_t first = vList.start[y], taps = vList.start[y + 1] - first;
+    if (taps > 0) {
+      const int32_t hi = *std::max_element(vList.index.begin() + first, vList.index.begin() + first + taps);
+      if (!horizontalUpTo(hi)) return false;
+    }
     uint8_t* out = target.data + static_cast<ptrdiff_t>(y) * target.stride;
     if (!masked) {
-      const int32_t first = list.start[y], taps = list.start[y + 1] - first;
       rowPointers.resize(static_cast<size_t>(taps));
-      for (int32_t k = 0; k < taps; ++k)
-        rowPointers[k] = temp.data + static_cast<ptrdiff_t>(list.index[first + k]) * temp.stride;
-      VerticalRow(rowPointers.data(), list.weight.data() + first, taps, out, rowSamples);
+      for (int32_t k = 0; k < taps; ++k) rowPointers[k] = ringRow(vList.index[first + k]);
+      VerticalRow(rowPointers.data(), vList.weight.data() + first, taps, out, rowSamples);
     } else {
       std::fill(accMask.begin(), accMask.end(), 0.0);
       std::fill(accMasked.begin(), accMasked.end(), 0.0);
-      for (int32_t k = list.start[y]; k < list.start[y + 1]; ++k) {
-        const uint8_t* row = temp.data + static_cast<ptrdiff_t>(list.index[k]) * temp.stride;
-        const uint8_t* m = tempMask.data + static_cast<ptrdiff_t>(list.index[k]) * tempMask.stride;
-        const double w = list.weight[k];
+      for (int32_t k = first; k < first + taps; ++k) {
+        const uint8_t* row = ringRow(vList.index[k]);
+        const uint8_t* m = ringMaskRow(vList.index[k]);
+        const double w = vList.weight[k];
         for (int32_t x = 0; x < dstW; ++x) {
           const double wm = w * m[x];
           accMask[x] += wm;
@@ -380,10 +432,10 @@ bool ZoomImage(ZOOM_IMAGE& target, const ZOOM_IMAGE& source, ZOOM_IMAGE* targetM
       }
     }
     if (cancel && cancel()) return false;
-    // Columns done, counted in the target width's units.
-    const int done = static_cast<int>(static_cast<int64_t>(y + 1) * dstW / dstH);
-    if (progress && done / 4 != lastReported / 4) progress(srcH + done, total);
-    lastReported = done;
+    // Rows through the first pass plus columns done (the target width's
+    // units); every source row counts as done once the last target row is.
+    const int columns = static_cast<int>(static_cast<int64_t>(y + 1) * dstW / dstH);
+    report(y + 1 == dstH ? total : rowsDone + columns);
   }
   return true;
 }

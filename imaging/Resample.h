@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "formats/ResultCodes.h"
+#include "base/ResultCodes.h"
 #include "imaging/AnimFrame.h"
 #include "imaging/RasterImage.h"
 
@@ -54,9 +54,11 @@ ZOOM_IMAGE MakeZoomView(uint8_t* bits, int32_t width, int32_t height, int32_t by
 // transparent pixels carry no colour. cancel is asked after every source row
 // of the first pass and every target row of the second; progress is told
 // every fourth of them with (done, source height + target width), the second
-// pass counted in target columns. Returns false when cancelled (or for work
-// images without data or of different kinds); throws
-// std::bad_alloc when its temporary image cannot be allocated.
+// pass counted in target columns, and at the end with the total. The passes
+// interleave: the first pass keeps only the rows of target width that the
+// next target rows need. Returns false when cancelled (or for work images
+// without data or of different kinds); throws std::bad_alloc when its row
+// buffers cannot be allocated.
 bool ZoomImage(ZOOM_IMAGE& target, const ZOOM_IMAGE& source, ZOOM_IMAGE* targetMask, const ZOOM_IMAGE* sourceMask,
                RESAMPLEKERNEL kernel, double support, CANCELPROC cancel = nullptr,
                PROGRESSPROC progress = nullptr);

@@ -11,8 +11,8 @@
 #endif
 #include <vector>
 
-#include "formats/ResultCodes.h"
-#include "imaging/ImageGeometry.h"
+#include "base/ImageGeometry.h"
+#include "base/ResultCodes.h"
 #include "imaging/PixelAccess.h"
 #include "imaging/PixelRect.h"
 #include "imaging/SelectionMask.h"

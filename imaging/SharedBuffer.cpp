@@ -66,9 +66,13 @@ namespace {
 // A large new block is about to be filled: ask for huge pages, so that the
 // first touch of an image of tens of megabytes costs a few hundred page
 // faults instead of one per 4 KB. Only advice; ignored where not offered.
+// Above 128 MB the advice is not given: the system then has to compact
+// memory to find that many huge pages while the first touch waits, which
+// made large results cost several times more per byte than smaller ones
+// (the system still hands out huge pages it has ready).
 void AdviseLargeFill(void* data, size_t bytes) {
   constexpr uintptr_t kHuge = uintptr_t{2} << 20;
-  if (bytes < 4 * kHuge) return;
+  if (bytes < 4 * kHuge || bytes > 64 * kHuge) return;
   const uintptr_t begin = (reinterpret_cast<uintptr_t>(data) + kHuge - 1) & ~(kHuge - 1);
   const uintptr_t end = (reinterpret_cast<uintptr_t>(data) + bytes) & ~(kHuge - 1);
   if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);

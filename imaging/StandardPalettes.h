@@ -19,10 +19,3 @@ enum PaletteKind {
   PALETTE_ADAPTIVE = 3,
   PALETTE_FILE = 4,
 };
-
-// Built-in palettes: 1 "Windows 16 Colors", 2 "Windows 256 Colors".
-// Returns the number of colours read into palette (room for 256), 0 for an
-// unknown number.
-int LoadPaletteResource(int resource, RGBQUAD* palette);
-int LoadWindows16Palette(RGBQUAD* palette);
-int LoadWindows256Palette(RGBQUAD* palette);

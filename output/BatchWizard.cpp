@@ -3,7 +3,7 @@
 #include <wx/gauge.h>
 #include <wx/listctrl.h>
 
-#include "imaging/StatusStack.h"
+#include "base/StatusStack.h"
 #include "output/BatchScriptPages.h"
 #include "output/OutputMessageBox.h"
 #include "output/jobs/ImageConverter.h"

@@ -11,7 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "imaging/MessageReport.h"
+#include "base/MessageReport.h"
 
 namespace fs = std::filesystem;
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "imaging/Profile.h"
+#include "base/Profile.h"
 
 CRecentFileList* g_pRecentFileList = nullptr;
 

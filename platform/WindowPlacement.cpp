@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "imaging/Profile.h"
+#include "base/Profile.h"
 
 std::string FormatWindowPlacement(const WINDOWPLACEMENT& p) {
   char text[160];

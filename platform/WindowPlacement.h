@@ -22,6 +22,6 @@ std::string FormatWindowPlacement(const WINDOWPLACEMENT& placement);
 // True only when all ten numbers were read.
 bool ParseWindowPlacement(const std::string& text, WINDOWPLACEMENT& placement);
 
-// Through the program's settings (imaging/Profile.h).
+// Through the program's settings (base/Profile.h).
 bool ReadWindowPlacement(const std::string& section, const std::string& value, WINDOWPLACEMENT& placement);
 void WriteWindowPlacement(const WINDOWPLACEMENT& placement, const std::string& section, const std::string& value);

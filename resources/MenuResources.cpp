@@ -113,8 +113,8 @@ const MenuDef kDocumentMenu[] = {
     {ITEM, ID_EMPTY_CLIPBOARD, "Empty Clipboard", "Remove the image from the clipboard"},
     {END, 0, nullptr, nullptr},
     {POPUP, 0, "&View", nullptr},
-    {ITEM, ID_ZOOM_IN, "Zoom &In", "Enlarge the view (Ctrl+Num +)"},
-    {ITEM, ID_ZOOM_OUT, "Zoom &Out", "Reduce the view (Ctrl+Num -)"},
+    {ITEM, ID_ZOOM_IN, "Zoom &In\tCtrl+=", "Enlarge the view (Ctrl+= or Ctrl+Num +)"},
+    {ITEM, ID_ZOOM_OUT, "Zoom &Out\tCtrl+-", "Reduce the view (Ctrl+- or Ctrl+Num -)"},
     {ITEM, ID_ORIGINAL_SIZE, "Original Size\tF9", "Show the image at its original size"},
     {ITEM, ID_BEST_FIT, "Best Fit on Screen\tF10", "Fit the image into the window"},
     {ITEM, ID_FULL_SCREEN, "Full Screen\tF11", "Show the image on the whole screen"},
@@ -230,8 +230,8 @@ const MenuDef kEffectMenu[] = {
     {ITEM, ID_APP_EXIT, "E&xit\tCtrl+Q", "Quit the program"},
     {END, 0, nullptr, nullptr},
     {POPUP, 0, "&View", nullptr},
-    {ITEM, ID_ZOOM_IN, "Zoom &In", "Enlarge the view (Ctrl+Num +)"},
-    {ITEM, ID_ZOOM_OUT, "Zoom &Out", "Reduce the view (Ctrl+Num -)"},
+    {ITEM, ID_ZOOM_IN, "Zoom &In\tCtrl+=", "Enlarge the view (Ctrl+= or Ctrl+Num +)"},
+    {ITEM, ID_ZOOM_OUT, "Zoom &Out\tCtrl+-", "Reduce the view (Ctrl+- or Ctrl+Num -)"},
     {ITEM, ID_ORIGINAL_SIZE, "Original Size\tF9", "Show the image at its original size"},
     {ITEM, ID_BEST_FIT, "Best Fit on Screen\tF10", "Fit the image into the window"},
     {ITEM, ID_FULL_SCREEN, "Full Screen\tF11", "Show the image on the whole screen"},
@@ -328,6 +328,13 @@ wxMenu* CreatePopupMenuResource(int resourceId) {
   return menu;
 }
 
+// Zooming from the main keyboard, beside the keypad's keys: Ctrl+= and Ctrl++
+// (Shift+= on most layouts, '+' itself on others) zoom in, Ctrl+- zooms out.
+#define ZOOM_KEYS_OF_LAPTOPS                                                              \
+  {wxACCEL_CTRL, '=', ID_ZOOM_IN}, {wxACCEL_CTRL | wxACCEL_SHIFT, '=', ID_ZOOM_IN},       \
+      {wxACCEL_CTRL, '+', ID_ZOOM_IN}, {wxACCEL_CTRL | wxACCEL_SHIFT, '+', ID_ZOOM_IN},   \
+      {wxACCEL_CTRL, '-', ID_ZOOM_OUT}
+
 std::vector<wxAcceleratorEntry> GetAcceleratorResource(int resourceId) {
   // Ctrl+` is the key left of 1 (the menus call it "Ctrl+~").
   switch (resourceId) {
@@ -359,6 +366,7 @@ std::vector<wxAcceleratorEntry> GetAcceleratorResource(int resourceId) {
           {wxACCEL_CTRL, WXK_UP, ID_PLAY},
           {wxACCEL_CTRL, WXK_NUMPAD_ADD, ID_ZOOM_IN},
           {wxACCEL_CTRL, WXK_NUMPAD_SUBTRACT, ID_ZOOM_OUT},
+          ZOOM_KEYS_OF_LAPTOPS,
           {wxACCEL_NORMAL, WXK_F9, ID_ORIGINAL_SIZE},
           {wxACCEL_NORMAL, WXK_F10, ID_BEST_FIT},
           {wxACCEL_NORMAL, WXK_F11, ID_FULL_SCREEN},
@@ -386,6 +394,7 @@ std::vector<wxAcceleratorEntry> GetAcceleratorResource(int resourceId) {
           {wxACCEL_NORMAL, WXK_F9, ID_ORIGINAL_SIZE},
           {wxACCEL_CTRL, '`', ID_BROWSE_PHOTOS},
           {wxACCEL_CTRL, WXK_NUMPAD_SUBTRACT, ID_ZOOM_OUT},
+          ZOOM_KEYS_OF_LAPTOPS,
           {wxACCEL_CTRL, 'W', ID_FILE_CLOSE},
       };
     default:

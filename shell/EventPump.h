@@ -6,7 +6,7 @@
 
 #include <wx/event.h>
 
-#include "imaging/StatusStack.h"
+#include "base/StatusStack.h"
 
 class CEventPump : public IEventPump, public wxEventFilter {
  public:

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "imaging/Profile.h"
+#include "base/Profile.h"
 
 // The file the program keeps its settings in.
 std::string GetSettingsFilePath();

@@ -1,18 +1,21 @@
 #include "shell/MainFrame.h"
 
+#include <wx/aui/auibook.h>
 #include <wx/display.h>
 #include <wx/dnd.h>
 #include <wx/sizer.h>
 
 #include <algorithm>
 
-#include "imaging/MessageReport.h"
-#include "imaging/Profile.h"
-#include "imaging/StatusStack.h"
+#include "base/MessageReport.h"
+#include "base/Profile.h"
+#include "base/StatusStack.h"
 #include "platform/RecentFileList.h"
 #include "resources/CommandIds.h"
 #include "resources/MenuResources.h"
 #include "resources/Strings.h"
+#include "shell/DisplayOptionsDlg.h"
+#include "shell/ExportOptions.h"
 #include "shell/MainStatusBar.h"
 #include "shell/MessagePane.h"
 #include "shell/SingleInstanceApp.h"
@@ -116,6 +119,12 @@ void CMainFrame::CreateChildren() {
   m_documentArea = new wxSimplebook(m_clientBook, wxID_ANY);
   m_welcomePage = new CWelcomePage(m_documentArea);
   m_documentArea->AddPage(m_welcomePage, wxString());
+  m_documentTabs = new wxAuiNotebook(m_documentArea, wxID_ANY, wxDefaultPosition, wxDefaultSize,
+                                     wxAUI_NB_TOP | wxAUI_NB_TAB_MOVE | wxAUI_NB_SCROLL_BUTTONS |
+                                         wxAUI_NB_WINDOWLIST_BUTTON | wxAUI_NB_CLOSE_ON_ALL_TABS);
+  m_documentArea->AddPage(m_documentTabs, wxString());
+  m_documentTabs->Bind(wxEVT_AUINOTEBOOK_PAGE_CHANGED, &CMainFrame::OnDocumentTabChanged, this);
+  m_documentTabs->Bind(wxEVT_AUINOTEBOOK_PAGE_CLOSE, &CMainFrame::OnDocumentTabClose, this);
   m_browseView = new COrganizeView(m_clientBook);
   m_previewView = new CPtPreviewView(m_clientBook);
   m_clientBook->AddPage(m_documentArea, wxString(), true);
@@ -163,6 +172,10 @@ void CMainFrame::CreateChildren() {
     e.Skip();
     TrackNormalRect();
   });
+  // A floor under the window's size: the toolkit would otherwise shrink the
+  // window to its bare request for a moment while the window manager adds
+  // its frame, and squeeze the bars' buttons below their height.
+  SetSizeHints(kMinFrameSize);
   m_normalRect = GetRect();
   SetDropTarget(new CFrameDropTarget(this));
   Layout();
@@ -396,34 +409,111 @@ void CMainFrame::SetActiveDocument(void* document) {
 }
 
 void CMainFrame::AddDocumentWindow(wxWindow* window) {
-  m_documentArea->AddPage(window, wxString(), true);
+  if (window->GetParent() != m_documentTabs) window->Reparent(m_documentTabs);
+  m_documentNames.emplace(window, std::string());
+  m_documentTabs->AddPage(window, wxString(), false);
+  m_documentArea->ChangeSelection(1);
   if (m_nMode == MODE_VIEW_EDIT)
     InstallMenu(IDR_DOCUMENT);
   else if (m_nMode != MODE_EFFECT)
     m_viewEditInfo.menu = IDR_DOCUMENT;
+  ActivateDocumentWindow(window);
   m_documentArea->Layout();
 }
 
 void CMainFrame::RemoveDocumentWindow(wxWindow* window) {
-  const int index = m_documentArea->FindPage(window);
+  const int index = m_documentTabs->GetPageIndex(window);
   if (index == wxNOT_FOUND) return;
-  const bool shown = m_documentArea->GetSelection() == index;
-  m_documentArea->RemovePage(static_cast<size_t>(index));
+  m_documentNames.erase(window);
+  const bool shown = m_documentTabs->GetSelection() == index;
+  m_documentTabs->RemovePage(static_cast<size_t>(index));
   if (GetDocumentWindowCount() == 0) {
     m_documentArea->ChangeSelection(0);  // the welcome page
     if (m_nMode == MODE_VIEW_EDIT)
       InstallMenu(IDR_MAINFRAME);
     else if (m_nMode != MODE_EFFECT)
       m_viewEditInfo.menu = IDR_MAINFRAME;
-  } else if (shown) {
-    const size_t last = m_documentArea->GetPageCount() - 1;
-    m_documentArea->ChangeSelection(last);
-    if (auto* frame = dynamic_cast<wxDocChildFrameAnyBase*>(m_documentArea->GetPage(last)))
-      if (wxView* view = frame->GetView()) view->Activate(true);
+  } else if (shown || m_documentTabs->GetSelection() != wxNOT_FOUND) {
+    ShowDocumentWindow(GetShownDocumentWindow());
   }
+  UpdateTitle();
 }
 
-int CMainFrame::GetDocumentWindowCount() const { return static_cast<int>(m_documentArea->GetPageCount()) - 1; }
+int CMainFrame::GetDocumentWindowCount() const { return static_cast<int>(m_documentTabs->GetPageCount()); }
+
+wxWindow* CMainFrame::GetDocumentParent() const { return m_documentTabs; }
+
+wxWindow* CMainFrame::GetShownDocumentWindow() const {
+  const int index = m_documentTabs->GetSelection();
+  return index == wxNOT_FOUND ? nullptr : m_documentTabs->GetPage(static_cast<size_t>(index));
+}
+
+bool CMainFrame::ActivateDocumentWindow(wxWindow* window) {
+  const int index = m_documentTabs->GetPageIndex(window);
+  if (index == wxNOT_FOUND) return false;
+  if (m_documentTabs->GetSelection() != index) m_documentTabs->SetSelection(static_cast<size_t>(index));
+  ShowDocumentWindow(window);
+  return true;
+}
+
+bool CMainFrame::SwitchDocumentWindow(int step) {
+  const int count = GetDocumentWindowCount();
+  if (count < 2 || m_nMode != MODE_VIEW_EDIT) return false;
+  const int current = std::max(0, m_documentTabs->GetSelection());
+  const int next = ((current + step) % count + count) % count;
+  return ActivateDocumentWindow(m_documentTabs->GetPage(static_cast<size_t>(next)));
+}
+
+// The shown window's view becomes the active one and takes the keys.
+void CMainFrame::ShowDocumentWindow(wxWindow* window) {
+  if (!window) return;
+  // The view takes the keyboard focus as it is activated.
+  if (auto* frame = dynamic_cast<wxDocChildFrameAnyBase*>(window))
+    if (wxView* view = frame->GetView()) view->Activate(true);
+  UpdateTitle();
+}
+
+void CMainFrame::OnDocumentTabChanged(wxAuiNotebookEvent& event) {
+  event.Skip();
+  const int index = event.GetSelection();
+  if (index != wxNOT_FOUND && static_cast<size_t>(index) < m_documentTabs->GetPageCount())
+    ShowDocumentWindow(m_documentTabs->GetPage(static_cast<size_t>(index)));
+}
+
+void CMainFrame::OnDocumentTabClose(wxAuiNotebookEvent& event) {
+  // The tab's close button closes the document the way File Close does
+  // (asking about changes); the window goes with it.
+  event.Veto();
+  const int index = event.GetSelection();
+  if (index == wxNOT_FOUND || static_cast<size_t>(index) >= m_documentTabs->GetPageCount()) return;
+  wxWindow* window = m_documentTabs->GetPage(static_cast<size_t>(index));
+  CallAfter([this, window] {
+    if (m_documentTabs->GetPageIndex(window) == wxNOT_FOUND) return;
+    if (GetStatusDepth() > 0) return;
+    auto* frame = dynamic_cast<wxDocChildFrameAnyBase*>(window);
+    wxDocument* doc = frame ? frame->GetDocument() : nullptr;
+    if (doc && doc->GetDocumentManager()) doc->GetDocumentManager()->CloseDocument(doc);
+  });
+}
+
+void CMainFrame::SetDocumentWindowTitle(wxWindow* window, const std::string& name, bool modified) {
+  const int index = m_documentTabs->GetPageIndex(window);
+  if (index == wxNOT_FOUND) return;
+  m_documentNames[window] = name;
+  const wxString text = wxString::FromUTF8(name + (modified ? " *" : ""));
+  if (m_documentTabs->GetPageText(static_cast<size_t>(index)) != text)
+    m_documentTabs->SetPageText(static_cast<size_t>(index), text);
+  UpdateTitle();
+}
+
+void CMainFrame::UpdateTitle() {
+  wxString title = kProductName;
+  if (wxWindow* shown = GetDocumentWindowCount() > 0 ? GetShownDocumentWindow() : nullptr) {
+    auto it = m_documentNames.find(shown);
+    if (it != m_documentNames.end() && !it->second.empty()) title += " - " + wxString::FromUTF8(it->second);
+  }
+  if (GetTitle() != title) SetTitle(title);
+}
 
 void CMainFrame::OnDocumentClose(void* document) {
   if (m_pActiveDocument == document) SetActiveDocument(nullptr);
@@ -490,6 +580,26 @@ void CMainFrame::OnCommand(wxCommandEvent& event) {
     case ID_CLEAR_MESSAGE_PANE:
       m_messagePane->Clear();
       return;
+    case ID_DISPLAY_OPTIONS:
+      if (EditDisplayOptions(this)) {
+        if (wxDocManager* docs = wxDocManager::GetDocumentManager())
+          for (wxDocument* doc : docs->GetDocumentsVector()) doc->UpdateAllViews();
+        Refresh();
+      }
+      return;
+    case ID_FILE_OPEN:
+      // The View and Edit mode's folder action is the open dialog.
+      if (OpenFolderCallback()) {
+        OpenFolderCallback()(std::string());
+        return;
+      }
+      break;
+    case ID_OPTIONS_JPEG:
+      GetJpegSaveOptions(nullptr, nullptr, true);
+      return;
+    case ID_OPTIONS_GIF:
+      GetGifSaveOptions(nullptr, true);
+      return;
     default:
       break;
   }
@@ -506,6 +616,9 @@ void CMainFrame::OnUpdateCommand(wxUpdateUIEvent& event) {
     case ID_VIEW_EDIT_IMAGES:
     case ID_BROWSE_PHOTOS:
     case ID_APP_EXIT:
+    case ID_DISPLAY_OPTIONS:
+    case ID_OPTIONS_JPEG:
+    case ID_OPTIONS_GIF:
       event.Enable(true);
       return;
     case ID_FILE_PRINT_PREVIEW:
@@ -544,6 +657,10 @@ void CMainFrame::OnUpdateCommand(wxUpdateUIEvent& event) {
         event.Enable(false);
         return;
       }
+      if (id == ID_FILE_OPEN && OpenFolderCallback()) {
+        event.Enable(true);
+        return;
+      }
       break;
     default:
       break;
@@ -557,6 +674,26 @@ void CMainFrame::OnUpdateCommand(wxUpdateUIEvent& event) {
 }
 
 void CMainFrame::OnCharHook(wxKeyEvent& event) {
+  // The desktop's keys for switching documents: Ctrl+Tab and Ctrl+F6 go to
+  // the next, Ctrl+Shift+Tab and Ctrl+Shift+F6 to the previous; Ctrl+PgDn
+  // and Ctrl+PgUp likewise.
+  if (event.GetModifiers() == wxMOD_CONTROL || event.GetModifiers() == (wxMOD_CONTROL | wxMOD_SHIFT)) {
+    const bool shift = event.ShiftDown();
+    int step = 0;
+    switch (event.GetKeyCode()) {
+      case WXK_TAB:
+      case WXK_F6: step = shift ? -1 : 1; break;
+      case WXK_PAGEDOWN:
+      case WXK_NUMPAD_PAGEDOWN: step = shift ? 0 : 1; break;
+      case WXK_PAGEUP:
+      case WXK_NUMPAD_PAGEUP: step = shift ? 0 : -1; break;
+      default: break;
+    }
+    if (step != 0 && m_nMode == MODE_VIEW_EDIT && GetDocumentWindowCount() > 0) {
+      SwitchDocumentWindow(step);
+      return;
+    }
+  }
   if (m_nMode == MODE_EFFECT && event.GetKeyCode() == WXK_TAB) {
     // Tab moves between the controls of the effect's panel only.
     wxWindow* focus = FindFocus();
@@ -621,8 +758,8 @@ void CMainFrame::ApplyPlacement(const WINDOWPLACEMENT& p) {
   // A placement from another screen layout is moved onto a display.
   const int display = wxDisplay::GetFromPoint(r.GetTopLeft());
   const wxRect area = wxDisplay(display == wxNOT_FOUND ? 0u : static_cast<unsigned>(display)).GetClientArea();
-  r.width = std::clamp(r.width, 200, std::max(200, area.width));
-  r.height = std::clamp(r.height, 150, std::max(150, area.height));
+  r.width = std::clamp(r.width, kMinFrameSize.x, std::max(kMinFrameSize.x, area.width));
+  r.height = std::clamp(r.height, kMinFrameSize.y, std::max(kMinFrameSize.y, area.height));
   r.x = std::clamp(r.x, area.x, std::max(area.x, area.GetRight() + 1 - r.width));
   r.y = std::clamp(r.y, area.y, std::max(area.y, area.GetBottom() + 1 - r.height));
   SetSize(r);

@@ -10,13 +10,16 @@
 #include <wx/docview.h>
 #include <wx/simplebook.h>
 
+class wxAuiNotebook;
+class wxAuiNotebookEvent;
+
 #include <functional>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "imaging/MessageReport.h"
+#include "base/MessageReport.h"
 #include "imaging/RasterImage.h"
 #include "platform/WindowPlacement.h"
 
@@ -90,12 +93,26 @@ class CMainFrame : public wxDocParentFrame {
   void SelectTool(int tool);
   void* GetActiveDocument() const { return m_pActiveDocument; }
   void SetActiveDocument(void* document);
-  // Document windows (pages of the document area): an added one is shown;
-  // when the last goes, the welcome page comes back. The menu of View and
-  // Edit follows (with or without documents).
+  // Document windows: tabs of the document area, made as children of
+  // GetDocumentParent(). An added one is shown; when the last goes, the
+  // welcome page comes back. The menu of View and Edit follows (with or
+  // without documents). The window shown is the active one: its view is
+  // activated and takes the keyboard focus, and the frame's title names it.
   void AddDocumentWindow(wxWindow* window);
   void RemoveDocumentWindow(wxWindow* window);
   int GetDocumentWindowCount() const;
+  wxWindow* GetDocumentParent() const;
+  wxAuiNotebook* GetDocumentTabs() const { return m_documentTabs; }
+  // Shows a document window (its tab becomes the selected one).
+  bool ActivateDocumentWindow(wxWindow* window);
+  wxWindow* GetShownDocumentWindow() const;
+  // Shows the next (step 1) or previous (-1) document window, in tab order
+  // and round; false when there is nothing to switch to.
+  bool SwitchDocumentWindow(int step);
+  // The name of a document window's tab (a modified document's carries " *");
+  // the frame's title names the shown one: "Pictoravell - name".
+  void SetDocumentWindowTitle(wxWindow* window, const std::string& name, bool modified);
+  void UpdateTitle();
   // A document is going: it stops being the active one.
   void OnDocumentClose(void* document);
   // Tells the Documents page of a document added (0), changed (1) or removed (2).
@@ -153,6 +170,9 @@ class CMainFrame : public wxDocParentFrame {
   void OnUpdateCommand(wxUpdateUIEvent& event);
   void OnMenuOpen(wxMenuEvent& event);
   void OnCharHook(wxKeyEvent& event);
+  void OnDocumentTabChanged(wxAuiNotebookEvent& event);
+  void OnDocumentTabClose(wxAuiNotebookEvent& event);
+  void ShowDocumentWindow(wxWindow* window);
 
   int m_nCurrentTool = -1;
   void* m_pActiveDocument = nullptr;
@@ -169,7 +189,9 @@ class CMainFrame : public wxDocParentFrame {
   CTaskPaneBar* m_taskPane = nullptr;
   std::vector<CTaskPanePage*> m_pages;
   wxSimplebook* m_clientBook = nullptr;
-  wxSimplebook* m_documentArea = nullptr;
+  wxSimplebook* m_documentArea = nullptr;   // the welcome page, then the tabs
+  wxAuiNotebook* m_documentTabs = nullptr;
+  std::map<wxWindow*, std::string> m_documentNames;
   CWelcomePage* m_welcomePage = nullptr;
   COrganizeView* m_browseView = nullptr;
   CPtPreviewView* m_previewView = nullptr;
@@ -187,6 +209,9 @@ class CMainFrame : public wxDocParentFrame {
 };
 
 extern CMainFrame* g_pMainFrame;
+
+// The smallest size of the main window.
+inline const wxSize kMinFrameSize(480, 360);
 
 // Client book pages.
 constexpr int kDocumentAreaPage = 0;

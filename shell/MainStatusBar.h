@@ -9,7 +9,7 @@
 #include <array>
 #include <string>
 
-#include "imaging/StatusStack.h"
+#include "base/StatusStack.h"
 
 enum STATUS_LAYOUT { STATUS_LAYOUT_BLANK = 0, STATUS_LAYOUT_PIXEL = 1, STATUS_LAYOUT_FILES = 2 };
 

@@ -8,7 +8,7 @@
 
 #include <algorithm>
 
-#include "imaging/Profile.h"
+#include "base/Profile.h"
 
 CMessagePane* g_pMessagePane = nullptr;
 

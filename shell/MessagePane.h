@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "imaging/MessageReport.h"
+#include "base/MessageReport.h"
 
 class CMessagePane : public wxWindow, public IMessageSink {
  public:

@@ -3,7 +3,13 @@
 #include <wx/artprov.h>
 #include <wx/dirdlg.h>
 
+#include <cstdio>
 #include <memory>
+#include <filesystem>
+#include <system_error>
+#include <wx/utils.h>
+
+#include "base/MessageReport.h"
 
 #include "resources/MenuResources.h"
 #include "shell/MainFrame.h"
@@ -51,4 +57,58 @@ void TrackPopupMenuResource(int resourceId, int x, int y) {
   if (!menu) return;
   UpdatePopupMenu(menu.get(), g_pMainFrame);
   g_pMainFrame->PopupMenu(menu.get(), g_pMainFrame->ScreenToClient(wxPoint(x, y)));
+}
+
+std::string FormatAssertion(const std::string& file, int line, const std::string& function,
+                            const std::string& condition, const std::string& message) {
+  std::string text = "Toolkit assertion failed in " + (function.empty() ? std::string("?") : function) + "() (" +
+                     file + ":" + std::to_string(line) + "): " + condition;
+  if (!message.empty()) text += ": " + message;
+  return text;
+}
+
+void InstallLoggingAssertHandler() {
+  wxSetAssertHandler([](const wxString& file, int line, const wxString& function, const wxString& condition,
+                        const wxString& message) {
+    // An assertion raised while one is being reported is only printed.
+    static bool s_reporting = false;
+    const std::string text = FormatAssertion(file.utf8_string(), line, function.utf8_string(),
+                                             condition.utf8_string(), message.utf8_string());
+    std::fprintf(stderr, "pictoravell: %s\n", text.c_str());
+    if (s_reporting) return;
+    s_reporting = true;
+    ReportMessage(MESSAGE_WARNING, text);
+    s_reporting = false;
+  });
+}
+
+namespace {
+
+std::function<bool(const std::string&)>& OpenDocumentFunction() {
+  static std::function<bool(const std::string&)> open;
+  return open;
+}
+
+}  // namespace
+
+void SetOpenDocumentFunction(std::function<bool(const std::string&)> open) { OpenDocumentFunction() = std::move(open); }
+
+std::string GetReadmePath() {
+  std::error_code ec;
+  const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", ec);
+  if (ec) return {};
+  const std::filesystem::path readme = program.parent_path() / "Readme.txt";
+  return std::filesystem::is_regular_file(readme, ec) ? readme.string() : std::string();
+}
+
+bool OpenReadme() {
+  const std::string path = GetReadmePath();
+  if (path.empty()) {
+    ReportMessage(MESSAGE_ERROR, "The Readme file (Readme.txt) is not in the program's folder.");
+    return false;
+  }
+  const bool opened = OpenDocumentFunction() ? OpenDocumentFunction()(path)
+                                             : wxLaunchDefaultApplication(wxString::FromUTF8(path));
+  if (!opened) ReportMessage(MESSAGE_ERROR, "Failed to open " + path + ".");
+  return opened;
 }

@@ -7,6 +7,7 @@
 #include <wx/menu.h>
 #include <wx/window.h>
 
+#include <functional>
 #include <string>
 
 // The icon of the user's Trash (the theme's "user-trash"); an invalid icon
@@ -26,3 +27,20 @@ void UpdatePopupMenu(wxMenu* menu, wxWindow* target);
 // Shows the first pop-up of a menu resource at a point in screen coordinates,
 // with the main window running its commands.
 void TrackPopupMenuResource(int resourceId, int x, int y);
+
+// The program's handler of failed toolkit assertions: each is written to
+// stderr and reported as a warning (the message pane), and the program goes
+// on; no dialog is shown and the process is never stopped by one.
+void InstallLoggingAssertHandler();
+// The text the handler reports for an assertion.
+std::string FormatAssertion(const std::string& file, int line, const std::string& function,
+                            const std::string& condition, const std::string& message);
+
+// The program's Readme: Readme.txt in the folder of the program file (empty
+// when there is none).
+std::string GetReadmePath();
+// Opens the Readme with the desktop's default application for it (Help
+// Topics, the About box). Reports and returns false when it is missing or
+// cannot be opened; a test may replace how a file is opened.
+bool OpenReadme();
+void SetOpenDocumentFunction(std::function<bool(const std::string&)> open);

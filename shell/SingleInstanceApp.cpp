@@ -2,7 +2,7 @@
 
 #include <wx/modalhook.h>
 
-#include "imaging/StatusStack.h"
+#include "base/StatusStack.h"
 #include "platform/InstanceChannel.h"
 
 namespace {

@@ -9,9 +9,9 @@
 #include <thread>
 
 #include "formats/ImageFile.h"
-#include "formats/ResultCodes.h"
-#include "imaging/MessageReport.h"
-#include "imaging/StatusStack.h"
+#include "base/ResultCodes.h"
+#include "base/MessageReport.h"
+#include "base/StatusStack.h"
 #include "output/jobs/ImageConverter.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "imaging/Profile.h"
+#include "base/Profile.h"
 #include "output/jobs/ImageConverter.h"
 
 const char* const kBatchScriptsSection = "Batch Scripts";

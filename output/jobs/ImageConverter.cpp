@@ -9,13 +9,14 @@
 #include "formats/PersonalSignature.h"
 #include "formats/SaveOptions.h"
 #include "imaging/ColorConversion.h"
-#include "imaging/ImageGeometry.h"
-#include "imaging/MessageReport.h"
+#include "base/ImageGeometry.h"
+#include "base/MessageReport.h"
 #include "imaging/Quantizer.h"
 #include "imaging/Resample.h"
 #include "imaging/Rotate.h"
+#include "formats/BuiltinPalettes.h"
 #include "imaging/StandardPalettes.h"
-#include "imaging/StatusStack.h"
+#include "base/StatusStack.h"
 #include "platform/PathFunctions.h"
 
 const char* const kOutputFormatTexts[kOutputFormatCount] = {

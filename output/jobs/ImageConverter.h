@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "formats/ImageFile.h"
-#include "formats/ResultCodes.h"
+#include "base/ResultCodes.h"
 #include "imaging/ImageTypes.h"
 
 // Output format indexes 0..9: the batch list's text and the extension.

@@ -2,11 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include "base/MessageReport.h"
+#include "base/StatusStack.h"
 #include "editor/PictoravellDoc.h"
 #include "formats/ImageFile.h"
-#include "imaging/MessageReport.h"
-#include "imaging/StatusStack.h"
-#include "shell/PictoravellApp.h"
 #include "tests/editor/EditorTestSupport.h"
 
 namespace {
@@ -305,21 +304,6 @@ TEST(DocumentSave, SaveSaveAsAndSaveACopyAsRoundTrip) {
   EXPECT_FALSE(doc.OnSaveDocument(wxString::FromUTF8((dir.path() / "no" / "such.bmp").string())));
   EXPECT_TRUE(doc.IsModified());
   EXPECT_EQ(doc.GetFilename().utf8_string(), second);
-}
-
-}  // namespace
-
-namespace {
-
-TEST(DocumentSave, ANameWithoutAKnownExtensionTakesTheFiltersOne) {
-  struct Case {
-    const char* path;
-    int filter;
-    const char* out;
-  } cases[] = {{"/d/holiday", 6, "/d/holiday.jpg"}, {"/d/holiday.png", 6, "/d/holiday.png"},
-               {"/d/scan", 3, "/d/scan.pcx"},       {"/d/scan", 0, "/d/scan.bmp"},
-               {"/d/a.b", 7, "/d/a.b.png"},         {"/d/x.TGA", 1, "/d/x.TGA"}};
-  for (const auto& c : cases) EXPECT_EQ(SavePathWithExtension(c.path, c.filter), c.out) << c.path;
 }
 
 }  // namespace

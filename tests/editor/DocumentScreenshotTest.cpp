@@ -11,7 +11,6 @@
 
 #include "editor/PictoravellDoc.h"
 #include "editor/PictoravellView.h"
-#include "shell/PictoravellApp.h"
 #include "tests/editor/EditorTestSupport.h"
 
 namespace {

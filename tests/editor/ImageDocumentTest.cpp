@@ -6,10 +6,10 @@
 
 #include <stdexcept>
 
+#include "base/Profile.h"
+#include "base/StatusStack.h"
 #include "editor/ImageDocument.h"
 #include "editor/PictoravellDoc.h"
-#include "imaging/Profile.h"
-#include "imaging/StatusStack.h"
 #include "tests/editor/EditorTestSupport.h"
 
 namespace {

@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "base/ImageGeometry.h"
+#include "base/StatusStack.h"
 #include "formats/GifCodec.h"
 #include "formats/MemStream.h"
 #include "imaging/PixelAccess.h"
-#include "imaging/ImageGeometry.h"
 #include "imaging/PixelRect.h"
-#include "imaging/StatusStack.h"
 #include "tests/formats/GifTestFiles.h"
 #include "tests/formats/GifTestStreams.h"
 #include "tests/support/TestSupport.h"

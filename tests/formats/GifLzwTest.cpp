@@ -4,9 +4,9 @@
 #include <random>
 #include <vector>
 
+#include "base/ResultCodes.h"
 #include "formats/GifLzw.h"
 #include "formats/MemStream.h"
-#include "formats/ResultCodes.h"
 #include "tests/formats/GifTestStreams.h"
 
 namespace {

@@ -13,16 +13,16 @@
 #include <string>
 #include <vector>
 
+#include "base/Profile.h"
 #include "formats/ImageFile.h"
 #include "formats/ImageFileHost.h"
-#include "imaging/Profile.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
 
 using namespace testing_support;
 
-TEST(ImageFormat, ChosenByTheExactExtensionWithoutCase) {
+TEST(ImageFormat, ChosenByAnySpellingOfTheExtensionWithoutCase) {
   const struct {
     const char* name;
     int format;
@@ -31,7 +31,8 @@ TEST(ImageFormat, ChosenByTheExactExtensionWithoutCase) {
       {"archive.tar.gif", IMAGE_FORMAT_GIF}, {"mac.pct", IMAGE_FORMAT_PICT}, {"old.pcx", IMAGE_FORMAT_PCX},
       {"scan.tif", IMAGE_FORMAT_TIFF}, {"photo.JPG", IMAGE_FORMAT_JPEG}, {"web.png", IMAGE_FORMAT_PNG},
       {"x.tga", IMAGE_FORMAT_TGA}, {"cd.pcd", IMAGE_FORMAT_PCD}, {"gif", IMAGE_FORMAT_GIF},
-      {"photo.jpeg", IMAGE_FORMAT_UNKNOWN}, {"scan.tiff", IMAGE_FORMAT_UNKNOWN}, {"a.jpe", IMAGE_FORMAT_UNKNOWN},
+      {"photo.jpeg", IMAGE_FORMAT_JPEG}, {"scan.TIFF", IMAGE_FORMAT_TIFF}, {"a.jpe", IMAGE_FORMAT_JPEG},
+      {"cam.JFIF", IMAGE_FORMAT_JPEG}, {"mac.Pict", IMAGE_FORMAT_PICT}, {"x.jpgx", IMAGE_FORMAT_UNKNOWN},
       {"noextension", IMAGE_FORMAT_UNKNOWN}, {"trailing.", IMAGE_FORMAT_UNKNOWN}, {"", IMAGE_FORMAT_UNKNOWN},
       {"dir.bmp/file", IMAGE_FORMAT_UNKNOWN}, {"x.bmpx", IMAGE_FORMAT_UNKNOWN},
   };
@@ -77,8 +78,9 @@ bool HasTempFiles(const fs::path& dir) {
 
 TEST(ImageFile, UnknownFormatsAndPcdGiveBadFormatWhenRead) {
   TempDir dir;
-  for (const char* name : {"x.pcd", "x.jpeg", "x.xyz", "noext"}) {
-    WriteFileBytes(dir / name, {'B', 'M', 1, 2, 3});
+  // Bytes that show no format under a name that names none (or PCD).
+  for (const char* name : {"x.pcd", "x.jpgx", "x.xyz", "noext"}) {
+    WriteFileBytes(dir / name, {'Q', 'Z', 1, 2, 3});
     CImageFileRequest r;
     r.m_strFileName = (dir / name).string();
     EXPECT_EQ(ReadImageFile(&r), IMAGEIO_BAD_FORMAT) << name;
@@ -90,7 +92,7 @@ TEST(ImageFile, UnknownFormatsAndPcdGiveBadFormatWhenRead) {
 
 TEST(ImageFile, UnknownFormatsGiveBadFormatWhenWrittenAndWriteNothing) {
   TempDir dir;
-  for (const char* name : {"x.pcd", "x.jpeg", "noext"}) {
+  for (const char* name : {"x.pcd", "x.jpgx", "noext"}) {
     CImageFileRequest r;
     r.m_strFileName = (dir / name).string();
     AddFrame(r, Picture(4, 4));
@@ -141,30 +143,77 @@ TEST(ImageFile, BmpRoundTripThroughTheFrontEnd) {
   EXPECT_EQ(info.m_nBitsPerPixel, 24);
 }
 
-// The extension alone picks the codec: BMP bytes are read as BMP only under
-// .bmp and .dib, and a .dib name gets a BMP file.
-TEST(ImageFile, TheExtensionAlonePicksTheCodec) {
+// Every spelling of an extension writes its format under the name given, and
+// reads back.
+TEST(ImageFile, EverySpellingWritesAndReadsItsFormat) {
   TempDir dir;
-  CImageFileRequest w;
-  w.m_strFileName = (dir / "x.DiB").string();
-  AddFrame(w, Picture(6, 4));
-  ASSERT_EQ(WriteImageFile(&w, OVERWRITE_REFUSE, nullptr, nullptr), IMAGEIO_OK);
-  const auto bytes = ReadFileBytes(dir / "x.DiB");
-  ASSERT_GE(bytes.size(), 2u);
-  EXPECT_EQ(bytes[0], 'B');
-  EXPECT_EQ(bytes[1], 'M');
-  for (const char* name : {"x.gif", "x.pct", "x.pcx", "x.tif", "x.jpg", "x.png", "x.tga", "x.pcd", "x.jpeg"}) {
-    WriteFileBytes(dir / name, bytes);
+  const struct {
+    const char* name;
+    std::vector<uint8_t> magic;
+  } cases[] = {
+      {"a.DiB", {'B', 'M'}},          {"b.jpeg", {0xFF, 0xD8, 0xFF}}, {"c.JPE", {0xFF, 0xD8, 0xFF}},
+      {"d.jfif", {0xFF, 0xD8, 0xFF}}, {"e.TIFF", {'I', 'I', '*', 0}}, {"f.Tif", {'I', 'I', '*', 0}},
+      {"g.PNG", {0x89, 'P', 'N', 'G'}}, {"h.pict", {}},              {"i.GIF", {'G', 'I', 'F', '8'}},
+  };
+  for (const auto& c : cases) {
+    CImageFileRequest w;
+    w.m_strFileName = (dir / c.name).string();
+    AddFrame(w, Picture(6, 4));
+    JPEG_SAVE_OPTIONS jpeg;
+    GIF_SAVE_OPTIONS gif;
+    ASSERT_EQ(WriteImageFile(&w, OVERWRITE_REFUSE, &gif, &jpeg), IMAGEIO_OK) << c.name;
+    EXPECT_EQ(w.m_strSavedName, w.m_strFileName);
+    const auto bytes = ReadFileBytes(dir / c.name);
+    ASSERT_GE(bytes.size(), c.magic.size());
+    EXPECT_TRUE(std::equal(c.magic.begin(), c.magic.end(), bytes.begin())) << c.name;
     CImageFileRequest r;
-    r.m_strFileName = (dir / name).string();
-    EXPECT_NE(ReadImageFile(&r), IMAGEIO_OK) << name;
-    CImageFileInfo info;
-    EXPECT_FALSE(ReadImageFileInfo((dir / name).string(), &info) && info.m_nBitsPerPixel == 24 && info.m_nWidth == 6)
-        << name;
+    r.m_strFileName = w.m_strFileName;
+    ASSERT_EQ(ReadImageFile(&r), IMAGEIO_OK) << c.name;
+    EXPECT_EQ(r.m_nWidth, 6) << c.name;
+    EXPECT_EQ(r.m_nHeight, 4) << c.name;
   }
-  CImageFileRequest r;
-  r.m_strFileName = (dir / "x.DiB").string();
-  EXPECT_EQ(ReadImageFile(&r), IMAGEIO_OK);
+}
+
+// A file is read in the format its bytes show, whatever its name says: a PNG
+// named .bmp, a BMP named .jpg, a JPEG without an extension, a PCX named .gif.
+TEST(ImageFile, FilesAreReadByTheirSignature) {
+  TempDir dir;
+  const CRasterImage picture = Picture(7, 5);
+  const char* written[] = {"w.bmp", "w.gif", "w.pct", "w.pcx", "w.tif", "w.jpg", "w.png", "w.tga"};
+  for (const char* source : written) {
+    CImageFileRequest w;
+    w.m_strFileName = (dir / source).string();
+    AddFrame(w, picture);
+    JPEG_SAVE_OPTIONS jpeg;
+    GIF_SAVE_OPTIONS gif;
+    ASSERT_EQ(WriteImageFile(&w, OVERWRITE_REFUSE, &gif, &jpeg), IMAGEIO_OK) << source;
+    const auto bytes = ReadFileBytes(dir / source);
+    const int format = GetImageFormat(source);
+    EXPECT_EQ(GetImageFormatFromSignature(bytes.data(), bytes.size(), IMAGE_FORMAT_UNKNOWN), format) << source;
+    for (const char* other : {"x.bmp", "x.jpg", "x.png", "x.gif", "noextension", "x.unknown"}) {
+      const fs::path copy = dir / (std::string("as-") + source + "-" + other);
+      WriteFileBytes(copy, bytes);
+      // TGA has no signature: under a name of another format it is not recognised.
+      if (format == IMAGE_FORMAT_TGA && GetImageFormat(other) != IMAGE_FORMAT_UNKNOWN) continue;
+      CImageFileRequest r;
+      r.m_strFileName = copy.string();
+      ASSERT_EQ(ReadImageFile(&r), IMAGEIO_OK) << source << " as " << other;
+      EXPECT_EQ(r.m_nWidth, 7);
+      EXPECT_EQ(r.m_nHeight, 5);
+      EXPECT_EQ(GetImageFileFormat(copy.string()), format) << source << " as " << other;
+      if (format != IMAGE_FORMAT_PICT) {
+        CImageFileInfo info;
+        EXPECT_TRUE(ReadImageFileInfo(copy.string(), &info)) << source << " as " << other;
+        EXPECT_EQ(info.m_nWidth, 7) << source << " as " << other;
+      }
+    }
+  }
+  // A name of a format without a signature is believed.
+  EXPECT_EQ(GetImageFileFormat((dir / "missing.tga").string()), IMAGE_FORMAT_TGA);
+  const uint8_t pcxLike[] = {10, 5, 1, 8, 0, 0};
+  EXPECT_EQ(GetImageFormatFromSignature(pcxLike, sizeof pcxLike, IMAGE_FORMAT_TGA), IMAGE_FORMAT_TGA);
+  EXPECT_EQ(GetImageFormatFromSignature(pcxLike, sizeof pcxLike, IMAGE_FORMAT_UNKNOWN), IMAGE_FORMAT_PCX);
+  EXPECT_EQ(GetImageFormatFromSignature(pcxLike, 0, IMAGE_FORMAT_GIF), IMAGE_FORMAT_GIF);
 }
 
 TEST(ImageFile, ReadFailureClearsTheFrames) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "formats/BuiltinPalettes.h"
 #include "formats/MemStream.h"
 #include "formats/PaletteFile.h"
 #include "imaging/StandardPalettes.h"
@@ -133,6 +134,24 @@ TEST(PaletteFile, EndsWithNoCase) {
   EXPECT_FALSE(EndsWithNoCase("pal", ".pal"));
   EXPECT_FALSE(EndsWithNoCase("a.act", ".pal"));
   EXPECT_TRUE(EndsWithNoCase("anything", ""));
+}
+
+TEST(BuiltinPalettes, BuiltInPalettesReadThroughThePaletteFileReader) {
+  RGBQUAD pal[256];
+  ASSERT_EQ(LoadWindows16Palette(pal), 16);
+  EXPECT_EQ(pal[0], MakeRGBQuad(0, 0, 0));
+  EXPECT_EQ(pal[7], MakeRGBQuad(192, 192, 192));
+  EXPECT_EQ(pal[9], MakeRGBQuad(255, 0, 0));
+  EXPECT_EQ(pal[15], MakeRGBQuad(255, 255, 255));
+  ASSERT_EQ(LoadWindows256Palette(pal), 256);
+  EXPECT_EQ(pal[1], MakeRGBQuad(128, 0, 0));
+  EXPECT_EQ(pal[16], MakeRGBQuad(0, 0, 0));
+  EXPECT_EQ(pal[17], MakeRGBQuad(0, 0, 51));
+  EXPECT_EQ(pal[16 + 36], MakeRGBQuad(51, 0, 0));
+  EXPECT_EQ(pal[231], MakeRGBQuad(255, 255, 255));
+  EXPECT_EQ(pal[232], MakeRGBQuad(8, 8, 8));
+  EXPECT_EQ(pal[255], MakeRGBQuad(238, 238, 238));
+  EXPECT_EQ(LoadPaletteResource(3, pal), 0);
 }
 
 }  // namespace

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "base/MessageReport.h"
 #include "formats/PngCodec.h"
-#include "imaging/MessageReport.h"
 #include "tests/formats/JpegPngTestHelpers.h"
 
 namespace {
@@ -19,6 +19,7 @@ using codec_test::Shell;
 using codec_test::StreamBytes;
 using codec_test::WritePnmFile;
 using testing_support::CompareRgb;
+using testing_support::ToRgb;
 using testing_support::MakeTestPicture;
 using testing_support::Python;
 using testing_support::ReadFileBytes;
@@ -253,6 +254,45 @@ TEST(PngReader, GammaOnlyWhereTheFileStatesIt) {
     ASSERT_EQ(image.GetBitsPerPixel(), 8) << c.file;
     for (int x = 0; x < 4; ++x) EXPECT_NEAR(image.GetRow(0)[x], c.values[x], 1) << c.file << " x=" << x;
   }
+}
+
+// Indexed pixels left indexed take the gamma correction on their palette, by
+// the rule libpng corrects the same colours with as RGB pixels or as a
+// palette it expands.
+TEST(PngReader, PaletteEntriesAreGammaCorrectedLikeThePixels) {
+  TempDir dir;
+  const std::string script =
+      "import sys, struct\nfrom PIL import Image, PngImagePlugin\n"
+      "colours = [(51, 0, 0), (0, 0, 0), (255, 255, 255), (1, 2, 3), (128, 64, 32), (200, 100, 250), (17, 34, 254)]\n"
+      "rgb = Image.new('RGB', (len(colours), 1)); rgb.putdata(colours)\n"
+      "pal = Image.new('P', rgb.size); pal.putpalette([c for t in colours for c in t]); pal.putdata(range(len(colours)))\n"
+      "for value, suffix in ((100000, 'linear'), (45455, 'srgb'), (70000, 'mid')):\n"
+      "    info = PngImagePlugin.PngInfo(); info.add(b'gAMA', struct.pack('>I', value))\n"
+      "    rgb.save(sys.argv[1] + '/rgb_' + suffix + '.png', pnginfo=info)\n"
+      "    pal.save(sys.argv[1] + '/pal_' + suffix + '.png', pnginfo=info, bits=8)\n"
+      "    pal.save(sys.argv[1] + '/pal4_' + suffix + '.png', pnginfo=info, bits=4)\n"
+      "    pal.save(sys.argv[1] + '/palalpha_' + suffix + '.png', pnginfo=info, transparency=bytes([255, 128] + [255] * 5))\n";
+  WriteFileBytes(dir / "p.py", Bytes(script.begin(), script.end()));
+  Shell(Python() + " " + Q(dir / "p.py") + " " + Q(dir.path()));
+  for (const char* suffix : {"linear", "srgb", "mid"}) {
+    const CRasterImage rgb = ReadImageWith(ReadPng, dir / (std::string("rgb_") + suffix + ".png"));
+    ASSERT_EQ(rgb.GetBitsPerPixel(), 24) << suffix;
+    for (const char* kind : {"pal_", "pal4_", "palalpha_"}) {
+      const std::string name = std::string(kind) + suffix + ".png";
+      const CRasterImage indexed = ReadImageWith(ReadPng, dir / name);
+      ASSERT_FALSE(indexed.IsEmpty()) << name;
+      if (std::string(kind) != "palalpha_") { EXPECT_LE(indexed.GetBitsPerPixel(), 8) << name; }
+      CRasterImage opaque = ToRgb(indexed);
+      opaque.RemoveMask();
+      EXPECT_EQ(CompareRgb(opaque, rgb), "") << name;
+    }
+  }
+  // The case that showed it: a linear file's (51, 0, 0) is (123, 0, 0) on the screen.
+  const CRasterImage linear = ReadImageWith(ReadPng, dir / "pal_linear.png");
+  ASSERT_EQ(linear.GetBitsPerPixel(), 8);
+  EXPECT_EQ(linear.GetPalette()[linear.GetRow(0)[0]], MakeRGBQuad(123, 0, 0));
+  const CRasterImage srgb = ReadImageWith(ReadPng, dir / "pal_srgb.png");
+  EXPECT_EQ(srgb.GetPalette()[srgb.GetRow(0)[0]], MakeRGBQuad(51, 0, 0));
 }
 
 Bytes EncodePng(const CRasterImage& image, int* result = nullptr, const std::string& comment = {}) {

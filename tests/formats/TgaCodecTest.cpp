@@ -71,6 +71,11 @@ const ToolCase kToolCases[] = {
     {"netpbm_gray", "pamtotga", "pamtotga -mono %IN% > %OUT%", false, true, false},
     {"pillow_rgba_rle", "/usr/bin/python3", "%PIL% %IN% %OUT% tga_rle", true, false, false},
     {"pillow_rgb_raw", "/usr/bin/python3", "%PIL% %IN% %OUT% none", false, false, false},
+    // Gray with alpha: 16 bits a pixel, a level byte and an alpha byte.
+    {"pillow_gray_alpha_raw_top_down", "/usr/bin/python3", "%PIL% %IN% %OUT% none LA 1", true, true, false},
+    {"pillow_gray_alpha_raw_bottom_up", "/usr/bin/python3", "%PIL% %IN% %OUT% none LA -1", true, true, false},
+    {"pillow_gray_alpha_rle_top_down", "/usr/bin/python3", "%PIL% %IN% %OUT% tga_rle LA 1", true, true, false},
+    {"pillow_gray_alpha_rle_bottom_up", "/usr/bin/python3", "%PIL% %IN% %OUT% tga_rle LA -1", true, true, false},
 };
 
 // Pillow cannot read PAM: a small script reads it and saves a TGA.
@@ -82,7 +87,11 @@ const char kPillowSave[] =
     "f = dict(l.split(b' ', 1) for l in head.split(b'\\n')[1:] if b' ' in l)\n"
     "w, h, d = int(f[b'WIDTH']), int(f[b'HEIGHT']), int(f[b'DEPTH'])\n"
     "im = Image.frombytes('RGBA' if d == 4 else 'RGB', (w, h), body)\n"
-    "im.save(sys.argv[2], compression=None if sys.argv[3] == 'none' else sys.argv[3])\n";
+    "extra = {}\n"
+    "if len(sys.argv) > 4:\n"
+    "    im = im.convert(sys.argv[4])\n"
+    "    extra['orientation'] = int(sys.argv[5])\n"
+    "im.save(sys.argv[2], compression=None if sys.argv[3] == 'none' else sys.argv[3], **extra)\n";
 
 std::string Expand(std::string command, const fs::path& in, const fs::path& out) {
   const std::string pil = Python() + " -c " + ShellQuote(kPillowSave);
@@ -167,6 +176,62 @@ TEST(TgaReader, EveryOrientationReadsTheSamePicture) {
     EXPECT_EQ(PixelAt(read.image, 0, 1), MakeRGBQuad(9, 8, 7)) << c.descriptor;
     EXPECT_EQ(PixelAt(read.image, 1, 1), MakeRGBQuad(12, 11, 10)) << c.descriptor;
   }
+}
+
+// Gray with alpha (types 3 and 11 at 16 bits, 8 alpha bits): level, alpha
+// for each pixel; gray levels (24 bits, the depth that holds an 8-bit mask)
+// with an 8-bit mask in every orientation.
+TEST(TgaReader, GrayWithAlphaInEveryOrientationRawAndRunLength) {
+  // Pixels A B / C D as (level, alpha).
+  const uint8_t A[2] = {10, 0}, B[2] = {20, 100}, C[2] = {30, 200}, D[2] = {40, 255};
+  auto raw = [](std::initializer_list<const uint8_t*> px) {
+    std::vector<uint8_t> v;
+    for (const uint8_t* p : px) v.insert(v.end(), p, p + 2);
+    return v;
+  };
+  // The same four pixels as run-length packets: one raw packet of two, then
+  // two repeat packets of one each (a packet may cross the row end).
+  auto rle = [](std::initializer_list<const uint8_t*> px) {
+    std::vector<const uint8_t*> p(px);
+    std::vector<uint8_t> v = {0x01, p[0][0], p[0][1], p[1][0], p[1][1]};
+    v.insert(v.end(), {0x80, p[2][0], p[2][1], 0x80, p[3][0], p[3][1]});
+    return v;
+  };
+  const struct {
+    int descriptor;
+    std::vector<const uint8_t*> order;
+  } cases[] = {
+      {0x28, {A, B, C, D}},  // top-left
+      {0x08, {C, D, A, B}},  // bottom-left
+      {0x38, {B, A, D, C}},  // top-right
+      {0x18, {D, C, B, A}},  // bottom-right
+  };
+  for (const auto& c : cases) {
+    const std::initializer_list<const uint8_t*> px = {c.order[0], c.order[1], c.order[2], c.order[3]};
+    for (const int type : {3, 11}) {
+      const auto read = ReadBytesWithCodec(ReadTga, TgaFile(type, 2, 2, 16, c.descriptor, type == 3 ? raw(px) : rle(px)));
+      ASSERT_EQ(read.result, IMAGEIO_OK) << c.descriptor << " type " << type;
+      const CRasterImage& im = read.image;
+      ASSERT_EQ(im.GetBitsPerPixel(), 24);
+      ASSERT_TRUE(im.HasValidMask());
+      ASSERT_EQ(im.GetMaskBitsPerPixel(), 8);
+      const uint8_t* expected[2][2] = {{A, B}, {C, D}};
+      for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 2; ++x) {
+          const uint8_t level = expected[y][x][0];
+          EXPECT_EQ(PixelAt(im, x, y), MakeRGBQuad(level, level, level)) << c.descriptor << " " << x << "," << y;
+          EXPECT_EQ(im.GetMaskRow(y)[x], expected[y][x][1]) << c.descriptor << " " << x << "," << y;
+        }
+    }
+  }
+  // No alpha bits declared: the second byte is not alpha.
+  const auto noAlpha = ReadBytesWithCodec(ReadTga, TgaFile(3, 2, 1, 16, 0x20, {5, 0, 6, 0}));
+  ASSERT_EQ(noAlpha.result, IMAGEIO_OK);
+  EXPECT_FALSE(noAlpha.image.HasMask());
+  EXPECT_EQ(noAlpha.image.GetBitsPerPixel(), 8);
+  EXPECT_EQ(PixelAt(noAlpha.image, 1, 0), MakeRGBQuad(6, 6, 6));
+  // Other gray depths stay refused.
+  EXPECT_EQ(ReadBytesWithCodec(ReadTga, TgaFile(3, 1, 1, 24, 0x20, {1, 2, 3})).result, IMAGEIO_BAD_COLOR_MODE);
 }
 
 TEST(TgaReader, FifteenAndSixteenBitPixels) {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "imaging/ImageGeometry.h"
+#include "base/ImageGeometry.h"
 #include "imaging/ImageScan.h"
 #include "imaging/PixelAccess.h"
 #include "imaging/PixelRect.h"

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <string>
 
-#include "imaging/ImageGeometry.h"
+#include "base/ImageGeometry.h"
 #include "imaging/PixelRect.h"
 #include "imaging/Rotate.h"
 #include "tests/imaging/FiltersTestUtil.h"

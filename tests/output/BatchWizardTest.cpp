@@ -9,7 +9,7 @@
 #include <cstdlib>
 
 #include "formats/ImageFile.h"
-#include "imaging/Profile.h"
+#include "base/Profile.h"
 #include "imaging/Rotate.h"
 #include "output/BatchScriptPages.h"
 #include "output/BatchWizard.h"

@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
+#include "base/Profile.h"
 #include "platform/CommandLineSplitter.h"
 #include "platform/WindowPlacement.h"
-#include "imaging/Profile.h"
 
 namespace {
 

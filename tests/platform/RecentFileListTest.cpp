@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "imaging/Profile.h"
+#include "base/Profile.h"
 #include "platform/RecentFileList.h"
 
 namespace {

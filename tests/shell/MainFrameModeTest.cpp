@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "imaging/Profile.h"
-#include "imaging/StatusStack.h"
+#include "base/Profile.h"
+#include "base/StatusStack.h"
 #include "platform/RecentFileList.h"
 #include "resources/CommandIds.h"
 #include "shell/MainFrame.h"

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "imaging/Profile.h"
+#include "base/Profile.h"
 #include "resources/CommandIds.h"
 #include "shell/FileConfigProfileStore.h"
 #include "shell/MainFrame.h"

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 #include <wx/dcmemory.h>
 
-#include "imaging/MessageReport.h"
-#include "imaging/Profile.h"
-#include "shell/MainFrame.h"
+#include "base/MessageReport.h"
+#include "base/Profile.h"
 #include "resources/CommandIds.h"
+#include "shell/MainFrame.h"
 #include "shell/MessagePane.h"
 #include "tests/shell/ShellTestSupport.h"
 

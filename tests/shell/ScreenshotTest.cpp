@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "imaging/MessageReport.h"
-#include "imaging/StatusStack.h"
+#include "base/MessageReport.h"
+#include "base/StatusStack.h"
 #include "shell/MainFrame.h"
 #include "shell/MainStatusBar.h"
 #include "tests/shell/ShellTestSupport.h"

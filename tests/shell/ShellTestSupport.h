@@ -3,8 +3,8 @@
 
 #include <wx/app.h>
 
-#include "imaging/MessageReport.h"
-#include "imaging/StatusStack.h"
+#include "base/MessageReport.h"
+#include "base/StatusStack.h"
 #include "shell/MainFrame.h"
 #include "tests/support/WxTestSupport.h"
 

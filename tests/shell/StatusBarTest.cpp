@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "imaging/StatusStack.h"
+#include "base/StatusStack.h"
 #include "shell/EventPump.h"
 #include "shell/MainFrame.h"
 #include "shell/MainStatusBar.h"

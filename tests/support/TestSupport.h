@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "imaging/MessageReport.h"
+#include "base/MessageReport.h"
 #include "imaging/RasterImage.h"
 
 namespace testing_support {

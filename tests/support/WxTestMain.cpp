@@ -31,6 +31,8 @@ int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   if (!getenv("DISPLAY")) return 77;
   testing_support::UsePrivateUserFolders();
+  // The toolkit's file chooser keeps its own settings: never the user's.
+  setenv("GSETTINGS_BACKEND", "memory", 1);
   if (!wxEntryStart(argc, argv) || !wxTheApp->CallOnInit()) return 1;
   wxSetAssertHandler([](const wxString& file, int line, const wxString& func, const wxString& cond,
                         const wxString& msg) {

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "imaging/StatusStack.h"
+#include "base/StatusStack.h"
 #include "output/jobs/BatchRun.h"
 #include "output/jobs/BatchScript.h"
 #include "output/jobs/ImageConverter.h"

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "imaging/Profile.h"
+#include "base/Profile.h"
 #include "output/jobs/BatchScript.h"
 #include "output/jobs/ImageConverter.h"
 

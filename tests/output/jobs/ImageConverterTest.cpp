@@ -6,7 +6,7 @@
 
 #include "formats/PaletteFile.h"
 #include "formats/PersonalSignature.h"
-#include "imaging/Profile.h"
+#include "base/Profile.h"
 #include "imaging/StandardPalettes.h"
 #include "output/jobs/ImageConverter.h"
 #include "tests/output/jobs/OutputJobTestSupport.h"

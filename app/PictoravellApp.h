@@ -1,0 +1,62 @@
+#pragma once
+// The application object: start-up (settings, recent-file list, main frame,
+// window placement, the command line), forwarded command lines, the
+// application-level commands, and the program-wide values the image views
+// read.
+
+#include <wx/timer.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "shell/DialogImageFileHost.h"
+#include "shell/EventPump.h"
+#include "shell/SingleInstanceApp.h"
+
+class CRecentFileList;
+class wxDocManager;
+
+class CPictoravellApp : public CSingleInstanceApp {
+ public:
+  CPictoravellApp();
+  ~CPictoravellApp() override;
+
+  bool OnInit() override;
+  int OnExit() override;
+  void OnInstanceCommandLine(const std::string& commandLine) override;
+
+  // Runs one command-line argument: '-' starts a flag (none does anything
+  // here), anything else is a file to open. False when a file failed.
+  bool RunCommandLineArgument(const std::string& argument, bool last);
+  // Opens a file as a document. The path is made absolute and normalised.
+  bool OpenDocumentFile(const std::string& path);
+  // Makes a new document of a kind (NEWDOC_...); false when refused or cancelled.
+  bool NewDocument(int kind);
+  // The documents opened so far, in order (absolute paths).
+  const std::vector<std::string>& GetOpenedFiles() const { return m_openedFiles; }
+
+  void DoFileOpen(const std::string& startFolder);
+  // The end of the General Settings dialog on OK: stores the values and
+  // rebuilds the recent-file list with its new size.
+  void ApplyGeneralSettings(int recentFileCount, int autoPlay);
+  void UpdateAllDocumentViews(int hint);
+
+  int m_bAutoPlay = 1;
+
+ private:
+  void CreateRecentFileList(int size);
+  void OnCommand(wxCommandEvent& event);
+  void OnUpdateCommand(wxUpdateUIEvent& event);
+  void OnIdleClearReadout(wxIdleEvent& event);
+
+  std::unique_ptr<CRecentFileList> m_recentFiles;
+  std::vector<std::string> m_openedFiles;
+  wxDocManager* m_docManager = nullptr;
+  CEventPump m_pump;
+  // Installed from OnInit to OnExit: writers ask through the dialogs.
+  std::unique_ptr<CScopedDialogImageFileHost> m_fileHost;
+  std::unique_ptr<wxTimer> m_exitTimer;
+};
+
+wxDECLARE_APP(CPictoravellApp);
