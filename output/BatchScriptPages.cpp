@@ -10,7 +10,6 @@
 
 #include "formats/PersonalSignature.h"
 #include "imaging/Rotate.h"
-#include "output/OutputMessageBox.h"
 #include "output/jobs/ImageConverter.h"
 
 namespace {
@@ -256,7 +255,7 @@ void CBatchJpegOption::OnEditChange() {
   if (text.empty()) return;
   long value = 0;
   if (!ParseNumber(text, &value) || value > 100) {
-    ShowOutputMessage(this, kQualityWarning, "Warning", wxOK);
+    wxMessageBox(kQualityWarning, "Warning", wxOK, this);
     m_edit->SelectAll();
     return;
   }
@@ -402,7 +401,7 @@ bool CBatchColorOption::OnKillActive() {
   if (!m_colors->IsEnabled()) return true;
   long value = 0;
   if (!m_colors->GetValue().Trim().Trim(false).ToLong(&value) || value < 2 || value > 256) {
-    ShowOutputMessage(this, kColorsMessage, "Batch Color Options", wxOK | wxICON_EXCLAMATION);
+    wxMessageBox(kColorsMessage, "Batch Color Options", wxOK | wxICON_EXCLAMATION, this);
     m_colors->SetFocus();
     return false;
   }
@@ -496,7 +495,7 @@ bool CBatchResizeOption::OnKillActive() {
   const bool valid = ParseNumber(m_value->GetValue().Trim().Trim(false), &value) &&
                      (method == BATCH_RESIZE_NONE || (value >= 1 && value <= limit));
   if (!valid) {
-    ShowOutputMessage(this, kPositiveMessage, "Batch Resize Options", wxOK | wxICON_EXCLAMATION);
+    wxMessageBox(kPositiveMessage, "Batch Resize Options", wxOK | wxICON_EXCLAMATION, this);
     m_value->SetFocus();
     return false;
   }
@@ -580,7 +579,7 @@ void CBatchFileNameOption::OnDestinationChange() {
 bool CBatchFileNameOption::OnKillActive() {
   const std::string title = m_title->GetValue().utf8_string();
   if (!title.empty() && !IsValidFileTitle(title)) {
-    ShowOutputMessage(this, kBadTitleMessage, "Batch File Name", wxOK | wxICON_EXCLAMATION);
+    wxMessageBox(kBadTitleMessage, "Batch File Name", wxOK | wxICON_EXCLAMATION, this);
     m_title->SetFocus();
     return false;
   }
@@ -620,7 +619,7 @@ void CBatchScriptName::UpdateButtons() { PostNextEnabled(static_cast<wxWizard*>(
 bool CBatchScriptName::OnKillActive() {
   const std::string name = m_name->GetValue().utf8_string();
   if (!IsValidBatchScriptName(name)) {
-    ShowOutputMessage(this, kBadScriptNameMessage, "Batch Script Name", wxOK | wxICON_EXCLAMATION);
+    wxMessageBox(kBadScriptNameMessage, "Batch Script Name", wxOK | wxICON_EXCLAMATION, this);
     m_name->SetFocus();
     return false;
   }

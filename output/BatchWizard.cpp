@@ -5,7 +5,7 @@
 
 #include "base/StatusStack.h"
 #include "output/BatchScriptPages.h"
-#include "output/OutputMessageBox.h"
+#include "shell/ModalDialog.h"
 #include "output/jobs/ImageConverter.h"
 #include "platform/PathFunctions.h"
 
@@ -107,10 +107,9 @@ void CBatchScriptRename::OnOK(wxCommandEvent&) {
   const std::string name = m_edit->GetValue().utf8_string();
   if (!IsValidBatchScriptName(name)) {
     // An empty name would lose the script; others would reach other settings.
-    ShowOutputMessage(this,
-                      "Please enter a script name that does not begin with '.' and has no '/', '\\' or control "
-                      "characters.",
-                      "Rename Batch Script", wxOK | wxICON_EXCLAMATION);
+    wxMessageBox("Please enter a script name that does not begin with '.' and has no '/', '\\' or control "
+                 "characters.",
+                 "Rename Batch Script", wxOK | wxICON_EXCLAMATION, this);
     return;
   }
   m_strName = name;
@@ -183,7 +182,6 @@ void CBatchWizard::Refresh() {
 }
 
 bool CBatchWizard::RunScriptWizard(CBatchScript& script) {
-  if (m_runScriptWizard) return m_runScriptWizard(script);
   CBatchScriptWizard wizard(this, &script);
   const bool finished = wizard.RunModal();
   return finished;
@@ -226,15 +224,9 @@ void CBatchWizard::OnRename() {
   if (selection == wxNOT_FOUND) return;
   const std::string oldName = SelectedName();
   std::string newName = oldName;
-  bool ok;
-  if (m_runRenameDialog) {
-    ok = m_runRenameDialog(newName) && IsValidBatchScriptName(newName);
-  } else {
-    CBatchScriptRename dialog(this, oldName);
-    ok = dialog.ShowModal() == wxID_OK;
+  CBatchScriptRename dialog(this, oldName);
+  if (RunModalDialog(dialog) == wxID_OK) {
     newName = dialog.m_strName;
-  }
-  if (ok) {
     CBatchScript script;
     script.Load(oldName);
     DeleteBatchScript(oldName);
@@ -267,16 +259,16 @@ void CBatchWizard::OnRun() {
   {
     CBatchProgressDialog progress(this, job, m_selection.files);
     if (m_beforeProgress) m_beforeProgress(progress);
-    progress.ShowModal();
+    RunModalDialog(progress);
     counts = progress.GetCounts();
   }
   if (m_selection.afterRun) m_selection.afterRun();
-  ShowOutputMessage(this, Utf8(FormatBatchResults(script.m_strName, counts.processed, counts.completed, counts.failed)),
-                    kBatchResultsCaption, wxOK | wxICON_INFORMATION);
+  wxMessageBox(Utf8(FormatBatchResults(script.m_strName, counts.processed, counts.completed, counts.failed)),
+                    kBatchResultsCaption, wxOK | wxICON_INFORMATION, this);
   Refresh();
 }
 
 void RunBatchWizard(wxWindow* parent, BatchSelection selection) {
   CBatchWizard wizard(parent, std::move(selection));
-  wizard.ShowModal();
+  RunModalDialog(wizard);
 }

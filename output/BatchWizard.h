@@ -100,10 +100,6 @@ class CBatchWizard : public wxDialog {
   void OnDelete();
   void OnRun();
 
-  // Runs the five pages over the script; true when the user finished them.
-  // Tests replace it (and the rename dialog) with a function of their own.
-  std::function<bool(CBatchScript&)> m_runScriptWizard;
-  std::function<bool(std::string&)> m_runRenameDialog;
   // Called with the progress dialog just before it runs (tests).
   std::function<void(CBatchProgressDialog&)> m_beforeProgress;
 

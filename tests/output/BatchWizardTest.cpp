@@ -13,10 +13,10 @@
 #include "imaging/Rotate.h"
 #include "output/BatchScriptPages.h"
 #include "output/BatchWizard.h"
-#include "output/OutputMessageBox.h"
 #include "output/jobs/ImageConverter.h"
 #include "shell/EventPump.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/WxDialogScript.h"
 #include "tests/support/WxTestSupport.h"
 
 namespace {
@@ -26,23 +26,7 @@ using testing_support::PumpFor;
 using testing_support::PumpUntil;
 using testing_support::TempDir;
 
-// Records the message boxes and answers OK; with `quiet`, any box fails the test.
-struct MessageBoxes {
-  explicit MessageBoxes(bool quiet = false) : m_quiet(quiet) {
-    SetOutputMessageHook([this](const wxString& text, const wxString& caption, long) {
-      shown.emplace_back(caption.utf8_string(), text.utf8_string());
-      return wxOK;
-    });
-  }
-  ~MessageBoxes() {
-    SetOutputMessageHook(nullptr);
-    if (m_quiet) {
-      EXPECT_TRUE(shown.empty()) << shown[0].second;
-    }
-  }
-  std::vector<std::pair<std::string, std::string>> shown;
-  bool m_quiet;
-};
+using testing_support::DialogScript;
 
 void Click(wxWindow* button) {
   wxCommandEvent event(wxEVT_BUTTON, button->GetId());
@@ -68,16 +52,19 @@ void Pick(wxWindow* radio) {
 
 wxWindow* Next(wxWizard* wizard) { return wizard->FindWindow(wxID_FORWARD); }
 
-// Runs the wizard modally; `drive` runs inside its modal loop and must end it
-// (Finish or Cancel). Returns what RunModal returned.
-bool DriveWizard(CBatchScript& script, std::function<void(CBatchScriptWizard&)> drive) {
+// Runs the wizard modally; `drive` runs inside its modal loop (Finish ends
+// it, else it is cancelled afterwards). `boxes` message boxes are expected
+// meanwhile and answered OK. Returns what RunModal returned.
+bool DriveWizard(DialogScript& dialogs, CBatchScript& script, std::function<void(CBatchScriptWizard&)> drive,
+                 int boxes = 0) {
   CBatchScriptWizard wizard(nullptr, &script);
   bool driven = false;
-  wizard.CallAfter([&] {
+  dialogs.Run([&](wxDialog& dialog) {
     driven = true;
-    drive(wizard);
-    if (wizard.IsModal()) wizard.EndModal(wxID_CANCEL);
+    drive(static_cast<CBatchScriptWizard&>(dialog));
+    if (dialog.IsModal()) dialog.EndModal(wxID_CANCEL);
   });
+  for (int i = 0; i < boxes; ++i) dialogs.Answer(wxID_OK);
   const bool finished = wizard.RunModal();
   EXPECT_TRUE(driven);
   return finished;
@@ -108,11 +95,11 @@ TEST(BatchPages, ColorModeRulesByFormat) {
 }
 
 TEST(BatchPages, JpegForcesRgbAndTheSummarySaysSo) {
-  MessageBoxes boxes(true);
+  DialogScript dialogs;
   CBatchScript script;
   script.m_nColorMode = CM_GRAYSCALE;
   std::vector<std::pair<std::string, std::string>> summary;
-  const bool finished = DriveWizard(script, [&](CBatchScriptWizard& w) {
+  const bool finished = DriveWizard(dialogs, script, [&](CBatchScriptWizard& w) {
     Choose(w.m_formatPage->m_format, 7);
     EXPECT_TRUE(w.m_formatPage->m_jpeg->IsShown());
     EXPECT_FALSE(w.m_formatPage->m_gif->IsShown());
@@ -139,11 +126,11 @@ TEST(BatchPages, JpegForcesRgbAndTheSummarySaysSo) {
 }
 
 TEST(BatchPages, GifTurnsKeepAndRgbIntoIndexed) {
-  MessageBoxes boxes(true);
+  DialogScript dialogs;
   for (int mode : {CM_KEEP, CM_RGB}) {
     CBatchScript script;
     script.m_nColorMode = mode;
-    DriveWizard(script, [&](CBatchScriptWizard& w) {
+    DriveWizard(dialogs, script, [&](CBatchScriptWizard& w) {
       Choose(w.m_formatPage->m_format, 3);
       Click(Next(&w));
       EXPECT_TRUE(static_cast<wxRadioButton*>(w.m_colorPage->FindWindow(IDC_MODE_INDEXED))->GetValue());
@@ -157,11 +144,11 @@ TEST(BatchPages, GifTurnsKeepAndRgbIntoIndexed) {
 }
 
 TEST(BatchPages, Gif87aDropsTheCommentForGood) {
-  MessageBoxes boxes(true);
+  DialogScript dialogs;
   CBatchScript script;
   script.m_nCommentOption = 2;
   script.m_nGifSubType = 1;
-  DriveWizard(script, [&](CBatchScriptWizard& w) {
+  DriveWizard(dialogs, script, [&](CBatchScriptWizard& w) {
     Choose(w.m_formatPage->m_format, 3);
     wxWindow* gif = w.m_formatPage->m_gif;
     EXPECT_TRUE(gif->FindWindow(IDC_EDIT_SIGNATURE)->IsEnabled());
@@ -181,10 +168,10 @@ TEST(BatchPages, Gif87aDropsTheCommentForGood) {
 }
 
 TEST(BatchPages, Quality150WarnsAndKeepsTheValue) {
-  MessageBoxes boxes;
+  DialogScript dialogs;
   CBatchScript script;
   script.m_nJpegQuality = 80;
-  DriveWizard(script, [&](CBatchScriptWizard& w) {
+  DriveWizard(dialogs, script, [&](CBatchScriptWizard& w) {
     Choose(w.m_formatPage->m_format, 7);
     wxWindow* jpeg = w.m_formatPage->m_jpeg;
     auto* slider = static_cast<wxSlider*>(jpeg->FindWindow(IDC_JPEG_SLIDER));
@@ -196,16 +183,16 @@ TEST(BatchPages, Quality150WarnsAndKeepsTheValue) {
     edit->SetValue("35");
     EXPECT_EQ(slider->GetValue(), 35);
     EXPECT_EQ(script.m_nJpegQuality, 35);
-  });
-  ASSERT_EQ(boxes.shown.size(), 1u);
-  EXPECT_EQ(boxes.shown[0], std::make_pair(std::string("Warning"),
-                                           std::string("Please enter a quality number between 0 and 100.")));
+  }, 1);
+  ASSERT_EQ(dialogs.messages().size(), 1u);
+  EXPECT_EQ(dialogs.messages()[0], "Please enter a quality number between 0 and 100.");
+  EXPECT_EQ(dialogs.titles().back(), "Warning");
 }
 
 TEST(BatchPages, AnEmptyNameKeepsFinishOff) {
-  MessageBoxes boxes(true);
+  DialogScript dialogs;
   CBatchScript script;
-  const bool finished = DriveWizard(script, [&](CBatchScriptWizard& w) {
+  const bool finished = DriveWizard(dialogs, script, [&](CBatchScriptWizard& w) {
     for (int i = 0; i < 4; ++i) Click(Next(&w));
     ASSERT_EQ(w.GetCurrentPage(), w.m_namePage);
     PumpFor(50);
@@ -226,9 +213,9 @@ TEST(BatchPages, AnEmptyNameKeepsFinishOff) {
 }
 
 TEST(BatchPages, BadValuesKeepThePage) {
-  MessageBoxes boxes;
+  DialogScript dialogs;
   CBatchScript script;
-  DriveWizard(script, [&](CBatchScriptWizard& w) {
+  DriveWizard(dialogs, script, [&](CBatchScriptWizard& w) {
     Click(Next(&w));
     Pick(w.m_colorPage->FindWindow(IDC_MODE_INDEXED));
     Choose(static_cast<wxChoice*>(w.m_colorPage->FindWindow(IDC_PALETTE_TYPE)), PAL_ADAPTIVE);
@@ -261,10 +248,10 @@ TEST(BatchPages, BadValuesKeepThePage) {
     title->SetValue("Trip");
     Click(Next(&w));
     EXPECT_EQ(w.GetCurrentPage(), w.m_namePage);
-  });
-  ASSERT_EQ(boxes.shown.size(), 3u);
-  EXPECT_EQ(boxes.shown[0].second, "Please enter an integer between 2 and 256.");
-  EXPECT_EQ(boxes.shown[1].second, "Please enter a positive integer.");
+  }, 3);
+  ASSERT_EQ(dialogs.messages().size(), 3u);
+  EXPECT_EQ(dialogs.messages()[0], "Please enter an integer between 2 and 256.");
+  EXPECT_EQ(dialogs.messages()[1], "Please enter a positive integer.");
   EXPECT_EQ(script.m_nColors, 64);
   EXPECT_EQ(script.m_nMaxWidth, 800);
   EXPECT_EQ(script.m_nFixedWidth, 640);  // the other methods' values stay
@@ -287,9 +274,9 @@ void SaveScreenshot(wxWindow* window, const std::string& name) {
 }
 
 TEST(BatchPages, TheSamplePictureTurnsWithTheRotation) {
-  MessageBoxes boxes(true);
+  DialogScript dialogs;
   CBatchScript script;
-  DriveWizard(script, [&](CBatchScriptWizard& w) {
+  DriveWizard(dialogs, script, [&](CBatchScriptWizard& w) {
     Click(Next(&w));
     Click(Next(&w));
     ASSERT_EQ(w.GetCurrentPage(), w.m_resizePage);
@@ -334,12 +321,19 @@ TEST(BatchWizardWindow, CommandsKeepListAndButtonsInStep) {
   EXPECT_EQ(wizard.m_list->GetCount(), 0u);
   for (int id : {IDC_SCRIPT_COPY, IDC_SCRIPT_EDIT, IDC_SCRIPT_RENAME, IDC_SCRIPT_DELETE, IDC_SCRIPT_RUN})
     EXPECT_FALSE(wizard.FindWindow(id)->IsEnabled()) << id;
-  wizard.m_runScriptWizard = [](CBatchScript& s) {
-    s.m_strName = "Thumbs";
-    s.m_nResizeMethod = BATCH_RESIZE_MAX_WIDTH;
-    s.m_nMaxWidth = 160;
-    return true;
-  };
+  DialogScript dialogs;
+  // New...: the five pages, as a user goes through them.
+  dialogs.Run([](wxDialog& dialog) {
+    auto& w = static_cast<CBatchScriptWizard&>(dialog);
+    Click(Next(&w));
+    Click(Next(&w));
+    Choose(static_cast<wxChoice*>(w.m_resizePage->FindWindow(IDC_RESIZE_METHOD)), BATCH_RESIZE_MAX_WIDTH);
+    static_cast<wxTextCtrl*>(w.m_resizePage->FindWindow(IDC_RESIZE_VALUE))->SetValue("160");
+    Click(Next(&w));
+    Click(Next(&w));
+    static_cast<wxTextCtrl*>(w.m_namePage->FindWindow(IDC_SCRIPT_NAME))->SetValue("Thumbs");
+    Click(Next(&w));  // Finish
+  });
   Click(wizard.FindWindow(IDC_SCRIPT_NEW));
   ASSERT_EQ(wizard.m_list->GetCount(), 1u);
   EXPECT_EQ(wizard.m_list->GetStringSelection(), "Thumbs");
@@ -348,16 +342,18 @@ TEST(BatchWizardWindow, CommandsKeepListAndButtonsInStep) {
 
   Click(wizard.FindWindow(IDC_SCRIPT_COPY));
   EXPECT_EQ(wizard.m_list->GetStringSelection(), "Copy of Thumbs");
-  wizard.m_runRenameDialog = [](std::string& name) {
-    name = "..";
-    return true;
-  };
-  Click(wizard.FindWindow(IDC_SCRIPT_RENAME));  // refused: nothing changes
-  EXPECT_EQ(wizard.m_list->GetStringSelection(), "Copy of Thumbs");
-  wizard.m_runRenameDialog = [](std::string& name) {
-    name = "Small";
-    return true;
-  };
+  // Rename...: a name that would reach another section is refused and the
+  // dialog stays; then a good one.
+  dialogs.Run([](wxDialog& dialog) {
+    auto* edit = static_cast<wxTextCtrl*>(dialog.FindWindow(IDC_RENAME_EDIT));
+    EXPECT_EQ(edit->GetValue(), "Copy of Thumbs");
+    edit->SetValue("..");
+    Click(dialog.FindWindow(wxID_OK));
+    EXPECT_TRUE(dialog.IsModal());
+    edit->SetValue("Small");
+    Click(dialog.FindWindow(wxID_OK));
+  });
+  dialogs.Answer(wxID_OK);
   Click(wizard.FindWindow(IDC_SCRIPT_RENAME));
   EXPECT_EQ(wizard.m_list->GetStringSelection(), "Small");
   EXPECT_EQ(ListBatchScripts(), (std::vector<std::string>{"Small", "Thumbs"}));
@@ -369,6 +365,8 @@ TEST(BatchWizardWindow, CommandsKeepListAndButtonsInStep) {
   for (int id : {IDC_SCRIPT_COPY, IDC_SCRIPT_EDIT, IDC_SCRIPT_RENAME, IDC_SCRIPT_DELETE, IDC_SCRIPT_RUN})
     EXPECT_FALSE(wizard.FindWindow(id)->IsEnabled()) << id;
   EXPECT_TRUE(ListBatchScripts().empty());
+  EXPECT_EQ(dialogs.titles(), (std::vector<std::string>{"Batch Processing Wizard", "Rename Batch Script",
+                                                        "Rename Batch Script"}));
 }
 
 void WritePng(const fs::path& path, int width, int height) {
@@ -384,7 +382,7 @@ void WritePng(const fs::path& path, int width, int height) {
 
 TEST(BatchWizardWindow, ARunOverASelectionWithOneUnreadableFile) {
   WizardFixture fixture;
-  MessageBoxes boxes;
+  DialogScript dialogs;
   TempDir dir;
   WritePng(dir / "a.png", 120, 80);
   testing_support::WriteFileBytes(dir / "b.png", {'n', 'o', 'p', 'e'});
@@ -404,13 +402,15 @@ TEST(BatchWizardWindow, ARunOverASelectionWithOneUnreadableFile) {
   wizard.m_beforeProgress = [&](CBatchProgressDialog& progress) {
     progress.m_onFileStarted = [&](int) { progressShown = progress.IsShown(); };
   };
+  dialogs.Run([](wxDialog&) {});  // the progress dialog ends by itself
+  dialogs.Answer(wxID_OK);        // the result box
   Click(wizard.FindWindow(IDC_SCRIPT_RUN));
   EXPECT_TRUE(progressShown);
   EXPECT_EQ(before, 1);
   EXPECT_EQ(reloads, 1);
-  ASSERT_EQ(boxes.shown.size(), 1u);
-  EXPECT_EQ(boxes.shown[0].first, "Batch Processing Results");
-  EXPECT_EQ(boxes.shown[0].second,
+  EXPECT_EQ(dialogs.titles(), (std::vector<std::string>{"Batch Progress", "Batch Processing Results"}));
+  ASSERT_EQ(dialogs.messages().size(), 1u);
+  EXPECT_EQ(dialogs.messages()[0],
             "Results of running batch script: Small\n\n3 file(s) processed\n2 file(s) completed\n1 file(s) failed");
   EXPECT_TRUE(fs::exists(dir / "small1.png"));
   EXPECT_FALSE(fs::exists(dir / "small2.png"));
@@ -420,7 +420,7 @@ TEST(BatchWizardWindow, ARunOverASelectionWithOneUnreadableFile) {
 
 TEST(BatchWizardWindow, CancelInTheProgressDialogStopsAfterTheCurrentFile) {
   WizardFixture fixture;
-  MessageBoxes boxes;
+  DialogScript dialogs;
   CEventPump pump;
   pump.Install();
   TempDir dir;
@@ -436,10 +436,9 @@ TEST(BatchWizardWindow, CancelInTheProgressDialogStopsAfterTheCurrentFile) {
   ASSERT_TRUE(script.Save());
   int reloads = 0;
   CBatchWizard wizard(nullptr, BatchSelection{files, {}, [&] { ++reloads; }});
-  std::string screenshotTaken;
   wizard.m_beforeProgress = [&](CBatchProgressDialog& progress) {
     progress.SetWorkerCount(1);
-    progress.m_onFileStarted = [&progress, &screenshotTaken](int k) {
+    progress.m_onFileStarted = [&progress](int k) {
       if (k != 1) return;
       SaveScreenshot(&progress, "batch-progress.png");
       // The user clicks Cancel: the click waits in the queue until the
@@ -450,10 +449,12 @@ TEST(BatchWizardWindow, CancelInTheProgressDialogStopsAfterTheCurrentFile) {
       cancel->GetEventHandler()->QueueEvent(click);
     };
   };
+  dialogs.Run([](wxDialog&) {});
+  dialogs.Answer(wxID_OK);
   Click(wizard.FindWindow(IDC_SCRIPT_RUN));
   EXPECT_EQ(reloads, 1);
-  ASSERT_EQ(boxes.shown.size(), 1u);
-  EXPECT_EQ(boxes.shown[0].second,
+  ASSERT_EQ(dialogs.messages().size(), 1u);
+  EXPECT_EQ(dialogs.messages()[0],
             "Results of running batch script: Gray\n\n2 file(s) processed\n1 file(s) completed\n1 file(s) failed");
   EXPECT_TRUE(fs::exists(dir / "p0.bmp"));
   EXPECT_FALSE(fs::exists(dir / "p1.bmp"));
