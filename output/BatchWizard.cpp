@@ -150,7 +150,6 @@ CBatchWizard::CBatchWizard(wxWindow* parent, BatchSelection selection)
   if (m_list->GetCount() > 0) m_list->SetSelection(0);
 
   m_list->Bind(wxEVT_LISTBOX, [this](wxCommandEvent&) { Refresh(); });
-  m_list->Bind(wxEVT_LISTBOX_DCLICK, [this](wxCommandEvent&) { OnEdit(); });
   Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnNew(); }, IDC_SCRIPT_NEW);
   Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnEdit(); }, IDC_SCRIPT_EDIT);
   Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnCopy(); }, IDC_SCRIPT_COPY);
