@@ -138,7 +138,7 @@ TEST(AtomicFileWriter, CommitAsNewNeverReplaces) {
   EXPECT_EQ(writer.CommitAsNew((dir / "new-1.png").string()), ATOMIC_OK);
   EXPECT_EQ(ReadText(dir / "new-1.png"), "fresh");
   EXPECT_EQ(writer.TargetPath(), (dir / "new-1.png").string());
-  EXPECT_EQ(EntriesIn(dir), 3);  // no temporary file left
+  EXPECT_EQ(EntriesIn(dir.path()), 3);  // no temporary file left
 }
 
 }  // namespace
