@@ -640,7 +640,10 @@ CBatchScriptWizard::CBatchScriptWizard(wxWindow* parent, CBatchScript* script)
   wxWizardPageSimple::Chain(m_colorPage, m_resizePage);
   wxWizardPageSimple::Chain(m_resizePage, m_fileNamePage);
   wxWizardPageSimple::Chain(m_fileNamePage, m_namePage);
-  GetPageAreaSizer()->Add(m_formatPage);
+  // The page area is as large as the largest page.
+  for (wxWizardPage* page : std::initializer_list<wxWizardPage*>{m_formatPage, m_colorPage, m_resizePage,
+                                                                 m_fileNamePage, m_namePage})
+    GetPageAreaSizer()->Add(page);
   Bind(wxEVT_WIZARD_PAGE_SHOWN, &CBatchScriptWizard::OnPageShown, this);
   Bind(wxEVT_WIZARD_PAGE_CHANGING, &CBatchScriptWizard::OnPageChanging, this);
 }

@@ -77,6 +77,20 @@ std::vector<std::pair<std::string, std::string>> Rows(wxListCtrl* list) {
   return rows;
 }
 
+// The picture of the X server under a window (ImageMagick's import).
+void SaveScreenshot(wxWindow* window, const std::string& name) {
+  const char* dir = std::getenv("PICTORAVELL_SCREENSHOT_DIR");
+  if (!dir || !*dir || !testing_support::HaveTool("import")) return;
+  window->Refresh();
+  window->Update();
+  PumpFor(300);
+  const wxRect r = window->GetScreenRect();
+  const std::string crop = std::to_string(r.width) + "x" + std::to_string(r.height) + "+" + std::to_string(r.x) + "+" +
+                           std::to_string(r.y);
+  testing_support::RunCommand("import -window root -crop " + crop + " " +
+                              testing_support::ShellQuote(std::string(dir) + "/" + name));
+}
+
 TEST(BatchPages, ColorModeRulesByFormat) {
   struct {
     int format, mode, expected;
@@ -103,6 +117,7 @@ TEST(BatchPages, JpegForcesRgbAndTheSummarySaysSo) {
     Choose(w.m_formatPage->m_format, 7);
     EXPECT_TRUE(w.m_formatPage->m_jpeg->IsShown());
     EXPECT_FALSE(w.m_formatPage->m_gif->IsShown());
+    SaveScreenshot(&w, "batch-wizard-format-page.png");
     Click(Next(&w));
     ASSERT_EQ(w.GetCurrentPage(), w.m_colorPage);
     EXPECT_TRUE(static_cast<wxRadioButton*>(w.m_colorPage->FindWindow(IDC_MODE_RGB))->GetValue());
@@ -115,6 +130,7 @@ TEST(BatchPages, JpegForcesRgbAndTheSummarySaysSo) {
     ASSERT_EQ(w.GetCurrentPage(), w.m_namePage);
     summary = Rows(w.m_namePage->m_summary);
     static_cast<wxTextCtrl*>(w.m_namePage->FindWindow(IDC_SCRIPT_NAME))->SetValue("Photos");
+    SaveScreenshot(&w, "batch-wizard-name-page.png");
     Click(Next(&w));  // Finish
   });
   EXPECT_TRUE(finished);
@@ -257,20 +273,6 @@ TEST(BatchPages, BadValuesKeepThePage) {
   EXPECT_EQ(script.m_nFixedWidth, 640);  // the other methods' values stay
   EXPECT_EQ(script.m_strFilePrefix, "Trip");
   EXPECT_EQ(script.m_nDigits, 3);
-}
-
-// The picture of the X server under a window (ImageMagick's import).
-void SaveScreenshot(wxWindow* window, const std::string& name) {
-  const char* dir = std::getenv("PICTORAVELL_SCREENSHOT_DIR");
-  if (!dir || !*dir || !testing_support::HaveTool("import")) return;
-  window->Refresh();
-  window->Update();
-  PumpFor(300);
-  const wxRect r = window->GetScreenRect();
-  const std::string crop = std::to_string(r.width) + "x" + std::to_string(r.height) + "+" + std::to_string(r.x) + "+" +
-                           std::to_string(r.y);
-  testing_support::RunCommand("import -window root -crop " + crop + " " +
-                              testing_support::ShellQuote(std::string(dir) + "/" + name));
 }
 
 TEST(BatchPages, TheSamplePictureTurnsWithTheRotation) {
