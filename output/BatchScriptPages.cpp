@@ -172,7 +172,7 @@ CBatchGifOption::CBatchGifOption(wxWindow* parent, CBatchScript* script) : wxPan
   v87->Bind(wxEVT_RADIOBUTTON, [this](wxCommandEvent&) { SetSubType(0); });
   interlace->Bind(wxEVT_CHECKBOX, [this](wxCommandEvent& e) { m_pScript->m_bGifInterlace = e.IsChecked(); });
   single->Bind(wxEVT_CHECKBOX, [this](wxCommandEvent& e) { m_pScript->m_bGifSingleImage = e.IsChecked(); });
-  Refresh();
+  RefreshFromScript();
 }
 
 void CBatchGifOption::SetCommentOption(int option) {
@@ -193,7 +193,7 @@ void CBatchGifOption::SetSubType(int subType) {
   FindWindow(IDC_EDIT_SIGNATURE)->Enable(subType != 0 && m_pScript->m_nCommentOption == 2);
 }
 
-void CBatchGifOption::Refresh() {
+void CBatchGifOption::RefreshFromScript() {
   static_cast<wxCheckBox*>(FindWindow(IDC_GIF_INTERLACE))->SetValue(m_pScript->m_bGifInterlace);
   static_cast<wxCheckBox*>(FindWindow(IDC_GIF_SINGLE))->SetValue(m_pScript->m_bGifSingleImage);
   ShowCommentOption(this, m_pScript->m_nCommentOption);
@@ -224,7 +224,7 @@ CBatchJpegOption::CBatchJpegOption(wxWindow* parent, CBatchScript* script) : wxP
   m_edit->Bind(wxEVT_TEXT, [this](wxCommandEvent&) { OnEditChange(); });
   m_spin->Bind(wxEVT_SPIN, [this](wxSpinEvent& e) { m_edit->SetValue(wxString::Format("%d", e.GetPosition())); });
   progressive->Bind(wxEVT_CHECKBOX, [this](wxCommandEvent& e) { m_pScript->m_bJpegProgressive = e.IsChecked(); });
-  Refresh();
+  RefreshFromScript();
 }
 
 void CBatchJpegOption::SetCommentOption(int option) {
@@ -232,7 +232,7 @@ void CBatchJpegOption::SetCommentOption(int option) {
   ShowCommentOption(this, option);
 }
 
-void CBatchJpegOption::Refresh() {
+void CBatchJpegOption::RefreshFromScript() {
   const int quality = std::clamp(m_pScript->m_nJpegQuality, 0, 100);
   m_slider->SetValue(quality);
   m_edit->ChangeValue(wxString::Format("%d", quality));
@@ -292,8 +292,8 @@ CBatchFormatOption::CBatchFormatOption(wxWizard* parent, CBatchScript* script)
 void CBatchFormatOption::OnFormatChange() {
   const int format = m_format->GetSelection();
   const bool gif = format == 3, jpeg = format == 7;
-  if (gif) m_gif->Refresh();
-  if (jpeg) m_jpeg->Refresh();
+  if (gif) m_gif->RefreshFromScript();
+  if (jpeg) m_jpeg->RefreshFromScript();
   m_gif->Enable(gif);
   m_gif->Show(gif);
   m_jpeg->Enable(jpeg);

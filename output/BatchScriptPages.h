@@ -81,7 +81,8 @@ void FillSummary(wxListCtrl* list, const CBatchScript& script);
 class CBatchGifOption : public wxPanel {
  public:
   CBatchGifOption(wxWindow* parent, CBatchScript* script);
-  void Refresh();
+  // Sets the controls from the script.
+  void RefreshFromScript();
   void SetSubType(int subType);
 
  private:
@@ -92,7 +93,8 @@ class CBatchGifOption : public wxPanel {
 class CBatchJpegOption : public wxPanel {
  public:
   CBatchJpegOption(wxWindow* parent, CBatchScript* script);
-  void Refresh();
+  // Sets the controls from the script.
+  void RefreshFromScript();
 
  private:
   void OnSlider();

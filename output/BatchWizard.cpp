@@ -149,14 +149,14 @@ CBatchWizard::CBatchWizard(wxWindow* parent, BatchSelection selection)
   for (const std::string& name : ListBatchScripts()) m_list->Append(Utf8(name));
   if (m_list->GetCount() > 0) m_list->SetSelection(0);
 
-  m_list->Bind(wxEVT_LISTBOX, [this](wxCommandEvent&) { Refresh(); });
+  m_list->Bind(wxEVT_LISTBOX, [this](wxCommandEvent&) { RefreshSelection(); });
   Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnNew(); }, IDC_SCRIPT_NEW);
   Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnEdit(); }, IDC_SCRIPT_EDIT);
   Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnCopy(); }, IDC_SCRIPT_COPY);
   Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnRename(); }, IDC_SCRIPT_RENAME);
   Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnDelete(); }, IDC_SCRIPT_DELETE);
   Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnRun(); }, IDC_SCRIPT_RUN);
-  Refresh();
+  RefreshSelection();
 }
 
 std::string CBatchWizard::SelectedName() const {
@@ -168,7 +168,7 @@ void CBatchWizard::AddAndSelect(const std::string& name) {
   m_list->SetSelection(m_list->Append(Utf8(name)));
 }
 
-void CBatchWizard::Refresh() {
+void CBatchWizard::RefreshSelection() {
   const std::string name = SelectedName();
   const bool selected = m_list->GetSelection() != wxNOT_FOUND;
   if (selected) {
@@ -189,7 +189,7 @@ bool CBatchWizard::RunScriptWizard(CBatchScript& script) {
 void CBatchWizard::OnNew() {
   CBatchScript script;
   if (RunScriptWizard(script) && script.Save()) AddAndSelect(script.m_strName);
-  Refresh();
+  RefreshSelection();
 }
 
 void CBatchWizard::OnEdit() {
@@ -206,7 +206,7 @@ void CBatchWizard::OnEdit() {
     }
     script.Save();
   }
-  Refresh();
+  RefreshSelection();
 }
 
 void CBatchWizard::OnCopy() {
@@ -215,7 +215,7 @@ void CBatchWizard::OnCopy() {
   script.Load(SelectedName());
   script.m_strName = "Copy of " + script.m_strName;
   if (script.Save()) AddAndSelect(script.m_strName);
-  Refresh();
+  RefreshSelection();
 }
 
 void CBatchWizard::OnRename() {
@@ -234,7 +234,7 @@ void CBatchWizard::OnRename() {
     m_list->SetString(selection, Utf8(newName));
     m_list->SetSelection(selection);
   }
-  Refresh();
+  RefreshSelection();
 }
 
 void CBatchWizard::OnDelete() {
@@ -244,7 +244,7 @@ void CBatchWizard::OnDelete() {
   if (!name.empty()) DeleteBatchScript(name);
   m_list->Delete(selection);
   if (selection > 0) m_list->SetSelection(selection - 1);
-  Refresh();
+  RefreshSelection();
 }
 
 void CBatchWizard::OnRun() {
@@ -264,7 +264,7 @@ void CBatchWizard::OnRun() {
   if (m_selection.afterRun) m_selection.afterRun();
   wxMessageBox(Utf8(FormatBatchResults(script.m_strName, counts.processed, counts.completed, counts.failed)),
                     kBatchResultsCaption, wxOK | wxICON_INFORMATION, this);
-  Refresh();
+  RefreshSelection();
 }
 
 void RunBatchWizard(wxWindow* parent, BatchSelection selection) {

@@ -92,7 +92,9 @@ class CBatchWizard : public wxDialog {
  public:
   CBatchWizard(wxWindow* parent, BatchSelection selection);
 
-  void Refresh();
+  // Shows the selected script's summary and enables the commands (named
+  // apart from the window's own Refresh, which repaints).
+  void RefreshSelection();
   void OnNew();
   void OnEdit();
   void OnCopy();
