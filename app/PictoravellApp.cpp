@@ -210,9 +210,6 @@ void CPictoravellApp::OnCommand(wxCommandEvent& event) {
     case ID_FILE_NEW:
       NewDocument(NEWDOC_BLANK);
       return;
-    case ID_CLOSE_ALL:
-      if (m_docManager && GetStatusDepth() == 0) m_docManager->CloseDocuments(false);
-      return;
     case ID_FILE_SEQUENCE:
       NewDocument(NEWDOC_FILE_SEQUENCE);
       return;
@@ -265,9 +262,6 @@ void CPictoravellApp::OnUpdateCommand(wxUpdateUIEvent& event) {
     case ID_DISPLAY_COMMENTS:
       event.Enable(true);
       event.Check(g_bDisplayComments != 0);
-      return;
-    case ID_CLOSE_ALL:
-      event.Enable(m_docManager && !m_docManager->GetDocuments().empty());
       return;
     default:
       break;

@@ -2,10 +2,9 @@
 // at best fit, repainting the view while scrolling at 100 % and 33 %, and the
 // memory an undo history of 50 steps of a 12-megapixel frame keeps.
 //
-// The view's arithmetic and the undo step are plain C++ of the editor; they
-// are compiled in here, as this binary links the core only. The window
-// system's part of a repaint (handing the composed bands to the display) is
-// not measured.
+// The view's arithmetic and the undo step are the editor's model
+// (editor/model), which builds without the toolkit. The window system's part
+// of a repaint (handing the composed bands to the display) is not measured.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -15,8 +14,8 @@
 #include <unistd.h>
 #include <vector>
 
-#include "editor/UndoStep.cpp"      // NOLINT: plain C++ of the editor, see above
-#include "editor/ViewGeometry.cpp"  // NOLINT
+#include "editor/model/UndoStep.h"
+#include "editor/model/ViewGeometry.h"
 #include "formats/ImageFile.h"
 #include "imaging/ImageDrawing.h"
 #include "tests/support/TestSupport.h"

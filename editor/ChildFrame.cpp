@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "editor/PictoravellView.h"
-#include "shell/MainFrame.h"
+#include "shell/EditorHost.h"
 
 CChildFrame::CChildFrame(wxDocument* document, wxView* view, wxWindow* parent)
     : wxPanel(parent, wxID_ANY), wxDocChildFrameAnyBase(document, view, this) {
@@ -18,7 +18,7 @@ CChildFrame::CChildFrame(wxDocument* document, wxView* view, wxWindow* parent)
 CChildFrame::~CChildFrame() {
   if (auto* view = dynamic_cast<CPictoravellView*>(GetView())) view->ForgetWindows();
   // Leave the document area (unless the whole main frame is going).
-  if (g_pMainFrame && !g_pMainFrame->IsClosingDown()) g_pMainFrame->RemoveDocumentWindow(this);
+  if (IEditorHost* host = EditorHost(); host && !host->IsClosingDown()) host->RemoveDocumentWindow(this);
 }
 
 void CChildFrame::SetViewWindow(wxWindow* window) {

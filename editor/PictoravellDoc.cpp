@@ -1,16 +1,13 @@
 #include "editor/PictoravellDoc.h"
 
+#include "editor/DocumentInternals.h"
+#include "editor/NewImageDialog.h"
 #include "editor/PictoravellView.h"
 
-#include <wx/checkbox.h>
 #include <wx/clipbrd.h>
 #include <wx/dataobj.h>
-#include <wx/dialog.h>
 #include <wx/filename.h>
 #include <wx/msgdlg.h>
-#include <wx/sizer.h>
-#include <wx/stattext.h>
-#include <wx/textctrl.h>
 
 #include <unistd.h>
 
@@ -28,8 +25,8 @@
 #include "platform/RecentFileList.h"
 #include "resources/CommandIds.h"
 #include "resources/Strings.h"
+#include "shell/EditorHost.h"
 #include "shell/ImageFileDialog.h"
-#include "shell/MainFrame.h"
 
 wxIMPLEMENT_DYNAMIC_CLASS(CPictoravellDoc, wxDocument);
 
@@ -39,6 +36,18 @@ namespace {
 
 DOCUMENT_PROMPTS g_prompts;
 
+}  // namespace
+
+namespace doc_detail {
+
+const DOCUMENT_PROMPTS& Prompts() { return g_prompts; }
+
+// The parent of the document's dialogs: the main window, when there is one.
+wxWindow* DialogParent() {
+  IEditorHost* host = EditorHost();
+  return host ? host->GetDialogParent() : nullptr;
+}
+
 std::string FileTitle(const std::string& path) {
   std::string title = wxFileName(wxString::FromUTF8(path)).GetFullName().utf8_string();
   if (title.size() > 260) title.resize(260);
@@ -47,8 +56,14 @@ std::string FileTitle(const std::string& path) {
 
 bool AskYesNo(const std::string& text) {
   if (g_prompts.askYesNo) return g_prompts.askYesNo(text);
-  return wxMessageBox(wxString::FromUTF8(text), "Pictoravell", wxYES_NO | wxICON_EXCLAMATION, g_pMainFrame) == wxYES;
+  return wxMessageBox(wxString::FromUTF8(text), "Pictoravell", wxYES_NO | wxICON_EXCLAMATION, DialogParent()) == wxYES;
 }
+
+}  // namespace doc_detail
+
+using namespace doc_detail;
+
+namespace {
 
 // The clipboard's image as a 24-bit image (with an alpha mask when it has one).
 CRasterImage ImageFromWx(const wxImage& image) {
@@ -115,77 +130,6 @@ bool RunMultiburstFileDialog(std::string& path, int& rate) {
   return true;
 }
 
-// The New Image dialog (template 206).
-class CNewImageDlg : public wxDialog {
- public:
-  CNewImageDlg(wxWindow* parent, int width, int height, int empty, int paste, bool clipboard)
-      : wxDialog(parent, 206, "New Image") {
-    auto* grid = new wxFlexGridSizer(2, 6, 6);
-    grid->Add(new wxStaticText(this, wxID_ANY, "Width:"), 0, wxALIGN_CENTER_VERTICAL);
-    m_width = new wxTextCtrl(this, 1039, wxString::Format("%d", width));
-    grid->Add(m_width);
-    grid->Add(new wxStaticText(this, wxID_ANY, "Height:"), 0, wxALIGN_CENTER_VERTICAL);
-    m_height = new wxTextCtrl(this, 1040, wxString::Format("%d", height));
-    grid->Add(m_height);
-    m_paste = new wxCheckBox(this, 1184, "Paste From Clipboard");
-    m_empty = new wxCheckBox(this, 1185, "Empty initially");
-    m_empty->SetValue(empty != 0);
-    m_paste->SetValue(clipboard && paste != 0);
-    m_paste->Enable(clipboard);
-    auto* column = new wxBoxSizer(wxVERTICAL);
-    column->Add(grid, 0, wxALL, 10);
-    column->Add(m_paste, 0, wxLEFT | wxRIGHT, 10);
-    column->Add(m_empty, 0, wxALL, 10);
-    column->Add(CreateButtonSizer(wxOK | wxCANCEL), 0, wxEXPAND | wxALL, 10);
-    SetSizerAndFit(column);
-    m_paste->Bind(wxEVT_CHECKBOX, [this](wxCommandEvent&) { UpdateControls(); });
-    Bind(wxEVT_BUTTON, &CNewImageDlg::OnOK, this, wxID_OK);
-    UpdateControls();
-  }
-  int m_nWidth = 0, m_nHeight = 0, m_bEmpty = 0, m_bPaste = 0;
-
- private:
-  void UpdateControls() {
-    const bool paste = m_paste->IsEnabled() && m_paste->GetValue();
-    m_width->Enable(!paste);
-    m_height->Enable(!paste);
-    m_empty->Enable(!paste);
-  }
-  void OnOK(wxCommandEvent&) {
-    const bool paste = m_paste->IsEnabled() && m_paste->GetValue();
-    long width = 0, height = 0;
-    // A canvas side is 1 to 32767 pixels.
-    if (!paste) {
-      if (!m_width->GetValue().ToLong(&width) || width < 1 || width > 32767) {
-        wxMessageBox("Please enter an integer between 1 and 32767.", "New Image", wxOK | wxICON_EXCLAMATION, this);
-        m_width->SetFocus();
-        return;
-      }
-      if (!m_height->GetValue().ToLong(&height) || height < 1 || height > 32767) {
-        wxMessageBox("Please enter an integer between 1 and 32767.", "New Image", wxOK | wxICON_EXCLAMATION, this);
-        m_height->SetFocus();
-        return;
-      }
-      m_nWidth = static_cast<int>(width);
-      m_nHeight = static_cast<int>(height);
-    }
-    m_bEmpty = m_empty->GetValue() ? 1 : 0;
-    m_bPaste = paste ? 1 : 0;
-    if (!paste) {
-      WriteProfileInt("New Image Info", "Width", m_nWidth);
-      WriteProfileInt("New Image Info", "Height", m_nHeight);
-      WriteProfileInt("New Image Info", "Initially Empty", m_bEmpty);
-    }
-    if (m_paste->IsEnabled()) WriteProfileInt("New Image Info", "Paste From Clipboard", m_bPaste);
-    EndModal(wxID_OK);
-  }
-
-  wxTextCtrl* m_width;
-  wxTextCtrl* m_height;
-  wxCheckBox* m_paste;
-  wxCheckBox* m_empty;
-};
-
 }  // namespace
 
 bool IsClipboardImageAvailable() {
@@ -204,53 +148,29 @@ DOCUMENT_PROMPTS SetDocumentPrompts(DOCUMENT_PROMPTS prompts) {
   return prompts;
 }
 
-bool RunNewImageDialog(int16_t& width, int16_t& height, int& empty, int& paste) {
-  if (g_prompts.newImage) return g_prompts.newImage(width, height, empty, paste);
-  const int w = GetProfileInt("New Image Info", "Width", width);
-  const int h = GetProfileInt("New Image Info", "Height", height);
-  const int e = GetProfileInt("New Image Info", "Initially Empty", empty);
-  const int p = GetProfileInt("New Image Info", "Paste From Clipboard", paste);
-  CNewImageDlg dialog(g_pMainFrame, w, h, e, p, IsClipboardImageAvailable());
-  dialog.m_nWidth = w;
-  dialog.m_nHeight = h;
-  if (dialog.ShowModal() != wxID_OK) return false;
-  width = static_cast<int16_t>(dialog.m_nWidth);
-  height = static_cast<int16_t>(dialog.m_nHeight);
-  empty = dialog.m_bEmpty;
-  paste = dialog.m_bPaste;
-  return true;
+namespace {
+
+// The New Image dialog, or the prompt that stands in for it, on the stored values.
+bool AskNewImage(NEW_IMAGE_VALUES& values) {
+  if (g_prompts.newImage) return g_prompts.newImage(values);
+  values.width = GetProfileInt("New Image Info", "Width", values.width);
+  values.height = GetProfileInt("New Image Info", "Height", values.height);
+  values.empty = GetProfileInt("New Image Info", "Initially Empty", values.empty ? 1 : 0) != 0;
+  values.paste = GetProfileInt("New Image Info", "Paste From Clipboard", values.paste ? 1 : 0) != 0;
+  values.clipboardAvailable = IsClipboardImageAvailable();
+  return RunNewImageDialog(DialogParent(), values);
 }
+
+}  // namespace
 
 // --- the document ------------------------------------------------------------------
 
-CPictoravellDoc::CPictoravellDoc() {
-  Bind(wxEVT_MENU, &CPictoravellDoc::OnFileClose, this, ID_FILE_CLOSE);
-  Bind(wxEVT_MENU, &CPictoravellDoc::OnFileSave, this, ID_FILE_SAVE);
-  Bind(wxEVT_MENU, &CPictoravellDoc::OnFileSaveAs, this, ID_FILE_SAVE_AS);
-  Bind(wxEVT_MENU, &CPictoravellDoc::OnFileSaveCopyAs, this, ID_FILE_SAVE_COPY_AS);
-  Bind(wxEVT_MENU, &CPictoravellDoc::OnEditUndo, this, ID_EDIT_UNDO);
-  Bind(wxEVT_MENU, &CPictoravellDoc::OnEditRedo, this, ID_EDIT_REDO);
-  Bind(wxEVT_UPDATE_UI, &CPictoravellDoc::OnUpdateCommand, this);
-}
+CPictoravellDoc::CPictoravellDoc() { BindCommands(); }
 
 CPictoravellDoc::~CPictoravellDoc() {
-  NotifyDocumentList(2);
-  if (g_pMainFrame && !g_pMainFrame->IsClosingDown()) g_pMainFrame->OnDocumentClose(this);
+  NotifyDocumentList(DOCUMENT_REMOVED);
+  if (IEditorHost* host = EditorHost(); host && !host->IsClosingDown()) host->OnDocumentClose(this);
   FreeFrames();
-}
-
-void CPictoravellDoc::FreeFrames() {
-  m_frames.clear();
-  m_nCurrentFrame = 0;
-}
-
-void CPictoravellDoc::SetFrames(int16_t width, int16_t height, std::vector<CAnimFrame> frames, uint16_t loopCount) {
-  FreeFrames();
-  m_frames = std::move(frames);
-  m_nCanvasWidth = width;
-  m_nCanvasHeight = height;
-  m_nLoopCount = loopCount;
-  m_nCurrentFrame = 0;
 }
 
 std::string CPictoravellDoc::NormalizeLineEnds(const std::string& text) {
@@ -292,6 +212,10 @@ bool CPictoravellDoc::LoadImageFile(const std::string& path) {
       ReportMessage(MESSAGE_ERROR, "Failed to open " + title + ": " + text);
     return false;
   }
+  // A file cut short still opens, with what could be read; the user is told.
+  if (request.m_bIncomplete)
+    ReportMessage(MESSAGE_WARNING,
+                  title + " is incomplete: the file ends before the picture does, so part of it is missing.");
   SetFrames(request.m_nWidth, request.m_nHeight, std::move(request.m_frames),
             static_cast<uint16_t>(request.m_nLoopCount));
   if (m_nCanvasWidth <= 0 || m_nCanvasHeight <= 0) FitCanvasToFrames();
@@ -312,7 +236,7 @@ bool CPictoravellDoc::DoOpenDocument(const wxString& path) {
 }
 
 bool CPictoravellDoc::OnOpenDocument(const wxString& path) {
-  NotifyDocumentList(0);
+  NotifyDocumentList(DOCUMENT_ADDED);
   if (!wxDocument::OnOpenDocument(path)) return false;
   if (g_pRecentFileList) g_pRecentFileList->Add(path.utf8_string());
   UpdateViews(HINT_ERASE);
@@ -328,11 +252,11 @@ bool CPictoravellDoc::OnNewDocument() {
   FreeFrames();
   switch (g_nNewDocumentKind) {
     case NEWDOC_BLANK: {
-      int16_t width = 300, height = 300;
-      int empty = 0, paste = 0;
-      if (!RunNewImageDialog(width, height, empty, paste)) return false;
+      NEW_IMAGE_VALUES values;
+      if (!AskNewImage(values)) return false;
+      auto width = static_cast<int16_t>(values.width), height = static_cast<int16_t>(values.height);
       CAnimFrame frame;
-      if (paste && IsClipboardImageAvailable()) {
+      if (values.paste && IsClipboardImageAvailable()) {
         frame.m_image = GetClipboardImage();
         if (frame.m_image.IsEmpty()) {
           ReportMessage(MESSAGE_ERROR, "Failed to import image from the clipboard !");
@@ -343,7 +267,7 @@ bool CPictoravellDoc::OnNewDocument() {
       } else if (width < 1 || height < 1) {
         ReportMessage(MESSAGE_ERROR, "Failed to create new image !");
         return false;
-      } else if (!empty) {
+      } else if (!values.empty) {
         if (CheckImageGeometry(width, height, 24) != 0 || !frame.m_image.Create(width, height, 24)) {
           ReportMessage(MESSAGE_ERROR, "Failed to create new image !");
           return false;
@@ -393,7 +317,7 @@ bool CPictoravellDoc::OnNewDocument() {
   }
   Modify(true);
   UpdateThumbnail();
-  NotifyDocumentList(0);
+  NotifyDocumentList(DOCUMENT_ADDED);
   UpdateViews(HINT_ERASE);
   return true;
 }
@@ -422,34 +346,16 @@ bool CPictoravellDoc::OpenMultiburst() {
   return true;
 }
 
-bool CPictoravellDoc::FitCanvasToFrames() {
-  if (m_frames.empty()) return false;
-  // A canvas side cannot pass 32767: frames reaching further are cut there.
-  auto extent = [](const CAnimFrame& f, bool horizontal) {
-    const int side = f.m_image.IsEmpty() ? 0 : horizontal ? f.m_image.GetWidth() : f.m_image.GetHeight();
-    return static_cast<int16_t>(std::min((horizontal ? f.m_nLeft : f.m_nTop) + side, 32767));
-  };
-  int16_t width = extent(m_frames[0], true), height = extent(m_frames[0], false);
-  for (size_t i = 1; i < m_frames.size(); ++i) {
-    width = std::max(width, extent(m_frames[i], true));
-    height = std::max(height, extent(m_frames[i], false));
-  }
-  const bool changed = width != m_nCanvasWidth || height != m_nCanvasHeight;
-  m_nCanvasWidth = width;
-  m_nCanvasHeight = height;
-  return changed;
-}
-
-void CPictoravellDoc::NotifyDocumentList(int event) {
+void CPictoravellDoc::NotifyDocumentList(DOCUMENT_CHANGE event) {
   // Every document the page was told of is removed from it exactly once.
-  if (event == 0) {
+  if (event == DOCUMENT_ADDED) {
     if (m_bListed) return;
     m_bListed = true;
-  } else if (event == 2) {
+  } else if (event == DOCUMENT_REMOVED) {
     if (!m_bListed) return;
     m_bListed = false;
   }
-  if (g_pMainFrame && !g_pMainFrame->IsClosingDown()) g_pMainFrame->NotifyDocumentChange(this, event);
+  if (IEditorHost* host = EditorHost(); host && !host->IsClosingDown()) host->NotifyDocumentChange(this, event);
 }
 
 bool CPictoravellDoc::Close() {
@@ -457,127 +363,16 @@ bool CPictoravellDoc::Close() {
   if (IsAnyFrameBusy()) return false;
   if (m_bToolRunning) {
     // The running effect is settled first: kept as one step, or dropped.
-    const std::string name = g_pMainFrame ? g_pMainFrame->GetEffectName() : std::string();
-    if (AskYesNo(kKeepEffectChangesText))
-      CommitEdit(name, nullptr, nullptr);
-    else
-      CancelEdit();
-    if (g_pMainFrame) g_pMainFrame->LeaveEffectMode();
+    IEditorHost* host = EditorHost();
+    if (!host || !host->AskKeepEffectChanges()) CancelEdit();
   }
   return wxDocument::Close();
 }
 
 bool CPictoravellDoc::OnCloseDocument() {
-  if (g_pMainFrame) g_pMainFrame->OnDocumentClose(this);
-  NotifyDocumentList(2);
+  if (IEditorHost* host = EditorHost()) host->OnDocumentClose(this);
+  NotifyDocumentList(DOCUMENT_REMOVED);
   return wxDocument::OnCloseDocument();
-}
-
-// --- saving ----------------------------------------------------------------------
-
-bool CPictoravellDoc::DoSaveDocument(const wxString& path) {
-  CImageFileRequest request;
-  request.m_strFileName = path.utf8_string();
-  request.m_pfnProgress = ReportProgress;
-  request.m_pfnCancel = CheckUserAbort;
-  request.m_nWidth = m_nCanvasWidth;
-  request.m_nHeight = m_nCanvasHeight;
-  request.m_frames = m_frames;
-  for (auto& frame : request.m_frames) frame.m_bBusy = 0;
-  request.m_nLoopCount = static_cast<int16_t>(m_nLoopCount);
-  request.m_strComment = m_strComment;
-  PushStatusMessage("Writing " + FileTitle(request.m_strFileName) + "...");
-  const int result = WriteImageFile(&request, OVERWRITE_REPLACE, nullptr, nullptr);
-  PopStatusMessage();
-  if (result != IMAGEIO_OK) {
-    if (const char* text = GetResultText(result); text && *text)
-      ReportMessage(MESSAGE_ERROR, "Failed to save " + FileTitle(request.m_strFileName) + ": " + text);
-    return false;
-  }
-  return true;
-}
-
-bool CPictoravellDoc::OnSaveDocument(const wxString& path) {
-  if (!wxDocument::OnSaveDocument(path)) return false;
-  // Every step now brings back a state that differs from the file.
-  MarkHistoryModified();
-  if (g_pRecentFileList) g_pRecentFileList->Add(path.utf8_string());
-  return true;
-}
-
-bool CPictoravellDoc::AskSavePath(std::string& path, const std::string& title) {
-  if (g_prompts.savePath) return g_prompts.savePath(path);
-  const wxFileName current(GetFilename());
-  const std::string name = current.GetName().empty() ? std::string("untitled") : current.GetName().utf8_string();
-  // The image file dialog adds the chosen format's extension and asks about
-  // replacing the file under its final name.
-  std::vector<std::string> paths;
-  if (!RunImageFileDialog(paths, false, std::string(), GetImageFormat(current.GetFullName().utf8_string()), title,
-                          false, name) ||
-      paths.empty())
-    return false;
-  path = paths.front();
-  return true;
-}
-
-bool CPictoravellDoc::SaveAs() {
-  std::string path;
-  if (!AskSavePath(path, "Save As") || path.empty()) return false;
-  if (!OnSaveDocument(wxString::FromUTF8(path))) return false;
-  SetTitle(wxFileName(wxString::FromUTF8(path)).GetFullName());
-  SetFilename(wxString::FromUTF8(path), true);
-  return true;
-}
-
-bool CPictoravellDoc::SaveCopyAs(const std::string& path) { return DoSaveDocument(wxString::FromUTF8(path)); }
-
-// --- commands --------------------------------------------------------------------
-
-void CPictoravellDoc::OnFileClose(wxCommandEvent&) {
-  if (IsAnyFrameBusy()) return;
-  if (wxDocManager* manager = GetDocumentManager()) manager->CloseDocument(this);
-}
-
-void CPictoravellDoc::OnFileSave(wxCommandEvent&) {
-  if (!IsAnyFrameBusy()) Save();
-}
-
-void CPictoravellDoc::OnFileSaveAs(wxCommandEvent&) {
-  if (!IsAnyFrameBusy()) SaveAs();
-}
-
-void CPictoravellDoc::OnFileSaveCopyAs(wxCommandEvent&) {
-  if (IsAnyFrameBusy()) return;
-  std::string path;
-  if (AskSavePath(path, "Save a Copy As") && !path.empty()) SaveCopyAs(path);
-}
-
-void CPictoravellDoc::OnEditUndo(wxCommandEvent&) {
-  if (!IsAnyFrameBusy() && !m_bToolRunning) Undo();
-}
-
-void CPictoravellDoc::OnEditRedo(wxCommandEvent&) {
-  if (!IsAnyFrameBusy() && !m_bToolRunning) Redo();
-}
-
-void CPictoravellDoc::OnUpdateCommand(wxUpdateUIEvent& event) {
-  const int id = event.GetId();
-  const bool idle = !IsAnyFrameBusy();
-  if (id == ID_FILE_CLOSE || id == ID_FILE_SAVE || id == ID_FILE_SAVE_AS || id == ID_FILE_SAVE_COPY_AS) {
-    event.Enable(idle && !m_frames.empty());
-  } else if (id == ID_EDIT_UNDO || id == ID_EDIT_REDO) {
-    const bool undo = id == ID_EDIT_UNDO;
-    const bool can = idle && !m_bToolRunning && (undo ? CanUndo() : CanRedo());
-    std::string label;
-    if (can) undo ? GetUndoLabel(label) : GetRedoLabel(label);
-    const std::string name = undo ? "&Undo" : "&Redo";
-    const std::string accel = undo ? "\tCtrl+Z" : "\tCtrl+Y";
-    if (dynamic_cast<wxMenu*>(event.GetEventObject()))
-      event.SetText(wxString::FromUTF8(name + (label.empty() ? "" : " " + label) + accel));
-    event.Enable(can);
-  } else {
-    event.Skip();
-  }
 }
 
 // --- opening and making documents ----------------------------------------------------
@@ -620,7 +415,7 @@ CPictoravellDoc* OpenImageDocument(const std::string& path) {
     auto* doc = dynamic_cast<CPictoravellDoc*>(static_cast<wxObject*>(node->GetData()));
     if (doc && doc->GetFilename() == file && doc->GetDocumentSaved()) {
       if (wxView* view = doc->GetFirstView()) {
-        if (g_pMainFrame && view->GetFrame()) g_pMainFrame->ActivateDocumentWindow(view->GetFrame());
+        if (IEditorHost* host = EditorHost(); host && view->GetFrame()) host->ActivateDocumentWindow(view->GetFrame());
         view->Activate(true);
       }
       return doc;

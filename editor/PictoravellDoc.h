@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "editor/ImageDocument.h"
+#include "editor/NewImageDialog.h"
+#include "shell/EditorHost.h"
 
 enum NEW_DOCUMENT_KIND {
   NEWDOC_BLANK = 1,
@@ -25,8 +27,8 @@ extern int g_nNewDocumentKind;
 
 // The ways a document asks the user; each member left empty uses the dialog.
 struct DOCUMENT_PROMPTS {
-  // The New Image dialog: in/out width, height, empty flag, paste flag.
-  std::function<bool(int16_t&, int16_t&, int&, int&)> newImage;
+  // The New Image dialog: in/out values (editor/NewImageDialog.h).
+  std::function<bool(NEW_IMAGE_VALUES&)> newImage;
   // Whether the clipboard holds an image, and the image.
   std::function<bool()> clipboardAvailable;
   std::function<CRasterImage()> clipboardImage;
@@ -48,10 +50,6 @@ DOCUMENT_PROMPTS SetDocumentPrompts(DOCUMENT_PROMPTS prompts);
 // Whether the clipboard holds an image (through the prompts when scripted).
 bool IsClipboardImageAvailable();
 
-// Runs the New Image dialog. On OK copies the four values out and returns
-// true; Cancel changes nothing.
-bool RunNewImageDialog(int16_t& width, int16_t& height, int& empty, int& paste);
-
 class CPictoravellDoc : public CImageDocument {
  public:
   CPictoravellDoc();
@@ -70,12 +68,10 @@ class CPictoravellDoc : public CImageDocument {
   // (Save a Copy As); the modified flag is left alone.
   bool SaveCopyAs(const std::string& path);
 
-  void NotifyDocumentList(int event);
-  void FreeFrames();
-  bool FitCanvasToFrames();
+  // Tells the Documents page; it hears of the document once as added and
+  // once as removed.
+  void NotifyDocumentList(DOCUMENT_CHANGE event);
   bool OpenMultiburst();
-  // Installs frames read or made elsewhere (canvas, frames, loop count).
-  void SetFrames(int16_t width, int16_t height, std::vector<CAnimFrame> frames, uint16_t loopCount);
 
   const std::string& GetComment() const { return m_strComment; }
   void SetComment(const std::string& comment) { m_strComment = comment; }
@@ -84,19 +80,29 @@ class CPictoravellDoc : public CImageDocument {
   // The comment with every line end made CR LF.
   static std::string NormalizeLineEnds(const std::string& text);
 
+  // --- commands (the table and the shared check: editor/DocCommands.cpp) ---
+  // The one check of what the document's commands share (COMMAND_NEEDS bits).
+  bool CommandAllowed(unsigned needs) const;
+  // The undo label the command table gives a command.
+  static const char* UndoLabel(int id);
+  // File (editor/DocFileCommands.cpp)
+  void OnFileClose();
+  void OnFileSave();
+  void OnFileSaveAs();
+  void OnFileSaveCopyAs();
+  // Edit (editor/DocCommands.cpp)
+  void OnEditUndo();
+  void OnEditRedo();
+  void OnUpdateUndoText(wxUpdateUIEvent& event);
+
  protected:
   bool DoOpenDocument(const wxString& path) override;
   bool DoSaveDocument(const wxString& path) override;
 
  private:
-  void OnFileClose(wxCommandEvent& event);
-  void OnFileSave(wxCommandEvent& event);
-  void OnFileSaveAs(wxCommandEvent& event);
-  void OnFileSaveCopyAs(wxCommandEvent& event);
-  void OnEditUndo(wxCommandEvent& event);
-  void OnEditRedo(wxCommandEvent& event);
-  void OnUpdateCommand(wxUpdateUIEvent& event);
   bool AskSavePath(std::string& path, const std::string& title);
+
+  void BindCommands();
 
   std::string m_strComment;
   int32_t m_nPlaying = 0;

@@ -19,7 +19,7 @@
 #include "resources/MenuResources.h"
 #include "shell/DeviceDrawing.h"
 #include "shell/DisplayDrawing.h"
-#include "shell/MainFrame.h"
+#include "shell/EditorHost.h"
 #include "shell/MainStatusBar.h"
 
 wxIMPLEMENT_DYNAMIC_CLASS(CPictoravellView, wxView);
@@ -193,37 +193,40 @@ void CPictoravellView::ForgetWindows() {
 }
 
 bool CPictoravellView::OnCreate(wxDocument* doc, long) {
-  if (!g_pMainFrame) return false;
-  m_frame = new CChildFrame(doc, this, g_pMainFrame->GetDocumentParent());
+  IEditorHost* host = EditorHost();
+  if (!host) return false;
+  m_frame = new CChildFrame(doc, this, host->GetDocumentParent());
   m_window = new CImageViewWindow(m_frame, this);
   m_frame->SetViewWindow(m_window);
-  g_pMainFrame->AddDocumentWindow(m_frame);
+  host->AddDocumentWindow(m_frame);
   Activate(true);
   return true;
 }
 
 bool CPictoravellView::OnClose(bool) {
+  ClearStatusPixelInfo();
   // The document manager closes the document; the view only goes with it.
   if (m_window) m_window->DetachView();
   return true;
 }
 
 void CPictoravellView::OnActivateView(bool activate, wxView*, wxView*) {
-  if (activate && g_pMainFrame) g_pMainFrame->SetActiveDocument(GetDocument());
+  IEditorHost* host = EditorHost();
+  if (activate && host) host->SetActiveDocument(GetDocument());
   if (!activate) return;
+  ClearStatusPixelInfo();
   UpdateWindowTitle();
   // The shown view takes the keys (zoom, arrows, pages) without a click.
-  if (m_window && g_pMainFrame && g_pMainFrame->GetMode() == MODE_VIEW_EDIT &&
-      g_pMainFrame->GetShownDocumentWindow() == m_frame)
-    m_window->SetFocus();
+  if (m_window && host && host->GetShownEditingWindow() == m_frame) m_window->SetFocus();
 }
 
 void CPictoravellView::OnChangeFilename() { UpdateWindowTitle(); }
 
 void CPictoravellView::UpdateWindowTitle() {
   wxDocument* doc = GetDocument();
-  if (!doc || !m_frame || !g_pMainFrame || g_pMainFrame->IsClosingDown()) return;
-  g_pMainFrame->SetDocumentWindowTitle(m_frame, doc->GetUserReadableName().utf8_string(), doc->IsModified());
+  IEditorHost* host = EditorHost();
+  if (!doc || !m_frame || !host || host->IsClosingDown()) return;
+  host->SetDocumentWindowTitle(m_frame, doc->GetUserReadableName().utf8_string(), doc->IsModified());
 }
 
 // --- zoom --------------------------------------------------------------------------
@@ -397,6 +400,9 @@ void CPictoravellView::OnUpdate(wxView*, wxObject* hint) {
   CPictoravellDoc* doc = GetImageDocument();
   if (!doc || !m_window) return;
   UpdateWindowTitle();
+  // What the readout showed may no longer be there: the next mouse move
+  // over the view shows it again.
+  ClearStatusPixelInfo();
   if (m_bFitPending) {
     // The first update with frames fits the canvas and comes back here.
     FitWhenReady();
@@ -416,8 +422,8 @@ void CPictoravellView::OnUpdate(wxView*, wxObject* hint) {
   BuildFrameComposite(m_bPlaying != 0);
   UpdateImageInfo();
   m_window->Refresh(GetViewUpdateHint(hint) != HINT_REPAINT);
-  if (g_pMainFrame && GetDocumentManager() && GetDocumentManager()->GetCurrentView() == this)
-    g_pMainFrame->SetActiveDocument(doc);
+  if (IEditorHost* host = EditorHost(); host && GetDocumentManager() && GetDocumentManager()->GetCurrentView() == this)
+    host->SetActiveDocument(doc);
 }
 
 wxMenu* CPictoravellView::CreateContextMenu() const {

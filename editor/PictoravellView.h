@@ -14,7 +14,7 @@
 #include <wx/scrolwin.h>
 #include <wx/stattext.h>
 
-#include "editor/ViewGeometry.h"
+#include "editor/model/ViewGeometry.h"
 
 // Image views show the file comment under the image while non-zero.
 extern int g_bDisplayComments;

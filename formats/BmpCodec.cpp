@@ -438,6 +438,8 @@ int ReadBmp(CCodecJob* job) {
                                           h.masks[3] != 0));
   if (wantAlpha && !image.CreateMask()) return fail(IMAGEIO_NO_MEMORY);
 
+  // Whether the pixel data ends early is what the stream's flag says after it.
+  stream->ClearError();
   switch (h.compression) {
     case kBiRle8: result = ReadBmpRle(job, image, 8); break;
     case kBiRle4: result = ReadBmpRle(job, image, 4); break;
@@ -449,6 +451,7 @@ int ReadBmp(CCodecJob* job) {
     const int state = image.GetMaskState();
     if (state == 2 || state == 3) image.RemoveMask();
   }
+  job->m_bIncomplete = stream->GetError();
   job->m_nResult = IMAGEIO_OK;
   return IMAGEIO_OK;
 }

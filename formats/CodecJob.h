@@ -27,6 +27,9 @@ struct CCodecJob {
   int16_t m_nLoopCount = 0;            // 0 none, -1 endless
   int32_t m_nXResolution = 0;          // dots per inch
   int32_t m_nYResolution = 0;
+  // Set by a reader whose file ended before the picture did: the image read
+  // is whole in size, but its end is missing (left as the reader fills it).
+  bool m_bIncomplete = false;
 };
 
 // Ends a single-image reader: the job takes the image on success and is left

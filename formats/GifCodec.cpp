@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include "base/ImageGeometry.h"
@@ -13,6 +14,7 @@
 #include "imaging/PixelAccess.h"
 #include "imaging/PixelRect.h"
 #include "imaging/Quantizer.h"
+#include "imaging/SharedBuffer.h"
 
 namespace {
 
@@ -502,8 +504,12 @@ int ReadGif(CCodecJob* job, int first, int count) {
   CAnimFrame work;
   ResetGifFrame(work);
   const int64_t last = int64_t{first} + count;
+  // The frames' pixels, palettes and masks come out of a few shared chunks.
+  std::optional<CBufferArenaScope> arena;
+  if (count > 1) arena.emplace();
   int64_t bytesLeft = kFrameBudgetFactor * GetImageByteBudget();
   int64_t index = 0;
+  job->m_bIncomplete = false;
   while (result == IMAGEIO_OK && !stream->GetError()) {
     const uint8_t b = stream->ReadByte();
     if (stream->GetError() || b == kTrailer) break;
@@ -522,6 +528,8 @@ int ReadGif(CCodecJob* job, int first, int count) {
         result = r;
         for (int k = 0; k < j; ++k) ResetGifFrame(job->m_pFrames[k]);
       } else {
+        // The file ended inside this image: its rows not reached stay as they are.
+        if (stream->GetError()) job->m_bIncomplete = true;
         if ((work.m_nFlags & 1) && !work.m_image.IsEmpty()) MakeColorKeyMask(work.m_image, transparentIndex);
         CAnimFrame& frame = job->m_pFrames[j];
         frame.m_image = work.m_image;

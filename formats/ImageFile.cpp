@@ -150,6 +150,7 @@ int ReadImageFile(CImageFileRequest* request) {
     if (!ImageFileHost().RunImageFileDialog(false, chosen) || chosen.empty()) return IMAGEIO_CANCELLED;
     request->m_strFileName = chosen;
   }
+  request->m_bIncomplete = false;
   if (request->m_pfnCancel && request->m_pfnCancel()) return IMAGEIO_CANCELLED;
 
   const IMAGE_FORMAT_INFO* entry = FindImageFormat(GetImageFileFormat(request->m_strFileName));
@@ -217,6 +218,7 @@ int ReadImageFile(CImageFileRequest* request) {
     request->m_nLoopCount = 0;
   }
   request->m_strComment = std::move(job.m_strComment);
+  request->m_bIncomplete = job.m_bIncomplete;
   request->m_nXResolution = job.m_nXResolution;
   request->m_nYResolution = job.m_nYResolution;
   return IMAGEIO_OK;

@@ -41,6 +41,9 @@ class CImageFileRequest {
   std::string m_strSignature;  // personal signature handed to writers
   int32_t m_nXResolution = 0;  // dots per inch
   int32_t m_nYResolution = 0;
+  // Set by ReadImageFile when the file ended before its picture did: the
+  // frames were read, but part of the picture is missing.
+  bool m_bIncomplete = false;
   // Set by WriteImageFile to the name of the last file written.
   std::string m_strSavedName;
 

@@ -86,6 +86,7 @@ struct CJpegSource {
   CPropertyList* m_pProperties = nullptr;
   CRasterImage m_thumbnail;
   bool m_bWantThumbnail = false;
+  bool m_bEndSupplied = false;  // the file ended before its end-of-image marker
 };
 
 CJpegSource* SourceOf(j_decompress_ptr cinfo) { return static_cast<CJpegSource*>(cinfo->client_data); }
@@ -102,6 +103,7 @@ boolean JpegFillInputBuffer(j_decompress_ptr cinfo) {
     src->m_pData[0] = 0xFF;
     src->m_pData[1] = JPEG_EOI;
     n = 2;
+    src->m_bEndSupplied = true;
   }
   src->pub.next_input_byte = src->m_pData;
   src->pub.bytes_in_buffer = static_cast<size_t>(n);
@@ -497,6 +499,7 @@ int ReadJpegScaled(CCodecJob* job, int32_t maxSide, int32_t boxWidth, int32_t bo
     JpegReadState state{job, &src, &progress, maxSide, boxWidth, boxHeight, 0, 0};
     result = DecodeJpegBody(&cinfo, &err, &state);
     if (result == IMAGEIO_OK) job->m_strComment = src.m_strComment;
+    job->m_bIncomplete = result == IMAGEIO_OK && src.m_bEndSupplied;
     if (fullWidth) *fullWidth = state.fullWidth;
     if (fullHeight) *fullHeight = state.fullHeight;
   } catch (const std::bad_alloc&) {

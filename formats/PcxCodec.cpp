@@ -167,7 +167,10 @@ int ReadPcxImage(CCodecJob* job, CRasterImage& image) {
     }
     if (job->m_pfnCancel && job->m_pfnCancel()) return IMAGEIO_CANCELLED;
     if (job->m_pfnProgress && i % 4 == 0) job->m_pfnProgress(i, height);
-    if (stream->GetError()) break;  // truncated file: the remaining rows stay clear
+    if (stream->GetError()) {  // truncated file: the remaining rows stay clear
+      job->m_bIncomplete = true;
+      break;
+    }
   }
 
   RGBQUAD* pal = depth == 24 ? nullptr : image.GetWritablePalette();

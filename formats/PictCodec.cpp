@@ -500,6 +500,8 @@ int ReadPictImage(CCodecJob* job, PictInput& in, CRasterImage& result) {
   }
   if (rc != IMAGEIO_OK) return rc;
   if (bands.empty()) return IMAGEIO_CORRUPT;
+  // The data ran out before the end-of-picture opcode: what was read shows.
+  job->m_bIncomplete = in.Failed();
   if (bands.size() == 1) {
     result = std::move(bands.front());
     return IMAGEIO_OK;

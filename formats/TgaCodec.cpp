@@ -298,7 +298,10 @@ int ReadTgaImage(CCodecJob* job, CRasterImage& image) {
     if (job->m_pfnCancel && job->m_pfnCancel()) return IMAGEIO_CANCELLED;
     if (job->m_pfnProgress) job->m_pfnProgress(i, height);
     // A file that ends early keeps the rows read so far; the rest stay clear.
-    if (stream->GetError()) break;
+    if (stream->GetError()) {
+      job->m_bIncomplete = true;
+      break;
+    }
   }
   const int state2 = image.GetMaskState();
   if (state2 == 2 || state2 == 3) image.RemoveMask();

@@ -20,7 +20,6 @@
 #include "formats/CodecJob.h"
 #include "formats/JpegCodec.h"
 #include "formats/MemStream.h"
-#include "base/Profile.h"
 #include "shell/DeviceDrawing.h"
 #include "shell/GifExportDlg.h"
 #include "shell/MainFrame.h"
@@ -231,8 +230,6 @@ void CJpegOptionsDlg::BuildPreview() {
     m_bBusy = false;
     return;
   }
-  // The signature the writer would add for "Use personal signature".
-  const std::string signature = GetProfileString("General", "Personal Comments", std::string());
   int used;
   do {
     used = m_values.nQuality;
@@ -246,8 +243,7 @@ void CJpegOptionsDlg::BuildPreview() {
     stream.SetMode(CBufferedFile::kWrite);
     CCodecJob job;
     job.m_pStream = &stream;
-    job.m_image = *m_pImage;
-    job.m_strSignature = signature;
+    job.m_image = *m_pImage;  // a job of its own: no file comment, no signature
     if (WriteJpeg(&job, &options) != IMAGEIO_OK) break;
     const int length = stream.GetLength();
     stream.SetMode(CBufferedFile::kRead);

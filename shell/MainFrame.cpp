@@ -3,6 +3,7 @@
 #include <wx/aui/auibook.h>
 #include <wx/display.h>
 #include <wx/dnd.h>
+#include <wx/msgdlg.h>
 #include <wx/sizer.h>
 
 #include <algorithm>
@@ -76,6 +77,7 @@ void CMainFrame::SetOpenFolderCallback(std::function<void(const std::string&)> c
 CMainFrame::CMainFrame(wxDocManager* manager)
     : wxDocParentFrame(manager, nullptr, wxID_ANY, kProductName, wxDefaultPosition, wxSize(1024, 720)) {
   g_pMainFrame = this;
+  SetEditorHost(this);
   CreateChildren();
 }
 
@@ -87,6 +89,7 @@ CMainFrame::~CMainFrame() {
   for (auto& [id, bar] : m_menus) delete bar;
   m_menus.clear();
   if (g_pMainFrame == this) g_pMainFrame = nullptr;
+  if (EditorHost() == this) SetEditorHost(nullptr);
 }
 
 bool CMainFrame::Destroy() {
@@ -321,8 +324,11 @@ bool CMainFrame::SetMode(int mode) {
   return true;
 }
 
-bool CMainFrame::EnterEffectMode(const std::string& effectName) {
+bool CMainFrame::EnterEffectMode(const std::string& effectName, std::function<void(bool)> settle,
+                                 wxDocument* document) {
   if (m_nMode != MODE_VIEW_EDIT) return false;
+  m_effectSettle = std::move(settle);
+  m_pEffectDocument = document;
   m_nMode = MODE_EFFECT;
   if (m_nCurrentTool == ID_TOOL_RECT_SELECT || m_nCurrentTool == ID_TOOL_MAGIC_WAND) m_nCurrentTool = -1;
   m_viewEditInfo.menu = m_installedMenu;
@@ -338,6 +344,8 @@ bool CMainFrame::EnterEffectMode(const std::string& effectName) {
 
 void CMainFrame::LeaveEffectMode() {
   if (m_nMode != MODE_EFFECT) return;
+  m_effectSettle = nullptr;
+  m_pEffectDocument = nullptr;
   m_nMode = MODE_VIEW_EDIT;
   InstallMenu(m_viewEditInfo.menu);
   InstallAccelerators(m_viewEditInfo.accelerators);
@@ -345,6 +353,16 @@ void CMainFrame::LeaveEffectMode() {
   for (wxWindow* popup : m_ownedPopups) popup->Show();
   m_effectName.clear();
   UpdatePanes();
+}
+
+bool CMainFrame::AskKeepEffectChanges() {
+  if (m_nMode != MODE_EFFECT) return false;
+  const bool keep = wxMessageBox(kKeepEffectChangesText, wxString::FromUTF8(m_effectName), wxYES_NO | wxICON_QUESTION,
+                                 this) == wxYES;
+  // The settling may end effect mode itself; it ends here at the latest.
+  if (const auto settle = m_effectSettle) settle(keep);
+  LeaveEffectMode();
+  return true;
 }
 
 CDocumentsPage* CMainFrame::GetDocumentsPage() const {
@@ -403,7 +421,7 @@ void CMainFrame::UpdateModeBarButtons() {
 
 void CMainFrame::SelectTool(int tool) { m_nCurrentTool = tool == m_nCurrentTool ? -1 : tool; }
 
-void CMainFrame::SetActiveDocument(void* document) {
+void CMainFrame::SetActiveDocument(wxDocument* document) {
   m_pActiveDocument = document;
   GetDocumentsPage()->SetActiveDocument(document);
 }
@@ -442,6 +460,10 @@ void CMainFrame::RemoveDocumentWindow(wxWindow* window) {
 int CMainFrame::GetDocumentWindowCount() const { return static_cast<int>(m_documentTabs->GetPageCount()); }
 
 wxWindow* CMainFrame::GetDocumentParent() const { return m_documentTabs; }
+
+wxWindow* CMainFrame::GetShownEditingWindow() const {
+  return m_nMode == MODE_VIEW_EDIT ? GetShownDocumentWindow() : nullptr;
+}
 
 wxWindow* CMainFrame::GetShownDocumentWindow() const {
   const int index = m_documentTabs->GetSelection();
@@ -515,12 +537,14 @@ void CMainFrame::UpdateTitle() {
   if (GetTitle() != title) SetTitle(title);
 }
 
-void CMainFrame::OnDocumentClose(void* document) {
+void CMainFrame::OnDocumentClose(wxDocument* document) {
   if (m_pActiveDocument == document) SetActiveDocument(nullptr);
+  // A document going with its effect still running takes effect mode along.
+  if (m_nMode == MODE_EFFECT && m_pEffectDocument == document) LeaveEffectMode();
 }
 
-void CMainFrame::NotifyDocumentChange(void* document, int event) {
-  GetDocumentsPage()->OnDocumentChange(document, event);
+void CMainFrame::NotifyDocumentChange(wxDocument* document, DOCUMENT_CHANGE change) {
+  GetDocumentsPage()->OnDocumentChange(document, change);
 }
 
 void CMainFrame::ShowToolbar(bool show) {
@@ -551,11 +575,11 @@ void CMainFrame::OnCommand(wxCommandEvent& event) {
       SetMode(MODE_VIEW_EDIT);
       return;
     case ID_BROWSE_PHOTOS:
-      if (m_nMode == MODE_EFFECT) LeaveEffectMode();  // the effect's own question comes with its dialog
+      AskKeepEffectChanges();  // in effect mode the effect is settled first
       SetMode(MODE_BROWSE);
       return;
     case ID_FILE_PRINT_PREVIEW:
-      if (m_nMode == MODE_EFFECT) LeaveEffectMode();
+      AskKeepEffectChanges();
       SetMode(MODE_PRINT_PREVIEW);
       return;
     case ID_PRINT_CONTACT_SHEET:
@@ -599,6 +623,9 @@ void CMainFrame::OnCommand(wxCommandEvent& event) {
       return;
     case ID_OPTIONS_GIF:
       GetGifSaveOptions(nullptr, true);
+      return;
+    case ID_CLOSE_ALL:
+      if (GetStatusDepth() == 0) CloseAllDocuments(false);
       return;
     default:
       break;
@@ -645,12 +672,11 @@ void CMainFrame::OnUpdateCommand(wxUpdateUIEvent& event) {
     case ID_CLEAR_MESSAGE_PANE:
       event.Enable(m_messagePane->GetCount() > 0);
       return;
-    case ID_CLOSE_ALL:
-      if (GetStatusDepth() > 0) {
-        event.Enable(false);
-        return;
-      }
-      break;
+    case ID_CLOSE_ALL: {
+      wxDocManager* manager = GetDocumentManager();
+      event.Enable(GetStatusDepth() == 0 && manager && !manager->GetDocuments().empty());
+      return;
+    }
     case ID_FILE_NEW:
     case ID_FILE_OPEN:
       if (m_nMode == MODE_EFFECT) {
@@ -717,7 +743,7 @@ void CMainFrame::OnClose(wxCloseEvent& event) {
     if (event.CanVeto()) event.Veto();
     return;
   }
-  if (m_nMode == MODE_EFFECT) LeaveEffectMode();
+  AskKeepEffectChanges();
   SetCloseRequested(false);
   SaveSettings();
   m_messagePane->SaveState();
@@ -726,11 +752,28 @@ void CMainFrame::OnClose(wxCloseEvent& event) {
     const auto leave = m_closeProc;
     leave(*this);
   }
-  if (wxDocManager* manager = GetDocumentManager(); manager && !manager->Clear(!event.CanVeto())) {
+  if (!CloseAllDocuments(!event.CanVeto())) {
     event.Veto();
     return;
   }
+  if (wxDocManager* manager = GetDocumentManager()) manager->Clear(true);
   Destroy();
+}
+
+bool CMainFrame::CloseAllDocuments(bool force) {
+  wxDocManager* manager = GetDocumentManager();
+  if (!manager) return true;
+  // Every changed document is asked about first (Yes saves, No drops the
+  // changes); a Cancel, or a save that fails, leaves every document open.
+  // Only then do they all close.
+  if (!force) {
+    const wxList documents = manager->GetDocuments();
+    for (auto* node = documents.GetFirst(); node; node = node->GetNext()) {
+      auto* doc = static_cast<wxDocument*>(node->GetData());
+      if (doc->IsModified() && !doc->OnSaveModified()) return false;
+    }
+  }
+  return manager->CloseDocuments(force) || force;
 }
 
 void CMainFrame::OnStatusStackEmpty() {

@@ -21,6 +21,7 @@ class wxAuiNotebookEvent;
 
 #include "base/MessageReport.h"
 #include "imaging/RasterImage.h"
+#include "shell/EditorHost.h"
 #include "platform/WindowPlacement.h"
 
 class CMainStatusBar;
@@ -58,7 +59,7 @@ struct CModeMenuInfo {
   std::function<void(const std::string&)> folder;
 };
 
-class CMainFrame : public wxDocParentFrame {
+class CMainFrame : public wxDocParentFrame, public IEditorHost {
  public:
   explicit CMainFrame(wxDocManager* manager = wxDocManager::GetDocumentManager());
   ~CMainFrame() override;
@@ -74,10 +75,12 @@ class CMainFrame : public wxDocParentFrame {
   void SwitchMode(const CModeMenuInfo& info, int mode);
   void RestoreViewEditMode();
   // Effect mode: entered only from View and Edit.
-  bool EnterEffectMode(const std::string& effectName);
-  void LeaveEffectMode();
+  bool EnterEffectMode(const std::string& effectName, std::function<void(bool)> settle = nullptr,
+                       wxDocument* document = nullptr) override;
+  void LeaveEffectMode() override;
+  bool AskKeepEffectChanges() override;
   // The name of the running effect (empty outside effect mode).
-  const std::string& GetEffectName() const { return m_effectName; }
+  std::string GetEffectName() const override { return m_effectName; }
   void UpdatePanes();
   void UpdateModeBarButtons();
 
@@ -91,34 +94,40 @@ class CMainFrame : public wxDocParentFrame {
   // --- tools and documents ---
   int GetCurrentTool() const { return m_nCurrentTool; }
   void SelectTool(int tool);
-  void* GetActiveDocument() const { return m_pActiveDocument; }
-  void SetActiveDocument(void* document);
+  wxDocument* GetActiveDocument() const { return m_pActiveDocument; }
+  void SetActiveDocument(wxDocument* document) override;
   // Document windows: tabs of the document area, made as children of
   // GetDocumentParent(). An added one is shown; when the last goes, the
   // welcome page comes back. The menu of View and Edit follows (with or
   // without documents). The window shown is the active one: its view is
   // activated and takes the keyboard focus, and the frame's title names it.
-  void AddDocumentWindow(wxWindow* window);
-  void RemoveDocumentWindow(wxWindow* window);
+  void AddDocumentWindow(wxWindow* window) override;
+  void RemoveDocumentWindow(wxWindow* window) override;
   int GetDocumentWindowCount() const;
-  wxWindow* GetDocumentParent() const;
+  wxWindow* GetDocumentParent() const override;
+  wxWindow* GetDialogParent() override { return this; }
   wxAuiNotebook* GetDocumentTabs() const { return m_documentTabs; }
   // Shows a document window (its tab becomes the selected one).
-  bool ActivateDocumentWindow(wxWindow* window);
+  bool ActivateDocumentWindow(wxWindow* window) override;
   wxWindow* GetShownDocumentWindow() const;
+  // The shown document window while in View and Edit, else null.
+  wxWindow* GetShownEditingWindow() const override;
   // Shows the next (step 1) or previous (-1) document window, in tab order
   // and round; false when there is nothing to switch to.
   bool SwitchDocumentWindow(int step);
   // The name of a document window's tab (a modified document's carries " *");
   // the frame's title names the shown one: "Pictoravell - name".
-  void SetDocumentWindowTitle(wxWindow* window, const std::string& name, bool modified);
+  void SetDocumentWindowTitle(wxWindow* window, const std::string& name, bool modified) override;
   void UpdateTitle();
   // A document is going: it stops being the active one.
-  void OnDocumentClose(void* document);
-  // Tells the Documents page of a document added (0), changed (1) or removed (2).
-  void NotifyDocumentChange(void* document, int event);
+  void OnDocumentClose(wxDocument* document) override;
+  // Tells the Documents page of a document added, changed or removed.
+  void NotifyDocumentChange(wxDocument* document, DOCUMENT_CHANGE change) override;
+  // Close All and the frame's close: asks about every changed document first
+  // and closes them all only when none was cancelled (force: no questions).
+  bool CloseAllDocuments(bool force);
   // True from the start of the frame's destruction.
-  bool IsClosingDown() const { return m_bClosingDown; }
+  bool IsClosingDown() const override { return m_bClosingDown; }
 
   // --- bars and panes ---
   CMainStatusBar* GetMainStatusBar() const { return m_statusBar; }
@@ -175,7 +184,7 @@ class CMainFrame : public wxDocParentFrame {
   void ShowDocumentWindow(wxWindow* window);
 
   int m_nCurrentTool = -1;
-  void* m_pActiveDocument = nullptr;
+  wxDocument* m_pActiveDocument = nullptr;
   bool m_bClosingDown = false;
   int m_nMode = MODE_VIEW_EDIT;
   CModeMenuInfo m_viewEditInfo;
@@ -205,6 +214,8 @@ class CMainFrame : public wxDocParentFrame {
   int m_installedAccel = 0;
   std::map<int, std::unique_ptr<wxAcceleratorTable>> m_accelTables;
   std::string m_effectName;
+  std::function<void(bool)> m_effectSettle;
+  wxDocument* m_pEffectDocument = nullptr;
   CRasterImage m_clipboardImage;
 };
 

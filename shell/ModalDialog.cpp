@@ -22,7 +22,9 @@ int RunModalDialog(wxDialog& dialog) {
       wxCommandEvent click(wxEVT_BUTTON, id);
       click.SetEventObject(dialog.FindWindow(id) ? dialog.FindWindow(id) : &dialog);
       dialog.ProcessWindowEvent(click);
-      if (dialog.IsModal()) dialog.EndModal(id);
+      // An OK the dialog's own handler refused (values it would not store)
+      // leaves the dialog up: it ends cancelled, never as accepted.
+      if (dialog.IsModal()) dialog.EndModal(id == wxID_OK ? wxID_CANCEL : id);
     });
   }
   return dialog.ShowModal();

@@ -11,7 +11,8 @@
 // A test installs a CModalDialogHook: when the dialog is up (shown, in its
 // modal loop) the hook gets it, may look at it, change controls and take
 // screenshots, and returns the button that ends it (wxID_OK, wxID_CANCEL...);
-// that button's click then goes through the dialog's own handlers.
+// that button's click then goes through the dialog's own handlers. An OK
+// those handlers refuse ends the dialog with wxID_CANCEL.
 
 #include <wx/dialog.h>
 

@@ -14,6 +14,8 @@
 #include <utility>
 #include <vector>
 
+#include "shell/EditorHost.h"
+
 class CMainFrame;
 
 // --- mode tab bar ---------------------------------------------------------
@@ -74,16 +76,16 @@ class CDocumentsPage : public CTaskPanePage {
   explicit CDocumentsPage(wxWindow* parent) : CTaskPanePage(parent, "Documents") {}
   void SetPrintMode(bool printMode) { m_printMode = printMode; }
   bool IsPrintMode() const { return m_printMode; }
-  void SetActiveDocument(void* document) { m_active = document; }
-  void* GetActiveDocument() const { return m_active; }
+  void SetActiveDocument(wxDocument* document) { m_active = document; }
+  wxDocument* GetActiveDocument() const { return m_active; }
   // A document added (0), changed (1) or removed (2).
-  void OnDocumentChange(void* document, int event) { m_events.emplace_back(document, event); }
-  const std::vector<std::pair<void*, int>>& GetDocumentEvents() const { return m_events; }
+  void OnDocumentChange(wxDocument* document, DOCUMENT_CHANGE change) { m_events.emplace_back(document, change); }
+  const std::vector<std::pair<wxDocument*, DOCUMENT_CHANGE>>& GetDocumentEvents() const { return m_events; }
 
  private:
-  std::vector<std::pair<void*, int>> m_events;
+  std::vector<std::pair<wxDocument*, DOCUMENT_CHANGE>> m_events;
   bool m_printMode = false;
-  void* m_active = nullptr;
+  wxDocument* m_active = nullptr;
 };
 
 class CAnimationPage : public CTaskPanePage {

@@ -60,7 +60,8 @@ class CFolderScanner {
   // Makes the missing thumbnails of the items of exactly this folder, in
   // list order, and saves the folder's cache when any was made. made(index)
   // is called for each thumbnail as it is attached (to draw it at once).
-  // Returns the number made.
+  // Returns the number made. The list object must outlive the call (the
+  // view hides rather than destroys itself while a run is on the stack).
   using MADE_CALLBACK = std::function<void(int index)>;
   int MakeThumbnails(const std::string& folder, CBrowserItemList& items, const MADE_CALLBACK& made = nullptr);
   // MakeThumbnails of the folder and, when recursive, of its subfolders,

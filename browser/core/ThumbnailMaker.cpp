@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <mutex>
 #include <new>
+#include <system_error>
 #include <thread>
 
 #include "formats/BufferedFile.h"
@@ -152,7 +153,12 @@ class CThumbnailRun {
     // Enough results ahead of the deliveries to keep every worker busy, few
     // enough that memory stays bounded however long the run.
     m_nWindow = static_cast<size_t>(2 * count + 2);
-    for (int i = 0; i < count; ++i) m_workers.emplace_back([this] { WorkerLoop(); });
+    // A system that refuses more threads runs with the ones it gave (none:
+    // every thumbnail is made on the calling thread).
+    try {
+      for (int i = 0; i < count; ++i) m_workers.emplace_back([this] { WorkerLoop(); });
+    } catch (const std::system_error&) {
+    }
   }
 
   void StopWorkers() {

@@ -115,8 +115,8 @@ std::unique_ptr<CPictoravellDoc> MakeNew(int kind, DOCUMENT_PROMPTS prompts) {
 
 DOCUMENT_PROMPTS NewImagePrompts(NewCase c, bool clipboard, CRasterImage clip = {}) {
   DOCUMENT_PROMPTS p;
-  p.newImage = [c](int16_t& w, int16_t& h, int& e, int& paste) {
-    w = c.width, h = c.height, e = c.empty, paste = c.paste;
+  p.newImage = [c](NEW_IMAGE_VALUES& v) {
+    v.width = c.width, v.height = c.height, v.empty = c.empty != 0, v.paste = c.paste != 0;
     return true;
   };
   p.clipboardAvailable = [clipboard] { return clipboard; };
@@ -165,7 +165,7 @@ TEST(NewDocument, BlankWhiteEmptyAndPasted) {
     EXPECT_EQ(sink.messages.back().second, "Failed to import image from the clipboard !");
   }
   DOCUMENT_PROMPTS cancel;
-  cancel.newImage = [](int16_t&, int16_t&, int&, int&) { return false; };
+  cancel.newImage = [](NEW_IMAGE_VALUES&) { return false; };
   const size_t before = sink.messages.size();
   EXPECT_FALSE(MakeNew(NEWDOC_BLANK, cancel));
   EXPECT_EQ(sink.messages.size(), before);  // cancelling says nothing

@@ -94,8 +94,8 @@ TEST(DocumentWindow, AFileThatCannotBeReadOpensNothing) {
   // The Documents page saw the rejected document added and removed.
   const auto& events = f.frame->GetDocumentsPage()->GetDocumentEvents();
   ASSERT_GE(events.size(), 2u);
-  EXPECT_EQ(events[events.size() - 2].second, 0);
-  EXPECT_EQ(events.back().second, 2);
+  EXPECT_EQ(events[events.size() - 2].second, DOCUMENT_ADDED);
+  EXPECT_EQ(events.back().second, DOCUMENT_REMOVED);
 }
 
 TEST(DocumentWindow, ZoomCommandsAndTheirEnableRules) {
@@ -266,8 +266,8 @@ TEST(DocumentWindow, NewDocumentsOpenWindowsAndACancelledOneDoesNot) {
   DocumentWindowFixture f;
   DOCUMENT_PROMPTS p;
   bool ok = true;
-  p.newImage = [&](int16_t& w, int16_t& h, int& e, int& paste) {
-    w = 64, h = 48, e = 0, paste = 0;
+  p.newImage = [&](NEW_IMAGE_VALUES& v) {
+    v.width = 64, v.height = 48, v.empty = false, v.paste = false;
     return ok;
   };
   ScopedPrompts scoped(p);
@@ -411,7 +411,7 @@ TEST(DocumentWindow, ClosingDuringAnEffectSettlesTheEffectFirst) {
   TempDir dir;
   CPictoravellDoc* doc = OpenImageDocument(WriteBmp(dir, "fx.bmp", SolidImage(8, 8, 5, 5, 5)));
   ASSERT_TRUE(doc);
-  ASSERT_TRUE(doc->BeginEdit(1));
+  ASSERT_TRUE(doc->BeginEdit(EDIT_FULL_COLOR));
   ASSERT_TRUE(doc->StartEffectTool("Sepia"));
   EXPECT_EQ(f.frame->GetMode(), MODE_EFFECT);
   EXPECT_TRUE(doc->IsToolRunning());
@@ -419,15 +419,13 @@ TEST(DocumentWindow, ClosingDuringAnEffectSettlesTheEffectFirst) {
   EXPECT_FALSE(doc->CanUndo());
   *doc->GetEditImage(true) = SolidImage(8, 8, 200, 100, 50);  // the live preview
   EXPECT_EQ(f.ViewOf(doc)->CreateContextMenu(), nullptr);       // no context menu meanwhile
-  std::string asked;
-  DOCUMENT_PROMPTS p;
-  p.askYesNo = [&](const std::string& text) {
-    asked = text;
-    return false;  // No: the effect is dropped
-  };
-  ScopedPrompts scoped(p);
+  // No: the effect is dropped (and the document, unchanged, closes unasked).
+  testing_support::AnswerMessageBoxes answers([](const auto&) { return wxID_NO; });
   f.Command(ID_FILE_CLOSE);
-  EXPECT_EQ(asked, "Do you want to keep the changes you have made to the image?");
+  ASSERT_EQ(answers.boxes.size(), 1u);
+  EXPECT_EQ(answers.boxes[0].message, "Do you want to keep the changes you have made to the image?");
+  EXPECT_EQ(answers.boxes[0].caption, "Sepia");
+  EXPECT_TRUE(answers.boxes[0].style & wxICON_QUESTION);
   EXPECT_EQ(f.frame->GetMode(), MODE_VIEW_EDIT);
   EXPECT_EQ(f.frame->GetDocumentWindowCount(), 0);
 }

@@ -18,6 +18,7 @@
 #include "formats/ImageFile.h"
 #include "base/MessageReport.h"
 #include "resources/CommandIds.h"
+#include "shell/MainStatusBar.h"
 #include "shell/MessagePane.h"
 #include "app/PictoravellApp.h"
 #include "shell/ShellFunctions.h"
@@ -215,6 +216,73 @@ TEST(FirstUse, HelpTopicsOpensTheReadme) {
   EXPECT_EQ(std::filesystem::path(opened).filename(), "Readme.txt");
   EXPECT_TRUE(std::filesystem::is_regular_file(opened));
   EXPECT_EQ(opened, GetReadmePath());
+}
+
+// A JPEG cut short opens (the rest grey, as the decoder leaves it) and the
+// message pane says it is incomplete; a whole one opens without a word.
+TEST(FirstUse, AJpegCutShortOpensWithAWarning) {
+  REQUIRE_TOOL("convert");
+  DocumentWindowFixture f;
+  TempDir dir;
+  const auto whole = (dir.path() / "whole.jpg").string();
+  ASSERT_EQ(RunCommand("convert -size 200x150 plasma:fractal -quality 90 " + testing_support::ShellQuote(whole)), 0);
+  const auto bytes = testing_support::ReadFileBytes(whole);
+  const auto cut = dir.path() / "cut.jpg";
+  testing_support::WriteFileBytes(cut, std::vector<uint8_t>(bytes.begin(), bytes.begin() + long(bytes.size() / 2)));
+  {
+    RecordingMessageSink sink;
+    ASSERT_TRUE(OpenImageDocument(whole));
+    EXPECT_TRUE(sink.messages.empty());
+  }
+  RecordingMessageSink sink;
+  CPictoravellDoc* doc = OpenImageDocument(cut.string());
+  ASSERT_TRUE(doc);
+  int16_t w = 0, h = 0;
+  doc->GetCanvasSize(w, h);
+  EXPECT_EQ(w, 200);
+  EXPECT_EQ(h, 150);
+  ASSERT_EQ(sink.messages.size(), 1u);
+  EXPECT_EQ(sink.messages[0].first, MESSAGE_WARNING);
+  EXPECT_NE(sink.messages[0].second.find("cut.jpg is incomplete"), std::string::npos) << sink.messages[0].second;
+}
+
+// The X,Y and R,G,B readouts, set by the mouse over a view, are cleared when
+// a document opens, changes, is switched to or closes.
+TEST(FirstUse, ReadoutsAreClearedWhenDocumentsOpenChangeOrClose) {
+  DocumentWindowFixture f;
+  TempDir dir;
+  CMainStatusBar* bar = f.frame->GetMainStatusBar();
+  CPictoravellDoc* a = OpenImageDocument(WriteBmp(dir, "a.bmp", SolidImage(300, 200, 10, 20, 30)));
+  ASSERT_TRUE(a);
+  PumpFor(50);
+  wxUIActionSimulator sim;
+  auto pointAt = [&](CPictoravellDoc* doc) {
+    wxWindow* window = f.ViewOf(doc)->GetViewWindow();
+    const wxPoint centre = window->GetScreenRect().GetPosition() + wxPoint(window->GetSize().x / 2, window->GetSize().y / 2);
+    sim.MouseMove(centre + wxPoint(3, 0));
+    PumpFor(20);
+    sim.MouseMove(centre);
+    return PumpUntil([&] { return bar->IsReadoutValid(); }, 2000);
+  };
+  ASSERT_TRUE(pointAt(a));
+  EXPECT_EQ(bar->GetPaneText(3), ": 10, 20, 30");
+  CPictoravellDoc* b = OpenImageDocument(WriteBmp(dir, "b.bmp", SolidImage(300, 200, 40, 50, 60)));
+  ASSERT_TRUE(b);
+  EXPECT_FALSE(bar->IsReadoutValid());  // opened
+  EXPECT_EQ(bar->GetPaneText(3), ": R, G, B");
+  ASSERT_TRUE(pointAt(b));
+  b->GetCurrentFrame()->m_image = SolidImage(300, 200, 1, 1, 1);
+  b->UpdateAllViews();
+  EXPECT_FALSE(bar->IsReadoutValid());  // changed
+  ASSERT_TRUE(pointAt(b));
+  EXPECT_TRUE(f.frame->SwitchDocumentWindow(1));
+  EXPECT_FALSE(bar->IsReadoutValid());  // another one shown
+  ASSERT_TRUE(pointAt(a));
+  b->Modify(false);
+  a->Modify(false);
+  f.Command(ID_FILE_CLOSE);
+  EXPECT_TRUE(PumpUntil([&] { return f.frame->GetDocumentWindowCount() == 1; }, 2000));
+  EXPECT_FALSE(bar->IsReadoutValid());  // closed
 }
 
 }  // namespace

@@ -1,14 +1,8 @@
-// The document core: snapshot undo and redo, the modified flag through edits,
-// undos and saves, busy flags, frame operations, effect edits, thumbnail and
-// the background colour.
+// The document around the model: the modified flag is the wxWidgets
+// document's and follows edits, undos and saves made through the document.
 
 #include <gtest/gtest.h>
 
-#include <stdexcept>
-
-#include "base/Profile.h"
-#include "base/StatusStack.h"
-#include "editor/ImageDocument.h"
 #include "editor/PictoravellDoc.h"
 #include "tests/editor/EditorTestSupport.h"
 
@@ -17,289 +11,37 @@ namespace {
 using namespace editor_testing;
 using testing_support::TempDir;
 
-// A document with frames installed as if loaded (unmodified).
-std::unique_ptr<CPictoravellDoc> LoadedDocument(int frames = 1) {
-  auto doc = std::make_unique<CPictoravellDoc>();
-  doc->SetFrames(4, 4, NumberedFrames(frames), 0);
-  doc->Modify(false);
-  return doc;
-}
-
-// One edit as the commands make it: a step, then the change, then modified.
-void Edit(CImageDocument& doc, const std::string& label, uint8_t value) {
-  doc.PushUndo(label);
-  doc.GetCurrentFrame()->m_image = SolidImage(4, 4, value, 0, 0);
-  doc.Modify(true);
-}
-
-uint8_t Value(CImageDocument& doc) { return doc.GetCurrentFrame()->m_image.GetRow(0)[0]; }
-
-TEST(ImageDocument, UndoAndRedoWalkTheHistory) {
-  auto doc = LoadedDocument();
-  Edit(*doc, "A", 1);
-  Edit(*doc, "B", 2);
-  std::string label = "none";
-  doc->GetUndoLabel(label);
-  EXPECT_EQ(label, "B");
-  doc->Undo();
-  doc->Undo();
-  EXPECT_EQ(Value(*doc), 0);
-  EXPECT_EQ(doc->GetUndoPosition(), -1);
-  EXPECT_FALSE(doc->CanUndo());
-  EXPECT_TRUE(doc->CanRedo());
-  label = "kept";
-  doc->GetUndoLabel(label);
-  EXPECT_EQ(label, "kept");  // no step: the text stays
-  doc->GetRedoLabel(label);
-  EXPECT_EQ(label, "A");
-  doc->Redo();
-  doc->Redo();
-  EXPECT_EQ(Value(*doc), 2);
-  EXPECT_FALSE(doc->CanRedo());
-  doc->Redo();  // nothing to redo: nothing changes
-  EXPECT_EQ(Value(*doc), 2);
-}
-
-TEST(ImageDocument, APushAfterAnUndoDropsTheRedoSteps) {
-  auto doc = LoadedDocument();
-  Edit(*doc, "A", 1);
-  Edit(*doc, "B", 2);
-  doc->Undo();
-  Edit(*doc, "C", 3);
-  EXPECT_FALSE(doc->CanRedo());
-  EXPECT_EQ(doc->GetUndoSteps().size(), 2u);
-  doc->Undo();
-  EXPECT_EQ(Value(*doc), 1);
-}
-
-TEST(ImageDocument, UndoIsUnlimited) {
-  auto doc = LoadedDocument();
-  for (int i = 1; i <= 300; ++i) Edit(*doc, "Step", static_cast<uint8_t>(i % 256));
-  for (int i = 0; i < 300; ++i) doc->Undo();
-  EXPECT_EQ(Value(*doc), 0);
-  for (int i = 0; i < 300; ++i) doc->Redo();
-  EXPECT_EQ(Value(*doc), 300 % 256);
-}
-
 // The modified flag after sequences of edits (e), undos (u), redos (r) and
-// saves (s), starting from a loaded document.
+// saves (s) written to a file, starting from a loaded document.
 TEST(ImageDocument, ModifiedFlagFollowsEditsUndosSavesAndRedos) {
   struct Case {
     const char* steps;
     bool modified;
   } cases[] = {
-      {"", false},       {"e", true},       {"eu", false},    {"eur", true},     {"es", false},
-      {"esu", true},     {"esur", false},   {"eesuu", true},  {"eesuur", true},  {"eesuurr", false},
-      {"eus", false},    {"eusr", true},    {"esesu", true},  {"esesuu", true},  {"eueu", false},
-      {"esuseu", false}, {"esusr", true},   {"sueu", false},
+      {"", false},     {"e", true},     {"eu", false},   {"eur", true},    {"es", false},
+      {"esu", true},   {"esur", false}, {"eesuu", true}, {"eesuurr", false}, {"esusr", true},
   };
   for (const auto& c : cases) {
     TempDir dir;
-    auto doc = LoadedDocument();
+    CPictoravellDoc doc;
+    doc.SetFrames(4, 4, NumberedFrames(1), 0);
+    doc.Modify(false);
     uint8_t value = 10;
     for (const char* p = c.steps; *p; ++p) {
       switch (*p) {
-        case 'e': Edit(*doc, "Edit", value++); break;
-        case 'u': doc->Undo(); break;
-        case 'r': doc->Redo(); break;
-        case 's': ASSERT_TRUE(doc->OnSaveDocument(wxString::FromUTF8((dir.path() / "saved.bmp").string()))); break;
+        case 'e':
+          doc.PushUndo("Edit");
+          doc.GetCurrentFrame()->m_image = SolidImage(4, 4, value++, 0, 0);
+          doc.Modify(true);
+          break;
+        case 'u': doc.Undo(); break;
+        case 'r': doc.Redo(); break;
+        case 's': ASSERT_TRUE(doc.OnSaveDocument(wxString::FromUTF8((dir.path() / "saved.bmp").string()))); break;
       }
     }
-    EXPECT_EQ(doc->IsModified(), c.modified) << c.steps;
+    EXPECT_EQ(doc.IsModified(), c.modified) << c.steps;
+    EXPECT_EQ(doc.IsModelModified(), c.modified) << c.steps;
   }
-}
-
-TEST(ImageDocument, UndoLowersTheCurrentFrameToTheLastOne) {
-  auto doc = LoadedDocument(2);
-  doc->ReplaceFrames(NumberedFrames(5), "Insert Frames");
-  ASSERT_TRUE(doc->SetCurrentFrame(4));
-  doc->Undo();
-  EXPECT_EQ(doc->GetFrameCount(), 2);
-  EXPECT_EQ(doc->GetCurrentFrameIndex(), 1);
-  EXPECT_FALSE(doc->SetCurrentFrame(2));
-  EXPECT_FALSE(doc->SetCurrentFrame(-1));
-}
-
-TEST(ImageDocument, SnapshotsCarryNoBusyFlag) {
-  auto doc = LoadedDocument(2);
-  {
-    CFrameBusyGuard guard(doc.get(), 0);
-    EXPECT_TRUE(doc->IsAnyFrameBusy());
-    EXPECT_FALSE(doc->CanEdit());
-    doc->PushUndo("Busy");
-    EXPECT_EQ(doc->GetUndoSteps()[0].m_frames[0].m_bBusy, 0);
-  }
-  EXPECT_FALSE(doc->IsAnyFrameBusy());
-  doc->GetFrames()[1].m_bBusy = 1;
-  doc->Undo();  // the busy state goes into the step, which drops the mark
-  doc->Redo();
-  EXPECT_FALSE(doc->IsAnyFrameBusy());
-}
-
-TEST(ImageDocument, BusyGuardClearsItsMarkAndStatusOnAnException) {
-  ResetStatusStack();
-  auto doc = LoadedDocument(1);
-  try {
-    CFrameBusyGuard guard(doc.get(), 0);
-    guard.PushStatus("Working...");
-    EXPECT_EQ(GetStatusDepth(), 1);
-    throw std::runtime_error("fails");
-  } catch (const std::runtime_error&) {
-  }
-  EXPECT_FALSE(doc->IsAnyFrameBusy());
-  EXPECT_EQ(GetStatusDepth(), 0);
-}
-
-TEST(ImageDocument, ASnapshotSharesPixelsAndAnInPlaceWriteLeavesItAlone) {
-  auto doc = LoadedDocument();
-  doc->PushUndo("Invert");
-  EXPECT_TRUE(doc->GetUndoSteps()[0].m_frames[0].m_image.SharesPixelsWith(doc->GetCurrentFrame()->m_image));
-  EXPECT_EQ(doc->GetUndoMemory(), 0);
-  doc->GetCurrentFrame()->m_image.GetWritableBits()[0] = 99;  // the writer gets its own copy
-  EXPECT_EQ(doc->GetUndoMemory(), 4 * 4 * 3);
-  doc->Undo();
-  EXPECT_EQ(Value(*doc), 0);
-}
-
-TEST(ImageDocument, ChangeAnimationProperties) {
-  auto doc = LoadedDocument(3);
-  doc->ChangeAnimationProperties(0, 5, 20, 0x08);
-  EXPECT_FALSE(doc->CanUndo());  // no flag: no step
-  doc->GetFrames()[1].m_bSelected = 1;
-  doc->GetFrames()[0].m_nFlags = 0x03;
-  doc->GetFrames()[1].m_nFlags = 0x03;
-  doc->ChangeAnimationProperties(2, 5, 77, 0x08);
-  EXPECT_EQ(doc->GetFrames()[0].m_nDelay, 10);
-  EXPECT_EQ(doc->GetFrames()[1].m_nDelay, 77);
-  EXPECT_EQ(doc->GetLoopCount(), 0);
-  EXPECT_EQ(doc->GetFrames()[1].m_nFlags, 0x03);
-  doc->ChangeAnimationProperties(1 | 4, 5, 0, 0x08);
-  EXPECT_EQ(doc->GetLoopCount(), 5);
-  EXPECT_EQ(doc->GetFrames()[1].m_nFlags, 0x08);  // the whole byte
-  EXPECT_EQ(doc->GetFrames()[0].m_nFlags, 0x03);
-  std::string label;
-  doc->GetUndoLabel(label);
-  EXPECT_EQ(label, "Change Animation Properties");
-  EXPECT_TRUE(doc->IsModified());
-}
-
-TEST(ImageDocument, MoveFrames) {
-  auto doc = LoadedDocument(5);
-  doc->GetFrames()[1].m_bSelected = 1;
-  doc->GetFrames()[3].m_bSelected = 1;
-  doc->SetCurrentFrame(2);
-  doc->MoveFrames(0);
-  std::vector<int> order;
-  for (const auto& f : doc->GetFrames()) order.push_back(FrameNumber(f));
-  EXPECT_EQ(order, (std::vector<int>{1, 3, 0, 2, 4}));
-  EXPECT_EQ(doc->GetCurrentFrameIndex(), 2);
-  std::string label;
-  doc->GetUndoLabel(label);
-  EXPECT_EQ(label, "Move Frames");
-
-  auto still = LoadedDocument(3);
-  still->GetFrames()[0].m_bSelected = 1;
-  still->MoveFrames(0);  // already there
-  EXPECT_FALSE(still->CanUndo());
-}
-
-TEST(ImageDocument, EffectCommitRecordsOneStepAndCancelRestores) {
-  auto doc = LoadedDocument();
-  ASSERT_TRUE(doc->BeginEdit(1));
-  // No main frame here: the effect mode cannot be entered and nothing runs.
-  EXPECT_FALSE(doc->StartEffectTool("Sepia"));
-  EXPECT_FALSE(doc->IsToolRunning());
-  EXPECT_EQ(doc->GetEditFrameIndex(), -1);
-
-  ASSERT_TRUE(doc->BeginEdit(1));
-  CRasterImage copy;
-  doc->CopyEditImage(copy, true);
-  EXPECT_TRUE(copy.SharesPixelsWith(doc->GetCurrentFrame()->m_image));
-  doc->PushUndo("Before");
-  const size_t steps = doc->GetUndoSteps().size();
-  doc->CommitEdit("Sepia", nullptr, nullptr);  // unchanged: still one step
-  EXPECT_EQ(doc->GetUndoSteps().size(), steps + 1);
-  std::string label;
-  doc->GetUndoLabel(label);
-  EXPECT_EQ(label, "Sepia");
-  EXPECT_TRUE(doc->IsModified());
-
-  ASSERT_TRUE(doc->BeginEdit(1));
-  *doc->GetEditImage(true) = SolidImage(4, 4, 200, 0, 0);
-  doc->CancelEdit();
-  EXPECT_EQ(Value(*doc), 0);
-  EXPECT_EQ(doc->GetEditFrameIndex(), -1);
-
-  CPictoravellDoc empty;
-  std::vector<CAnimFrame> none(1);
-  empty.SetFrames(4, 4, none, 0);
-  EXPECT_FALSE(empty.BeginEdit(1));  // an empty frame is refused
-}
-
-TEST(ImageDocument, ThumbnailSizes) {
-  struct Case {
-    int w, h, tw, th;
-  } cases[] = {{100, 50, 32, 16}, {10, 10, 10, 10}, {1000, 10, 32, 1}, {50, 100, 16, 32}, {32, 32, 32, 32}};
-  for (const auto& c : cases) {
-    CPictoravellDoc doc;
-    std::vector<CAnimFrame> frames{MakeFrame(SolidImage(c.w, c.h, 10, 20, 30))};
-    doc.SetFrames(static_cast<int16_t>(c.w), static_cast<int16_t>(c.h), frames, 0);
-    doc.UpdateThumbnail();
-    EXPECT_EQ(doc.GetThumbnail().GetWidth(), c.tw) << c.w << "x" << c.h;
-    EXPECT_EQ(doc.GetThumbnail().GetHeight(), c.th) << c.w << "x" << c.h;
-    const uint8_t* p = doc.GetThumbnail().GetRow(0);
-    if (doc.GetThumbnail().GetBitsPerPixel() == 24) { EXPECT_EQ(p[0] + 0, 10); }
-  }
-}
-
-TEST(ImageDocument, BackgroundColourIsStoredRedInTheLowByte) {
-  auto previous = InstallProfileStore(MakeMemoryProfileStore());
-  CImageDocument::ResetBackgroundColor();
-  EXPECT_EQ(CImageDocument::GetBackgroundColor(), MakeRGBQuad(0, 0, 0));
-  CImageDocument::SetBackgroundColor(MakeRGBQuad(48, 32, 16));
-  EXPECT_EQ(GetProfileInt("Image Document", "Background Color", -1), 48 + 32 * 256 + 16 * 65536);
-  WriteProfileInt("Image Document", "Background Color", 1 + 2 * 256 + 3 * 65536);
-  CImageDocument::ResetBackgroundColor();
-  EXPECT_EQ(CImageDocument::GetBackgroundColor(), MakeRGBQuad(1, 2, 3));
-  InstallProfileStore(std::move(previous));
-  CImageDocument::ResetBackgroundColor();
-}
-
-TEST(ImageDocument, FiftyStepsOfOneFrameCostNoMoreThanTheFramesTheyKeep) {
-  auto doc = std::make_unique<CPictoravellDoc>();
-  std::vector<CAnimFrame> frames{MakeFrame(SolidImage(400, 300, 1, 2, 3))};
-  doc->SetFrames(400, 300, frames, 0);
-  const int64_t frameBytes = 400 * 300 * 3;
-  for (int i = 0; i < 50; ++i) {
-    doc->PushUndo("Brightness");
-    doc->GetCurrentFrame()->m_image.GetWritableBits()[0] = static_cast<uint8_t>(i);  // copies once
-  }
-  EXPECT_EQ(doc->GetUndoMemory(), 50 * frameBytes);
-  doc->ClearUndoHistory();
-  EXPECT_EQ(doc->GetUndoMemory(), 0);
-  EXPECT_FALSE(doc->CanUndo());
-}
-
-}  // namespace
-
-namespace {
-
-TEST(ImageDocument, ThumbnailAveragesTheAreaEachPixelCovers) {
-  // Left half black, right half white: the thumbnail keeps the halves, and a
-  // pixel astride an edge of stripes averages them.
-  CRasterImage image = SolidImage(640, 320, 0, 0, 0);
-  for (int y = 0; y < 320; ++y)
-    for (int x = 320; x < 640; ++x) std::fill_n(image.GetWritableBits() + y * image.GetStride() + 3 * x, 3, 255);
-  CRasterImage thumb = ReduceImageForThumbnail(image, 32, 16);
-  ASSERT_EQ(thumb.GetWidth(), 32);
-  EXPECT_EQ(thumb.GetRow(5)[0], 0);
-  EXPECT_EQ(thumb.GetRow(5)[3 * 31], 255);
-  CRasterImage stripes = SolidImage(64, 64, 0, 0, 0);
-  for (int y = 0; y < 64; ++y)
-    for (int x = 1; x < 64; x += 2) std::fill_n(stripes.GetWritableBits() + y * stripes.GetStride() + 3 * x, 3, 200);
-  thumb = ReduceImageForThumbnail(stripes, 8, 8);
-  EXPECT_EQ(thumb.GetRow(3)[3 * 3], 100);
-  EXPECT_TRUE(ReduceImageForThumbnail(CRasterImage(), 8, 8).IsEmpty());
 }
 
 }  // namespace

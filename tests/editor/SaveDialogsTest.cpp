@@ -15,6 +15,7 @@
 
 #include "base/Profile.h"
 #include "formats/ImageFile.h"
+#include "imaging/StandardPalettes.h"
 #include "resources/CommandIds.h"
 #include "shell/DialogImageFileHost.h"
 #include "shell/ExportOptions.h"
@@ -186,6 +187,48 @@ TEST(SaveDialogs, SaveAsJpegAsksForTheOptionsWithAPreviewAndWritesWithThem) {
   ASSERT_EQ(RunCommand("identify -format %Q " + ShellQuote(written.string()), &quality), 0);
   EXPECT_EQ(quality, "30");
   EXPECT_EQ(GetProfileInt("JPEG export", "Quality", -1), 30);
+}
+
+TEST(SaveDialogs, AnIndexedPictureSavedAsJpegNeedsColourConversion) {
+  REQUIRE_TOOL("identify");
+  DocumentWindowFixture f;
+  ScopedMemoryProfile profile;
+  CScopedDialogImageFileHost host;
+  TempDir dir;
+  CRasterImage indexed;
+  ASSERT_TRUE(indexed.Create(96, 64, 8));
+  BuildPalette256(indexed.GetWritablePalette());
+  for (int y = 0; y < 64; ++y)
+    for (int x = 0; x < 96; ++x) indexed.GetWritableBits()[y * indexed.GetStride() + x] = static_cast<uint8_t>(x + y);
+  WriteProfileInt("GIF export", "Use Default", 1);  // the GIF fixture is written without asking
+  CPictoravellDoc* doc = OpenImageDocument(WritePicture(dir, "palette.gif", indexed));
+  ASSERT_TRUE(doc);
+  DialogScript script;
+  script.Run([&](wxDialog& d) { TypeSaveName(d, dir.path(), "converted", 6); });
+  script.Run([&](wxDialog& d) {
+    auto& dlg = dynamic_cast<CJpegOptionsDlg&>(d);
+    EXPECT_TRUE(dlg.IsBlinking());
+    EXPECT_TRUE(dlg.GetPreviewImage().IsEmpty());
+    EXPECT_EQ(Label(d, export_ids::kFileSize), "File size:");
+    SaveScreenshot(d, "jpeg-options-indexed.png");
+    auto* conversion = dynamic_cast<wxCheckBox*>(d.FindWindow(export_ids::kColorConversion));
+    ASSERT_NE(conversion, nullptr);
+    conversion->SetValue(true);
+    wxCommandEvent click(wxEVT_CHECKBOX, conversion->GetId());
+    click.SetInt(1);
+    click.SetEventObject(conversion);
+    conversion->ProcessWindowEvent(click);
+    EXPECT_FALSE(dlg.IsBlinking());
+    EXPECT_FALSE(dlg.GetPreviewImage().IsEmpty());
+    SaveScreenshot(d, "jpeg-options-indexed-converted.png");
+    PressOk(d);
+  });
+  f.Command(ID_FILE_SAVE_AS);
+  EXPECT_EQ(script.Remaining(), 0u);
+  std::string type;
+  ASSERT_EQ(RunCommand("identify -format %m:%wx%h " + ShellQuote((dir / "converted.jpg").string()), &type), 0);
+  EXPECT_EQ(type, "JPEG:96x64");
+  EXPECT_EQ(GetProfileInt("JPEG export", "Color Conversion", -1), 1);
 }
 
 TEST(SaveDialogs, CancelInTheJpegOptionsWritesNothing) {

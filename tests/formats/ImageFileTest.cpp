@@ -216,6 +216,33 @@ TEST(ImageFile, FilesAreReadByTheirSignature) {
   EXPECT_EQ(GetImageFormatFromSignature(pcxLike, 0, IMAGE_FORMAT_GIF), IMAGE_FORMAT_GIF);
 }
 
+// A file cut short either fails to read or reads as an incomplete picture,
+// never as a whole one; a whole file never reads as incomplete.
+TEST(ImageFile, AFileCutShortReadsAsIncompleteOrNotAtAll) {
+  TempDir dir;
+  const CRasterImage picture = Picture(64, 48, 7);
+  for (const char* name : {"w.bmp", "w.gif", "w.pct", "w.pcx", "w.tif", "w.jpg", "w.png", "w.tga"}) {
+    CImageFileRequest w;
+    w.m_strFileName = (dir / name).string();
+    AddFrame(w, picture);
+    JPEG_SAVE_OPTIONS jpeg;
+    GIF_SAVE_OPTIONS gif;
+    ASSERT_EQ(WriteImageFile(&w, OVERWRITE_REFUSE, &gif, &jpeg), IMAGEIO_OK) << name;
+    CImageFileRequest whole;
+    whole.m_strFileName = w.m_strFileName;
+    ASSERT_EQ(ReadImageFile(&whole), IMAGEIO_OK) << name;
+    EXPECT_FALSE(whole.m_bIncomplete) << name;
+    const auto bytes = ReadFileBytes(dir / name);
+    for (int percent : {90, 60, 30}) {
+      const fs::path cut = dir / (std::to_string(percent) + "-" + name);
+      WriteFileBytes(cut, std::vector<uint8_t>(bytes.begin(), bytes.begin() + long(bytes.size() * percent / 100)));
+      CImageFileRequest r;
+      r.m_strFileName = cut.string();
+      if (ReadImageFile(&r) == IMAGEIO_OK) EXPECT_TRUE(r.m_bIncomplete) << name << " cut to " << percent << "%";
+    }
+  }
+}
+
 TEST(ImageFile, ReadFailureClearsTheFrames) {
   TempDir dir;
   WriteFileBytes(dir / "bad.bmp", {'X', 'Y', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 40, 0, 0, 0});

@@ -101,6 +101,12 @@ TEST(CtrlContainer, ControlsFollowEveryResizeAndTheFirstSizeIsTheMinimum) {
   d->Maximize(false);
   PumpFor(200);
   ExpectInPlace(d);
+
+  // A registered control that has gone is skipped; the others still follow.
+  d->FindWindow(ID_RIGHT)->Destroy();
+  d->SetSize(initial + wxSize(60, 60));
+  PumpUntil([&] { return d->GetSize() == initial + wxSize(60, 60); }, 2000);
+  EXPECT_EQ(d->FindWindow(ID_CORNER)->GetRect(), wxRect(210 + d->GetClientSize().x - 300, 150 + d->GetClientSize().y - 190, 80, 30));
   d->Destroy();
   PumpFor(20);
 }

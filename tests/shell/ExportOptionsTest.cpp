@@ -181,6 +181,7 @@ TEST(ExportOptions, GifDialogFromThePreferencesMenuKeepsItsVersionRules) {
     EXPECT_FALSE(Enabled(d, kEditSignature));
     Choose(d, kSignature);
     EXPECT_TRUE(Enabled(d, kEditSignature));
+    ClickButton(d.FindWindow(kEditSignature));  // the "Personal Signature..." command
     Choose(d, kKeepComments);
     EXPECT_FALSE(Enabled(d, kEditSignature));
     Check(d, kInterlace, true);
@@ -188,8 +189,15 @@ TEST(ExportOptions, GifDialogFromThePreferencesMenuKeepsItsVersionRules) {
     Check(d, kUseDefault, true);
     ClickButton(d.FindWindow(wxID_OK));
   });
+  // "Edit..." sends the program's "Personal Signature..." command.
+  int signatureCommands = 0;
+  wxEvtHandler catcher;
+  catcher.Bind(wxEVT_MENU, [&](wxCommandEvent&) { ++signatureCommands; }, ID_PERSONAL_SIGNATURE);
+  f.frame->PushEventHandler(&catcher);
   wxCommandEvent command(wxEVT_MENU, ID_OPTIONS_GIF);
   f.frame->ProcessWindowEvent(command);
+  f.frame->PopEventHandler();
+  EXPECT_EQ(signatureCommands, 1);
   EXPECT_EQ(script.titles(), std::vector<std::string>{"GIF Export Options"});
   EXPECT_EQ(GetProfileInt("GIF export", "Sub type", -1), 1);
   EXPECT_EQ(GetProfileInt("GIF export", "Comment Option", -1), 1);

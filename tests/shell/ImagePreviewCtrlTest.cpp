@@ -297,6 +297,33 @@ TEST(ImagePreviewCtrl, PickingReportsThePixelUnderThePointerAtEveryDepthAndPlace
   EXPECT_EQ(picked.size(), 1u);
 }
 
+TEST(ImagePreviewCtrl, ShowsTheCompositionOfALayerStack) {
+  CFixedUiTheme theme;
+  PreviewHost host(wxSize(100, 100));
+  CImagePreviewCtrl* p = host.preview;
+  CRasterImage image = DepthImage(24, 10, 10);
+  p->SetImage(&image);
+  p->SetImageOffset(3, 3);
+  CLayerStack stack(40, 20);
+  stack.AddColorRect(0, 0, 255, 255, 0, 0, 40, 20);  // blue canvas
+  stack.AddColorRect(255, 0, 0, 255, 10, 5, 5, 5);   // a red square on it
+  p->SetCanvas(&stack);
+  p->CenterImage();  // (30, 40)
+  const wxImage shot = RenderToImage(*p);
+  EXPECT_PIXEL(shot, 30, 40, wxColour(0, 0, 255));
+  EXPECT_PIXEL(shot, 69, 59, wxColour(0, 0, 255));
+  EXPECT_PIXEL(shot, 40, 45, wxColour(255, 0, 0));
+  EXPECT_PIXEL(shot, 29, 39, kBlack);  // frame around the canvas
+  EXPECT_PIXEL(shot, 70, 60, kBlack);
+  // The canvas replaced the image: picking reports nothing.
+  int picks = 0;
+  p->SetColorPickCallback([&](const RGBQUAD&) { ++picks; });
+  p->SetMode(PREVIEW_MODE_PICK);
+  p->MouseDown(wxPoint(40, 45));
+  p->MouseUp();
+  EXPECT_EQ(picks, 0);
+}
+
 // A dialog built around the control, as the export and colour dialogs are:
 // a photograph larger than the preview, panned, and a small image centred.
 TEST(ImagePreviewCtrl, DialogWithPreviewScreenshot) {
@@ -306,7 +333,7 @@ TEST(ImagePreviewCtrl, DialogWithPreviewScreenshot) {
   ASSERT_EQ(testing_support::RunCommand("convert rose: -scale 500% " + testing_support::ShellQuote(ppm)), 0);
   const CRasterImage photo = testing_support::ReadPnm(ppm);
   ASSERT_FALSE(photo.IsEmpty());
-  CRasterImage small = DepthImage(24, 60, 40);
+  CRasterImage small = testing_support::MakeTestPicture(60, 40);
 
   wxDialog dialog(nullptr, wxID_ANY, "Preview");
   auto* sizer = new wxBoxSizer(wxVERTICAL);

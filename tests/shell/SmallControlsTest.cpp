@@ -3,7 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <wx/fontenum.h>
+
+#include <filesystem>
+#include <fstream>
 
 #include <algorithm>
 #include <set>
@@ -238,6 +242,14 @@ TEST(FontList, ListsTheInstalledFamiliesAndDrawsItems) {
   EXPECT_EQ(CountColour(image, wxRect(17, 0, 4, 20), highlight), 4 * 20);
   paint_testing::SaveForLooking(image, "font-item.png");
 
+  // The list drops down and draws its items through the same member.
+  fonts->SetSelection(item);
+  fonts->Popup();
+  testing_support::PumpFor(200);
+  fonts->Dismiss();
+  testing_support::PumpFor(50);
+  EXPECT_EQ(fonts->GetString(static_cast<unsigned>(fonts->GetSelection())), "DejaVu Sans");
+
   fonts->SetFontFamilies({"Fixed"}, RASTER_FONTTYPE);
   image = RenderToImage(wxSize(200, 20), kWhite, [&](wxDC& dc) { fonts->RenderItem(dc, wxRect(0, 0, 200, 20), 0, false); });
   EXPECT_EQ(CountColour(image, wxRect(0, 0, 20, 20), kWhite), 400);
@@ -374,6 +386,38 @@ TEST(PictureStatic, StretchesTheImageOverTheControl) {
   EXPECT_EQ(CountColour(shot, wxRect(20, 0, 20, 15), wxColour(0, 255, 0)), 300);
   EXPECT_EQ(CountColour(shot, wxRect(0, 15, 20, 15), wxColour(0, 0, 255)), 300);
   EXPECT_EQ(CountColour(shot, wxRect(20, 15, 20, 15), wxColour(255, 255, 0)), 300);
+}
+
+}  // namespace
+
+namespace {
+
+// Without a stand-in, a link goes to the desktop's opener (xdg-open) as one
+// argument: a fake xdg-open first on the PATH records what it was given.
+TEST(LinkLauncher, TheAddressReachesTheDesktopOpenerAsOneArgument) {
+  testing_support::TempDir dir;
+  const std::string log = (dir / "args.txt").string();
+  const std::string fake = (dir / "xdg-open").string();
+  {
+    std::ofstream script(fake);
+    script << "#!/bin/sh\nprintf '%s\\n' \"$#\" \"$@\" > " << testing_support::ShellQuote(log) << "\n";
+  }
+  chmod(fake.c_str(), 0755);
+  const std::string oldPath = getenv("PATH") ? getenv("PATH") : "";
+  setenv("PATH", (dir.path().string() + ":" + oldPath).c_str(), 1);
+  const std::string url = "http://example.com/a?b=1;touch${IFS}x&c='$(id)'";
+  const bool started = OpenLinkInBrowser(url);
+  setenv("PATH", oldPath.c_str(), 1);
+  ASSERT_TRUE(started);
+  ASSERT_TRUE(testing_support::PumpUntil([&] { return std::filesystem::exists(log); }, 5000));
+  testing_support::PumpFor(100);
+  std::ifstream in(log);
+  std::string count, arg;
+  std::getline(in, count);
+  std::getline(in, arg);
+  EXPECT_EQ(count, "1");
+  EXPECT_EQ(arg, url);
+  EXPECT_FALSE(std::filesystem::exists(dir / "x"));
 }
 
 }  // namespace

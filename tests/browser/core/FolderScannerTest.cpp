@@ -370,3 +370,36 @@ TEST(FolderWatcher, SignalsChangesAndIgnoresTheCache) {
 }
 
 }  // namespace
+
+namespace {
+
+// A stop while workers decode ahead: nothing more is delivered, and the
+// workers never ran more than their bounded window past the last delivery.
+TEST_F(FolderScannerTest, AStopWithWorkersEndsWithinTheWindow) {
+  REQUIRE_TOOL("convert");
+  MakeJpeg(m_dir / "pics" / "0000.jpg", 1200, 900);
+  for (int i = 1; i < 60; ++i) {
+    char name[16];
+    std::snprintf(name, sizeof name, "%04d.jpg", i);
+    fs::copy_file(m_dir / "pics" / "0000.jpg", m_dir / "pics" / name);
+  }
+  CFolderScanner scanner(Root());
+  CBrowserItemList items;
+  scanner.Refresh(m_pics, items);
+  items.Sort(SORT_BY_NAME, false);
+  SetThumbnailThreads(3);
+  static int delivered;
+  delivered = 0;
+  scanner.SetCancel([] { return delivered >= 1; });
+  OpenCounter opens(m_dir / "pics");
+  EXPECT_EQ(scanner.MakeThumbnails(m_pics, items, [](int) { ++delivered; }), 1);
+  SetThumbnailThreads(0);
+  EXPECT_EQ(delivered, 1);
+  EXPECT_TRUE(items[0].HasThumbnail());
+  EXPECT_FALSE(items[1].HasThumbnail());
+  int opened = 0;
+  for (const auto& [name, count] : opens.Take()) opened += count;
+  EXPECT_LE(opened, 1 + 2 * 3 + 2);  // the first, and at most the window ahead of it
+}
+
+}  // namespace

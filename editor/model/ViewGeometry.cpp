@@ -1,4 +1,4 @@
-#include "editor/ViewGeometry.h"
+#include "editor/model/ViewGeometry.h"
 
 #include <algorithm>
 

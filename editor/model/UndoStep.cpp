@@ -1,4 +1,4 @@
-#include "editor/UndoStep.h"
+#include "editor/model/UndoStep.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "editor/ViewGeometry.h"
-#include "tests/editor/EditorTestSupport.h"
+#include "editor/model/ViewGeometry.h"
+#include "tests/editor/model/ModelTestSupport.h"
 
 namespace {
 

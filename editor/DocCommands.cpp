@@ -1,0 +1,53 @@
+// The document's command table, its one check of what commands share (busy
+// frames, a running effect, frames at all), and the Edit commands.
+
+#include "editor/PictoravellDoc.h"
+#include "resources/CommandIds.h"
+#include "shell/CommandTable.h"
+
+namespace {
+
+using Doc = CPictoravellDoc;
+
+// Every command the document owns. A command of a group lives in that
+// group's file (editor/Doc<Group>Commands.cpp).
+const COMMAND_ENTRY<Doc> kDocCommands[] = {
+    // File (editor/DocFileCommands.cpp)
+    {ID_FILE_CLOSE, &Doc::OnFileClose, nullptr, NEEDS_IDLE | NEEDS_FRAMES},
+    {ID_FILE_SAVE, &Doc::OnFileSave, nullptr, NEEDS_IDLE | NEEDS_FRAMES},
+    {ID_FILE_SAVE_AS, &Doc::OnFileSaveAs, nullptr, NEEDS_IDLE | NEEDS_FRAMES},
+    {ID_FILE_SAVE_COPY_AS, &Doc::OnFileSaveCopyAs, nullptr, NEEDS_IDLE | NEEDS_FRAMES},
+    // Edit (below)
+    {ID_EDIT_UNDO, &Doc::OnEditUndo, &Doc::CanUndo, NEEDS_IDLE | NEEDS_NO_EFFECT, nullptr, &Doc::OnUpdateUndoText},
+    {ID_EDIT_REDO, &Doc::OnEditRedo, &Doc::CanRedo, NEEDS_IDLE | NEEDS_NO_EFFECT, nullptr, &Doc::OnUpdateUndoText},
+};
+
+}  // namespace
+
+void CPictoravellDoc::BindCommands() { BindCommandTable<Doc>(*this, *this, kDocCommands); }
+
+bool CPictoravellDoc::CommandAllowed(unsigned needs) const {
+  if ((needs & NEEDS_IDLE) && IsAnyFrameBusy()) return false;
+  if ((needs & NEEDS_NO_EFFECT) && IsToolRunning()) return false;
+  if ((needs & NEEDS_FRAMES) && m_frames.empty()) return false;
+  return true;
+}
+
+const char* CPictoravellDoc::UndoLabel(int id) { return UndoLabelOf<Doc>(kDocCommands, id); }
+
+// --- Edit ---------------------------------------------------------------------------
+
+void CPictoravellDoc::OnEditUndo() { Undo(); }
+
+void CPictoravellDoc::OnEditRedo() { Redo(); }
+
+void CPictoravellDoc::OnUpdateUndoText(wxUpdateUIEvent& event) {
+  // The menu item names the step: "&Undo Rotate\tCtrl+Z".
+  if (!dynamic_cast<wxMenu*>(event.GetEventObject())) return;
+  const bool undo = event.GetId() == ID_EDIT_UNDO;
+  std::string label;
+  if (event.GetEnabled()) undo ? GetUndoLabel(label) : GetRedoLabel(label);
+  const std::string name = undo ? "&Undo" : "&Redo";
+  const std::string accel = undo ? "\tCtrl+Z" : "\tCtrl+Y";
+  event.SetText(wxString::FromUTF8(name + (label.empty() ? "" : " " + label) + accel));
+}
