@@ -19,6 +19,7 @@
 #include "base/StatusStack.h"
 #include "editor/PictoravellDoc.h"
 #include "editor/PictoravellView.h"
+#include "output/SlideShowWnd.h"
 #include "platform/CommandLineSplitter.h"
 #include "platform/RecentFileList.h"
 #include "platform/WindowPlacement.h"
@@ -78,6 +79,7 @@ bool CPictoravellApp::OnInit() {
 
   m_docManager = new wxDocManager;
   RegisterImageDocumentTemplate(m_docManager);
+  SetFullScreenPlayer(PlayAnimationFullScreen);
   CMainFrame::SetOpenFolderCallback([this](const std::string& folder) { DoFileOpen(folder); });
   CMainFrame::SetOpenFileCallback([this](const std::string& path) { return OpenDocumentFile(path); });
   auto* frame = new CMainFrame(m_docManager);

@@ -8,7 +8,7 @@ namespace {
 constexpr size_t kMaxPending = 256;
 
 IMessageSink* g_sink = nullptr;
-thread_local CMessageCapture* t_pCapture = nullptr;
+thread_local IMessageSink* t_sink = nullptr;
 std::deque<std::pair<int, std::string>>& Pending() {
   static std::deque<std::pair<int, std::string>> pending;
   return pending;
@@ -17,8 +17,8 @@ std::deque<std::pair<int, std::string>>& Pending() {
 }  // namespace
 
 void ReportMessage(int level, const std::string& text) {
-  if (t_pCapture) {
-    t_pCapture->messages.emplace_back(level, text);
+  if (t_sink) {
+    t_sink->AddMessage(level, text);
     return;
   }
   if (g_sink) {
@@ -41,7 +41,8 @@ IMessageSink* SetMessageSink(IMessageSink* sink) {
   return previous;
 }
 
-CMessageCapture::CMessageCapture() : m_pOuter(t_pCapture) { t_pCapture = this; }
-
-CMessageCapture::~CMessageCapture() { t_pCapture = m_pOuter; }
-
+IMessageSink* SetThreadMessageSink(IMessageSink* sink) {
+  IMessageSink* previous = t_sink;
+  t_sink = sink;
+  return previous;
+}

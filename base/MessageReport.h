@@ -24,18 +24,24 @@ void ReportMessage(int level, const std::string& text);
 // kept while no sink was installed go to the new sink first.
 IMessageSink* SetMessageSink(IMessageSink* sink);
 
-// Keeps the messages reported on the current thread while it lives, instead
-// of showing them; a worker thread preparing a file for a job uses one so that
-// the job can show the messages later, in its own order. Captures nest: the
-// innermost one receives.
-class CMessageCapture {
+// Installs a sink for the calling thread only (null removes it) and returns
+// the previous one. While it is set, reports made on this thread go to it
+// instead of the program's sink: a worker thread collects its reader's
+// messages this way and hands them to the user-interface thread.
+IMessageSink* SetThreadMessageSink(IMessageSink* sink);
+
+// Keeps the messages reported on the current thread while it lives (through
+// the thread's sink), so that a job can show them later in its own order.
+// Captures nest: the innermost one receives.
+class CMessageCapture : public IMessageSink {
  public:
-  CMessageCapture();
-  ~CMessageCapture();
+  CMessageCapture() : m_pPrevious(SetThreadMessageSink(this)) {}
+  ~CMessageCapture() override { SetThreadMessageSink(m_pPrevious); }
   CMessageCapture(const CMessageCapture&) = delete;
   CMessageCapture& operator=(const CMessageCapture&) = delete;
+  void AddMessage(int level, const std::string& text) override { messages.emplace_back(level, text); }
   std::vector<std::pair<int, std::string>> messages;
 
  private:
-  CMessageCapture* m_pOuter;
+  IMessageSink* m_pPrevious;
 };

@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "formats/ImageFile.h"
-#include "output/jobs/BatchRun.h"
-#include "output/jobs/ImageConverter.h"
+#include "output/core/BatchRun.h"
+#include "output/core/ImageConverter.h"
 #include "tests/support/TestSupport.h"
 
 namespace {

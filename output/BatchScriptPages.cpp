@@ -10,7 +10,7 @@
 
 #include "formats/PersonalSignature.h"
 #include "imaging/Rotate.h"
-#include "output/jobs/ImageConverter.h"
+#include "output/core/ImageConverter.h"
 
 namespace {
 

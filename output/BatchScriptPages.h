@@ -12,7 +12,7 @@
 #include <wx/wx.h>
 
 #include "imaging/RasterImage.h"
-#include "output/jobs/BatchScript.h"
+#include "output/core/BatchScript.h"
 
 class wxListCtrl;
 class wxSpinButton;

@@ -6,7 +6,7 @@
 #include "base/StatusStack.h"
 #include "output/BatchScriptPages.h"
 #include "shell/ModalDialog.h"
-#include "output/jobs/ImageConverter.h"
+#include "output/core/ImageConverter.h"
 #include "platform/PathFunctions.h"
 
 CBatchProgressDialog* g_pBatchProgressDlg = nullptr;

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "output/jobs/BatchRun.h"
-#include "output/jobs/BatchScript.h"
+#include "output/core/BatchRun.h"
+#include "output/core/BatchScript.h"
 
 class wxGauge;
 class wxListCtrl;

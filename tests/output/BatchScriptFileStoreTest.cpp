@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "base/Profile.h"
-#include "output/jobs/BatchScript.h"
+#include "output/core/BatchScript.h"
 #include "shell/FileConfigProfileStore.h"
 #include "tests/support/TestSupport.h"
 

@@ -13,7 +13,7 @@
 #include "imaging/Rotate.h"
 #include "output/BatchScriptPages.h"
 #include "output/BatchWizard.h"
-#include "output/jobs/ImageConverter.h"
+#include "output/core/ImageConverter.h"
 #include "shell/EventPump.h"
 #include "tests/support/TestSupport.h"
 #include "tests/support/WxDialogScript.h"

@@ -5,11 +5,11 @@
 #include <gtest/gtest.h>
 
 #include "base/StatusStack.h"
-#include "output/jobs/BatchRun.h"
-#include "output/jobs/BatchScript.h"
-#include "output/jobs/ImageConverter.h"
+#include "output/core/BatchRun.h"
+#include "output/core/BatchScript.h"
+#include "output/core/ImageConverter.h"
 #include "platform/PathFunctions.h"
-#include "tests/output/jobs/OutputJobTestSupport.h"
+#include "tests/output/core/OutputJobTestSupport.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "output/jobs/BatchRun.h"
+#include "output/core/BatchRun.h"
 
 #include <algorithm>
 #include <chrono>
@@ -12,7 +12,7 @@
 #include "base/ResultCodes.h"
 #include "base/MessageReport.h"
 #include "base/StatusStack.h"
-#include "output/jobs/ImageConverter.h"
+#include "output/core/ImageConverter.h"
 
 namespace {
 

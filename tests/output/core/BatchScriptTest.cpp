@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "base/Profile.h"
-#include "output/jobs/BatchScript.h"
-#include "output/jobs/ImageConverter.h"
+#include "output/core/BatchScript.h"
+#include "output/core/ImageConverter.h"
 
 namespace {
 

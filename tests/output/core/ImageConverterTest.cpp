@@ -8,8 +8,8 @@
 #include "formats/PersonalSignature.h"
 #include "base/Profile.h"
 #include "imaging/StandardPalettes.h"
-#include "output/jobs/ImageConverter.h"
-#include "tests/output/jobs/OutputJobTestSupport.h"
+#include "output/core/ImageConverter.h"
+#include "tests/output/core/OutputJobTestSupport.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
-#include "output/jobs/BatchScript.h"
+#include "output/core/BatchScript.h"
 
 #include <algorithm>
 #include <cstdio>
 
 #include "base/Profile.h"
-#include "output/jobs/ImageConverter.h"
+#include "output/core/ImageConverter.h"
 
 const char* const kBatchScriptsSection = "Batch Scripts";
 const char* const kBatchResultsCaption = "Batch Processing Results";

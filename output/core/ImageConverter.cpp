@@ -1,4 +1,4 @@
-#include "output/jobs/ImageConverter.h"
+#include "output/core/ImageConverter.h"
 
 #include <algorithm>
 #include <cstdio>
