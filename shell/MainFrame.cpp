@@ -19,6 +19,7 @@
 #include "shell/ExportOptions.h"
 #include "shell/MainStatusBar.h"
 #include "shell/MessagePane.h"
+#include "shell/ShellFunctions.h"
 #include "shell/SingleInstanceApp.h"
 #include "shell/StandInViews.h"
 
@@ -78,6 +79,11 @@ CMainFrame::CMainFrame(wxDocManager* manager)
     : wxDocParentFrame(manager, nullptr, wxID_ANY, kProductName, wxDefaultPosition, wxSize(1024, 720)) {
   g_pMainFrame = this;
   SetEditorHost(this);
+  // The toolkit would first map the window unseen to learn the size of the
+  // window manager's frame and show it only then; that first allocation is
+  // smaller than the menu bar, which GTK reports as a critical error. The
+  // window is shown at once instead (its frame's size comes a moment later).
+  m_deferShow = false;
   CreateChildren();
 }
 
@@ -170,10 +176,12 @@ void CMainFrame::CreateChildren() {
   Bind(wxEVT_SIZE, [this](wxSizeEvent& e) {
     e.Skip();
     TrackNormalRect();
+    KeepPendingPlacement();
   });
   Bind(wxEVT_MOVE, [this](wxMoveEvent& e) {
     e.Skip();
     TrackNormalRect();
+    KeepPendingPlacement();
   });
   // A floor under the window's size: the toolkit would otherwise shrink the
   // window to its bare request for a moment while the window manager adds
@@ -627,6 +635,9 @@ void CMainFrame::OnCommand(wxCommandEvent& event) {
     case ID_CLOSE_ALL:
       if (GetStatusDepth() == 0) CloseAllDocuments(false);
       return;
+    case ID_FILE_PRINT_SETUP:
+      RunPrinterSettings(this);
+      return;
     default:
       break;
   }
@@ -646,6 +657,7 @@ void CMainFrame::OnUpdateCommand(wxUpdateUIEvent& event) {
     case ID_DISPLAY_OPTIONS:
     case ID_OPTIONS_JPEG:
     case ID_OPTIONS_GIF:
+    case ID_FILE_PRINT_SETUP:
       event.Enable(true);
       return;
     case ID_FILE_PRINT_PREVIEW:
@@ -805,10 +817,47 @@ void CMainFrame::ApplyPlacement(const WINDOWPLACEMENT& p) {
   r.height = std::clamp(r.height, kMinFrameSize.y, std::max(kMinFrameSize.y, area.height));
   r.x = std::clamp(r.x, area.x, std::max(area.x, area.GetRight() + 1 - r.width));
   r.y = std::clamp(r.y, area.y, std::max(area.y, area.GetBottom() + 1 - r.height));
-  SetSize(r);
-  m_normalRect = r;
+  PlaceWindow(r);
   if (p.showCmd == kShowMaximized) Maximize(true);
   if (p.showCmd == kShowMinimized) Iconize(true);
+}
+
+void CMainFrame::CentreOnFirstStart() {
+  const int display = wxDisplay::GetFromWindow(this);
+  const wxRect area = wxDisplay(display == wxNOT_FOUND ? 0u : static_cast<unsigned>(display)).GetClientArea();
+  wxRect r(GetSize());
+  r.width = std::min(r.width, area.width);
+  r.height = std::min(r.height, area.height);
+  r.x = area.x + (area.width - r.width) / 2;
+  r.y = area.y + (area.height - r.height) / 2;
+  PlaceWindow(r);
+}
+
+void CMainFrame::PlaceWindow(const wxRect& r) {
+  SetSize(r);
+  m_normalRect = r;
+  // A window manager places a window as it first maps it, whatever position
+  // the window asked for before: the position is asked for again once the
+  // window is shown.
+  m_pendingPlacement = IsShownOnScreen() ? wxRect() : r;
+  m_placementDeadline = 0;
+}
+
+void CMainFrame::KeepPendingPlacement() {
+  if (m_pendingPlacement.IsEmpty() || !IsShownOnScreen()) return;
+  // The window manager places the window as it maps it, and adds its frame
+  // a moment later: for the first second the placement is asked for again
+  // whenever the window's rectangle differs from it.
+  const wxLongLong now = wxGetLocalTimeMillis();
+  if (m_placementDeadline == 0) m_placementDeadline = now + 1000;
+  if (now > m_placementDeadline || IsMaximized() || IsIconized() || IsFullScreen()) {
+    m_pendingPlacement = wxRect();
+    return;
+  }
+  const wxRect wanted = m_pendingPlacement;
+  if (GetRect() != wanted) CallAfter([this, wanted] {
+      if (!m_pendingPlacement.IsEmpty() && GetRect() != wanted) SetSize(wanted);
+    });
 }
 
 void CMainFrame::SaveSettings() {

@@ -165,6 +165,8 @@ class CMainFrame : public wxDocParentFrame, public IEditorHost {
   // The window placement as the settings keep it.
   void GetPlacement(WINDOWPLACEMENT& placement) const;
   void ApplyPlacement(const WINDOWPLACEMENT& placement);
+  // The first start (no placement kept): the window in the middle of its display.
+  void CentreOnFirstStart();
 
  private:
   void CreateChildren();
@@ -173,6 +175,8 @@ class CMainFrame : public wxDocParentFrame, public IEditorHost {
   wxMenuBar* GetMenuBarResource(int resource);
   void UpdateRecentFileMenu();
   void TrackNormalRect();
+  void PlaceWindow(const wxRect& rect);
+  void KeepPendingPlacement();
 
   void OnClose(wxCloseEvent& event);
   void OnCommand(wxCommandEvent& event);
@@ -193,6 +197,8 @@ class CMainFrame : public wxDocParentFrame, public IEditorHost {
   std::function<void(const std::string&)> m_folderCallback;
   bool m_acceptDrops = true;
   wxRect m_normalRect;
+  wxRect m_pendingPlacement;  // asked for again once the window is shown
+  wxLongLong m_placementDeadline = 0;
 
   CModeTabBar* m_tabBar = nullptr;
   CTaskPaneBar* m_taskPane = nullptr;
