@@ -169,6 +169,7 @@ void CMainFrame::CreateChildren() {
   UpdateModeBarButtons();
 
   Bind(wxEVT_CLOSE_WINDOW, &CMainFrame::OnClose, this);
+  BindCommands();
   Bind(wxEVT_MENU, &CMainFrame::OnCommand, this);
   Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateCommand, this);
   Bind(wxEVT_MENU_OPEN, &CMainFrame::OnMenuOpen, this);
@@ -576,70 +577,15 @@ void CMainFrame::AddOwnedPopup(wxWindow* window) {
 
 // --- commands --------------------------------------------------------------------
 
+// What the command table (shell/MainFrameCommands.cpp) cannot hold: Open
+// runs the View and Edit mode's folder action when the application set one
+// (else the application's own Open runs), New and Open are refused in effect
+// mode before they reach the application, and the tools.
 void CMainFrame::OnCommand(wxCommandEvent& event) {
   const int id = event.GetId();
-  switch (id) {
-    case ID_VIEW_EDIT_IMAGES:
-      SetMode(MODE_VIEW_EDIT);
-      return;
-    case ID_BROWSE_PHOTOS:
-      AskKeepEffectChanges();  // in effect mode the effect is settled first
-      SetMode(MODE_BROWSE);
-      return;
-    case ID_FILE_PRINT_PREVIEW:
-      AskKeepEffectChanges();
-      SetMode(MODE_PRINT_PREVIEW);
-      return;
-    case ID_PRINT_CONTACT_SHEET:
-      SetMode(MODE_CONTACT_SHEET);
-      return;
-    case ID_PREVIEW_CLOSE:
-      SetMode(MODE_VIEW_EDIT);
-      return;
-    case ID_APP_EXIT:
-      Close();
-      return;
-    case ID_VIEW_TOOLBAR:
-      ShowToolbar(!m_bShowToolbar);
-      return;
-    case ID_VIEW_STATUS_BAR:
-      m_statusBar->Show(!m_statusBar->IsShown());
-      SendSizeEvent();
-      return;
-    case ID_VIEW_MESSAGE_PANE:
-      ShowMessagePane(!m_messagePane->IsShown());
-      return;
-    case ID_CLEAR_MESSAGE_PANE:
-      m_messagePane->Clear();
-      return;
-    case ID_DISPLAY_OPTIONS:
-      if (EditDisplayOptions(this)) {
-        if (wxDocManager* docs = wxDocManager::GetDocumentManager())
-          for (wxDocument* doc : docs->GetDocumentsVector()) doc->UpdateAllViews();
-        Refresh();
-      }
-      return;
-    case ID_FILE_OPEN:
-      // The View and Edit mode's folder action is the open dialog.
-      if (OpenFolderCallback()) {
-        OpenFolderCallback()(std::string());
-        return;
-      }
-      break;
-    case ID_OPTIONS_JPEG:
-      GetJpegSaveOptions(nullptr, nullptr, true);
-      return;
-    case ID_OPTIONS_GIF:
-      GetGifSaveOptions(nullptr, true);
-      return;
-    case ID_CLOSE_ALL:
-      if (GetStatusDepth() == 0) CloseAllDocuments(false);
-      return;
-    case ID_FILE_PRINT_SETUP:
-      RunPrinterSettings(this);
-      return;
-    default:
-      break;
+  if (id == ID_FILE_OPEN && OpenFolderCallback()) {
+    OpenFolderCallback()(std::string());
+    return;
   }
   if (IsTool(id)) {
     SelectTool(id);
@@ -650,58 +596,15 @@ void CMainFrame::OnCommand(wxCommandEvent& event) {
 
 void CMainFrame::OnUpdateCommand(wxUpdateUIEvent& event) {
   const int id = event.GetId();
-  switch (id) {
-    case ID_VIEW_EDIT_IMAGES:
-    case ID_BROWSE_PHOTOS:
-    case ID_APP_EXIT:
-    case ID_DISPLAY_OPTIONS:
-    case ID_OPTIONS_JPEG:
-    case ID_OPTIONS_GIF:
-    case ID_FILE_PRINT_SETUP:
-      event.Enable(true);
-      return;
-    case ID_FILE_PRINT_PREVIEW:
-      event.Enable(m_pActiveDocument != nullptr);
-      return;
-    case ID_PRINT_CONTACT_SHEET:
-      event.Enable(false);  // needs selected files in the browser
-      return;
-    case ID_PREVIEW_CLOSE:
-      event.Enable(m_nMode == MODE_PRINT_PREVIEW || m_nMode == MODE_CONTACT_SHEET);
-      return;
-    case ID_VIEW_TOOLBAR:
-      event.Enable(true);
-      event.Check(m_bShowToolbar);
-      return;
-    case ID_VIEW_STATUS_BAR:
-      event.Enable(true);
-      event.Check(m_statusBar->IsShown());
-      return;
-    case ID_VIEW_MESSAGE_PANE:
-      event.Enable(true);
-      event.Check(m_messagePane->IsShown());
-      return;
-    case ID_CLEAR_MESSAGE_PANE:
-      event.Enable(m_messagePane->GetCount() > 0);
-      return;
-    case ID_CLOSE_ALL: {
-      wxDocManager* manager = GetDocumentManager();
-      event.Enable(GetStatusDepth() == 0 && manager && !manager->GetDocuments().empty());
+  if (id == ID_FILE_NEW || id == ID_FILE_OPEN) {
+    if (m_nMode == MODE_EFFECT) {
+      event.Enable(false);
       return;
     }
-    case ID_FILE_NEW:
-    case ID_FILE_OPEN:
-      if (m_nMode == MODE_EFFECT) {
-        event.Enable(false);
-        return;
-      }
-      if (id == ID_FILE_OPEN && OpenFolderCallback()) {
-        event.Enable(true);
-        return;
-      }
-      break;
-    default:
-      break;
+    if (id == ID_FILE_OPEN && OpenFolderCallback()) {
+      event.Enable(true);
+      return;
+    }
   }
   if (IsTool(id)) {
     event.Enable(!(m_nMode == MODE_EFFECT && (id == ID_TOOL_RECT_SELECT || id == ID_TOOL_MAGIC_WAND)));
