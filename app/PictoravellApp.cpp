@@ -176,7 +176,7 @@ bool CPictoravellApp::OpenDocumentFile(const std::string& path) {
   return true;
 }
 
-bool CPictoravellApp::NewDocument(int kind) { return NewImageDocument(kind) != nullptr; }
+bool CPictoravellApp::NewDocument(NEW_DOCUMENT_KIND kind) { return NewImageDocument(kind) != nullptr; }
 
 void CPictoravellApp::OnInstanceCommandLine(const std::string& commandLine) {
   LogLine("line " + commandLine);

@@ -129,7 +129,7 @@ class CPictoravellDoc : public CImageDocument {
 // cannot be read; the failure has been reported.
 CPictoravellDoc* OpenImageDocument(const std::string& path);
 // Makes a new document of a kind (NEWDOC_...); null when refused or cancelled.
-CPictoravellDoc* NewImageDocument(int kind);
+CPictoravellDoc* NewImageDocument(NEW_DOCUMENT_KIND kind);
 // File Open: asks for image files (several at once) and hands each to open,
 // in the order chosen. False when the dialog was cancelled.
 bool RunFileOpen(const std::string& startFolder, const std::function<bool(const std::string&)>& open);
