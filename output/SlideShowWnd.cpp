@@ -94,6 +94,7 @@ void CSlideShowWnd::GetClientSize(int32_t* width, int32_t* height) {
 void CSlideShowWnd::Invalidate(bool erase) {
   if (m_bGone) return;
   m_canvas->Refresh(erase);
+  if (m_observer) m_observer(m_model.GetCurrentFrame());
 }
 
 bool CSlideShowWnd::PlayFade(const FADE_PAIR& pair) {
@@ -193,6 +194,7 @@ void CSlideShowWnd::DrawPicture(wxDC& dc) {
   if (p.picture.GetBitsPerPixel() == 24 && !p.picture.HasMask() && p.picture.GetWidth() == p.displayWidth &&
       p.picture.GetHeight() == p.displayHeight && !IsEightBitDisplay()) {
     DrawImageUnscaled(dc, p.picture, left, top);
+    ++m_nPicturePaints;
     return;
   }
   const Rect display{left, top, left + p.displayWidth, top + p.displayHeight};
@@ -200,6 +202,7 @@ void CSlideShowWnd::DrawPicture(wxDC& dc) {
                     p.pictureTop + p.picture.GetHeight()};
   DrawImage(dc, display, target, p.displayHeight, p.picture, Rect{0, 0, p.picture.GetWidth(), p.picture.GetHeight()},
             BlackBackground);
+  ++m_nPicturePaints;
 }
 
 void RunSlideShow(const std::vector<std::string>& paths, int seconds, bool transition) {

@@ -44,6 +44,11 @@ class CSlideShowWnd : public wxFrame, public ISlideShowHost, public CProgressSin
 
   CSlideShowModel& GetModel() { return m_model; }
   bool IsTimerRunning() const { return m_timer.IsRunning(); }
+  // Called with the frame each time the shown picture changes (tests
+  // record the timing here).
+  void SetPictureObserver(std::function<void(int frame)> observer) { m_observer = std::move(observer); }
+  // How often a composed picture has been painted (tests wait for it).
+  int GetPicturePaintCount() const { return m_nPicturePaints; }
   CSlideReadAhead* GetReadAhead() { return m_readAhead.get(); }
   // How the last fade went.
   const PLAYER_STATS& GetLastFadeStats() const { return m_fadeStats; }
@@ -80,6 +85,8 @@ class CSlideShowWnd : public wxFrame, public ISlideShowHost, public CProgressSin
   int32_t m_nClientWidth, m_nClientHeight;
   bool m_bGone = false;
   bool m_bActivated = false;
+  int m_nPicturePaints = 0;
+  std::function<void(int)> m_observer;
   wxGUIEventLoop* m_pLoop = nullptr;
   // The fade frame on the screen while a fade plays.
   wxBitmap m_fadeBitmap;
