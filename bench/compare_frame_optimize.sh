@@ -3,8 +3,9 @@
 # same unoptimised GIF animations (every frame complete, written by
 # ImageMagick): the size of the optimised file and the time to read,
 # optimise and write it.
-#   ours:     ReadGif + OptimizeFrameDifferences (crop, unchanged pixels
-#             transparent) + WriteGif
+#   ours:     ReadGif + OptimizeFrameDifferences (crop; in mode 1 unchanged
+#             pixels transparent where that codes smaller, frame by frame)
+#             + WriteGif
 #   gifsicle: -O1 (crop to the changes) and -O2 (also transparency)
 # Prints sizes and ratios (gifsicle / ours); a size ratio of 1 or more means
 # ours is no larger. Then expansion of gifsicle's -O2 file: ours ReadGif +

@@ -276,38 +276,46 @@ int GifCodeSize(const CRasterImage& image) {
 }
 
 // For an indexed frame in transparent mode: every unchanged pixel may show
-// either its own colour or nothing (the picture beneath is the same). Walks
-// the pixels as the GIF coder does and, for each unchanged one, keeps the
-// current string going with whichever of the two the coder's table already
-// has (transparent first), else starts the next string transparent. The
-// frame then becomes that choice, or stays opaque where that codes smaller
-// (most pixels moving): each frame costs at most what the cropped frame does.
+// either its own colour or nothing (the picture beneath is the same). Three
+// ways are counted as the GIF coder would code them: the frame as cropped;
+// every unchanged pixel transparent; and a choice pixel by pixel that walks
+// the pixels as the coder does and keeps the current string going with
+// whichever of the two the coder's table already has (transparent first),
+// else starts the next string transparent. The frame becomes the cheapest, so
+// it costs at most what the cropped frame does (where most pixels move,
+// transparency is left out).
 // `changed` covers the image's pixels with rows of `stride` bytes.
 bool ChooseTransparentPixels(CRasterImage& image, const uint8_t* changed, int32_t stride) {
   const int32_t width = image.GetWidth(), height = image.GetHeight();
   const int bpp = image.GetBitsPerPixel();
   const PIXELGETPROC get = GetPixelGetter(bpp);
   const bool ownMask = image.HasValidMask();
-  // The opaque indexes used, to find one that is free for transparency.
-  std::vector<int64_t> counts(static_cast<size_t>(1) << bpp, 0);
+  // The transparent index must not be a colour of a changed pixel; among
+  // those free, the colour most unchanged pixels have is best: those pixels
+  // then read the same whether they show their colour or nothing.
+  std::vector<int64_t> changedUse(static_cast<size_t>(1) << bpp, 0), unchangedUse(changedUse.size(), 0);
   for (int32_t y = 0; y < height; ++y) {
     const uint8_t* row = image.GetRow(y);
     const uint8_t* m = ownMask ? image.GetMaskRow(y) : nullptr;
-    for (int32_t x = 0; x < width; ++x)
-      if (!m || GetPixel1(m, static_cast<int16_t>(x))) ++counts[static_cast<size_t>(get(row, static_cast<int16_t>(x)))];
+    const uint8_t* c = changed + static_cast<int64_t>(y) * stride;
+    for (int32_t x = 0; x < width; ++x) {
+      if (m && !GetPixel1(m, static_cast<int16_t>(x))) continue;
+      ++(c[x] ? changedUse : unchangedUse)[static_cast<size_t>(get(row, static_cast<int16_t>(x)))];
+    }
   }
-  const auto freeIt = std::find(counts.begin(), counts.end(), 0);
+  int transparent = -1;
+  for (size_t i = 0; i < changedUse.size(); ++i)
+    if (changedUse[i] == 0 && (transparent < 0 || unchangedUse[i] > unchangedUse[static_cast<size_t>(transparent)]))
+      transparent = static_cast<int>(i);
   // Without an index to spare, transparency would cost a colour: the frame
   // stays as cropped, which looks the same.
-  if (freeIt == counts.end()) return true;
-  const int transparent = static_cast<int>(freeIt - counts.begin());
-  const int codeSize = std::max(GifCodeSize(image), transparent >= 4 ? [&] {
-    int s = 2;
-    while ((1 << s) <= transparent) ++s;
-    return s;
-  }() : 2);
-  GifCodeCounter opaque(codeSize), chosen(codeSize);
-  std::vector<uint8_t> keep(static_cast<size_t>(width) * height, 1);  // 1: the pixel stays opaque
+  if (transparent < 0) return true;
+  int codeSize = GifCodeSize(image);
+  while ((1 << codeSize) <= transparent) ++codeSize;
+  // Three ways to write the frame, counted as the coder would code them: as
+  // cropped; every unchanged pixel transparent; and the choice pixel by pixel.
+  GifCodeCounter opaque(codeSize), allClear(codeSize), chosen(codeSize);
+  std::vector<uint8_t> keep(static_cast<size_t>(width) * height, 1);  // the choice: 1 where the pixel stays opaque
   for (int32_t y = 0; y < height; ++y) {
     const uint8_t* row = image.GetRow(y);
     const uint8_t* m = ownMask ? image.GetMaskRow(y) : nullptr;
@@ -316,15 +324,18 @@ bool ChooseTransparentPixels(CRasterImage& image, const uint8_t* changed, int32_
       const bool clear = m && !GetPixel1(m, static_cast<int16_t>(x));
       const int own = clear ? transparent : get(row, static_cast<int16_t>(x));
       opaque.Add(own);
+      allClear.Add(c[x] ? own : transparent);
       int pixel = own;
-      if (!c[x] && !clear) {
-        if (!chosen.Started() || chosen.Extends(transparent) || !chosen.Extends(own)) pixel = transparent;
+      if (!c[x] && !clear && (!chosen.Started() || chosen.Extends(transparent) || !chosen.Extends(own))) {
+        pixel = transparent;
+        keep[static_cast<size_t>(y) * width + x] = 0;
       }
-      if (pixel == transparent && !clear) keep[static_cast<size_t>(y) * width + x] = 0;
       chosen.Add(pixel);
     }
   }
-  if (opaque.Finish() <= chosen.Finish()) return true;  // the cropped frame as it is
+  const int64_t asCropped = opaque.Finish(), cleared = allClear.Finish(), mixed = chosen.Finish();
+  if (asCropped <= std::min(cleared, mixed)) return true;  // the cropped frame as it is
+  if (cleared <= mixed) return ClearUnchanged(image, changed, stride);
   if (!ownMask) {
     if (!image.CreateMask()) return false;
     std::memset(image.GetWritableMaskBits(), 0xFF, static_cast<size_t>(image.GetMaskStride()) * height);

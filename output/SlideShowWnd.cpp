@@ -57,8 +57,8 @@ CSlideShowWnd::~CSlideShowWnd() {
   if (g_pSlideShowWnd == this) g_pSlideShowWnd = nullptr;
 }
 
-void CSlideShowWnd::SetFileList(const std::vector<std::string>& paths) {
-  m_readAhead = std::make_unique<CSlideReadAhead>(paths, m_nClientWidth, m_nClientHeight,
+void CSlideShowWnd::SetFileList(const std::vector<SLIDE_SHOW_ITEM>& items) {
+  m_readAhead = std::make_unique<CSlideReadAhead>(items, m_nClientWidth, m_nClientHeight,
                                                   [this] { return PumpMessages(); });
   m_model.SetSource(m_readAhead.get());
 }
@@ -206,13 +206,20 @@ void CSlideShowWnd::DrawPicture(wxDC& dc) {
 }
 
 void RunSlideShow(const std::vector<std::string>& paths, int seconds, bool transition) {
-  if (paths.empty()) return;
+  std::vector<SLIDE_SHOW_ITEM> items;
+  items.reserve(paths.size());
+  for (const auto& path : paths) items.push_back({path, 0});
+  RunSlideShow(items, seconds, transition);
+}
+
+void RunSlideShow(const std::vector<SLIDE_SHOW_ITEM>& items, int seconds, bool transition) {
+  if (items.empty()) return;
   wxWindow* focus = wxWindow::FindFocus();
   wxWindow* top = wxTheApp ? wxTheApp->GetTopWindow() : nullptr;
   auto* wnd = new CSlideShowWnd();
   {
     wxWindowDisabler disabler(wnd);
-    wnd->SetFileList(paths);
+    wnd->SetFileList(items);
     wnd->SetInterval(std::max(seconds, 0));
     wnd->SetTransition(transition);
     if (g_startHook) g_startHook(wnd);

@@ -30,7 +30,7 @@ class CSlideShowWnd : public wxFrame, public ISlideShowHost, public CProgressSin
   ~CSlideShowWnd() override;
 
   // A slide show: the files in this order.
-  void SetFileList(const std::vector<std::string>& paths);
+  void SetFileList(const std::vector<SLIDE_SHOW_ITEM>& items);
   void SetInterval(int seconds) { m_model.SetInterval(seconds); }
   void SetTransition(bool transition) { m_model.SetTransition(transition); }
   void NextSlide() { m_model.NextSlide(); }
@@ -104,6 +104,8 @@ extern CSlideShowWnd* g_pSlideShowWnd;
 // then the window that was active before gets the focus back. Nothing for an
 // empty list. The browser hands its selection here in list order.
 void RunSlideShow(const std::vector<std::string>& paths, int seconds, bool transition);
+// The same for files the browser turned (each item with its rotation).
+void RunSlideShow(const std::vector<SLIDE_SHOW_ITEM>& items, int seconds, bool transition);
 
 // Plays the frames of one animation on its canvas full screen with their
 // delays and disposal, loopCount + 1 times (kLoopForever: until stopped), the
