@@ -17,6 +17,7 @@
 #include "base/MessageReport.h"
 #include "base/Profile.h"
 #include "base/StatusStack.h"
+#include "browser/ImageBrowserView.h"
 #include "editor/PictoravellDoc.h"
 #include "editor/PictoravellView.h"
 #include "output/SlideShowWnd.h"
@@ -81,6 +82,7 @@ bool CPictoravellApp::OnInit() {
   SetFullScreenPlayer(PlayAnimationFullScreen);
   CMainFrame::SetOpenFolderCallback([this](const std::string& folder) { DoFileOpen(folder); });
   CMainFrame::SetOpenFileCallback([this](const std::string& path) { return OpenDocumentFile(path); });
+  COrganizeView::SetContentFactory([](wxWindow* parent) -> IBrowseContent* { return new CImageBrowserView(parent); });
   auto* frame = new CMainFrame(m_docManager);
   frame->SetTitle(kProductName);
   SetTopWindow(frame);
