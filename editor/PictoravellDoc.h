@@ -1,7 +1,9 @@
 #pragma once
 // CPictoravellDoc: the document of the image windows. Adds to CImageDocument
 // the file comment, the playback counter, reading an image file, the four
-// kinds of new documents, saving and closing, and the document's commands.
+// kinds of new documents, saving and closing, and the document's commands
+// (their table and shared checks in editor/DocCommands.cpp, each group's
+// handlers in its own file: editor/DocFileCommands.cpp ...).
 //
 // What the document asks of the user goes through replaceable functions
 // (SetDocumentPrompts), so that tests script the dialogs.
