@@ -100,7 +100,7 @@ TEST_P(LeavingEffectMode, AsksAndSettlesTheEffect) {
   TempDir dir;
   CPictoravellDoc* doc = OpenImageDocument(WriteBmp(dir, "fx.bmp", SolidImage(8, 8, 5, 5, 5)));
   ASSERT_TRUE(doc);
-  ASSERT_TRUE(doc->BeginEdit(1));
+  ASSERT_TRUE(doc->BeginEdit(EDIT_FULL_COLOR));
   ASSERT_TRUE(doc->StartEffectTool("Sepia"));
   ASSERT_EQ(f.frame->GetMode(), MODE_EFFECT);
   *doc->GetEditImage(true) = SolidImage(8, 8, 200, 100, 50);  // the live preview
