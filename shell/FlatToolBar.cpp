@@ -457,7 +457,7 @@ void CFlatToolBar::Render(wxDC& dc) {
       type = FLAT_IMAGE_DISABLED;
     } else if (item.checked) {
       Frame3D(dc, r, shadow, light);
-      if (!hot) FillRect(dc, r.Deflate(1), light);
+      if (!hot) FillRect(dc, wxRect(r.x + 1, r.y + 1, r.width - 2, r.height - 2), light);
       shift = 1;
       type = hot ? FLAT_IMAGE_HOT : FLAT_IMAGE_CHECKED;
     } else if (hot) {
