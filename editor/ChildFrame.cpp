@@ -3,15 +3,16 @@
 #include <wx/sizer.h>
 
 #include "editor/PictoravellView.h"
+#include "resources/CommandIds.h"
 #include "shell/EditorHost.h"
 #include "shell/ImageInfoBar.h"
 #include "shell/RulerBar.h"
 
 namespace {
-// The ids of the bars.
-constexpr int kInfoBarId = 59392;
-constexpr int kHorizontalRulerId = 59393;
-constexpr int kVerticalRulerId = 59394;
+// The ids of the bars (the first control-bar ids, moved into wx's range).
+constexpr int kInfoBarId = CommandId(59392);
+constexpr int kHorizontalRulerId = CommandId(59393);
+constexpr int kVerticalRulerId = CommandId(59394);
 }  // namespace
 
 CChildFrame::CChildFrame(wxDocument* document, wxView* view, wxWindow* parent)
