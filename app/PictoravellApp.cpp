@@ -19,6 +19,7 @@
 #include "base/StatusStack.h"
 #include "editor/PictoravellDoc.h"
 #include "editor/PictoravellView.h"
+#include "output/SlideShowWnd.h"
 #include "platform/CommandLineSplitter.h"
 #include "platform/RecentFileList.h"
 #include "platform/WindowPlacement.h"
@@ -44,8 +45,7 @@ void LogLine(const std::string& line) {
 }  // namespace
 
 CPictoravellApp::CPictoravellApp() {
-  Bind(wxEVT_MENU, &CPictoravellApp::OnCommand, this);
-  Bind(wxEVT_UPDATE_UI, &CPictoravellApp::OnUpdateCommand, this);
+  BindCommands();
   Bind(wxEVT_IDLE, &CPictoravellApp::OnIdleClearReadout, this);
 }
 
@@ -78,6 +78,7 @@ bool CPictoravellApp::OnInit() {
 
   m_docManager = new wxDocManager;
   RegisterImageDocumentTemplate(m_docManager);
+  SetFullScreenPlayer(PlayAnimationFullScreen);
   CMainFrame::SetOpenFolderCallback([this](const std::string& folder) { DoFileOpen(folder); });
   CMainFrame::SetOpenFileCallback([this](const std::string& path) { return OpenDocumentFile(path); });
   auto* frame = new CMainFrame(m_docManager);
@@ -199,83 +200,6 @@ void CPictoravellApp::UpdateAllDocumentViews(int hint) {
   CViewUpdateHint hintObject(hint);
   for (auto* node = m_docManager->GetDocuments().GetFirst(); node; node = node->GetNext())
     if (auto* doc = static_cast<wxDocument*>(node->GetData())) doc->UpdateAllViews(nullptr, &hintObject);
-}
-
-void CPictoravellApp::OnCommand(wxCommandEvent& event) {
-  const int id = event.GetId();
-  switch (id) {
-    case ID_FILE_OPEN:
-      DoFileOpen({});
-      return;
-    case ID_FILE_NEW:
-      NewDocument(NEWDOC_BLANK);
-      return;
-    case ID_FILE_SEQUENCE:
-      NewDocument(NEWDOC_FILE_SEQUENCE);
-      return;
-    case ID_NEW_FROM_CLIPBOARD:
-      NewDocument(NEWDOC_CLIPBOARD);
-      return;
-    case ID_MULTIBURST:
-      NewDocument(NEWDOC_MULTIBURST);
-      return;
-    case ID_DISPLAY_COMMENTS:
-      g_bDisplayComments = !g_bDisplayComments;
-      WriteProfileInt("General", "Display Comments", g_bDisplayComments);
-      UpdateAllDocumentViews(1);
-      return;
-    case ID_HELP_FINDER:
-      OpenReadme();
-      return;
-    case ID_WEB_HELP:
-      wxLaunchDefaultBrowser(kWebHelpUrl);
-      return;
-    case ID_WEB_SITE:
-      wxLaunchDefaultBrowser(kWebSiteUrl);
-      return;
-    default:
-      break;
-  }
-  if (id >= ID_FILE_MRU_FIRST && id <= ID_FILE_MRU_LAST && m_recentFiles) {
-    const int index = id - ID_FILE_MRU_FIRST;
-    if (index < m_recentFiles->GetCount()) OpenDocumentFile((*m_recentFiles)[index]);
-    return;
-  }
-  event.Skip();
-}
-
-void CPictoravellApp::OnUpdateCommand(wxUpdateUIEvent& event) {
-  const int id = event.GetId();
-  switch (id) {
-    case ID_FILE_OPEN:
-    case ID_FILE_NEW:
-    case ID_FILE_SEQUENCE:
-    case ID_MULTIBURST:
-    case ID_WEB_HELP:
-    case ID_WEB_SITE:
-    case ID_HELP_FINDER:
-      event.Enable(true);
-      return;
-    case ID_NEW_FROM_CLIPBOARD:
-      event.Enable(IsClipboardImageAvailable());
-      return;
-    case ID_DISPLAY_COMMENTS:
-      event.Enable(true);
-      event.Check(g_bDisplayComments != 0);
-      return;
-    default:
-      break;
-  }
-  if (id >= ID_FILE_MRU_FIRST && id <= ID_FILE_MRU_LAST) {
-    event.Enable(m_recentFiles && m_recentFiles->GetCount() > id - ID_FILE_MRU_FIRST);
-    return;
-  }
-  // A menu command nobody handles is shown disabled; windows that update
-  // themselves (buttons, bars) are left alone.
-  if (dynamic_cast<wxMenu*>(event.GetEventObject()))
-    event.Enable(false);
-  else
-    event.Skip();
 }
 
 void CPictoravellApp::OnIdleClearReadout(wxIdleEvent& event) {

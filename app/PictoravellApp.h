@@ -44,10 +44,26 @@ class CPictoravellApp : public CSingleInstanceApp {
 
   int m_bAutoPlay = 1;
 
+  // --- commands (the table: app/AppCommands.cpp) ---
+  bool CommandAllowed(unsigned) const { return true; }
+  void OnFileNew();
+  void OnFileOpen();
+  void OnFileSequence();
+  void OnNewFromClipboard();
+  void OnMultiburst();
+  void OnDisplayComments();
+  void OnHelpFinder();
+  void OnWebHelp();
+  void OnWebSite();
+  bool CanPasteNew() const;
+  void OnUpdateDisplayComments(wxUpdateUIEvent& event);
+
  private:
   void CreateRecentFileList(int size);
-  void OnCommand(wxCommandEvent& event);
-  void OnUpdateCommand(wxUpdateUIEvent& event);
+  void BindCommands();
+  void OnRecentFile(wxCommandEvent& event);
+  void OnUpdateRecentFile(wxUpdateUIEvent& event);
+  void OnUpdateUnhandled(wxUpdateUIEvent& event);
   void OnIdleClearReadout(wxIdleEvent& event);
 
   std::unique_ptr<CRecentFileList> m_recentFiles;

@@ -8,6 +8,7 @@ namespace {
 constexpr size_t kMaxPending = 256;
 
 IMessageSink* g_sink = nullptr;
+thread_local IMessageSink* t_sink = nullptr;
 std::deque<std::pair<int, std::string>>& Pending() {
   static std::deque<std::pair<int, std::string>> pending;
   return pending;
@@ -16,6 +17,10 @@ std::deque<std::pair<int, std::string>>& Pending() {
 }  // namespace
 
 void ReportMessage(int level, const std::string& text) {
+  if (t_sink) {
+    t_sink->AddMessage(level, text);
+    return;
+  }
   if (g_sink) {
     g_sink->AddMessage(level, text);
     return;
@@ -33,5 +38,11 @@ IMessageSink* SetMessageSink(IMessageSink* sink) {
     Pending().clear();
     for (auto& [level, text] : pending) g_sink->AddMessage(level, text);
   }
+  return previous;
+}
+
+IMessageSink* SetThreadMessageSink(IMessageSink* sink) {
+  IMessageSink* previous = t_sink;
+  t_sink = sink;
   return previous;
 }

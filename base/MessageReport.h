@@ -21,3 +21,9 @@ void ReportMessage(int level, const std::string& text);
 // Installs a sink (null removes it) and returns the previous one. Messages
 // kept while no sink was installed go to the new sink first.
 IMessageSink* SetMessageSink(IMessageSink* sink);
+
+// Installs a sink for the calling thread only (null removes it) and returns
+// the previous one. While it is set, reports made on this thread go to it
+// instead of the program's sink: a worker thread collects its reader's
+// messages this way and hands them to the user-interface thread.
+IMessageSink* SetThreadMessageSink(IMessageSink* sink);

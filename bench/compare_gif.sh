@@ -3,6 +3,9 @@
 # giflib's tools and gifsicle, one thread each, on the same file; prints
 # times and ratios (other / ours).
 #   decode:          ours ReadGif            vs  giftext -r (every image decoded, raw pixels out)
+#   decode, whole processes: one ReadGif in a process of its own (the bench
+#                    binary, one iteration) vs giflib's gif2rgb (every image
+#                    decoded, the screen written out)
 #   decode + encode: ours ReadGif + WriteGif vs  giftool (giflib slurp and spew), gifsicle --unoptimize
 # Usage: bench/compare_gif.sh [build dir]   (default: build)
 set -euo pipefail
@@ -50,6 +53,9 @@ best() {
   echo "$best"
 }
 giftext_decode=$(best sh -c "giftext -r '$dir/anim.gif' > /dev/null")
+ours_process=$(best env PICTORAVELL_GIF_BENCH_FILE="$dir/anim.gif" "$build/pictoravell_bench" \
+  --benchmark_filter='BM_GifFileDecode$' --benchmark_min_time=0)
+gif2rgb_process=$(best gif2rgb -1 -o /dev/null "$dir/anim.gif")
 giftool_both=$(best sh -c "giftool < '$dir/anim.gif' > '$dir/giftool.gif'")
 gifsicle_both=$(best gifsicle --no-warnings --unoptimize "$dir/anim.gif" -o "$dir/gifsicle.gif")
 
@@ -57,6 +63,9 @@ printf 'GIF, 100 frames 640x480, 8 bits, %d bytes, one thread\n' "$size"
 printf 'decode\n'
 printf '  ours (ReadGif)                    %8.1f ms\n' "$ours_decode"
 printf '  giflib giftext -r                 %8.1f ms   ratio %.2f\n' "$giftext_decode" "$(echo "$giftext_decode / $ours_decode" | bc -l)"
+printf 'decode, whole processes\n'
+printf '  ours (one ReadGif)                %8.1f ms\n' "$ours_process"
+printf '  giflib gif2rgb                    %8.1f ms   ratio %.2f\n' "$gif2rgb_process" "$(echo "$gif2rgb_process / $ours_process" | bc -l)"
 printf 'encode\n'
 printf '  ours (WriteGif)                   %8.1f ms\n' "$ours_encode"
 printf 'decode + encode\n'

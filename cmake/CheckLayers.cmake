@@ -8,7 +8,7 @@
 cmake_minimum_required(VERSION 3.25)
 # A layer may be a subfolder ("editor/model", "browser/core"); a file belongs
 # to the longest layer its path starts with, and so does an included file.
-set(LAYERS base imaging formats platform resources shell editor/model editor browser/core browser output app)
+set(LAYERS base imaging formats platform resources shell editor/model editor browser/core browser output/core output app)
 set(ALLOWED_base      base)
 set(ALLOWED_imaging   base imaging)
 set(ALLOWED_formats   base imaging formats)
@@ -20,10 +20,12 @@ set(ALLOWED_editor    base imaging formats platform resources shell editor/model
 set(ALLOWED_browser   base imaging formats platform resources shell browser/core browser)
 # The browser's window-free core: below the shell, beside platform.
 set(ALLOWED_browser/core base imaging formats platform browser/core)
-set(ALLOWED_output    base imaging formats platform resources shell output)
-set(ALLOWED_app       base imaging formats platform resources shell editor/model editor browser/core browser output app)
+# The output's window-free core: above the core, below the shell.
+set(ALLOWED_output/core base imaging formats output/core)
+set(ALLOWED_output    base imaging formats platform resources shell output/core output)
+set(ALLOWED_app       base imaging formats platform resources shell editor/model editor browser/core browser output/core output app)
 # Folders that build and test without a display: no toolkit headers.
-set(NO_TOOLKIT base imaging formats platform editor/model browser/core)
+set(NO_TOOLKIT base imaging formats platform editor/model browser/core output/core)
 
 if(NOT SOURCE_DIR)
   message(FATAL_ERROR "CheckLayers: pass -DSOURCE_DIR=<source tree>")

@@ -20,6 +20,9 @@ const COMMAND_ENTRY<Doc> kDocCommands[] = {
     // Edit (below)
     {ID_EDIT_UNDO, &Doc::OnEditUndo, &Doc::CanUndo, NEEDS_IDLE | NEEDS_NO_EFFECT, nullptr, &Doc::OnUpdateUndoText},
     {ID_EDIT_REDO, &Doc::OnEditRedo, &Doc::CanRedo, NEEDS_IDLE | NEEDS_NO_EFFECT, nullptr, &Doc::OnUpdateUndoText},
+    // Play (editor/DocPlayCommands.cpp): a view that plays the frames marks
+    // them busy, so the command has its own rule instead of NEEDS_IDLE.
+    {ID_FULL_SCREEN, &Doc::OnFullScreen, &Doc::CanPlayFullScreen, NEEDS_FRAMES},
 };
 
 }  // namespace

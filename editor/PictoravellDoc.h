@@ -50,6 +50,13 @@ DOCUMENT_PROMPTS SetDocumentPrompts(DOCUMENT_PROMPTS prompts);
 // Whether the clipboard holds an image (through the prompts when scripted).
 bool IsClipboardImageAvailable();
 
+// The full-screen player that the Full Screen command runs: frames, their
+// count, the canvas size and the loop count. The application installs the
+// output's player (the editor does not reach the output layer); until then
+// the command stays disabled. Returns the previous player.
+using FullScreenPlayer = std::function<void(const CAnimFrame*, int, int, int, uint16_t)>;
+FullScreenPlayer SetFullScreenPlayer(FullScreenPlayer player);
+
 class CPictoravellDoc : public CImageDocument {
  public:
   CPictoravellDoc();
@@ -76,6 +83,8 @@ class CPictoravellDoc : public CImageDocument {
   const std::string& GetComment() const { return m_strComment; }
   void SetComment(const std::string& comment) { m_strComment = comment; }
   int GetPlayingCount() const { return m_nPlaying; }
+  // True when a view already plays the frames or no frame is busy.
+  bool CanPlayFrames() const { return m_nPlaying > 0 || !IsAnyFrameBusy(); }
 
   // The comment with every line end made CR LF.
   static std::string NormalizeLineEnds(const std::string& text);
@@ -94,6 +103,9 @@ class CPictoravellDoc : public CImageDocument {
   void OnEditUndo();
   void OnEditRedo();
   void OnUpdateUndoText(wxUpdateUIEvent& event);
+  // Play (editor/DocPlayCommands.cpp)
+  void OnFullScreen();
+  bool CanPlayFullScreen() const;
 
  protected:
   bool DoOpenDocument(const wxString& path) override;

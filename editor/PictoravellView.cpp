@@ -18,6 +18,7 @@
 #include "resources/CommandIds.h"
 #include "resources/MenuResources.h"
 #include "shell/DeviceDrawing.h"
+#include "shell/CommandTable.h"
 #include "shell/DisplayDrawing.h"
 #include "shell/EditorHost.h"
 #include "shell/MainStatusBar.h"
@@ -170,13 +171,26 @@ void CImageViewWindow::OnScrollDone(wxScrollWinEvent& event) {
 
 // --- the view ----------------------------------------------------------------------
 
+namespace {
+
+using View = CPictoravellView;
+
+// The view's commands: zoom and what the view shows. The view's commands
+// need nothing of the document's state (NEEDS_NOTHING), so they run while
+// an effect tool runs and while frames are busy.
+const COMMAND_ENTRY<View> kViewCommands[] = {
+    {ID_ZOOM_IN, &View::OnZoomIn, &View::CanZoomIn},
+    {ID_ZOOM_OUT, &View::OnZoomOut, &View::CanZoomOut},
+    {ID_ORIGINAL_SIZE, &View::OnOriginalSize, &View::CanOriginalSize},
+    {ID_BEST_FIT, &View::OnBestFit},
+    {ID_CURRENT_FRAME_ONLY, &View::OnCurrentFrameOnly, &View::HasSeveralFrames, NEEDS_NOTHING, nullptr,
+     &View::OnUpdateCurrentFrameOnly},
+};
+
+}  // namespace
+
 CPictoravellView::CPictoravellView() {
-  Bind(wxEVT_MENU, &CPictoravellView::OnZoomIn, this, ID_ZOOM_IN);
-  Bind(wxEVT_MENU, &CPictoravellView::OnZoomOut, this, ID_ZOOM_OUT);
-  Bind(wxEVT_MENU, &CPictoravellView::OnOriginalSize, this, ID_ORIGINAL_SIZE);
-  Bind(wxEVT_MENU, &CPictoravellView::OnBestFit, this, ID_BEST_FIT);
-  Bind(wxEVT_MENU, &CPictoravellView::OnCurrentFrameOnly, this, ID_CURRENT_FRAME_ONLY);
-  Bind(wxEVT_UPDATE_UI, &CPictoravellView::OnUpdateCommand, this);
+  BindCommandTable<CPictoravellView>(*this, *this, kViewCommands);
 }
 
 CPictoravellView::~CPictoravellView() {
@@ -277,38 +291,29 @@ void CPictoravellView::SetCurrentFrameOnly(bool only) {
   OnUpdate(nullptr, nullptr);
 }
 
-void CPictoravellView::OnZoomIn(wxCommandEvent&) { ZoomIn(); }
-void CPictoravellView::OnZoomOut(wxCommandEvent&) { ZoomOut(); }
-void CPictoravellView::OnOriginalSize(wxCommandEvent&) { OriginalSize(); }
+void CPictoravellView::OnZoomIn() { ZoomIn(); }
+void CPictoravellView::OnZoomOut() { ZoomOut(); }
+void CPictoravellView::OnOriginalSize() { OriginalSize(); }
 
-void CPictoravellView::OnBestFit(wxCommandEvent&) {
+void CPictoravellView::OnBestFit() {
   if (BestFit()) {
     CViewUpdateHint hint(HINT_ERASE);
     OnUpdate(nullptr, &hint);
   }
 }
 
-void CPictoravellView::OnCurrentFrameOnly(wxCommandEvent&) { SetCurrentFrameOnly(!m_bCurrentFrameOnly); }
+void CPictoravellView::OnCurrentFrameOnly() { SetCurrentFrameOnly(!m_bCurrentFrameOnly); }
 
-void CPictoravellView::OnUpdateCommand(wxUpdateUIEvent& event) {
-  const int id = event.GetId();
-  const int z = m_nZoom;
-  if (id == ID_ZOOM_IN) {
-    event.Enable(z < kMaxZoom);
-  } else if (id == ID_ZOOM_OUT) {
-    event.Enable(z >= -(kMaxZoom - 1));
-  } else if (id == ID_ORIGINAL_SIZE) {
-    event.Enable(z != 0 && z != 1 && z != -1);
-  } else if (id == ID_BEST_FIT) {
-    event.Enable(true);
-  } else if (id == ID_CURRENT_FRAME_ONLY) {
-    CPictoravellDoc* doc = GetImageDocument();
-    event.Enable(doc && doc->GetFrameCount() > 1);
-    event.Check(m_bCurrentFrameOnly != 0);
-  } else {
-    event.Skip();
-  }
+bool CPictoravellView::CanZoomIn() const { return m_nZoom < kMaxZoom; }
+bool CPictoravellView::CanZoomOut() const { return m_nZoom >= -(kMaxZoom - 1); }
+bool CPictoravellView::CanOriginalSize() const { return m_nZoom != 0 && m_nZoom != 1 && m_nZoom != -1; }
+
+bool CPictoravellView::HasSeveralFrames() const {
+  CPictoravellDoc* doc = GetImageDocument();
+  return doc && doc->GetFrameCount() > 1;
 }
+
+void CPictoravellView::OnUpdateCurrentFrameOnly(wxUpdateUIEvent& event) { event.Check(m_bCurrentFrameOnly != 0); }
 
 // --- geometry ----------------------------------------------------------------------
 

@@ -102,6 +102,20 @@ class CPictoravellView : public wxView {
   // The status bar's pixel readout for a window point.
   void UpdatePixelReadout(const wxPoint& window);
 
+  // --- commands (the view's command table) ---
+  // The view's commands share no condition with others.
+  bool CommandAllowed(unsigned) const { return true; }
+  void OnZoomIn();
+  void OnZoomOut();
+  void OnOriginalSize();
+  void OnBestFit();
+  void OnCurrentFrameOnly();
+  bool CanZoomIn() const;
+  bool CanZoomOut() const;
+  bool CanOriginalSize() const;
+  bool HasSeveralFrames() const;
+  void OnUpdateCurrentFrameOnly(wxUpdateUIEvent& event);
+
   // The context menu ("Home Context Menu"); null while an effect tool runs.
   wxMenu* CreateContextMenu() const;
 
@@ -110,12 +124,6 @@ class CPictoravellView : public wxView {
 
  private:
   void ShowCommentCaption();
-  void OnZoomIn(wxCommandEvent& event);
-  void OnZoomOut(wxCommandEvent& event);
-  void OnOriginalSize(wxCommandEvent& event);
-  void OnBestFit(wxCommandEvent& event);
-  void OnCurrentFrameOnly(wxCommandEvent& event);
-  void OnUpdateCommand(wxUpdateUIEvent& event);
   void DrawImageLayers(wxDC& dc, const Rect& image, const Rect& clip);
   void FitWhenReady();
 

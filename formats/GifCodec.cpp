@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include "base/ImageGeometry.h"
@@ -13,6 +14,7 @@
 #include "imaging/PixelAccess.h"
 #include "imaging/PixelRect.h"
 #include "imaging/Quantizer.h"
+#include "imaging/SharedBuffer.h"
 
 namespace {
 
@@ -502,6 +504,9 @@ int ReadGif(CCodecJob* job, int first, int count) {
   CAnimFrame work;
   ResetGifFrame(work);
   const int64_t last = int64_t{first} + count;
+  // The frames' pixels, palettes and masks come out of a few shared chunks.
+  std::optional<CBufferArenaScope> arena;
+  if (count > 1) arena.emplace();
   int64_t bytesLeft = kFrameBudgetFactor * GetImageByteBudget();
   int64_t index = 0;
   job->m_bIncomplete = false;

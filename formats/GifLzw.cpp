@@ -6,12 +6,32 @@
 #include "base/ResultCodes.h"
 #include "formats/BufferedFile.h"
 
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "the code reader loads eight packed bytes at once");
+
 namespace {
 constexpr int kTableSize = 4096;
 constexpr int kMaxCodeWidth = 12;
-// A string is at most one entry per table slot long, plus the pixel of a
-// code that names the entry being defined.
-constexpr int kStackSize = kTableSize + 2;
+// The longest string: one pixel per table entry, plus the pixel of a code
+// that names the entry being defined.
+constexpr int kLongestString = kTableSize + 1;
+// Strings are copied 16 bytes at a time and may write up to 15 bytes past
+// their end (bytes that later strings overwrite).
+constexpr int kCopySlack = 16;
+// A place that is not in the history (entries made before a compaction).
+constexpr uint32_t kNowhere = UINT32_MAX;
+// The history is compacted rather than grown past this size.
+constexpr int64_t kHistoryCompactAt = int64_t{4} << 20;
+
+// Copies a string of length >= 1 that lies wholly before dst.
+inline void CopyString(uint8_t* dst, const uint8_t* src, int length) {
+  int i = 0;
+  do {
+    uint8_t chunk[16];
+    std::memcpy(chunk, src + i, 16);
+    std::memcpy(dst + i, chunk, 16);
+    i += 16;
+  } while (i < length);
+}
 
 void PackRow(const uint8_t* pixels, int count, int depth, uint8_t* row) {
   if (depth == 1) {
@@ -57,14 +77,19 @@ CLzwDecoder::CLzwDecoder(CBufferedFile* stream, int minimumCodeSize, int rowWidt
   }
   m_prefix = std::make_unique<uint16_t[]>(kTableSize);
   m_suffix = std::make_unique<uint8_t[]>(kTableSize);
-  m_stack = std::make_unique<uint8_t[]>(kStackSize);
   m_length = std::make_unique<uint16_t[]>(kTableSize);
+  m_place = std::make_unique<uint32_t[]>(kTableSize);
   if (m_nDepth < 8) m_line = std::make_unique<uint8_t[]>(static_cast<size_t>(m_nRowWidth) + 1);
   m_nClearCode = 1 << minimumCodeSize;
   m_nEndCode = m_nClearCode + 1;
   m_nInitialWidth = minimumCodeSize + 1;
+  ReserveHistory(m_nRowWidth);
   ResetTable();
-  if (ReadClear()) m_stack[m_nStackCount++] = static_cast<uint8_t>(m_nPrevCode);
+  if (ReadClear()) {
+    m_history[0] = static_cast<uint8_t>(m_nPrevCode);
+    m_nHistoryEnd = 1;
+    m_nPrevPlace = 0;
+  }
 }
 
 CLzwDecoder::~CLzwDecoder() = default;
@@ -117,7 +142,31 @@ void CLzwDecoder::ResetTable() {
     m_suffix[i] = static_cast<uint8_t>(i);
     m_prefix[i] = 0;
     m_length[i] = 1;
+    m_place[i] = kNowhere;
   }
+}
+
+void CLzwDecoder::ReserveHistory(int64_t more) {
+  const int64_t need = more + kLongestString + kCopySlack;
+  if (m_nHistoryEnd + need <= m_nHistorySize) return;
+  const int64_t pending = m_nHistoryEnd - m_nHistoryStart;
+  if (m_history && m_nHistorySize >= kHistoryCompactAt && pending + need <= m_nHistorySize) {
+    // Move the pixels not yet handed out to the front; the places of the
+    // strings written so far are gone (those entries walk their chains).
+    std::memmove(m_history.get(), m_history.get() + m_nHistoryStart, static_cast<size_t>(pending));
+    m_nHistoryStart = 0;
+    m_nHistoryEnd = pending;
+    std::fill_n(m_place.get(), kTableSize, kNowhere);
+    m_nPrevPlace = kNowhere;
+    return;
+  }
+  int64_t size = std::max<int64_t>(m_nHistorySize * 2, int64_t{64} << 10);
+  while (size < m_nHistoryEnd + need) size *= 2;
+  // Pixels are written before they are read: no need to clear them.
+  std::unique_ptr<uint8_t[]> grown(new uint8_t[static_cast<size_t>(size)]);
+  if (m_nHistoryEnd > 0) std::memcpy(grown.get(), m_history.get(), static_cast<size_t>(m_nHistoryEnd));
+  m_history = std::move(grown);
+  m_nHistorySize = size;
 }
 
 bool CLzwDecoder::ReadClear() {
@@ -137,124 +186,150 @@ bool CLzwDecoder::ReadClear() {
     return false;
   }
   m_nPrevCode = code;
-  m_nFirstPixel = code;
   return true;
 }
 
 int CLzwDecoder::DecodePixels(uint8_t* out, int count) {
-  int n = 0;
-  while (n < count && m_nStackCount > 0) out[n++] = m_stack[--m_nStackCount];
-  uint16_t* const prefix = m_prefix.get();
-  uint8_t* const suffix = m_suffix.get();
-  uint16_t* const length = m_length.get();
-  uint8_t* const stack = m_stack.get();
-  const int clearCode = m_nClearCode, endCode = m_nEndCode;
-  // The hot state lives in locals (stores through out could alias members);
-  // Save before and Load after every call that works on the members.
-  uint64_t bits = 0;
-  int bitCount = 0, width = 0, limit = 0, next = 0, prev = 0, first = 0;
-  auto load = [&] {
-    bits = m_nBitBuffer;
-    bitCount = m_nBitCount;
-    width = m_nWidth;
-    limit = m_nLimit;
-    next = m_nNextCode;
-    prev = m_nPrevCode;
-    first = m_nFirstPixel;
-  };
-  auto save = [&] {
-    m_nBitBuffer = bits;
-    m_nBitCount = bitCount;
-    m_nWidth = width;
-    m_nLimit = limit;
-    m_nNextCode = next;
-    m_nPrevCode = prev;
-    m_nFirstPixel = first;
-  };
-  load();
-  while (n < count && !m_bFinished) {
-    int code;
-    if (bitCount < width) {
-      // Refill from the current sub-block; ReadCode moves to the next one.
-      while (bitCount <= 56 && m_nBlockPos < m_nBlockLength) {
-        bits |= static_cast<uint64_t>(m_block[m_nBlockPos++]) << bitCount;
-        bitCount += 8;
+  if (m_nHistoryEnd - m_nHistoryStart < count && !m_bFinished) {
+    ReserveHistory(count - (m_nHistoryEnd - m_nHistoryStart));
+    uint16_t* const prefix = m_prefix.get();
+    uint8_t* const suffix = m_suffix.get();
+    uint16_t* const length = m_length.get();
+    uint32_t* const place = m_place.get();
+    uint8_t* const history = m_history.get();
+    const int clearCode = m_nClearCode, endCode = m_nEndCode;
+    const int64_t target = m_nHistoryStart + count;
+    // The hot state lives in locals; save before and load after every call
+    // that works on the members.
+    uint64_t bits = 0;
+    int bitCount = 0, width = 0, limit = 0, next = 0, prev = 0, blockPos = 0, blockLength = 0;
+    int64_t end = 0;
+    uint32_t prevPlace = 0;
+    const uint8_t* const block = m_block;
+    auto load = [&] {
+      blockPos = m_nBlockPos;
+      blockLength = m_nBlockLength;
+      bits = m_nBitBuffer;
+      bitCount = m_nBitCount;
+      width = m_nWidth;
+      limit = m_nLimit;
+      next = m_nNextCode;
+      prev = m_nPrevCode;
+      end = m_nHistoryEnd;
+      prevPlace = m_nPrevPlace;
+    };
+    auto save = [&] {
+      m_nBlockPos = blockPos;
+      m_nBlockLength = blockLength;
+      m_nBitBuffer = bits;
+      m_nBitCount = bitCount;
+      m_nWidth = width;
+      m_nLimit = limit;
+      m_nNextCode = next;
+      m_nPrevCode = prev;
+      m_nHistoryEnd = end;
+      m_nPrevPlace = prevPlace;
+    };
+    load();
+    while (end < target && !m_bFinished) {
+      int code;
+      if (bitCount < width) {
+        // Refill from the current sub-block, eight bytes at once where it
+        // has them; ReadCode moves to the next one.
+        if (blockLength - blockPos >= 8) {
+          uint64_t word;
+          std::memcpy(&word, block + blockPos, 8);  // little-endian, as the codes are packed
+          bits |= word << bitCount;
+          const int bytes = (63 - bitCount) >> 3;
+          blockPos += bytes;
+          bitCount += bytes * 8;
+          bits &= (uint64_t{1} << bitCount) - 1;  // bitCount <= 63: the byte left over is read again later
+        } else {
+          while (bitCount <= 56 && blockPos < blockLength) {
+            bits |= static_cast<uint64_t>(block[blockPos++]) << bitCount;
+            bitCount += 8;
+          }
+        }
       }
-    }
-    if (bitCount >= width) {
-      code = static_cast<int>(bits & ((1u << width) - 1));
-      bits >>= width;
-      bitCount -= width;
-    } else {
-      save();
-      code = ReadCode();
-      load();
-      if (code < 0) break;
-    }
-    if (code == clearCode) {
-      save();
-      const bool ok = ReadClear();
-      load();
-      if (!ok) break;
-      out[n++] = static_cast<uint8_t>(prev);
-      continue;
-    }
-    if (code == endCode) {
-      m_bFinished = true;
-      break;
-    }
-    if (code > next) {
-      Fail(IMAGEIO_CORRUPT);
-      break;
-    }
-    const int inCode = code;
-    // A code naming the entry being defined stands for the previous string
-    // plus that string's own first pixel.
-    const bool pending = code == next;
-    if (pending) code = prev;
-    const int stringLength = length[code] + (pending ? 1 : 0);
-    int root;
-    if (stringLength <= count - n) {
-      // The whole string fits the row: write it straight from its end back.
-      uint8_t* p = out + n + stringLength - 1;
-      if (pending) *p-- = static_cast<uint8_t>(first);
-      // Entries always point to lower codes, so this walk ends within the table.
-      while (code > endCode) {
-        *p-- = suffix[code];
-        code = prefix[code];
+      if (bitCount >= width) {
+        code = static_cast<int>(bits & ((1u << width) - 1));
+        bits >>= width;
+        bitCount -= width;
+      } else {
+        save();
+        code = ReadCode();
+        load();
+        if (code < 0) break;
       }
-      *p = static_cast<uint8_t>(code);
-      root = code;
-      n += stringLength;
-    } else {
-      int sp = 0;
-      if (pending) stack[sp++] = static_cast<uint8_t>(first);
-      while (code > endCode) {
-        stack[sp++] = suffix[code];
-        code = prefix[code];
+      if (code == clearCode) {
+        save();
+        const bool ok = ReadClear();
+        load();
+        if (!ok) break;
+        history[end] = static_cast<uint8_t>(prev);
+        prevPlace = static_cast<uint32_t>(end);
+        ++end;
+        continue;
       }
-      stack[sp++] = static_cast<uint8_t>(code);
-      root = code;
-      const int take = count - n;
-      for (int i = 0; i < take; ++i) out[n++] = stack[--sp];
-      m_nStackCount = sp;
-    }
-    first = root;
-    if (next < kTableSize) {
-      prefix[next] = static_cast<uint16_t>(prev);
-      suffix[next] = static_cast<uint8_t>(root);
-      length[next] = static_cast<uint16_t>(length[prev] + 1);
-      ++next;
-      if (next >= limit && width < kMaxCodeWidth) {
-        ++width;
-        limit <<= 1;
+      if (code == endCode) {
+        m_bFinished = true;
+        break;
       }
+      if (code > next) {
+        Fail(IMAGEIO_CORRUPT);
+        break;
+      }
+      uint8_t* const at = history + end;
+      int written;
+      if (code < clearCode) {
+        *at = static_cast<uint8_t>(code);
+        written = 1;
+      } else {
+        // A code naming the entry being defined stands for the previous
+        // string plus that string's own first pixel.
+        const bool pending = code == next;
+        const int source = pending ? prev : code;
+        const int stringLength = length[source];
+        if (place[source] != kNowhere) {
+          CopyString(at, history + place[source], stringLength);
+        } else {
+          // Entries always point to lower codes, so this walk ends within the table.
+          uint8_t* p = at + stringLength - 1;
+          int c = source;
+          while (c > endCode) {
+            *p-- = suffix[c];
+            c = prefix[c];
+          }
+          *p = static_cast<uint8_t>(c);
+        }
+        if (pending) at[stringLength] = at[0];
+        written = stringLength + (pending ? 1 : 0);
+      }
+      if (next < kTableSize) {
+        // The new entry is the previous string and this string's first
+        // pixel, which lie together in the history right where the previous
+        // string was written.
+        prefix[next] = static_cast<uint16_t>(prev);
+        suffix[next] = *at;
+        length[next] = static_cast<uint16_t>(length[prev] + 1);
+        place[next] = prevPlace;
+        ++next;
+        if (next >= limit && width < kMaxCodeWidth) {
+          ++width;
+          limit <<= 1;
+        }
+      }
+      // With a full table the stream may go on with 12-bit codes and no new
+      // entries until it sends a clear code (a deferred clear).
+      prev = code;
+      prevPlace = static_cast<uint32_t>(end);
+      end += written;
     }
-    // With a full table the stream may go on with 12-bit codes and no new
-    // entries until it sends a clear code (a deferred clear).
-    prev = inCode;
+    save();
   }
-  save();
+  const int n = static_cast<int>(std::min<int64_t>(count, m_nHistoryEnd - m_nHistoryStart));
+  if (n > 0) std::memcpy(out, m_history.get() + m_nHistoryStart, static_cast<size_t>(n));
+  m_nHistoryStart += n;
   if (n < count && m_nResult == IMAGEIO_OK) m_nResult = IMAGEIO_CORRUPT;
   return n;
 }
@@ -278,7 +353,7 @@ int CLzwDecoder::DecodeRow(uint8_t* row) {
 
 void CLzwDecoder::SkipRemainingData() {
   m_nBlockPos = m_nBlockLength = 0;
-  m_nStackCount = 0;
+  m_nHistoryStart = m_nHistoryEnd;
   if (m_bTerminatorRead) return;
   m_bFinished = true;
   m_bTerminatorRead = true;

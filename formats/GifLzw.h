@@ -18,6 +18,13 @@ class CBufferedFile;
 // pixels (depth 2 and 3 store as 4 bits, 5 to 7 as 8). Strings carry over
 // from one row to the next.
 //
+// Every decoded pixel goes to a history buffer first, and each table entry
+// remembers where its string was last written there: a code's string is then
+// copied whole from that place instead of being spelt out by walking its
+// chain of prefixes (the chain is walked only for entries whose place was
+// dropped when the history was compacted). Rows are copied out of the
+// history, which keeps at most a few megabytes.
+//
 // Damaged data never reads outside the tables and never loops: a code beyond
 // the next free code, a non-root code right after a clear code, or data that
 // ends before the image is full end the decoding; the rows not reached keep
@@ -62,7 +69,11 @@ class CLzwDecoder {
   // the code is not a root.
   bool ReadClear();
   void Fail(int result);
-  // Decodes until count pixels have been written to out; returns how many.
+  // Makes room for `more` pixels after the history's end (plus the longest
+  // string and the copy slack), compacting or growing the history.
+  void ReserveHistory(int64_t more);
+  // Decodes until count pixels are ready, then copies them to out; returns
+  // how many were written.
   int DecodePixels(uint8_t* out, int count);
 
   CBufferedFile* m_pStream;
@@ -84,15 +95,21 @@ class CLzwDecoder {
   int m_nWidth = 0;
   int m_nNextCode = 0;
   int m_nLimit = 0;
-  int m_nFirstPixel = 0;
   int m_nPrevCode = 0;
   int m_nClearCode = 0;
   int m_nEndCode = 0;
-  int m_nStackCount = 0;  // pixels waiting on the stack (top = next pixel)
   std::unique_ptr<uint16_t[]> m_prefix;
   std::unique_ptr<uint8_t[]> m_suffix;
   std::unique_ptr<uint16_t[]> m_length;  // pixels in each entry's string
-  std::unique_ptr<uint8_t[]> m_stack;
+  std::unique_ptr<uint32_t[]> m_place;   // where the string lies in the history, or kNowhere
+
+  // History: pixels [m_nHistoryStart, m_nHistoryEnd) are decoded and not yet
+  // handed out; m_nPrevPlace is where the previous code's string was written.
+  std::unique_ptr<uint8_t[]> m_history;
+  int64_t m_nHistorySize = 0;
+  int64_t m_nHistoryStart = 0;
+  int64_t m_nHistoryEnd = 0;
+  uint32_t m_nPrevPlace = 0;
   std::unique_ptr<uint8_t[]> m_line;  // byte row for depths below 8
 };
 

@@ -13,6 +13,7 @@
 #endif
 
 #include "base/ImageGeometry.h"
+#include "imaging/LayerStack.h"
 #include "imaging/ColorConversion.h"
 #include "imaging/PixelAccess.h"
 
@@ -779,4 +780,42 @@ int ShrinkFrames(CAnimFrame* frames, int count, int32_t oldWidth, int32_t oldHei
                           *status = IMAGEIO_NO_MEMORY;
                           return ReduceImage(image, w, h);
                         });
+}
+
+CRasterImage ReduceImageForThumbnail(const CRasterImage& image, int width, int height) {
+  CRasterImage out;
+  if (image.IsEmpty() || width < 1 || height < 1 || width > 32767 || height > 32767) return out;
+  if (!out.Create(width, height, 24)) return out;
+  const int sw = image.GetWidth(), sh = image.GetHeight();
+  CImageLayer layer(image, 0, 0);
+  if (!layer.Begin()) return CRasterImage();
+  uint8_t* bits = out.GetWritableBits();
+  // Each target pixel averages an even grid of at most 8 x 8 of the source
+  // pixels it covers, so a large picture costs no more than a small one.
+  constexpr int kSamples = 8;
+  for (int y = 0; y < height; ++y) {
+    const int64_t y0 = int64_t{y} * sh / height;
+    const int64_t rows = std::max<int64_t>(1, int64_t{y + 1} * sh / height - y0);
+    const int64_t ny = std::min<int64_t>(rows, kSamples);
+    for (int x = 0; x < width; ++x) {
+      const int64_t x0 = int64_t{x} * sw / width;
+      const int64_t cols = std::max<int64_t>(1, int64_t{x + 1} * sw / width - x0);
+      const int64_t nx = std::min<int64_t>(cols, kSamples);
+      uint64_t r = 0, g = 0, b = 0;
+      for (int64_t j = 0; j < ny; ++j)
+        for (int64_t i = 0; i < nx; ++i) {
+          uint8_t pa, pr, pg, pb;
+          layer.GetPixel(static_cast<int32_t>(x0 + i * cols / nx), static_cast<int32_t>(y0 + j * rows / ny), pa, pr,
+                         pg, pb);
+          r += pr, g += pg, b += pb;
+        }
+      const uint64_t n = static_cast<uint64_t>(nx * ny);
+      uint8_t* p = bits + int64_t{y} * out.GetStride() + 3 * x;
+      p[0] = static_cast<uint8_t>(r / n);
+      p[1] = static_cast<uint8_t>(g / n);
+      p[2] = static_cast<uint8_t>(b / n);
+    }
+  }
+  layer.End();
+  return out;
 }

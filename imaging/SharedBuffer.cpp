@@ -2,19 +2,65 @@
 
 #include <sys/mman.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <new>
 
-// The block: count and size, then the data 16 bytes in (malloc's alignment).
+// The block: count, size and the arena chunk it was carved from (null for a
+// block of its own), then the data 16 bytes in (malloc's alignment).
 struct CSharedBuffer::Block {
   int32_t refCount;
   int32_t size;
-  int32_t pad[2];
+  CBufferArenaScope::Chunk* chunk;
   uint8_t data[16];
   static constexpr size_t kHeaderBytes = 16;
 };
+
+struct CBufferArenaScope::Chunk {
+  int64_t refCount;  // the scope while it carves from the chunk, and each block in it
+  int64_t pad;
+  // The blocks follow, 16-byte aligned.
+};
+
+namespace {
+thread_local CBufferArenaScope* g_currentArena = nullptr;
+void AdviseLargeFill(void* data, size_t bytes);
+}  // namespace
+
+CBufferArenaScope::CBufferArenaScope(size_t chunkBytes)
+    : m_pPrevious(g_currentArena), m_nChunkBytes(chunkBytes < 4096 ? 4096 : chunkBytes) {
+  g_currentArena = this;
+}
+
+CBufferArenaScope::~CBufferArenaScope() {
+  g_currentArena = m_pPrevious;
+  if (m_pChunk) ReleaseChunk(m_pChunk);
+}
+
+void CBufferArenaScope::ReleaseChunk(Chunk* chunk) {
+  if (--chunk->refCount == 0) std::free(chunk);
+}
+
+void* CBufferArenaScope::Carve(size_t bytes, Chunk** chunk) {
+  bytes = (bytes + 15) & ~size_t{15};
+  if (bytes > m_nChunkBytes / 4) return nullptr;
+  if (!m_pChunk || m_nUsed + bytes > m_nChunkBytes) {
+    auto* fresh = static_cast<Chunk*>(std::calloc(1, sizeof(Chunk) + m_nChunkBytes));
+    if (!fresh) return nullptr;
+    AdviseLargeFill(fresh, sizeof(Chunk) + m_nChunkBytes);
+    fresh->refCount = 1;
+    if (m_pChunk) ReleaseChunk(m_pChunk);
+    m_pChunk = fresh;
+    m_nUsed = 0;
+  }
+  void* block = reinterpret_cast<uint8_t*>(m_pChunk + 1) + m_nUsed;
+  m_nUsed += bytes;
+  ++m_pChunk->refCount;
+  *chunk = m_pChunk;
+  return block;
+}
 
 CSharedBuffer::CSharedBuffer(int32_t size) {
   if (size > 0) Allocate(size);
@@ -54,10 +100,14 @@ void CSharedBuffer::AddRef() {
 
 void CSharedBuffer::Release() {
   if (!m_pBlock) return;
-  if (m_pBlock->refCount <= 1)
-    std::free(m_pBlock);
-  else
+  if (m_pBlock->refCount <= 1) {
+    if (m_pBlock->chunk)
+      CBufferArenaScope::ReleaseChunk(m_pBlock->chunk);
+    else
+      std::free(m_pBlock);
+  } else {
     --m_pBlock->refCount;
+  }
   m_pBlock = nullptr;
 }
 
@@ -82,10 +132,17 @@ void AdviseLargeFill(void* data, size_t bytes) {
 
 uint8_t* CSharedBuffer::Allocate(int32_t n) {
   if (n <= 0) return nullptr;
+  static_assert(offsetof(Block, data) == Block::kHeaderBytes);
   Release();
-  auto* block = static_cast<Block*>(std::calloc(1, Block::kHeaderBytes + static_cast<size_t>(n)));
-  if (!block) return nullptr;
-  AdviseLargeFill(block, Block::kHeaderBytes + static_cast<size_t>(n));
+  const size_t bytes = Block::kHeaderBytes + static_cast<size_t>(n);
+  CBufferArenaScope::Chunk* chunk = nullptr;
+  auto* block = g_currentArena ? static_cast<Block*>(g_currentArena->Carve(bytes, &chunk)) : nullptr;
+  if (!block) {
+    block = static_cast<Block*>(std::calloc(1, bytes));
+    if (!block) return nullptr;
+    AdviseLargeFill(block, bytes);
+  }
+  block->chunk = chunk;
   block->refCount = 1;
   block->size = n;
   m_pBlock = block;
@@ -103,6 +160,7 @@ uint8_t* CSharedBuffer::GetWritableData() {
   AdviseLargeFill(copy, bytes);
   std::memcpy(copy, m_pBlock, bytes);
   copy->refCount = 1;
+  copy->chunk = nullptr;  // a block of its own
   --m_pBlock->refCount;
   m_pBlock = copy;
   return copy->data;

@@ -85,7 +85,7 @@ bool CMessagePane::Create(wxWindow* parent, wxWindowID id) {
     return false;
   SetMinSize(wxSize(-1, m_height));
   Show(m_visible);
-  m_scrollBar = new wxScrollBar(this, 102, wxDefaultPosition, wxDefaultSize, wxSB_VERTICAL);
+  m_scrollBar = new wxScrollBar(this, kScrollBarId, wxDefaultPosition, wxDefaultSize, wxSB_VERTICAL);
   m_scrollBar->Hide();
   Bind(wxEVT_PAINT, &CMessagePane::OnPaint, this);
   Bind(wxEVT_SIZE, &CMessagePane::OnSize, this);

@@ -18,6 +18,8 @@
 class CMessagePane : public wxWindow, public IMessageSink {
  public:
   static constexpr int kRowHeight = 20;
+  // The id of the pane's vertical scroll bar.
+  static constexpr int kScrollBarId = 102;
   static constexpr int kDefaultHeight = 80;
 
   // Reads "Height" and "Visible"; sets g_pMessagePane.

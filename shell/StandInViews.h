@@ -123,8 +123,8 @@ class CWelcomePage : public wxPanel {
 class COrganizeView : public wxPanel {
  public:
   explicit COrganizeView(wxWindow* parent);
-  // Takes the client area: installs the browse mode record (menu 256,
-  // accelerators 269, leave and folder callbacks).
+  // Takes the client area: installs the browse mode record (menu
+  // IDR_BROWSE, accelerators IDR_BROWSE_ACCEL, leave and folder callbacks).
   bool ActivateBrowse(CMainFrame& frame);
   // The leave operation: returns the frame to View and Edit.
   void LeaveBrowseMode(CMainFrame& frame);

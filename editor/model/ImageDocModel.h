@@ -284,8 +284,3 @@ class CFrameBusyGuard {
   int32_t m_bStatusPushed = 0;
   int32_t m_nFrame = -1;
 };
-
-// Scales an image (any depth, with its mask) into a 24-bit image of the given
-// size by averaging the source pixels each target pixel covers. Empty when
-// the image is empty or the size is outside 1..32767.
-CRasterImage ReduceImageForThumbnail(const CRasterImage& image, int width, int height);

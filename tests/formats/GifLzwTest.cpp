@@ -145,6 +145,30 @@ TEST(GifLzw, StreamThatNeverClearsAFullTableIsRead) {
         << "row " << y;
 }
 
+// Decoded pixels go through a history of a few megabytes that is compacted
+// when full: strings of entries made before that are spelt out from the
+// table instead of copied. A stream that never clears its full table keeps
+// using such entries long after.
+TEST(GifLzw, LongImagesReadAcrossHistoryCompactions) {
+  std::mt19937 rng(11);
+  const int width = 1000, height = 5200;
+  std::vector<uint8_t> pixels(static_cast<size_t>(width) * height);
+  for (size_t i = 0; i < pixels.size();) {
+    const uint8_t value = static_cast<uint8_t>(rng() % 16);
+    const size_t run = 1 + rng() % 6;
+    for (size_t k = 0; k < run && i < pixels.size(); ++k) pixels[i++] = value;
+  }
+  for (const int fullRunCodes : {1 << 30, 5000}) {
+    const auto data = gif_test::EncodeDeferredClear(pixels, 4, fullRunCodes);
+    const Decoded d = Decode(data, 4, 8, width, height);
+    EXPECT_EQ(d.result, IMAGEIO_OK);
+    for (int y = 0; y < height; ++y)
+      ASSERT_EQ(d.rows[static_cast<size_t>(y)],
+                std::vector<uint8_t>(pixels.begin() + y * width, pixels.begin() + (y + 1) * width))
+          << "row " << y << " full-table run " << fullRunCodes;
+  }
+}
+
 TEST(GifLzw, CodeBeyondTheNextFreeCodeStopsTheRowAndIsCorrupt) {
   CodeWriter w;
   w.Put(4, 3);  // clear

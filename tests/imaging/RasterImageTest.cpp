@@ -1,10 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
+
 #include "base/ImageGeometry.h"
 #include "imaging/ImageScan.h"
 #include "imaging/PixelAccess.h"
 #include "imaging/PixelRect.h"
 #include "imaging/RasterImage.h"
+#include "imaging/SharedBuffer.h"
 
 namespace {
 
@@ -76,6 +81,42 @@ TEST(RasterImage, CopiesShareUntilWritten) {
   c.GetWritableMaskBits()[0] = 0x80;
   EXPECT_EQ(a.GetPalette()[3], RGBQUAD{});
   EXPECT_EQ(a.GetMaskBits()[0], 0);
+}
+
+// Blocks made while an arena scope lives come one after another out of one
+// chunk, zero-filled; each is freed on its own, in any order, copies of them
+// copy on write as before, and blocks too large for the chunks (or made after
+// the scope) are allocated on their own.
+TEST(SharedBuffer, ArenaCarvesZeroFilledBlocksThatLiveOnTheirOwn) {
+  std::vector<CSharedBuffer> buffers(6);
+  CSharedBuffer large, after;
+  {
+    CBufferArenaScope arena(64 << 10);
+    for (size_t i = 0; i < buffers.size(); ++i) {
+      uint8_t* p = buffers[i].Allocate(static_cast<int32_t>(1000 + i * 3000));
+      ASSERT_NE(p, nullptr);
+      for (int k = 0; k < buffers[i].GetSize(); ++k) ASSERT_EQ(p[k], 0) << i << " " << k;
+      std::fill_n(p, buffers[i].GetSize(), static_cast<uint8_t>(i + 1));
+    }
+    // Consecutive blocks of one chunk lie one after another.
+    EXPECT_LT(buffers[1].GetData() - buffers[0].GetData(), 4096);
+    EXPECT_GT(buffers[1].GetData(), buffers[0].GetData());
+    ASSERT_NE(large.Allocate(32 << 10), nullptr);  // over a quarter of a chunk
+    EXPECT_GT(std::abs(large.GetData() - buffers[0].GetData()), 64 << 10);
+  }
+  ASSERT_NE(after.Allocate(100), nullptr);
+  // Freed in another order than made; every block keeps its own bytes.
+  buffers[2].Release();
+  buffers[0].Release();
+  for (size_t i : {1u, 3u, 4u, 5u})
+    for (int k = 0; k < buffers[i].GetSize(); ++k) ASSERT_EQ(buffers[i].GetData()[k], i + 1) << i;
+  CSharedBuffer copy = buffers[4];
+  EXPECT_EQ(copy.GetRefCount(), 2);
+  copy.GetWritableData()[0] = 99;  // a private copy of its own
+  EXPECT_EQ(buffers[4].GetData()[0], 5);
+  buffers[4].Release();
+  EXPECT_EQ(copy.GetData()[1], 5);
+  EXPECT_EQ(copy.GetData()[0], 99);
 }
 
 TEST(RasterImage, NewImagesAreZeroFilled) {

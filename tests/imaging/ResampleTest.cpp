@@ -612,4 +612,28 @@ TEST(ResampleSweep, SmallSizesEverywhere) {
     }
 }
 
+TEST(ReduceImageForThumbnail, AveragesTheAreaEachPixelCovers) {
+  auto SolidImage = [](int w, int h, uint8_t v) {
+    CRasterImage image;
+    EXPECT_TRUE(image.Create(w, h, 24));
+    for (int y = 0; y < h; ++y) std::fill_n(image.GetWritableBits() + int64_t{y} * image.GetStride(), 3 * w, v);
+    return image;
+  };
+  // Left half black, right half white: the thumbnail keeps the halves, and a
+  // pixel astride an edge of stripes averages them.
+  CRasterImage image = SolidImage(640, 320, 0);
+  for (int y = 0; y < 320; ++y)
+    for (int x = 320; x < 640; ++x) std::fill_n(image.GetWritableBits() + y * image.GetStride() + 3 * x, 3, 255);
+  CRasterImage thumb = ReduceImageForThumbnail(image, 32, 16);
+  ASSERT_EQ(thumb.GetWidth(), 32);
+  EXPECT_EQ(thumb.GetRow(5)[0], 0);
+  EXPECT_EQ(thumb.GetRow(5)[3 * 31], 255);
+  CRasterImage stripes = SolidImage(64, 64, 0);
+  for (int y = 0; y < 64; ++y)
+    for (int x = 1; x < 64; x += 2) std::fill_n(stripes.GetWritableBits() + y * stripes.GetStride() + 3 * x, 3, 200);
+  thumb = ReduceImageForThumbnail(stripes, 8, 8);
+  EXPECT_EQ(thumb.GetRow(3)[3 * 3], 100);
+  EXPECT_TRUE(ReduceImageForThumbnail(CRasterImage(), 8, 8).IsEmpty());
+}
+
 }  // namespace
