@@ -86,7 +86,10 @@ bool CPictoravellApp::OnInit() {
   SetTopWindow(frame);
 
   WINDOWPLACEMENT placement;
-  if (ReadWindowPlacement("Main Frame", "Placement", placement)) frame->ApplyPlacement(placement);
+  if (ReadWindowPlacement("Main Frame", "Placement", placement))
+    frame->ApplyPlacement(placement);
+  else
+    frame->CentreOnFirstStart();
   frame->Show();
 
   // Each argument by itself; a file that cannot be opened ends the program.

@@ -19,6 +19,7 @@
 #include "shell/ExportOptions.h"
 #include "shell/MainStatusBar.h"
 #include "shell/MessagePane.h"
+#include "shell/ShellFunctions.h"
 #include "shell/SingleInstanceApp.h"
 #include "shell/StandInViews.h"
 
@@ -78,6 +79,11 @@ CMainFrame::CMainFrame(wxDocManager* manager)
     : wxDocParentFrame(manager, nullptr, wxID_ANY, kProductName, wxDefaultPosition, wxSize(1024, 720)) {
   g_pMainFrame = this;
   SetEditorHost(this);
+  // The toolkit would first map the window unseen to learn the size of the
+  // window manager's frame and show it only then; that first allocation is
+  // smaller than the menu bar, which GTK reports as a critical error. The
+  // window is shown at once instead (its frame's size comes a moment later).
+  m_deferShow = false;
   CreateChildren();
 }
 
@@ -163,6 +169,7 @@ void CMainFrame::CreateChildren() {
   UpdateModeBarButtons();
 
   Bind(wxEVT_CLOSE_WINDOW, &CMainFrame::OnClose, this);
+  BindCommands();
   Bind(wxEVT_MENU, &CMainFrame::OnCommand, this);
   Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateCommand, this);
   Bind(wxEVT_MENU_OPEN, &CMainFrame::OnMenuOpen, this);
@@ -170,10 +177,12 @@ void CMainFrame::CreateChildren() {
   Bind(wxEVT_SIZE, [this](wxSizeEvent& e) {
     e.Skip();
     TrackNormalRect();
+    KeepPendingPlacement();
   });
   Bind(wxEVT_MOVE, [this](wxMoveEvent& e) {
     e.Skip();
     TrackNormalRect();
+    KeepPendingPlacement();
   });
   // A floor under the window's size: the toolkit would otherwise shrink the
   // window to its bare request for a moment while the window manager adds
@@ -568,67 +577,15 @@ void CMainFrame::AddOwnedPopup(wxWindow* window) {
 
 // --- commands --------------------------------------------------------------------
 
+// What the command table (shell/MainFrameCommands.cpp) cannot hold: Open
+// runs the View and Edit mode's folder action when the application set one
+// (else the application's own Open runs), New and Open are refused in effect
+// mode before they reach the application, and the tools.
 void CMainFrame::OnCommand(wxCommandEvent& event) {
   const int id = event.GetId();
-  switch (id) {
-    case ID_VIEW_EDIT_IMAGES:
-      SetMode(MODE_VIEW_EDIT);
-      return;
-    case ID_BROWSE_PHOTOS:
-      AskKeepEffectChanges();  // in effect mode the effect is settled first
-      SetMode(MODE_BROWSE);
-      return;
-    case ID_FILE_PRINT_PREVIEW:
-      AskKeepEffectChanges();
-      SetMode(MODE_PRINT_PREVIEW);
-      return;
-    case ID_PRINT_CONTACT_SHEET:
-      SetMode(MODE_CONTACT_SHEET);
-      return;
-    case ID_PREVIEW_CLOSE:
-      SetMode(MODE_VIEW_EDIT);
-      return;
-    case ID_APP_EXIT:
-      Close();
-      return;
-    case ID_VIEW_TOOLBAR:
-      ShowToolbar(!m_bShowToolbar);
-      return;
-    case ID_VIEW_STATUS_BAR:
-      m_statusBar->Show(!m_statusBar->IsShown());
-      SendSizeEvent();
-      return;
-    case ID_VIEW_MESSAGE_PANE:
-      ShowMessagePane(!m_messagePane->IsShown());
-      return;
-    case ID_CLEAR_MESSAGE_PANE:
-      m_messagePane->Clear();
-      return;
-    case ID_DISPLAY_OPTIONS:
-      if (EditDisplayOptions(this)) {
-        if (wxDocManager* docs = wxDocManager::GetDocumentManager())
-          for (wxDocument* doc : docs->GetDocumentsVector()) doc->UpdateAllViews();
-        Refresh();
-      }
-      return;
-    case ID_FILE_OPEN:
-      // The View and Edit mode's folder action is the open dialog.
-      if (OpenFolderCallback()) {
-        OpenFolderCallback()(std::string());
-        return;
-      }
-      break;
-    case ID_OPTIONS_JPEG:
-      GetJpegSaveOptions(nullptr, nullptr, true);
-      return;
-    case ID_OPTIONS_GIF:
-      GetGifSaveOptions(nullptr, true);
-      return;
-    case ID_CLOSE_ALL:
-      if (GetStatusDepth() == 0) CloseAllDocuments(false);
-      return;
-    default:
-      break;
+  if (id == ID_FILE_OPEN && OpenFolderCallback()) {
+    OpenFolderCallback()(std::string());
+    return;
   }
   if (IsTool(id)) {
     SelectTool(id);
@@ -639,57 +596,15 @@ void CMainFrame::OnCommand(wxCommandEvent& event) {
 
 void CMainFrame::OnUpdateCommand(wxUpdateUIEvent& event) {
   const int id = event.GetId();
-  switch (id) {
-    case ID_VIEW_EDIT_IMAGES:
-    case ID_BROWSE_PHOTOS:
-    case ID_APP_EXIT:
-    case ID_DISPLAY_OPTIONS:
-    case ID_OPTIONS_JPEG:
-    case ID_OPTIONS_GIF:
-      event.Enable(true);
-      return;
-    case ID_FILE_PRINT_PREVIEW:
-      event.Enable(m_pActiveDocument != nullptr);
-      return;
-    case ID_PRINT_CONTACT_SHEET:
-      event.Enable(false);  // needs selected files in the browser
-      return;
-    case ID_PREVIEW_CLOSE:
-      event.Enable(m_nMode == MODE_PRINT_PREVIEW || m_nMode == MODE_CONTACT_SHEET);
-      return;
-    case ID_VIEW_TOOLBAR:
-      event.Enable(true);
-      event.Check(m_bShowToolbar);
-      return;
-    case ID_VIEW_STATUS_BAR:
-      event.Enable(true);
-      event.Check(m_statusBar->IsShown());
-      return;
-    case ID_VIEW_MESSAGE_PANE:
-      event.Enable(true);
-      event.Check(m_messagePane->IsShown());
-      return;
-    case ID_CLEAR_MESSAGE_PANE:
-      event.Enable(m_messagePane->GetCount() > 0);
-      return;
-    case ID_CLOSE_ALL: {
-      wxDocManager* manager = GetDocumentManager();
-      event.Enable(GetStatusDepth() == 0 && manager && !manager->GetDocuments().empty());
+  if (id == ID_FILE_NEW || id == ID_FILE_OPEN) {
+    if (m_nMode == MODE_EFFECT) {
+      event.Enable(false);
       return;
     }
-    case ID_FILE_NEW:
-    case ID_FILE_OPEN:
-      if (m_nMode == MODE_EFFECT) {
-        event.Enable(false);
-        return;
-      }
-      if (id == ID_FILE_OPEN && OpenFolderCallback()) {
-        event.Enable(true);
-        return;
-      }
-      break;
-    default:
-      break;
+    if (id == ID_FILE_OPEN && OpenFolderCallback()) {
+      event.Enable(true);
+      return;
+    }
   }
   if (IsTool(id)) {
     event.Enable(!(m_nMode == MODE_EFFECT && (id == ID_TOOL_RECT_SELECT || id == ID_TOOL_MAGIC_WAND)));
@@ -805,10 +720,47 @@ void CMainFrame::ApplyPlacement(const WINDOWPLACEMENT& p) {
   r.height = std::clamp(r.height, kMinFrameSize.y, std::max(kMinFrameSize.y, area.height));
   r.x = std::clamp(r.x, area.x, std::max(area.x, area.GetRight() + 1 - r.width));
   r.y = std::clamp(r.y, area.y, std::max(area.y, area.GetBottom() + 1 - r.height));
-  SetSize(r);
-  m_normalRect = r;
+  PlaceWindow(r);
   if (p.showCmd == kShowMaximized) Maximize(true);
   if (p.showCmd == kShowMinimized) Iconize(true);
+}
+
+void CMainFrame::CentreOnFirstStart() {
+  const int display = wxDisplay::GetFromWindow(this);
+  const wxRect area = wxDisplay(display == wxNOT_FOUND ? 0u : static_cast<unsigned>(display)).GetClientArea();
+  wxRect r(GetSize());
+  r.width = std::min(r.width, area.width);
+  r.height = std::min(r.height, area.height);
+  r.x = area.x + (area.width - r.width) / 2;
+  r.y = area.y + (area.height - r.height) / 2;
+  PlaceWindow(r);
+}
+
+void CMainFrame::PlaceWindow(const wxRect& r) {
+  SetSize(r);
+  m_normalRect = r;
+  // A window manager places a window as it first maps it, whatever position
+  // the window asked for before: the position is asked for again once the
+  // window is shown.
+  m_pendingPlacement = IsShownOnScreen() ? wxRect() : r;
+  m_placementDeadline = 0;
+}
+
+void CMainFrame::KeepPendingPlacement() {
+  if (m_pendingPlacement.IsEmpty() || !IsShownOnScreen()) return;
+  // The window manager places the window as it maps it, and adds its frame
+  // a moment later: for the first second the placement is asked for again
+  // whenever the window's rectangle differs from it.
+  const wxLongLong now = wxGetLocalTimeMillis();
+  if (m_placementDeadline == 0) m_placementDeadline = now + 1000;
+  if (now > m_placementDeadline || IsMaximized() || IsIconized() || IsFullScreen()) {
+    m_pendingPlacement = wxRect();
+    return;
+  }
+  const wxRect wanted = m_pendingPlacement;
+  if (GetRect() != wanted) CallAfter([this, wanted] {
+      if (!m_pendingPlacement.IsEmpty() && GetRect() != wanted) SetSize(wanted);
+    });
 }
 
 void CMainFrame::SaveSettings() {

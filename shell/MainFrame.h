@@ -147,6 +147,34 @@ class CMainFrame : public wxDocParentFrame, public IEditorHost {
   // Windows the frame owns that are shown only in View and Edit (tool windows).
   void AddOwnedPopup(wxWindow* window);
 
+  // --- commands (the table: shell/MainFrameCommands.cpp) ---
+  // The one check of what the frame's commands share: NEEDS_IDLE is no long
+  // operation on the status stack, NEEDS_NO_EFFECT is not in effect mode.
+  bool CommandAllowed(unsigned needs) const;
+  void OnViewEditImages();
+  void OnBrowsePhotos();
+  void OnPrintPreview();
+  void OnContactSheet();
+  void OnPreviewClose();
+  void OnViewToolbar();
+  void OnViewStatusBar();
+  void OnViewMessagePane();
+  void OnClearMessagePane();
+  void OnDisplayOptions();
+  void OnJpegOptions();
+  void OnGifOptions();
+  void OnPrintSetup();
+  void OnCloseAll();
+  void OnAppExit();
+  bool HasActiveDocument() const;
+  bool HasBrowserSelection() const;
+  bool IsInPreview() const;
+  bool HasMessages() const;
+  bool HasDocuments() const;
+  void OnUpdateViewToolbar(wxUpdateUIEvent& event);
+  void OnUpdateViewStatusBar(wxUpdateUIEvent& event);
+  void OnUpdateViewMessagePane(wxUpdateUIEvent& event);
+
   // --- settings and closing ---
   void SaveSettings();
   // Called by the status bar when the status stack has become empty: a close
@@ -165,6 +193,8 @@ class CMainFrame : public wxDocParentFrame, public IEditorHost {
   // The window placement as the settings keep it.
   void GetPlacement(WINDOWPLACEMENT& placement) const;
   void ApplyPlacement(const WINDOWPLACEMENT& placement);
+  // The first start (no placement kept): the window in the middle of its display.
+  void CentreOnFirstStart();
 
  private:
   void CreateChildren();
@@ -173,8 +203,11 @@ class CMainFrame : public wxDocParentFrame, public IEditorHost {
   wxMenuBar* GetMenuBarResource(int resource);
   void UpdateRecentFileMenu();
   void TrackNormalRect();
+  void PlaceWindow(const wxRect& rect);
+  void KeepPendingPlacement();
 
   void OnClose(wxCloseEvent& event);
+  void BindCommands();
   void OnCommand(wxCommandEvent& event);
   void OnUpdateCommand(wxUpdateUIEvent& event);
   void OnMenuOpen(wxMenuEvent& event);
@@ -193,6 +226,8 @@ class CMainFrame : public wxDocParentFrame, public IEditorHost {
   std::function<void(const std::string&)> m_folderCallback;
   bool m_acceptDrops = true;
   wxRect m_normalRect;
+  wxRect m_pendingPlacement;  // asked for again once the window is shown
+  wxLongLong m_placementDeadline = 0;
 
   CModeTabBar* m_tabBar = nullptr;
   CTaskPaneBar* m_taskPane = nullptr;

@@ -1,7 +1,9 @@
 #include "shell/ShellFunctions.h"
 
 #include <wx/artprov.h>
+#include <wx/cmndata.h>
 #include <wx/dirdlg.h>
+#include <wx/printdlg.h>
 
 #include <cstdio>
 #include <memory>
@@ -111,4 +113,17 @@ bool OpenReadme() {
                                              : wxLaunchDefaultApplication(wxString::FromUTF8(path));
   if (!opened) ReportMessage(MESSAGE_ERROR, "Failed to open " + path + ".");
   return opened;
+}
+
+wxPrintData& GetProgramPrintData() {
+  static wxPrintData data;
+  return data;
+}
+
+bool RunPrinterSettings(wxWindow* parent) {
+  wxPageSetupDialogData setup(GetProgramPrintData());
+  wxPageSetupDialog dialog(parent, &setup);
+  if (dialog.ShowModal() != wxID_OK) return false;
+  GetProgramPrintData() = dialog.GetPageSetupDialogData().GetPrintData();
+  return true;
 }

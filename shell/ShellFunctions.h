@@ -44,3 +44,11 @@ std::string GetReadmePath();
 // cannot be opened; a test may replace how a file is opened.
 bool OpenReadme();
 void SetOpenDocumentFunction(std::function<bool(const std::string&)> open);
+
+class wxPrintData;
+// The program's print settings (printer, paper, orientation), kept for the
+// session; printing and the print preview use them.
+wxPrintData& GetProgramPrintData();
+// Printer Settings: the desktop's page setup dialog on the program's print
+// settings; OK keeps what was chosen (true), Cancel changes nothing.
+bool RunPrinterSettings(wxWindow* parent);

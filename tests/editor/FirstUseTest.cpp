@@ -7,6 +7,7 @@
 #include <wx/clipbrd.h>
 #include <wx/dataobj.h>
 #include <wx/menu.h>
+#include <wx/cmndata.h>
 #include <wx/uiaction.h>
 
 #include <cstdlib>
@@ -283,6 +284,62 @@ TEST(FirstUse, ReadoutsAreClearedWhenDocumentsOpenChangeOrClose) {
   f.Command(ID_FILE_CLOSE);
   EXPECT_TRUE(PumpUntil([&] { return f.frame->GetDocumentWindowCount() == 1; }, 2000));
   EXPECT_FALSE(bar->IsReadoutValid());  // closed
+}
+
+// Clicks into the toolkit's own dialog named `title` once it shows: each
+// point is relative to the dialog's top left (negative: to its right or
+// bottom edge).
+class ClickIntoNativeDialog {
+ public:
+  ClickIntoNativeDialog(const std::string& title, std::vector<wxPoint> points) {
+    m_timer.Bind(wxEVT_TIMER, [this, title, points](wxTimerEvent&) {
+      if (m_done) return;
+      std::string geometry;
+      if (RunCommand("xdotool search --onlyvisible --name " + testing_support::ShellQuote("^" + title + "$") +
+                         " getwindowgeometry --shell",
+                     &geometry) != 0 ||
+          geometry.find("WIDTH=") == std::string::npos)
+        return;
+      m_done = true;
+      auto value = [&](const std::string& name) {
+        const size_t at = geometry.find("\n" + name + "=");
+        return at == std::string::npos ? 0 : std::atoi(geometry.c_str() + at + name.size() + 2);
+      };
+      const int x = value("X"), y = value("Y"), w = value("WIDTH"), h = value("HEIGHT");
+      for (const wxPoint& p : points) {
+        const int px = p.x < 0 ? x + w + p.x : x + p.x, py = p.y < 0 ? y + h + p.y : y + p.y;
+        RunCommand("xdotool mousemove " + std::to_string(px) + " " + std::to_string(py) + " sleep 0.3 click 1 sleep 0.2");
+      }
+    });
+    m_timer.Start(100);
+  }
+  bool Done() const { return m_done; }
+
+ private:
+  wxTimer m_timer;
+  bool m_done = false;
+};
+
+// Printer Settings opens the desktop's page setup dialog on the program's
+// print settings: Cancel changes nothing, Landscape and Apply keep it.
+TEST(FirstUse, PrinterSettingsRunsThePageSetupDialog) {
+  REQUIRE_TOOL("xdotool");
+  DocumentWindowFixture f;
+  EXPECT_TRUE(f.IsEnabled(ID_FILE_PRINT_SETUP));
+  GetProgramPrintData().SetOrientation(wxPORTRAIT);
+  const wxPoint cancel(-141, -25), apply(-51, -25), landscape(112, -61);
+  {
+    ClickIntoNativeDialog click("Page Setup", {landscape, cancel});
+    f.Command(ID_FILE_PRINT_SETUP);  // as the menu item does
+    EXPECT_TRUE(click.Done());
+    EXPECT_EQ(GetProgramPrintData().GetOrientation(), wxPORTRAIT);
+  }
+  {
+    ClickIntoNativeDialog click("Page Setup", {landscape, apply});
+    EXPECT_TRUE(RunPrinterSettings(f.frame));
+    EXPECT_TRUE(click.Done());
+    EXPECT_EQ(GetProgramPrintData().GetOrientation(), wxLANDSCAPE);
+  }
 }
 
 }  // namespace

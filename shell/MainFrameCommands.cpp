@@ -1,0 +1,116 @@
+// The main frame's command table and its commands: modes, the bars and
+// panes, the option dialogs, Close All and Exit. Open in View and Edit and
+// the tools are in CMainFrame::OnCommand (shell/MainFrame.cpp).
+
+#include <wx/docview.h>
+
+#include "base/StatusStack.h"
+#include "resources/CommandIds.h"
+#include "shell/CommandTable.h"
+#include "shell/DisplayOptionsDlg.h"
+#include "shell/ExportOptions.h"
+#include "shell/MainFrame.h"
+#include "shell/MainStatusBar.h"
+#include "shell/MessagePane.h"
+#include "shell/ShellFunctions.h"
+
+namespace {
+
+using Frame = CMainFrame;
+
+const COMMAND_ENTRY<Frame> kFrameCommands[] = {
+    // Modes
+    {ID_VIEW_EDIT_IMAGES, &Frame::OnViewEditImages},
+    {ID_BROWSE_PHOTOS, &Frame::OnBrowsePhotos},
+    {ID_FILE_PRINT_PREVIEW, &Frame::OnPrintPreview, &Frame::HasActiveDocument},
+    // Needs files selected in the browser: disabled until the browser has a selection to give.
+    {ID_PRINT_CONTACT_SHEET, &Frame::OnContactSheet, &Frame::HasBrowserSelection},
+    {ID_PREVIEW_CLOSE, &Frame::OnPreviewClose, &Frame::IsInPreview},
+    // Bars and panes
+    {ID_VIEW_TOOLBAR, &Frame::OnViewToolbar, nullptr, NEEDS_NOTHING, nullptr, &Frame::OnUpdateViewToolbar},
+    {ID_VIEW_STATUS_BAR, &Frame::OnViewStatusBar, nullptr, NEEDS_NOTHING, nullptr, &Frame::OnUpdateViewStatusBar},
+    {ID_VIEW_MESSAGE_PANE, &Frame::OnViewMessagePane, nullptr, NEEDS_NOTHING, nullptr,
+     &Frame::OnUpdateViewMessagePane},
+    {ID_CLEAR_MESSAGE_PANE, &Frame::OnClearMessagePane, &Frame::HasMessages},
+    // Options
+    {ID_DISPLAY_OPTIONS, &Frame::OnDisplayOptions},
+    {ID_OPTIONS_JPEG, &Frame::OnJpegOptions},
+    {ID_OPTIONS_GIF, &Frame::OnGifOptions},
+    {ID_FILE_PRINT_SETUP, &Frame::OnPrintSetup},
+    // Documents and the program
+    {ID_CLOSE_ALL, &Frame::OnCloseAll, &Frame::HasDocuments, NEEDS_IDLE},
+    {ID_APP_EXIT, &Frame::OnAppExit},
+};
+
+}  // namespace
+
+void CMainFrame::BindCommands() { BindCommandTable<Frame>(*this, *this, kFrameCommands); }
+
+bool CMainFrame::CommandAllowed(unsigned needs) const {
+  // The frame is busy while a long operation is on the status stack.
+  if ((needs & NEEDS_IDLE) && GetStatusDepth() != 0) return false;
+  if ((needs & NEEDS_NO_EFFECT) && m_nMode == MODE_EFFECT) return false;
+  return true;
+}
+
+// --- modes ---------------------------------------------------------------------------
+
+void CMainFrame::OnViewEditImages() { SetMode(MODE_VIEW_EDIT); }
+
+void CMainFrame::OnBrowsePhotos() {
+  AskKeepEffectChanges();  // in effect mode the effect is settled first
+  SetMode(MODE_BROWSE);
+}
+
+void CMainFrame::OnPrintPreview() {
+  AskKeepEffectChanges();
+  SetMode(MODE_PRINT_PREVIEW);
+}
+
+void CMainFrame::OnContactSheet() { SetMode(MODE_CONTACT_SHEET); }
+void CMainFrame::OnPreviewClose() { SetMode(MODE_VIEW_EDIT); }
+
+bool CMainFrame::HasActiveDocument() const { return m_pActiveDocument != nullptr; }
+bool CMainFrame::HasBrowserSelection() const { return false; }
+bool CMainFrame::IsInPreview() const { return m_nMode == MODE_PRINT_PREVIEW || m_nMode == MODE_CONTACT_SHEET; }
+
+// --- bars and panes ------------------------------------------------------------------
+
+void CMainFrame::OnViewToolbar() { ShowToolbar(!m_bShowToolbar); }
+
+void CMainFrame::OnViewStatusBar() {
+  m_statusBar->Show(!m_statusBar->IsShown());
+  SendSizeEvent();
+}
+
+void CMainFrame::OnViewMessagePane() { ShowMessagePane(!m_messagePane->IsShown()); }
+void CMainFrame::OnClearMessagePane() { m_messagePane->Clear(); }
+bool CMainFrame::HasMessages() const { return m_messagePane->GetCount() > 0; }
+
+void CMainFrame::OnUpdateViewToolbar(wxUpdateUIEvent& event) { event.Check(m_bShowToolbar); }
+void CMainFrame::OnUpdateViewStatusBar(wxUpdateUIEvent& event) { event.Check(m_statusBar->IsShown()); }
+void CMainFrame::OnUpdateViewMessagePane(wxUpdateUIEvent& event) { event.Check(m_messagePane->IsShown()); }
+
+// --- options -------------------------------------------------------------------------
+
+void CMainFrame::OnDisplayOptions() {
+  if (!EditDisplayOptions(this)) return;
+  if (wxDocManager* docs = wxDocManager::GetDocumentManager())
+    for (wxDocument* doc : docs->GetDocumentsVector()) doc->UpdateAllViews();
+  Refresh();
+}
+
+void CMainFrame::OnJpegOptions() { GetJpegSaveOptions(nullptr, nullptr, true); }
+void CMainFrame::OnGifOptions() { GetGifSaveOptions(nullptr, true); }
+void CMainFrame::OnPrintSetup() { RunPrinterSettings(this); }
+
+// --- documents and the program -------------------------------------------------------
+
+void CMainFrame::OnCloseAll() { CloseAllDocuments(false); }
+
+bool CMainFrame::HasDocuments() const {
+  wxDocManager* manager = GetDocumentManager();
+  return manager && !manager->GetDocuments().empty();
+}
+
+void CMainFrame::OnAppExit() { Close(); }
