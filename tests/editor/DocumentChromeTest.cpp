@@ -17,6 +17,16 @@
 
 namespace {
 
+// Puts the pointer back where it was, for the tests that follow.
+struct PointerGuard {
+  wxPoint at = wxGetMousePosition();
+  ~PointerGuard() {
+    wxUIActionSimulator sim;
+    sim.MouseMove(at);
+    testing_support::PumpUntil([this] { return wxGetMousePosition() == at; }, 1000);
+  }
+};
+
 using namespace editor_testing;
 using testing_support::PumpFor;
 using testing_support::PumpUntil;
@@ -60,6 +70,7 @@ TEST(DocumentChrome, TheInfoBarFollowsTheActiveDocument) {
     return barB->GetItem(INFO_ITEM_ZOOM_IN).enabled;
   }));
   const wxRect zoomIn = barB->GetItemRect(INFO_ITEM_ZOOM_IN);
+  PointerGuard pointer;
   wxUIActionSimulator sim;
   sim.MouseMove(barB->ClientToScreen(zoomIn.GetPosition() + wxPoint(zoomIn.width / 2, zoomIn.height / 2)));
   PumpUntil([&] { return barB->GetHotItem() == INFO_ITEM_ZOOM_IN; });
@@ -116,6 +127,7 @@ TEST(DocumentChrome, RulersFollowTheViewAndTheMouse) {
   EXPECT_EQ(child->GetVerticalRuler()->GetLength(), 160);
   EXPECT_EQ(child->GetHorizontalRuler()->GetZoom(), 2);
   // The real mouse over the image moves both markers.
+  PointerGuard pointer;
   wxUIActionSimulator sim;
   wxWindow* window = view->GetViewWindow();
   const Point at = view->ImageToClient(Point{30, 20});
@@ -148,6 +160,7 @@ TEST(DocumentChrome, Screenshot) {
   view->SetZoom(1);
   PumpFor(100);
   const Point at = view->ImageToClient(Point{200, 120});
+  PointerGuard pointer;
   wxUIActionSimulator sim;
   sim.MouseMove(view->GetViewWindow()->ClientToScreen(wxPoint(at.x, at.y)));
   PumpUntil([&] { return view->GetChildFrame()->GetHorizontalRuler()->GetMarker() == at.x; });

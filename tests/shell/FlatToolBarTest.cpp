@@ -17,6 +17,16 @@
 
 namespace {
 
+// Puts the pointer back where it was, for the tests that follow.
+struct PointerGuard {
+  wxPoint at = wxGetMousePosition();
+  ~PointerGuard() {
+    wxUIActionSimulator sim;
+    sim.MouseMove(at);
+    testing_support::PumpUntil([this] { return wxGetMousePosition() == at; }, 1000);
+  }
+};
+
 using paint_testing::PixelAt;
 using testing_support::PumpFor;
 using testing_support::PumpUntil;
@@ -111,12 +121,16 @@ struct BarFixture {
     column->Add(bar, 0, wxEXPAND);
     frame->SetSizer(column);
     frame->Bind(wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& e) {
-      if (e.GetId() == 101) e.Enable(true);
-      else if (e.GetId() == 102) e.Enable(false);
-      else if (e.GetId() == 103) {
+      if (e.GetId() == 101) {
+        e.Enable(true);
+      } else if (e.GetId() == 102) {
+        e.Enable(false);
+      } else if (e.GetId() == 103) {
         e.Enable(true);
         e.Check(check103);
-      } else e.Skip();
+      } else {
+        e.Skip();
+      }
     });
     frame->Bind(wxEVT_MENU, [this](wxCommandEvent& e) { commands.push_back(e.GetId()); });
     frame->Show();
@@ -243,7 +257,9 @@ TEST(FlatToolBar, LabelsSeparatorsAndPanes) {
   const wxRect text(r3.x + 16 + 6, r3.y + 2, r3.width - 24, r3.height - 6);
   for (int y = text.y; y < text.GetBottom(); ++y)
     for (int xx = text.x; xx < text.GetRight(); ++xx)
-      if (PixelAt(before, xx, y) == kBlack) EXPECT_EQ(PixelAt(pressed, xx + 1, y + 1), kBlack) << xx << "," << y;
+      if (PixelAt(before, xx, y) == kBlack) {
+        EXPECT_EQ(PixelAt(pressed, xx + 1, y + 1), kBlack) << xx << "," << y;
+      }
   f.Mouse(wxEVT_LEFT_UP, wxPoint(1, 1));  // released outside: no command
   EXPECT_TRUE(f.commands.empty());
 }
@@ -282,6 +298,7 @@ TEST(FlatToolBar, ClickedOnTheScreenLikeAUser) {
     wxTheApp->ProcessIdle();
     return f.bar->GetItem(0).enabled;
   });
+  PointerGuard pointer;
   wxUIActionSimulator sim;
   sim.MouseMove(f.bar->ClientToScreen(f.Centre(0)));
   PumpUntil([&] { return f.bar->GetHotItem() == 0; });
@@ -320,7 +337,9 @@ TEST(ToolbarArt, ThemeIconsForStandardActionsAndOwnArtElsewhere) {
         for (int y = 0; y < size; ++y)
           for (int x = 0; x < size; ++x) opaque += image.GetAlpha(x, y) > 128;
         EXPECT_GT(opaque, size * size / 20) << b.tooltip << " " << size;
-        if (!*b.themeIcon) EXPECT_FALSE(LastToolImageCameFromTheme());
+        if (!*b.themeIcon) {
+          EXPECT_FALSE(LastToolImageCameFromTheme());
+        }
       }
     }
   // The desktop's theme provides the standard actions here.
