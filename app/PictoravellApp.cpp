@@ -17,6 +17,7 @@
 #include "base/MessageReport.h"
 #include "base/Profile.h"
 #include "base/StatusStack.h"
+#include "browser/ImageBrowserView.h"
 #include "editor/PictoravellDoc.h"
 #include "editor/PictoravellView.h"
 #include "output/SlideShowWnd.h"
@@ -81,6 +82,7 @@ bool CPictoravellApp::OnInit() {
   SetFullScreenPlayer(PlayAnimationFullScreen);
   CMainFrame::SetOpenFolderCallback([this](const std::string& folder) { DoFileOpen(folder); });
   CMainFrame::SetOpenFileCallback([this](const std::string& path) { return OpenDocumentFile(path); });
+  COrganizeView::SetContentFactory([](wxWindow* parent) -> IBrowseContent* { return new CImageBrowserView(parent); });
   auto* frame = new CMainFrame(m_docManager);
   frame->SetTitle(kProductName);
   SetTopWindow(frame);
@@ -176,7 +178,7 @@ bool CPictoravellApp::OpenDocumentFile(const std::string& path) {
   return true;
 }
 
-bool CPictoravellApp::NewDocument(int kind) { return NewImageDocument(kind) != nullptr; }
+bool CPictoravellApp::NewDocument(NEW_DOCUMENT_KIND kind) { return NewImageDocument(kind) != nullptr; }
 
 void CPictoravellApp::OnInstanceCommandLine(const std::string& commandLine) {
   LogLine("line " + commandLine);

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/PictoravellDoc.h"
 #include "shell/DialogImageFileHost.h"
 #include "shell/EventPump.h"
 #include "shell/SingleInstanceApp.h"
@@ -32,7 +33,7 @@ class CPictoravellApp : public CSingleInstanceApp {
   // Opens a file as a document. The path is made absolute and normalised.
   bool OpenDocumentFile(const std::string& path);
   // Makes a new document of a kind (NEWDOC_...); false when refused or cancelled.
-  bool NewDocument(int kind);
+  bool NewDocument(NEW_DOCUMENT_KIND kind);
   // The documents opened so far, in order (absolute paths).
   const std::vector<std::string>& GetOpenedFiles() const { return m_openedFiles; }
 

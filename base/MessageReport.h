@@ -6,6 +6,8 @@
 // install a sink that records.
 
 #include <string>
+#include <utility>
+#include <vector>
 
 enum MESSAGE_LEVEL { MESSAGE_INFO = 0, MESSAGE_WARNING = 1, MESSAGE_ERROR = 2 };
 
@@ -27,3 +29,19 @@ IMessageSink* SetMessageSink(IMessageSink* sink);
 // instead of the program's sink: a worker thread collects its reader's
 // messages this way and hands them to the user-interface thread.
 IMessageSink* SetThreadMessageSink(IMessageSink* sink);
+
+// Keeps the messages reported on the current thread while it lives (through
+// the thread's sink), so that a job can show them later in its own order.
+// Captures nest: the innermost one receives.
+class CMessageCapture : public IMessageSink {
+ public:
+  CMessageCapture() : m_pPrevious(SetThreadMessageSink(this)) {}
+  ~CMessageCapture() override { SetThreadMessageSink(m_pPrevious); }
+  CMessageCapture(const CMessageCapture&) = delete;
+  CMessageCapture& operator=(const CMessageCapture&) = delete;
+  void AddMessage(int level, const std::string& text) override { messages.emplace_back(level, text); }
+  std::vector<std::pair<int, std::string>> messages;
+
+ private:
+  IMessageSink* m_pPrevious;
+};

@@ -1,9 +1,18 @@
 #include "base/Profile.h"
 
+#include <algorithm>
 #include <map>
+#include <set>
 #include <utility>
 
 namespace {
+
+bool LessNoCase(const std::string& a, const std::string& b) {
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    auto lower = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; };
+    return lower(static_cast<unsigned char>(x)) < lower(static_cast<unsigned char>(y));
+  });
+}
 
 class CMemoryProfileStore : public IProfileStore {
  public:
@@ -57,6 +66,24 @@ class CMemoryProfileStore : public IProfileStore {
     drop(m_strings);
     drop(m_binaries);
     return any;
+  }
+  std::vector<std::string> GetSubsectionNames(const std::string& section) override {
+    const std::string prefix = section + "\\";
+    std::set<std::string> names;
+    auto collect = [&](const auto& map) {
+      for (const auto& [key, value] : map) {
+        const std::string& name = key.first;
+        if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) continue;
+        const std::string rest = name.substr(prefix.size());
+        names.insert(rest.substr(0, rest.find('\\')));
+      }
+    };
+    collect(m_ints);
+    collect(m_strings);
+    collect(m_binaries);
+    std::vector<std::string> result(names.begin(), names.end());
+    std::stable_sort(result.begin(), result.end(), LessNoCase);
+    return result;
   }
 
  private:

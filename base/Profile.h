@@ -23,6 +23,9 @@ class IProfileStore {
   virtual bool WriteBinary(const std::string& section, const std::string& key, const std::vector<uint8_t>& value) = 0;
   virtual bool DeleteEntry(const std::string& section, const std::string& key) = 0;
   virtual bool DeleteSection(const std::string& section) = 0;
+  // The names of the sections directly below `section` ("Batch Scripts" lists
+  // "Batch Scripts\\a" as "a"), sorted without regard to case.
+  virtual std::vector<std::string> GetSubsectionNames(const std::string& section) { return {}; }
   virtual void Flush() {}
 };
 

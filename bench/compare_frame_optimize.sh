@@ -3,8 +3,9 @@
 # same unoptimised GIF animations (every frame complete, written by
 # ImageMagick): the size of the optimised file and the time to read,
 # optimise and write it.
-#   ours:     ReadGif + OptimizeFrameDifferences (crop, unchanged pixels
-#             transparent) + WriteGif
+#   ours:     ReadGif + OptimizeFrameDifferences (crop; in mode 1 unchanged
+#             pixels transparent where that codes smaller, frame by frame)
+#             + WriteGif
 #   gifsicle: -O1 (crop to the changes) and -O2 (also transparency)
 # Prints sizes and ratios (gifsicle / ours); a size ratio of 1 or more means
 # ours is no larger. Then expansion of gifsicle's -O2 file: ours ReadGif +
@@ -18,8 +19,10 @@ py=/usr/bin/python3
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
 
-# Three animations: a sprite moving over a fixed background; a small change
-# in a large picture; a scrolling band, where most pixels change.
+# Five animations: a sprite moving over a fixed background; a small change
+# in a large picture (a clock); a scrolling band, where most pixels change; a
+# photograph panned under a fixed window (every pixel changes); a line of
+# text rolling through a box.
 $py - "$dir" <<'PY'
 import sys, os
 import numpy as np
@@ -58,6 +61,26 @@ for k in range(40):
     f = f[:H // 2]
     band.append(f)
 save("scroll", band)
+# A photograph-like picture (smooth shading with grain) panned 3 pixels a frame.
+rng = np.random.default_rng(5)
+Y, X = np.mgrid[0:300, 0:520]
+photo = np.stack([120 + 80 * np.sin(X / 37.0) * np.cos(Y / 23.0), 110 + 70 * np.cos((X + Y) / 41.0),
+                  90 + 60 * np.sin(Y / 19.0)], -1) + rng.normal(0, 6, (300, 520, 3))
+photo = np.clip(photo, 0, 255).astype(np.uint8)
+save("pan", [photo[20:260, 3 * k:3 * k + 320] for k in range(40)])
+# Text rolling up through a box: bars of glyph-like blocks on white.
+text = np.full((400, 300, 3), 255, np.uint8)
+for line in range(16):
+    for word in range(6):
+        x0 = 10 + word * 48 + (line * 7) % 11
+        for g in range((line + word) % 5 + 3):
+            text[line * 24 + 6:line * 24 + 18, x0 + g * 6:x0 + g * 6 + 4] = (20, 20, 60 + 10 * (line % 5))
+roll = []
+for k in range(50):
+    f = np.full((120, 320, 3), 230, np.uint8)
+    f[10:110, 10:310] = text[2 * k:2 * k + 100]
+    roll.append(f)
+save("text", roll)
 PY
 
 # Best of three runs of a command, in milliseconds.
@@ -95,7 +118,7 @@ echo "'same rect': frames whose rectangle equals gifsicle's, which sets the fram
 echo "(gifsicle's -O levels also reorder the colour table, so small frames take fewer code bits)."
 printf '%-7s %8s | %-26s %8s %6s | %-26s %8s %6s | %7s %7s %5s\n' anim input "crop only (mode 2) same rect" "-O1" ratio \
   "transparent (1)  same rect" "-O2" ratio ours_ms O1_ms ratio
-for name in sprite clock scroll; do
+for name in sprite clock scroll pan text; do
   convert -delay 10 -dispose none "$dir/$name"/f*.png "$dir/$name.gif"
   input=$(stat -c %s "$dir/$name.gif")
   gifsicle -O1 "$dir/$name.gif" -o "$dir/$name.o1.gif"
@@ -114,7 +137,7 @@ done
 
 echo
 echo "Expansion of the -O2 files (ms; ratio = gifsicle / ours)"
-for name in sprite clock scroll; do
+for name in sprite clock scroll pan text; do
   ours_ms=$(PICTORAVELL_FRAME_BENCH_FILE="$dir/$name.o2.gif" "$build/pictoravell_bench" \
     --benchmark_filter='BM_FrameFileExpand$' --benchmark_min_time=0.5 --benchmark_format=json 2>/dev/null |
     $py -c 'import json,sys; print(json.load(sys.stdin)["benchmarks"][0]["real_time"])')

@@ -21,7 +21,7 @@ set(ALLOWED_browser   base imaging formats platform resources shell browser/core
 # The browser's window-free core: below the shell, beside platform.
 set(ALLOWED_browser/core base imaging formats platform browser/core)
 # The output's window-free core: above the core, below the shell.
-set(ALLOWED_output/core base imaging formats output/core)
+set(ALLOWED_output/core base imaging formats platform output/core)
 set(ALLOWED_output    base imaging formats platform resources shell output/core output)
 set(ALLOWED_app       base imaging formats platform resources shell editor/model editor browser/core browser output/core output app)
 # Folders that build and test without a display: no toolkit headers.

@@ -434,7 +434,7 @@ CPictoravellDoc* OpenImageDocument(const std::string& path) {
   return doc;
 }
 
-CPictoravellDoc* NewImageDocument(int kind) {
+CPictoravellDoc* NewImageDocument(NEW_DOCUMENT_KIND kind) {
   wxDocManager* manager = wxDocManager::GetDocumentManager();
   wxDocTemplate* temp = manager ? ImageTemplate(manager) : nullptr;
   if (!temp) return nullptr;

@@ -1,7 +1,9 @@
 #pragma once
 // CPictoravellDoc: the document of the image windows. Adds to CImageDocument
 // the file comment, the playback counter, reading an image file, the four
-// kinds of new documents, saving and closing, and the document's commands.
+// kinds of new documents, saving and closing, and the document's commands
+// (their table and shared checks in editor/DocCommands.cpp, each group's
+// handlers in its own file: editor/DocFileCommands.cpp ...).
 //
 // What the document asks of the user goes through replaceable functions
 // (SetDocumentPrompts), so that tests script the dialogs.
@@ -129,7 +131,7 @@ class CPictoravellDoc : public CImageDocument {
 // cannot be read; the failure has been reported.
 CPictoravellDoc* OpenImageDocument(const std::string& path);
 // Makes a new document of a kind (NEWDOC_...); null when refused or cancelled.
-CPictoravellDoc* NewImageDocument(int kind);
+CPictoravellDoc* NewImageDocument(NEW_DOCUMENT_KIND kind);
 // File Open: asks for image files (several at once) and hands each to open,
 // in the order chosen. False when the dialog was cancelled.
 bool RunFileOpen(const std::string& startFolder, const std::function<bool(const std::string&)>& open);

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
@@ -62,6 +63,7 @@ bool CAtomicFileWriter::TargetIsReadOnly() const {
 
 bool CAtomicFileWriter::Begin() {
   Abandon();
+  m_bSynced = false;
   const std::string folder = FolderOf(m_target);
   struct stat st;
   if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || HasNoWriteBits(st)) return false;
@@ -92,6 +94,35 @@ ATOMIC_WRITE_STATUS CAtomicFileWriter::Commit() {
                                                                                        : ATOMIC_RENAME_FAILED;
   }
   m_temp.clear();
+  return ATOMIC_OK;
+}
+
+ATOMIC_WRITE_STATUS CAtomicFileWriter::CommitAsNew(const std::string& path) {
+  if (m_temp.empty()) return ATOMIC_NO_TEMPORARY;
+  if (!m_bSynced) {
+    if (!SyncFile(m_temp)) {
+      Abandon();
+      return ATOMIC_SYNC_FAILED;
+    }
+    ::chmod(m_temp.c_str(), 0666 & ~CurrentUmask());
+    m_bSynced = true;
+  }
+  int error = 0;
+  if (::renameat2(AT_FDCWD, m_temp.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) != 0) {
+    error = errno;
+    if (error == EINVAL || error == ENOSYS) {
+      // File systems without the flag: a hard link refuses an existing name.
+      error = ::link(m_temp.c_str(), path.c_str()) == 0 ? 0 : errno;
+      if (error == 0) ::unlink(m_temp.c_str());
+    }
+  }
+  if (error == EEXIST) return ATOMIC_TARGET_EXISTS;
+  if (error != 0) {
+    Abandon();
+    return error == EISDIR || error == EBUSY ? ATOMIC_TARGET_BUSY : ATOMIC_RENAME_FAILED;
+  }
+  m_temp.clear();
+  m_target = path;
   return ATOMIC_OK;
 }
 

@@ -24,6 +24,7 @@ enum ATOMIC_WRITE_STATUS {
   ATOMIC_SYNC_FAILED,   // the data may not have reached the disk
   ATOMIC_TARGET_BUSY,   // the target is a folder or in use
   ATOMIC_RENAME_FAILED, // any other refusal of the rename
+  ATOMIC_TARGET_EXISTS, // CommitAsNew: the name is taken
 };
 
 class CAtomicFileWriter {
@@ -45,10 +46,17 @@ class CAtomicFileWriter {
   // Flushes the temporary file, gives it the permission bits and renames it
   // over the target. On failure the temporary file is removed.
   ATOMIC_WRITE_STATUS Commit();
+  // As Commit, but never replaces anything: the temporary file takes the name
+  // `path` (in the target's folder) only while nothing at all has it, a
+  // dangling link included, also when something took it after it was
+  // checked. ATOMIC_TARGET_EXISTS keeps the temporary file, so that the
+  // caller can try another name.
+  ATOMIC_WRITE_STATUS CommitAsNew(const std::string& path);
   // Removes the temporary file (the target is untouched).
   void Abandon();
 
  private:
   std::string m_target;
   std::string m_temp;
+  bool m_bSynced = false;
 };

@@ -1,8 +1,10 @@
 #include "formats/GifCodec.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 #include "base/ImageGeometry.h"
@@ -627,6 +629,83 @@ CRasterImage PrepareGifFrame(const CAnimFrame& frame, int& x, int& y, int screen
   return image;
 }
 
+// Frames that are all indexed images without selections, with palettes of
+// their own whose colours together fit one table: every frame becomes an
+// 8-bit image on one shared palette (the colours in the order the frames
+// first use them), each pixel keeping its colour. The frames then need no
+// local colour tables and the shared palette can be reordered. One entry
+// stays free when a frame has transparent pixels. False (frames untouched)
+// when they do not qualify or already share one 8-bit palette.
+static bool UnifyFramePalettes(std::vector<CAnimFrame>& frames) {
+  const CRasterImage* reference = nullptr;
+  bool shared = true, masked = false;
+  for (const CAnimFrame& f : frames) {
+    if (f.IsEmpty()) continue;
+    const int bpp = f.m_image.GetBitsPerPixel();
+    if (!f.m_selection.IsEmpty() || bpp > 8 || f.m_image.GetPaletteSize() != (1 << bpp)) return false;
+    masked = masked || f.m_image.HasValidMask();
+    if (bpp != 8) shared = false;
+    if (!reference)
+      reference = &f.m_image;
+    else if (bpp != reference->GetBitsPerPixel() ||
+             std::memcmp(f.m_image.GetPalette(), reference->GetPalette(), sizeof(RGBQUAD) << bpp) != 0)
+      shared = false;
+  }
+  if (!reference || shared) return false;
+  const int limit = masked ? 255 : 256;
+  std::vector<RGBQUAD> colours;
+  std::vector<std::array<uint8_t, 256>> maps(frames.size());
+  std::unordered_map<int, int> indexOf;
+  for (size_t n = 0; n < frames.size(); ++n) {
+    const CAnimFrame& f = frames[n];
+    if (f.IsEmpty()) continue;
+    const CRasterImage& image = f.m_image;
+    const RGBQUAD* palette = image.GetPalette();
+    const PIXELGETPROC get = GetPixelGetter(image.GetBitsPerPixel());
+    const bool hasMask = image.HasValidMask();
+    bool used[256] = {};
+    for (int32_t y = 0; y < image.GetHeight(); ++y) {
+      const uint8_t* row = image.GetRow(y);
+      const uint8_t* mrow = hasMask ? image.GetMaskRow(y) : nullptr;
+      for (int32_t x = 0; x < image.GetWidth(); ++x) {
+        if (mrow && !GetPixel1(mrow, static_cast<int16_t>(x))) continue;
+        const int i = get(row, static_cast<int16_t>(x));
+        if (used[i]) continue;
+        used[i] = true;
+        const RGBQUAD& q = palette[i];
+        const auto [it, added] =
+            indexOf.emplace(q.rgbRed << 16 | q.rgbGreen << 8 | q.rgbBlue, static_cast<int>(colours.size()));
+        if (added) {
+          if (static_cast<int>(colours.size()) == limit) return false;
+          colours.push_back(MakeRGBQuad(q.rgbRed, q.rgbGreen, q.rgbBlue));
+        }
+        maps[n][static_cast<size_t>(i)] = static_cast<uint8_t>(it->second);
+      }
+    }
+  }
+  RGBQUAD unified[256] = {};
+  std::copy(colours.begin(), colours.end(), unified);
+  for (size_t n = 0; n < frames.size(); ++n) {
+    CAnimFrame& f = frames[n];
+    if (f.IsEmpty()) continue;
+    const CRasterImage& image = f.m_image;
+    CRasterImage out;
+    if (!out.Create(image.GetWidth(), image.GetHeight(), 8)) throw std::bad_alloc();
+    out.m_mask = image.m_mask;  // 1 bit a pixel at either depth
+    std::memcpy(out.GetWritablePalette(), unified, sizeof unified);
+    const PIXELGETPROC get = GetPixelGetter(image.GetBitsPerPixel());
+    const auto& map = maps[n];
+    uint8_t* bits = out.GetWritableBits();
+    for (int32_t y = 0; y < image.GetHeight(); ++y) {
+      const uint8_t* row = image.GetRow(y);
+      uint8_t* target = bits + static_cast<int64_t>(y) * out.GetStride();
+      for (int32_t x = 0; x < image.GetWidth(); ++x) target[x] = map[get(row, static_cast<int16_t>(x))];
+    }
+    f.m_image = std::move(out);
+  }
+  return true;
+}
+
 // Frames that are all 8-bit images of one palette, without selections: the
 // palette is reordered so that the colours used by the most later frames come
 // first. Small difference frames then need only low indices, and so fewer
@@ -742,15 +821,19 @@ int WriteGif(CCodecJob* job, int first, int count, const GIF_SAVE_OPTIONS* optio
     screenHeight = std::clamp(screenHeight, 1, 32767);
   }
 
-  // An animation of one shared palette is written with that palette reordered
-  // for smaller codes; the frames given stay as they are.
+  // An animation of 8-bit frames whose colours fit one palette is written on
+  // one shared palette, reordered for smaller codes; the frames given stay as
+  // they are.
   std::vector<CAnimFrame> reordered;
+  bool sharedPalette = false;
   if (count > 1) {
     try {
       reordered.assign(frames + first, frames + first + count);
+      UnifyFramePalettes(reordered);
       if (ReorderSharedPalette(reordered)) {
         frames = reordered.data();
         first = 0;
+        sharedPalette = true;
       }
     } catch (const std::bad_alloc&) {
       return IMAGEIO_NO_MEMORY;
@@ -767,11 +850,16 @@ int WriteGif(CCodecJob* job, int first, int count, const GIF_SAVE_OPTIONS* optio
   const bool buffer = !stream->IsBuffered();
   if (buffer) stream->BeginBuffer();
   stream->Write(options->nSubType != 0 ? "GIF89a" : "GIF87a", 6);
-  // Global table: the first frame's colours, as many as its code size needs.
+  // Global table: the first frame's colours, as many as its code size needs
+  // (or, for frames of one shared palette, as the largest code size of any
+  // frame needs, so that none needs a local table).
   GifColorTable global;
   int g = 1;
   if (!work.IsEmpty()) {
     g = PlanGifImage(work).codeSize;
+    if (sharedPalette)
+      for (int n = 1; n < count; ++n)
+        if (!frames[first + n].m_image.IsEmpty()) g = std::max(g, PlanGifImage(frames[first + n].m_image).codeSize);
     const int d = work.GetBitsPerPixel();
     const int used = std::min(1 << g, 1 << d);
     std::copy(work.GetPalette(), work.GetPalette() + used, global.entries);

@@ -25,10 +25,26 @@ constexpr int kSignatureBytes = 528;
 // Numbered names in overwrite mode 2 stop here (IMAGEIO_FILE_EXISTS).
 constexpr int kMaxRenumber = 100000;
 
-// Something (a file, a folder, a dangling link's target aside) exists under the name.
-bool PathExists(const std::string& path) {
+// The name is in use: anything at all is there, a dangling link included.
+// Modes that never overwrite test with this, so that nothing they cannot see
+// through is taken for a free name.
+bool NameTaken(const std::string& path) {
   struct stat st;
-  return ::stat(path.c_str(), &st) == 0;
+  return ::lstat(path.c_str(), &st) == 0;
+}
+
+// The first free "stem-i.ext" from i = first on; empty when none is left.
+std::string NextFreeNumberedName(const std::string& path, int first) {
+  const size_t slash = path.find_last_of('/');
+  const size_t cut = path.find_last_of('.');
+  const bool hasExt = cut != std::string::npos && (slash == std::string::npos || cut > slash);
+  const std::string stem = hasExt ? path.substr(0, cut) : path;
+  const std::string ext = hasExt ? path.substr(cut) : std::string();
+  for (int i = first; i <= kMaxRenumber; ++i) {
+    std::string candidate = stem + "-" + std::to_string(i) + ext;
+    if (!NameTaken(candidate)) return candidate;
+  }
+  return {};
 }
 
 }  // namespace
@@ -261,22 +277,12 @@ int WriteImageFile(CImageFileRequest* request, int overwriteMode, const GIF_SAVE
       std::snprintf(number, sizeof number, "%4d", k);
       output = stem + number + ext;
     }
-    if (PathExists(output)) {
+    const bool replace = overwriteMode == OVERWRITE_REPLACE;
+    const std::string wanted = output;
+    if (!replace && NameTaken(output)) {
       if (overwriteMode == OVERWRITE_REFUSE) return IMAGEIO_FILE_EXISTS;
-      if (overwriteMode == OVERWRITE_RENUMBER) {
-        const size_t cut = output.find_last_of('.');
-        const std::string outStem = cut == std::string::npos ? output : output.substr(0, cut);
-        const std::string outExt = cut == std::string::npos ? std::string() : output.substr(cut);
-        int i = 1;
-        for (; i <= kMaxRenumber; ++i) {
-          std::string candidate = outStem + "-" + std::to_string(i) + outExt;
-          if (!PathExists(candidate)) {
-            output = std::move(candidate);
-            break;
-          }
-        }
-        if (i > kMaxRenumber) return IMAGEIO_FILE_EXISTS;
-      }
+      output = NextFreeNumberedName(output, 1);
+      if (output.empty()) return IMAGEIO_FILE_EXISTS;
     }
     request->m_strSavedName = output;
     if (!entry || !entry->write) return IMAGEIO_BAD_FORMAT;
@@ -320,7 +326,20 @@ int WriteImageFile(CImageFileRequest* request, int overwriteMode, const GIF_SAVE
       ReportMessage(MESSAGE_ERROR, kDiskFullMessage);
       return IMAGEIO_FAILED;
     }
-    switch (writer.Commit()) {
+    ATOMIC_WRITE_STATUS status;
+    if (replace) {
+      status = writer.Commit();
+    } else {
+      // The name was free when it was chosen; whatever took it since is kept.
+      int next = 1;  // numbers already taken are skipped
+      while ((status = writer.CommitAsNew(output)) == ATOMIC_TARGET_EXISTS && overwriteMode == OVERWRITE_RENUMBER) {
+        output = NextFreeNumberedName(wanted, next++);
+        if (output.empty()) break;
+      }
+      if (status == ATOMIC_TARGET_EXISTS) return IMAGEIO_FILE_EXISTS;
+      request->m_strSavedName = output;
+    }
+    switch (status) {
       case ATOMIC_OK: break;
       case ATOMIC_TARGET_BUSY: ReportMessage(MESSAGE_ERROR, kReadOnlyMessage); return IMAGEIO_FAILED;
       default: ReportMessage(MESSAGE_ERROR, kDiskFullMessage); return IMAGEIO_FAILED;

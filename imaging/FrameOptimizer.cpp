@@ -194,6 +194,161 @@ bool ClearUnchanged(CRasterImage& image, const uint8_t* changed, int32_t stride)
   return true;
 }
 
+// The GIF LZW coder's parse of an index stream, enough to count the bits it
+// writes: the same table (cleared as soon as its last code is given out) and
+// the same code widths as the writer's coder. Ask whether the current string
+// extends by a pixel, then Add the pixel.
+class GifCodeCounter {
+ public:
+  explicit GifCodeCounter(int codeSize)
+      : m_clear(1 << codeSize), m_initialWidth(codeSize + 1), m_table(kSlots) {
+    Reset();
+    m_bits += m_width;  // the leading clear code
+  }
+  bool Started() const { return m_started; }
+  bool Extends(int pixel) const { return m_table[Find(pixel)].code != 0; }
+  void Add(int pixel) {
+    if (!m_started) {
+      m_prefix = pixel;
+      m_started = true;
+      return;
+    }
+    Slot& slot = m_table[Find(pixel)];
+    if (slot.code != 0) {
+      m_prefix = slot.code;
+      return;
+    }
+    slot = Slot{static_cast<uint16_t>(m_next), static_cast<uint16_t>(m_prefix), static_cast<uint8_t>(pixel)};
+    m_used.push_back(static_cast<uint16_t>(&slot - m_table.data()));
+    m_bits += m_width;
+    m_prefix = pixel;
+    if (++m_next > m_limit) {
+      if (++m_width > 12) {
+        m_bits += 12;
+        Reset();
+      } else {
+        m_limit = m_width == 12 ? 4095 : m_limit << 1;
+      }
+    }
+  }
+  // Bits of the whole image data: the last string and the end code included.
+  int64_t Finish() const { return m_bits + (m_started ? 2 * m_width : m_width); }
+
+ private:
+  struct Slot {
+    uint16_t code, prefix;
+    uint8_t pixel;
+  };
+  static constexpr int kSlots = 16384;
+  size_t Find(int pixel) const {
+    const uint32_t key = (static_cast<uint32_t>(m_prefix) << 8) | static_cast<uint32_t>(pixel);
+    size_t h = (key * 2654435761u) >> 18;
+    for (;;) {
+      const Slot& s = m_table[h];
+      if (s.code == 0 || (s.prefix == m_prefix && s.pixel == pixel)) return h;
+      h = (h + 1) & (kSlots - 1);
+    }
+  }
+  void Reset() {
+    for (const uint16_t i : m_used) m_table[i] = Slot{};
+    m_used.clear();
+    m_width = m_initialWidth;
+    m_limit = 1 << m_width;
+    m_next = m_clear + 2;
+  }
+  int m_clear, m_initialWidth;
+  int m_width = 0, m_limit = 0, m_next = 0, m_prefix = 0;
+  bool m_started = false;
+  int64_t m_bits = 0;
+  std::vector<Slot> m_table;
+  std::vector<uint16_t> m_used;
+};
+
+int GifCodeSize(const CRasterImage& image) {
+  int highest = 1;
+  const int entries = 1 << image.GetBitsPerPixel();
+  const PIXELGETPROC get = GetPixelGetter(image.GetBitsPerPixel());
+  for (int32_t y = 0; y < image.GetHeight(); ++y)
+    for (int32_t x = 0; x < image.GetWidth(); ++x) highest = std::max(highest, get(image.GetRow(y), static_cast<int16_t>(x)));
+  int size = 2;
+  while ((1 << size) <= std::min(highest + 1, entries - 1) && size < 8) ++size;
+  return size;
+}
+
+// For an indexed frame in transparent mode: every unchanged pixel may show
+// either its own colour or nothing (the picture beneath is the same). Three
+// ways are counted as the GIF coder would code them: the frame as cropped;
+// every unchanged pixel transparent; and a choice pixel by pixel that walks
+// the pixels as the coder does and keeps the current string going with
+// whichever of the two the coder's table already has (transparent first),
+// else starts the next string transparent. The frame becomes the cheapest, so
+// it costs at most what the cropped frame does (where most pixels move,
+// transparency is left out).
+// `changed` covers the image's pixels with rows of `stride` bytes.
+bool ChooseTransparentPixels(CRasterImage& image, const uint8_t* changed, int32_t stride) {
+  const int32_t width = image.GetWidth(), height = image.GetHeight();
+  const int bpp = image.GetBitsPerPixel();
+  const PIXELGETPROC get = GetPixelGetter(bpp);
+  const bool ownMask = image.HasValidMask();
+  // The transparent index must not be a colour of a changed pixel; among
+  // those free, the colour most unchanged pixels have is best: those pixels
+  // then read the same whether they show their colour or nothing.
+  std::vector<int64_t> changedUse(static_cast<size_t>(1) << bpp, 0), unchangedUse(changedUse.size(), 0);
+  for (int32_t y = 0; y < height; ++y) {
+    const uint8_t* row = image.GetRow(y);
+    const uint8_t* m = ownMask ? image.GetMaskRow(y) : nullptr;
+    const uint8_t* c = changed + static_cast<int64_t>(y) * stride;
+    for (int32_t x = 0; x < width; ++x) {
+      if (m && !GetPixel1(m, static_cast<int16_t>(x))) continue;
+      ++(c[x] ? changedUse : unchangedUse)[static_cast<size_t>(get(row, static_cast<int16_t>(x)))];
+    }
+  }
+  int transparent = -1;
+  for (size_t i = 0; i < changedUse.size(); ++i)
+    if (changedUse[i] == 0 && (transparent < 0 || unchangedUse[i] > unchangedUse[static_cast<size_t>(transparent)]))
+      transparent = static_cast<int>(i);
+  // Without an index to spare, transparency would cost a colour: the frame
+  // stays as cropped, which looks the same.
+  if (transparent < 0) return true;
+  int codeSize = GifCodeSize(image);
+  while ((1 << codeSize) <= transparent) ++codeSize;
+  // Three ways to write the frame, counted as the coder would code them: as
+  // cropped; every unchanged pixel transparent; and the choice pixel by pixel.
+  GifCodeCounter opaque(codeSize), allClear(codeSize), chosen(codeSize);
+  std::vector<uint8_t> keep(static_cast<size_t>(width) * height, 1);  // the choice: 1 where the pixel stays opaque
+  for (int32_t y = 0; y < height; ++y) {
+    const uint8_t* row = image.GetRow(y);
+    const uint8_t* m = ownMask ? image.GetMaskRow(y) : nullptr;
+    const uint8_t* c = changed + static_cast<int64_t>(y) * stride;
+    for (int32_t x = 0; x < width; ++x) {
+      const bool clear = m && !GetPixel1(m, static_cast<int16_t>(x));
+      const int own = clear ? transparent : get(row, static_cast<int16_t>(x));
+      opaque.Add(own);
+      allClear.Add(c[x] ? own : transparent);
+      int pixel = own;
+      if (!c[x] && !clear && (!chosen.Started() || chosen.Extends(transparent) || !chosen.Extends(own))) {
+        pixel = transparent;
+        keep[static_cast<size_t>(y) * width + x] = 0;
+      }
+      chosen.Add(pixel);
+    }
+  }
+  const int64_t asCropped = opaque.Finish(), cleared = allClear.Finish(), mixed = chosen.Finish();
+  if (asCropped <= std::min(cleared, mixed)) return true;  // the cropped frame as it is
+  if (cleared <= mixed) return ClearUnchanged(image, changed, stride);
+  if (!ownMask) {
+    if (!image.CreateMask()) return false;
+    std::memset(image.GetWritableMaskBits(), 0xFF, static_cast<size_t>(image.GetMaskStride()) * height);
+  }
+  uint8_t* mask = image.GetWritableMaskBits();
+  for (int32_t y = 0; y < height; ++y) {
+    uint8_t* mrow = mask + static_cast<int64_t>(y) * image.GetMaskStride();
+    for (int32_t x = 0; x < width; ++x)
+      if (!keep[static_cast<size_t>(y) * width + x]) SetPixel1(mrow, static_cast<int16_t>(x), 0);
+  }
+  return true;
+}
+
 bool Cancelled(CANCELPROC cancel) { return cancel && cancel(); }
 
 }  // namespace
@@ -282,9 +437,10 @@ std::unique_ptr<CAnimFrame[]> OptimizeFrameDifferences(int32_t canvasHeight, con
             const bool whole = bounds == Rect{0, 0, f.GetWidth(), f.GetHeight()};
             CRasterImage image = whole ? f : CropImage(f, bounds);
             if (image.IsEmpty()) return nullptr;
+            const uint8_t* changedAt = changed.data() + static_cast<int64_t>(bounds.top) * f.GetWidth() + bounds.left;
             if (mode == OPTIMIZE_TRANSPARENT &&
-                !ClearUnchanged(image, changed.data() + static_cast<int64_t>(bounds.top) * f.GetWidth() + bounds.left,
-                                f.GetWidth()))
+                !(image.GetBitsPerPixel() <= 8 ? ChooseTransparentPixels(image, changedAt, f.GetWidth())
+                                               : ClearUnchanged(image, changedAt, f.GetWidth())))
               return nullptr;
             frame.m_image = std::move(image);
             ApplyMaskState(frame);

@@ -57,8 +57,8 @@ CSlideShowWnd::~CSlideShowWnd() {
   if (g_pSlideShowWnd == this) g_pSlideShowWnd = nullptr;
 }
 
-void CSlideShowWnd::SetFileList(const std::vector<std::string>& paths) {
-  m_readAhead = std::make_unique<CSlideReadAhead>(paths, m_nClientWidth, m_nClientHeight,
+void CSlideShowWnd::SetFileList(const std::vector<SLIDE_SHOW_ITEM>& items) {
+  m_readAhead = std::make_unique<CSlideReadAhead>(items, m_nClientWidth, m_nClientHeight,
                                                   [this] { return PumpMessages(); });
   m_model.SetSource(m_readAhead.get());
 }
@@ -94,6 +94,7 @@ void CSlideShowWnd::GetClientSize(int32_t* width, int32_t* height) {
 void CSlideShowWnd::Invalidate(bool erase) {
   if (m_bGone) return;
   m_canvas->Refresh(erase);
+  if (m_observer) m_observer(m_model.GetCurrentFrame());
 }
 
 bool CSlideShowWnd::PlayFade(const FADE_PAIR& pair) {
@@ -193,6 +194,7 @@ void CSlideShowWnd::DrawPicture(wxDC& dc) {
   if (p.picture.GetBitsPerPixel() == 24 && !p.picture.HasMask() && p.picture.GetWidth() == p.displayWidth &&
       p.picture.GetHeight() == p.displayHeight && !IsEightBitDisplay()) {
     DrawImageUnscaled(dc, p.picture, left, top);
+    ++m_nPicturePaints;
     return;
   }
   const Rect display{left, top, left + p.displayWidth, top + p.displayHeight};
@@ -200,16 +202,24 @@ void CSlideShowWnd::DrawPicture(wxDC& dc) {
                     p.pictureTop + p.picture.GetHeight()};
   DrawImage(dc, display, target, p.displayHeight, p.picture, Rect{0, 0, p.picture.GetWidth(), p.picture.GetHeight()},
             BlackBackground);
+  ++m_nPicturePaints;
 }
 
 void RunSlideShow(const std::vector<std::string>& paths, int seconds, bool transition) {
-  if (paths.empty()) return;
+  std::vector<SLIDE_SHOW_ITEM> items;
+  items.reserve(paths.size());
+  for (const auto& path : paths) items.push_back({path, 0});
+  RunSlideShow(items, seconds, transition);
+}
+
+void RunSlideShow(const std::vector<SLIDE_SHOW_ITEM>& items, int seconds, bool transition) {
+  if (items.empty()) return;
   wxWindow* focus = wxWindow::FindFocus();
   wxWindow* top = wxTheApp ? wxTheApp->GetTopWindow() : nullptr;
   auto* wnd = new CSlideShowWnd();
   {
     wxWindowDisabler disabler(wnd);
-    wnd->SetFileList(paths);
+    wnd->SetFileList(items);
     wnd->SetInterval(std::max(seconds, 0));
     wnd->SetTransition(transition);
     if (g_startHook) g_startHook(wnd);

@@ -30,7 +30,7 @@ class CSlideShowWnd : public wxFrame, public ISlideShowHost, public CProgressSin
   ~CSlideShowWnd() override;
 
   // A slide show: the files in this order.
-  void SetFileList(const std::vector<std::string>& paths);
+  void SetFileList(const std::vector<SLIDE_SHOW_ITEM>& items);
   void SetInterval(int seconds) { m_model.SetInterval(seconds); }
   void SetTransition(bool transition) { m_model.SetTransition(transition); }
   void NextSlide() { m_model.NextSlide(); }
@@ -44,6 +44,11 @@ class CSlideShowWnd : public wxFrame, public ISlideShowHost, public CProgressSin
 
   CSlideShowModel& GetModel() { return m_model; }
   bool IsTimerRunning() const { return m_timer.IsRunning(); }
+  // Called with the frame each time the shown picture changes (tests
+  // record the timing here).
+  void SetPictureObserver(std::function<void(int frame)> observer) { m_observer = std::move(observer); }
+  // How often a composed picture has been painted (tests wait for it).
+  int GetPicturePaintCount() const { return m_nPicturePaints; }
   CSlideReadAhead* GetReadAhead() { return m_readAhead.get(); }
   // How the last fade went.
   const PLAYER_STATS& GetLastFadeStats() const { return m_fadeStats; }
@@ -80,6 +85,8 @@ class CSlideShowWnd : public wxFrame, public ISlideShowHost, public CProgressSin
   int32_t m_nClientWidth, m_nClientHeight;
   bool m_bGone = false;
   bool m_bActivated = false;
+  int m_nPicturePaints = 0;
+  std::function<void(int)> m_observer;
   wxGUIEventLoop* m_pLoop = nullptr;
   // The fade frame on the screen while a fade plays.
   wxBitmap m_fadeBitmap;
@@ -97,6 +104,8 @@ extern CSlideShowWnd* g_pSlideShowWnd;
 // then the window that was active before gets the focus back. Nothing for an
 // empty list. The browser hands its selection here in list order.
 void RunSlideShow(const std::vector<std::string>& paths, int seconds, bool transition);
+// The same for files the browser turned (each item with its rotation).
+void RunSlideShow(const std::vector<SLIDE_SHOW_ITEM>& items, int seconds, bool transition);
 
 // Plays the frames of one animation on its canvas full screen with their
 // delays and disposal, loopCount + 1 times (kLoopForever: until stopped), the

@@ -10,7 +10,8 @@ TEST=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
       xvfb xauth x11-apps fonts-dejavu-core poppler-utils python3-pyftpdlib
       imagemagick netpbm python3-pil python3-numpy python3-scipy
       gifsicle giflib-tools libtiff-tools libjpeg-turbo-progs
-      pngcheck optipng pngcrush pngquant libvips-tools libimage-exiftool-perl exiv2)
+      pngcheck optipng pngcrush pngquant libvips-tools libimage-exiftool-perl exiv2
+      xdotool openbox x11-utils xclip)
 
 want=("${BUILD[@]}")
 [ "${1:-}" = "--test" ] && want+=("${TEST[@]}")

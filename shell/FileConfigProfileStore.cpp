@@ -4,6 +4,7 @@
 #include <wx/filename.h>
 #include <wx/utils.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace {
@@ -66,6 +67,23 @@ class CFileConfigProfileStore : public IProfileStore {
     return m_config->DeleteEntry(EntryPath(section, key), false);
   }
   bool DeleteSection(const std::string& section) override { return m_config->DeleteGroup(GroupPath(section)); }
+  std::vector<std::string> GetSubsectionNames(const std::string& section) override {
+    std::vector<std::string> names;
+    const wxString oldPath = m_config->GetPath();
+    if (m_config->HasGroup(GroupPath(section))) {
+      m_config->SetPath(GroupPath(section));
+      wxString name;
+      long cookie = 0;
+      for (bool more = m_config->GetFirstGroup(name, cookie); more; more = m_config->GetNextGroup(name, cookie))
+        names.push_back(name.utf8_string());
+      m_config->SetPath(oldPath);
+    }
+    // The registry listed keys in this order.
+    std::stable_sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+      return wxString::FromUTF8(a).CmpNoCase(wxString::FromUTF8(b)) < 0;
+    });
+    return names;
+  }
   void Flush() override { m_config->Flush(); }
 
  private:

@@ -591,6 +591,8 @@ void CMainFrame::OnCommand(wxCommandEvent& event) {
     SelectTool(id);
     return;
   }
+  // In Browse mode the browse view sees the remaining commands first.
+  if (m_nMode == MODE_BROWSE && m_browseView->ForwardCommand(event)) return;
   event.Skip();
 }
 
@@ -611,6 +613,7 @@ void CMainFrame::OnUpdateCommand(wxUpdateUIEvent& event) {
     event.Check(m_nCurrentTool == id);
     return;
   }
+  if (m_nMode == MODE_BROWSE && m_browseView->ForwardCommand(event)) return;
   event.Skip();
 }
 

@@ -155,6 +155,7 @@ class CMainFrame : public wxDocParentFrame, public IEditorHost {
   void OnBrowsePhotos();
   void OnPrintPreview();
   void OnContactSheet();
+  void OnBrowserSlideShow();
   void OnPreviewClose();
   void OnViewToolbar();
   void OnViewStatusBar();

@@ -25,6 +25,9 @@ const COMMAND_ENTRY<Frame> kFrameCommands[] = {
     {ID_FILE_PRINT_PREVIEW, &Frame::OnPrintPreview, &Frame::HasActiveDocument},
     // Needs files selected in the browser: disabled until the browser has a selection to give.
     {ID_PRINT_CONTACT_SHEET, &Frame::OnContactSheet, &Frame::HasBrowserSelection},
+    // Browse mode's Slide Show: the browser's view takes it (and hands its
+    // files to RunSlideShow); until then it stays disabled here.
+    {ID_SLIDE_SHOW, &Frame::OnBrowserSlideShow, &Frame::HasBrowserSelection},
     {ID_PREVIEW_CLOSE, &Frame::OnPreviewClose, &Frame::IsInPreview},
     // Bars and panes
     {ID_VIEW_TOOLBAR, &Frame::OnViewToolbar, nullptr, NEEDS_NOTHING, nullptr, &Frame::OnUpdateViewToolbar},
@@ -69,6 +72,7 @@ void CMainFrame::OnPrintPreview() {
 
 void CMainFrame::OnContactSheet() { SetMode(MODE_CONTACT_SHEET); }
 void CMainFrame::OnPreviewClose() { SetMode(MODE_VIEW_EDIT); }
+void CMainFrame::OnBrowserSlideShow() {}
 
 bool CMainFrame::HasActiveDocument() const { return m_pActiveDocument != nullptr; }
 bool CMainFrame::HasBrowserSelection() const { return false; }

@@ -130,11 +130,36 @@ CWelcomePage::CWelcomePage(wxWindow* parent) : wxPanel(parent) {
   SetSizer(sizer);
 }
 
+namespace {
+std::function<IBrowseContent*(wxWindow*)>& ContentFactory() {
+  static std::function<IBrowseContent*(wxWindow*)> factory;
+  return factory;
+}
+}  // namespace
+
+void COrganizeView::SetContentFactory(std::function<IBrowseContent*(wxWindow* parent)> factory) {
+  ContentFactory() = std::move(factory);
+}
+
 COrganizeView::COrganizeView(wxWindow* parent) : wxPanel(parent) {
   auto* sizer = new wxBoxSizer(wxVERTICAL);
-  m_label = new wxStaticText(this, wxID_ANY, "Browse");
-  sizer->Add(m_label, 0, wxALL, 10);
+  if (ContentFactory()) m_content = ContentFactory()(this);
+  if (m_content) {
+    sizer->Add(m_content->GetContentWindow(), 1, wxEXPAND);
+  } else {
+    m_label = new wxStaticText(this, wxID_ANY, "Browse");
+    sizer->Add(m_label, 0, wxALL, 10);
+  }
   SetSizer(sizer);
+}
+
+// The content window is a child and goes with the page; the content object
+// is that window (or owned by it).
+COrganizeView::~COrganizeView() = default;
+
+bool COrganizeView::ForwardCommand(wxEvent& event) {
+  if (!m_content) return false;
+  return m_content->GetContentWindow()->GetEventHandler()->ProcessEventLocally(event);
 }
 
 bool COrganizeView::ActivateBrowse(CMainFrame& frame) {
@@ -144,17 +169,23 @@ bool COrganizeView::ActivateBrowse(CMainFrame& frame) {
   info.leave = [this](CMainFrame& f) { LeaveBrowseMode(f); };
   info.folder = [this](const std::string& folder) { BrowseFolder(folder); };
   frame.SwitchMode(info, MODE_BROWSE);
-  return frame.GetMode() == MODE_BROWSE;
+  if (frame.GetMode() != MODE_BROWSE) return false;
+  if (m_content) m_content->OnEnterBrowse();
+  return true;
 }
 
 void COrganizeView::LeaveBrowseMode(CMainFrame& frame) {
   ++m_leaveCount;
+  if (m_content) m_content->OnLeaveBrowse();
   frame.RestoreViewEditMode();
 }
 
 void COrganizeView::BrowseFolder(const std::string& folder) {
   m_folder = folder;
-  m_label->SetLabel(wxString::FromUTF8("Browse: " + folder));
+  if (m_content)
+    m_content->BrowseFolder(folder);
+  else
+    m_label->SetLabel(wxString::FromUTF8("Browse: " + folder));
 }
 
 CPtPreviewView::CPtPreviewView(wxWindow* parent) : wxPanel(parent) {

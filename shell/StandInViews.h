@@ -10,6 +10,7 @@
 #include <wx/stattext.h>
 #include <wx/tglbtn.h>
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -119,10 +120,29 @@ class CWelcomePage : public wxPanel {
   explicit CWelcomePage(wxWindow* parent);
 };
 
+// What fills the browse page: the thumbnail view, made by the application
+// (the shell does not know the browser's windows).
+class IBrowseContent {
+ public:
+  virtual ~IBrowseContent() = default;
+  virtual wxWindow* GetContentWindow() = 0;
+  // The page is shown (browse mode entered) or hidden (left).
+  virtual void OnEnterBrowse() = 0;
+  virtual void OnLeaveBrowse() = 0;
+  virtual void BrowseFolder(const std::string& folder) = 0;
+};
+
 // The browse view: enters Browse mode through the frame and leaves it again.
 class COrganizeView : public wxPanel {
  public:
+  // Makes the content of every browse page made afterwards (null: a label).
+  static void SetContentFactory(std::function<IBrowseContent*(wxWindow* parent)> factory);
   explicit COrganizeView(wxWindow* parent);
+  ~COrganizeView() override;
+  IBrowseContent* GetContent() const { return m_content; }
+  // Offers a command (menu or update event) to the content first; true when
+  // the content handled it.
+  bool ForwardCommand(wxEvent& event);
   // Takes the client area: installs the browse mode record (menu
   // IDR_BROWSE, accelerators IDR_BROWSE_ACCEL, leave and folder callbacks).
   bool ActivateBrowse(CMainFrame& frame);
@@ -134,6 +154,7 @@ class COrganizeView : public wxPanel {
 
  private:
   wxStaticText* m_label = nullptr;
+  IBrowseContent* m_content = nullptr;
   std::string m_folder;
   int m_leaveCount = 0;
 };

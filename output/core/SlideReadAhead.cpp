@@ -45,7 +45,8 @@ int64_t NowMs() {
 bool IsSlideShowClosing() { return g_closing.load(std::memory_order_relaxed); }
 void SetSlideShowClosing(bool closing) { g_closing.store(closing, std::memory_order_relaxed); }
 
-PREPARED_SLIDE PrepareSlide(const std::string& path, int32_t clientWidth, int32_t clientHeight, CANCELPROC cancel) {
+PREPARED_SLIDE PrepareSlide(const std::string& path, int32_t clientWidth, int32_t clientHeight, CANCELPROC cancel,
+                            int rotation) {
   PREPARED_SLIDE slide;
   slide.path = path;
   CCollectingSink sink(&slide.messages);
@@ -66,6 +67,7 @@ PREPARED_SLIDE PrepareSlide(const std::string& path, int32_t clientWidth, int32_
       slide.image.m_frames = std::move(request.m_frames);
       slide.image.m_nLoopCount = static_cast<uint16_t>(request.m_nLoopCount);
       slide.image.m_strComment = std::move(request.m_strComment);
+      if (rotation % 360 != 0) slide.image.Rotate(rotation);
       slide.first = ComposeSlideFrame(slide.image.m_frames.data(), slide.image.GetFrameCount(), 0, slide.image.m_nWidth,
                                       slide.image.m_nHeight, clientWidth, clientHeight);
       if (slide.first.picture.IsEmpty()) slide.result = IMAGEIO_NO_MEMORY;
@@ -94,9 +96,9 @@ PREPARED_SLIDE PrepareSlide(const std::string& path, int32_t clientWidth, int32_
   return slide;
 }
 
-CSlideReadAhead::CSlideReadAhead(std::vector<std::string> paths, int32_t clientWidth, int32_t clientHeight,
+CSlideReadAhead::CSlideReadAhead(std::vector<SLIDE_SHOW_ITEM> items, int32_t clientWidth, int32_t clientHeight,
                                  std::function<bool()> pump)
-    : m_paths(std::move(paths)), m_nClientWidth(clientWidth), m_nClientHeight(clientHeight), m_pump(std::move(pump)) {
+    : m_items(std::move(items)), m_nClientWidth(clientWidth), m_nClientHeight(clientHeight), m_pump(std::move(pump)) {
   SetSlideShowClosing(false);
   m_thread = std::thread([this] { Run(); });
 }
@@ -129,8 +131,8 @@ void CSlideReadAhead::Run() {
     m_nWanted = -1;
     m_nReading = index;
     lock.unlock();
-    PREPARED_SLIDE slide = PrepareSlide(m_paths[static_cast<size_t>(index)], m_nClientWidth, m_nClientHeight,
-                                         IsSlideShowClosing);
+    const SLIDE_SHOW_ITEM& item = m_items[static_cast<size_t>(index)];
+    PREPARED_SLIDE slide = PrepareSlide(item.path, m_nClientWidth, m_nClientHeight, IsSlideShowClosing, item.rotation);
     lock.lock();
     m_nReading = -1;
     ++m_nReads;

@@ -26,24 +26,32 @@ bool IsSlideShowClosing();
 // Set by the show as it starts (false) and as it closes (true).
 void SetSlideShowClosing(bool closing);
 
-// Reads one file and composes its frame 0 fitted to the client area. A file
+// One picture of a show: the file and the turn the browser gives it
+// (degrees clockwise, a multiple of 90; 0 shows the file as it is).
+struct SLIDE_SHOW_ITEM {
+  std::string path;
+  int rotation = 0;
+};
+
+// Reads one file, turns its frames by `rotation` (as the browser's items
+// do) and composes frame 0 fitted to the client area. A file
 // that cannot be opened or read gives its result and the message
 // "Failed to open <name>: <reason>"; the reader's own messages are collected
 // in the result instead of being reported from this thread.
 PREPARED_SLIDE PrepareSlide(const std::string& path, int32_t clientWidth, int32_t clientHeight,
-                            CANCELPROC cancel = nullptr);
+                            CANCELPROC cancel = nullptr, int rotation = 0);
 
 class CSlideReadAhead : public ISlideSource {
  public:
   // pump dispatches the window's events while Take waits and answers true
   // when the show is to stop (Take then gives IMAGEIO_CANCELLED).
-  CSlideReadAhead(std::vector<std::string> paths, int32_t clientWidth, int32_t clientHeight,
+  CSlideReadAhead(std::vector<SLIDE_SHOW_ITEM> items, int32_t clientWidth, int32_t clientHeight,
                   std::function<bool()> pump = {});
   ~CSlideReadAhead() override;
   CSlideReadAhead(const CSlideReadAhead&) = delete;
   CSlideReadAhead& operator=(const CSlideReadAhead&) = delete;
 
-  int GetCount() const override { return static_cast<int>(m_paths.size()); }
+  int GetCount() const override { return static_cast<int>(m_items.size()); }
   PREPARED_SLIDE Take(int index) override;
   void Prefetch(int index) override;
   // Ends the worker (a running read is cancelled).
@@ -57,7 +65,7 @@ class CSlideReadAhead : public ISlideSource {
  private:
   void Run();
 
-  std::vector<std::string> m_paths;
+  std::vector<SLIDE_SHOW_ITEM> m_items;
   int32_t m_nClientWidth, m_nClientHeight;
   std::function<bool()> m_pump;
   mutable std::mutex m_mutex;

@@ -120,4 +120,25 @@ TEST(AtomicFileWriter, RefusalsLeaveNothingBehind) {
   EXPECT_FALSE(CAtomicFileWriter((dir / "none.bmp").string()).TargetIsReadOnly());
 }
 
+// A name taken after it was found free (by a file or a dangling link) is
+// never replaced: the temporary file stays for another name.
+TEST(AtomicFileWriter, CommitAsNewNeverReplaces) {
+  TempDir dir;
+  const fs::path target = dir / "new.png";
+  CAtomicFileWriter writer(target.string());
+  ASSERT_TRUE(writer.Begin());
+  WriteText(writer.TempPath(), "fresh");
+  WriteText(target, "someone else's");
+  fs::create_symlink(dir / "gone.png", dir / "link.png");
+  EXPECT_EQ(writer.CommitAsNew(target.string()), ATOMIC_TARGET_EXISTS);
+  EXPECT_EQ(writer.CommitAsNew((dir / "link.png").string()), ATOMIC_TARGET_EXISTS);
+  EXPECT_EQ(ReadText(target), "someone else's");
+  EXPECT_TRUE(fs::is_symlink(dir / "link.png"));
+  ASSERT_TRUE(fs::exists(writer.TempPath()));
+  EXPECT_EQ(writer.CommitAsNew((dir / "new-1.png").string()), ATOMIC_OK);
+  EXPECT_EQ(ReadText(dir / "new-1.png"), "fresh");
+  EXPECT_EQ(writer.TargetPath(), (dir / "new-1.png").string());
+  EXPECT_EQ(EntriesIn(dir.path()), 3);  // no temporary file left
+}
+
 }  // namespace

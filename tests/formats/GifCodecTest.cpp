@@ -543,26 +543,50 @@ TEST(GifWrite, FullEightBitFrameGivesUpItsLeastUsedColourForTransparency) {
   EXPECT_EQ(GetPixel1(back.GetMaskRow(8), 0), 1);
 }
 
-TEST(GifWrite, FramesWithTheGlobalColoursHaveNoLocalTable) {
+// Indexed frames whose colours together fit one table are written on one
+// shared palette, whatever their own palettes and depths: no local tables,
+// every pixel keeps its colour.
+TEST(GifWrite, FramesOfDifferentPalettesShareOneTableWhenTheirColoursFit) {
   CRasterImage a = MakeIndexedImage(10, 10, 8, 1, 16);
   CRasterImage b = MakeIndexedImage(6, 6, 8, 2, 16);
   b.GetWritablePalette();  // same colours, own buffer
-  CRasterImage c = MakeIndexedImage(6, 6, 8, 3, 200);  // needs a larger code size
   CRasterImage d = MakeIndexedImage(6, 6, 8, 1, 16);
   d.GetWritablePalette()[5] = MakeRGBQuad(1, 2, 3);  // one colour differs
+  CRasterImage e = MakeIndexedImage(7, 5, 4, 3);     // 4 bits, the colours in another order
+  for (int i = 0; i < 16; ++i) e.GetWritablePalette()[i] = a.GetPalette()[15 - i];
+  SetMask(e, [](int x, int y) { return (x + y) % 3 != 0; });
   WriteRequest request;
-  for (auto* im : {&a, &b, &c, &d}) request.frames.push_back(MakeFrame(*im));
+  for (auto* im : {&a, &b, &d, &e}) request.frames.push_back(MakeFrame(*im));
   request.screenWidth = request.screenHeight = 10;
   const auto bytes = WriteGifBytes(request);
   const WrittenFile f = Parse(bytes);
   ASSERT_EQ(f.images.size(), 4u);
-  EXPECT_EQ(f.globalEntries, 16);
-  EXPECT_EQ(f.images[0].localEntries, 0);
-  EXPECT_EQ(f.images[1].localEntries, 0);
-  EXPECT_GT(f.images[2].localEntries, 16);  // as many as its highest index needs
-  EXPECT_EQ(f.images[3].localEntries, 16);
+  for (int k = 0; k < 4; ++k) EXPECT_EQ(f.images[static_cast<size_t>(k)].localEntries, 0) << k;
+  EXPECT_LE(f.globalEntries, 32);
   const auto file = ReadGifBytes(bytes);
   for (int k = 0; k < 4; ++k)
+    EXPECT_EQ(CompareRgb(file.frames[static_cast<size_t>(k)].m_image, request.frames[static_cast<size_t>(k)].m_image),
+              "")
+        << k;
+}
+
+// Frames whose colours do not fit one table keep their own palettes: the
+// first frame's colours are the global table, the other frame gets a local one.
+TEST(GifWrite, FramesWhoseColoursDoNotFitOneTableKeepTheirOwn) {
+  CRasterImage a = MakeIndexedImage(40, 40, 8, 1, 200);
+  CRasterImage c = MakeIndexedImage(40, 40, 8, 3, 200);
+  for (int i = 0; i < 256; ++i) c.GetWritablePalette()[i] = MakeRGBQuad(static_cast<uint8_t>(i), 17, static_cast<uint8_t>(255 - i));
+  WriteRequest request;
+  for (auto* im : {&a, &c}) request.frames.push_back(MakeFrame(*im));
+  request.screenWidth = request.screenHeight = 40;
+  const auto bytes = WriteGifBytes(request);
+  const WrittenFile f = Parse(bytes);
+  ASSERT_EQ(f.images.size(), 2u);
+  EXPECT_EQ(f.globalEntries, 256);
+  EXPECT_EQ(f.images[0].localEntries, 0);
+  EXPECT_EQ(f.images[1].localEntries, 256);
+  const auto file = ReadGifBytes(bytes);
+  for (int k = 0; k < 2; ++k)
     EXPECT_EQ(CompareRgb(file.frames[static_cast<size_t>(k)].m_image, request.frames[static_cast<size_t>(k)].m_image),
               "")
         << k;

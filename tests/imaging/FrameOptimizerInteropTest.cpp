@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "imaging/FrameOptimizer.h"
 #include "tests/formats/GifTestFiles.h"
@@ -150,6 +152,104 @@ TEST(FrameOptimizerInterop, OptimisedFramesWrittenAsGifAreNoLargerThanGifsicleO1
                          OnCanvas(frames.frames[i], frames.screenWidth, frames.screenHeight)),
               "")
         << "frame " << i;
+}
+
+// Frames written as PNG files by a python snippet (numpy as np, w, h, n and
+// frame(i) returning an h x w x 3 array), then one unoptimised GIF.
+fs::path MakeScriptedAnimation(const TempDir& dir, const std::string& body, int n) {
+  const fs::path script = dir.path() / "anim.py";
+  const std::string text = "import sys\nimport numpy as np\nfrom PIL import Image\nout = sys.argv[1]\nn = " +
+                           std::to_string(n) + "\n" + body +
+                           "\nfor i in range(n):\n    Image.fromarray(frame(i)).save(f'{out}/f{i:03d}.png')\n";
+  WriteFileBytes(script, std::vector<uint8_t>(text.begin(), text.end()));
+  EXPECT_EQ(RunCommand(Python() + " " + ShellQuote(script.string()) + " " + ShellQuote(dir.path().string())), 0);
+  const fs::path full = dir.path() / "full.gif";
+  EXPECT_EQ(RunCommand("convert -delay 10 -dispose none " + ShellQuote((dir.path() / "f*.png").string()) + " " +
+                       ShellQuote(full.string())),
+            0);
+  return full;
+}
+
+// Optimises, writes, reads back: the file's bytes, after checking that it
+// plays as the original frames.
+std::vector<uint8_t> OptimiseAndWrite(const GifFile& frames, int mode) {
+  const int n = static_cast<int>(frames.frames.size());
+  auto optimized = OptimizeFrameDifferences(frames.screenHeight, frames.frames.data(), n, frames.screenWidth, mode);
+  EXPECT_TRUE(optimized);
+  if (!optimized) return {};
+  gif_test::WriteRequest request;
+  request.frames.assign(optimized.get(), optimized.get() + n);
+  request.screenWidth = frames.screenWidth;
+  request.screenHeight = frames.screenHeight;
+  request.options.nCommentOption = 0;
+  int result = -1;
+  const std::vector<uint8_t> bytes = gif_test::WriteGifBytes(request, &result);
+  EXPECT_EQ(result, IMAGEIO_OK);
+  TempDir dir;
+  WriteFileBytes(dir.path() / "ours.gif", bytes);
+  const GifFile back = ReadGifPath(dir.path() / "ours.gif");
+  EXPECT_EQ(back.result, IMAGEIO_OK);
+  auto shown = ExpandFrames(back.frames.data(), n, back.screenWidth, back.screenHeight);
+  EXPECT_TRUE(shown);
+  auto original = ExpandFrames(frames.frames.data(), n, frames.screenWidth, frames.screenHeight);
+  for (int i = 0; shown && original && i < n; ++i)
+    EXPECT_EQ(CompareRgb(OnCanvas(shown[i], back.screenWidth, back.screenHeight),
+                         OnCanvas(original[i], frames.screenWidth, frames.screenHeight)),
+              "")
+        << "mode " << mode << " frame " << i;
+  return bytes;
+}
+
+// Where most pixels move (a scrolling band), making unchanged pixels
+// transparent costs more than it saves: each frame is then written as
+// cropped, and the file is no larger than gifsicle's -O2 nor than crop only.
+// Frames whose own palettes differ (ImageMagick writes a local table per
+// frame, a rolling text here) share one table when their colours fit, as
+// gifsicle -O1 writes them.
+TEST(FrameOptimizerInterop, TransparencyOnlyWhereItPaysAndOneTableForAll) {
+  REQUIRE_TOOL("gifsicle");
+  REQUIRE_TOOL("convert");
+  struct Case {
+    const char* name;
+    const char* body;
+    int frames;
+  };
+  const Case cases[] = {
+      {"scroll",
+       "h, w = 120, 160\ny, x = np.mgrid[0:h, 0:w]\n"
+       "def frame(i):\n"
+       "    return np.stack([((x + 8 * i) // 16 % 8) * 32, (y // 16 % 8) * 32, np.full_like(x, 128)], -1).astype(np.uint8)\n",
+       12},
+      {"text",
+       "text = np.full((200, 150, 3), 255, np.uint8)\n"
+       "for line in range(8):\n"
+       "    for word in range(3):\n"
+       "        x0 = 8 + word * 46 + (line * 7) % 11\n"
+       "        for g in range((line + word) % 5 + 3):\n"
+       "            text[line * 24 + 6:line * 24 + 18, x0 + g * 6:x0 + g * 6 + 4] = (20, 20, 60 + 10 * (line % 5))\n"
+       "def frame(i):\n"
+       "    f = np.full((80, 160, 3), 230, np.uint8)\n"
+       "    f[5:75, 5:155] = text[2 * i:2 * i + 70]\n"
+       "    return f\n",
+       12},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    const fs::path full = MakeScriptedAnimation(dir, c.body, c.frames);
+    const fs::path o1 = dir.path() / "o1.gif", o2 = dir.path() / "o2.gif";
+    ASSERT_EQ(RunCommand("gifsicle -O1 " + ShellQuote(full.string()) + " -o " + ShellQuote(o1.string())), 0);
+    ASSERT_EQ(RunCommand("gifsicle -O2 " + ShellQuote(full.string()) + " -o " + ShellQuote(o2.string())), 0);
+    const GifFile frames = ReadGifPath(full);
+    ASSERT_EQ(frames.result, IMAGEIO_OK);
+    const std::vector<uint8_t> crop = OptimiseAndWrite(frames, OPTIMIZE_CROP);
+    const std::vector<uint8_t> transparent = OptimiseAndWrite(frames, OPTIMIZE_TRANSPARENT);
+    EXPECT_LE(crop.size(), fs::file_size(o1));
+    EXPECT_LE(transparent.size(), crop.size());
+    if (std::string(c.name) == "scroll") {
+      EXPECT_LE(transparent.size(), fs::file_size(o2));
+    }
+  }
 }
 
 }  // namespace

@@ -38,6 +38,21 @@ TEST(SlideReadAhead, PreparesTheFirstFrameAtScreenSize) {
   EXPECT_EQ(slide.first.picture.GetWidth(), 200);
 }
 
+TEST(SlideReadAhead, ItemsAreTurnedAsTheBrowserTurnedThem) {
+  TempDir dir;
+  const std::string path = WritePicture(dir, "wide.png", testing_support::MakeTestPicture(400, 100, 1));
+  struct Case {
+    int rotation, width, height;
+  };
+  for (const Case c : {Case{0, 400, 100}, Case{90, 100, 400}, Case{180, 400, 100}, Case{-90, 100, 400}, Case{360, 400, 100}}) {
+    const PREPARED_SLIDE slide = PrepareSlide(path, 1000, 1000, nullptr, c.rotation);
+    ASSERT_EQ(slide.result, IMAGEIO_OK) << c.rotation;
+    EXPECT_EQ(slide.image.m_nWidth, c.width) << c.rotation;
+    EXPECT_EQ(slide.image.m_nHeight, c.height) << c.rotation;
+    EXPECT_EQ(slide.first.picture.GetWidth(), c.width) << c.rotation;
+  }
+}
+
 struct BadFile {
   const char* name;
   std::string bytes;  // empty: the file does not exist
@@ -75,7 +90,9 @@ TEST(SlideReadAhead, TheNextPictureIsReadWhileTheCurrentOneShows) {
   std::vector<std::string> paths;
   for (int i = 0; i < 3; ++i)
     paths.push_back(WritePicture(dir, "p" + std::to_string(i) + ".png", testing_support::MakeTestPicture(300, 200, i)));
-  CSlideReadAhead ahead(paths, 150, 100);
+  std::vector<SLIDE_SHOW_ITEM> items;
+  for (const auto& p : paths) items.push_back({p, 0});
+  CSlideReadAhead ahead(items, 150, 100);
   PREPARED_SLIDE first = ahead.Take(0);
   EXPECT_EQ(first.result, IMAGEIO_OK);
   ahead.Prefetch(1);
@@ -95,7 +112,7 @@ TEST(SlideReadAhead, AStopWhileWaitingGivesUp) {
   TempDir dir;
   const std::string path = WritePicture(dir, "a.png", testing_support::MakeTestPicture(32, 32, 1));
   int pumps = 0;
-  CSlideReadAhead ahead({path, path}, 100, 100, [&] { return ++pumps >= 1; });
+  CSlideReadAhead ahead({{path, 0}, {path, 0}}, 100, 100, [&] { return ++pumps >= 1; });
   ahead.Stop();
   EXPECT_TRUE(IsSlideShowClosing());
   EXPECT_EQ(ahead.Take(1).result, IMAGEIO_CANCELLED);
