@@ -203,11 +203,9 @@ void CImageBrowserView::SetBrowseFolder(const std::string& folder) {
 }
 
 void CImageBrowserView::Reload(bool purge) {
-  if (purge && !m_settings.bCameraMode && !m_settings.strBrowseFolder.empty()) {
-    int files = 0, folders = 0;
-    m_scanner->SetRecursive(m_settings.bRecursive);
-    m_scanner->PurgeFolderCache(m_settings.strBrowseFolder, files, folders);
-  }
+  // The purge waits for the reload itself: a run still going would write
+  // its thumbnails of the old size into the purged cache as it stops.
+  if (purge) m_bPurgePending = true;
   StartTimer(TIMER_RELOAD, 200);
 }
 
@@ -269,7 +267,16 @@ void CImageBrowserView::OnReloadTick() {
     m_scanner->SetRecursive(m_settings.bRecursive);
     m_scanner->SetCancel(&CheckBrowserStop);
     m_scanner->SetProgress(&ReportProgress);
+    m_scanner->SetCellSize(m_layout.m_metrics.nCellWidth, m_layout.m_metrics.nCellHeight);
+    if (m_bPurgePending) {
+      m_bPurgePending = false;
+      int files = 0, folders = 0;
+      m_scanner->PurgeFolderCache(folder, files, folders);
+    }
     m_scanner->Refresh(folder, m_items);
+    // Thumbnails of another size (kept from before a size change) are
+    // brought to this one: larger ones shrink, smaller ones are made again.
+    for (CBrowserItem& item : m_items) item.FitThumbnail(m_layout.m_metrics.nCellWidth, m_layout.m_metrics.nCellHeight);
     RecalcLayout(true);
     Update();  // the cached thumbnails at once, before any picture is decoded
     SetTitle(folder);
@@ -479,8 +486,7 @@ wxBitmap CImageBrowserView::RenderCell(int index) {
     dc.SetFont(m_fontCaption);
     dc.SetTextForeground(ThemeColour(wxSYS_COLOUR_WINDOWTEXT));
     dc.SetBackgroundMode(wxBRUSHSTYLE_TRANSPARENT);
-    const wxString name = wxString::FromUTF8(item.m_strName);
-    const wxString shown = wxControl::Ellipsize(name, dc, wxELLIPSIZE_END, w);
+    const wxString shown = wxControl::Ellipsize(wxString::FromUTF8(item.m_strName), dc, wxELLIPSIZE_END, w);
     const wxRect band(0, h - m_nCaptionHeight, w, m_nCaptionHeight);
     dc.DrawLabel(shown, band, wxALIGN_CENTER_HORIZONTAL | wxALIGN_TOP);
   }
@@ -512,6 +518,15 @@ const wxBitmap& CImageBrowserView::GetCellBitmap(int index) {
   slot.bitmap = RenderCell(index);
   slot.state = std::move(key);
   return slot.bitmap;
+}
+
+wxString CImageBrowserView::GetCaptionText(int index) {
+  if (index < 0 || index >= m_items.GetCount()) return wxString();
+  wxBitmap scratch(1, 1, 24);
+  wxMemoryDC dc(scratch);
+  dc.SetFont(m_fontCaption);
+  return wxControl::Ellipsize(wxString::FromUTF8(m_items[static_cast<size_t>(index)].m_strName), dc, wxELLIPSIZE_END,
+                              m_layout.GetCellRect(index).Width());
 }
 
 void CImageBrowserView::PaintArea(wxDC& dc, const wxRect& clientBox) {

@@ -129,6 +129,9 @@ class CImageBrowserView : public wxScrolledCanvas, public IBrowseContent {
   // Composes the cell of an item into the buffer at (0, 0) with its caption,
   // as the screen gets it.
   wxBitmap RenderCell(int index);
+  // The caption of an item as drawn: its name, ending in an ellipsis when it
+  // does not fit the cell's width.
+  wxString GetCaptionText(int index);
   // Paints the view area (in view coordinates) onto a DC whose origin is the
   // view's top-left corner on the screen.
   void PaintArea(wxDC& dc, const wxRect& area);
@@ -213,6 +216,7 @@ class CImageBrowserView : public wxScrolledCanvas, public IBrowseContent {
   bool m_bDragArmed = false;
   bool m_bPaused = false;
   bool m_bEntered = false;
+  bool m_bPurgePending = false;
   int m_nReloads = 0;
   int m_nPaints = 0;
 };

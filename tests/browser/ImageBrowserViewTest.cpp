@@ -470,3 +470,94 @@ TEST(BrowserView, BrowseModeOfTheMainWindowShowsTheViewAndRoutesClipboardCommand
 }
 
 }  // namespace
+
+namespace {
+
+TEST(BrowserView, CameraCardsGetHeaderBandsInOrder) {
+  ViewFixture f("camera");
+  const path cardB = f.root / "CARD_B", cardA = f.root / "CARD_A", cardE = f.root / "EMPTY";
+  MakeGreyPictures(cardB / "DCIM" / "100CANON", 3, 64, 48);
+  MakeGreyPictures(cardA / "DCIM", 1, 64, 48);
+  browser_testing::fs::create_directories(cardE);
+  std::ofstream(cardE / "DCIM") << "not a folder";  // a file named DCIM: a card without photos
+  const int reloads = f.view->GetReloadCount();
+  f.view->BrowseCameras({cardB.string(), cardE.string(), cardA.string(), (f.root / "nocard").string()});
+  ASSERT_TRUE(PumpUntil([&] { return f.view->GetReloadCount() > reloads; }, 10000));
+  const CBrowserLayout& layout = f.view->GetLayout();
+  ASSERT_EQ(layout.m_groups.size(), 3u);
+  EXPECT_EQ(layout.m_groups[0].strName, "CARD_A");
+  EXPECT_EQ(layout.m_groups[0].nPhotos, 1);
+  EXPECT_EQ(layout.m_groups[1].strName, "CARD_B");
+  EXPECT_EQ(layout.m_groups[1].nPhotos, 3);
+  EXPECT_EQ(layout.m_groups[2].strName, "EMPTY");
+  EXPECT_EQ(layout.m_groups[2].nPhotos, 0);
+  EXPECT_EQ(f.view->GetItems().GetCount(), 4);
+  for (const CBrowserItem& item : f.view->GetItems()) EXPECT_TRUE(item.HasThumbnail()) << item.m_strName;
+  // Bands in the highlight colour above each card's rows; the empty card's
+  // band follows the last row.
+  const wxImage shot = paint_testing::CaptureWindow(f.view);
+  paint_testing::SaveForLooking(shot, "browser-camera-cards.png");
+  for (int g = 0; g < 3; ++g) {
+    const int top = layout.GetGroupHeaderTop(g);
+    EXPECT_PIXEL(shot, 5, top + 2, wxColour(0, 120, 215)) << g;
+    EXPECT_PIXEL(shot, 600, top + 38, wxColour(0, 120, 215)) << g;
+  }
+  EXPECT_EQ(layout.GetGroupHeaderTop(2), layout.GetExtentHeight() - kGroupHeaderHeight);
+  EXPECT_EQ(f.view->GetCellClientRect(1).y, layout.GetGroupHeaderTop(1) + kGroupHeaderHeight);
+  EXPECT_TRUE(f.view->IsCameraMode());
+}
+
+TEST(BrowserView, SizeChangesDuringAReloadStopItAndRunOneNewReload) {
+  ViewFixture f("sizes");
+  MakeGreyPictures(f.folder, 30, 1200, 900);
+  SetThumbnailThreads(1);
+  bool changed = false;
+  wxTimer changer;
+  changer.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+    if (changed || !f.view->IsBusy()) return;
+    const CBrowserItemList& items = f.view->GetItems();
+    if (items.empty() || !items[0].HasThumbnail()) return;
+    changed = true;
+    f.view->SetThumbnailSize(3);
+    f.view->SetThumbnailSize(4);
+  });
+  changer.Start(5);
+  const int before = f.view->GetReloadCount();
+  f.view->BrowseFolder(f.folder.string());
+  // The first reload ends early (stopped); one more runs to the end.
+  ASSERT_TRUE(PumpUntil([&] { return f.view->GetReloadCount() >= before + 2 && !f.view->IsBusy(); }, 60000));
+  changer.Stop();
+  ASSERT_TRUE(changed);
+  PumpFor(600);  // no third reload follows
+  EXPECT_EQ(f.view->GetReloadCount(), before + 2);
+  EXPECT_EQ(f.view->GetLayout().m_metrics.nCellWidth, 160);
+  for (const CBrowserItem& item : f.view->GetItems()) {
+    ASSERT_TRUE(item.HasThumbnail()) << item.m_strName;
+    EXPECT_EQ(item.m_nThumbWidth, 160) << item.m_strName;
+  }
+}
+
+TEST(BrowserView, LongCaptionsEndInAnEllipsisInsideTheirCell) {
+  ViewFixture f("caption");
+  MakeGreyPictures(f.folder, 1, 64, 48);
+  browser_testing::fs::rename(f.folder / "g020.jpg",
+                              f.folder / "A very long name for a picture taken on the last day of the trip.jpg");
+  ASSERT_TRUE(f.Load());
+  const wxString caption = f.view->GetCaptionText(0);
+  EXPECT_TRUE(caption.EndsWith("...") || caption.EndsWith(wxString::FromUTF8("\xE2\x80\xA6"))) << caption;
+  EXPECT_TRUE(caption.StartsWith("A very")) << caption;
+  const wxImage cell = f.view->RenderCell(0).ConvertToImage();
+  // Text pixels lie in the caption band, never in the cell's outer columns.
+  const int band = cell.GetHeight() - f.view->GetCaptionHeight();
+  int dark = 0;
+  for (int y = band; y < cell.GetHeight(); ++y)
+    for (int x = 0; x < cell.GetWidth(); ++x)
+      if (cell.GetRed(x, y) < 128) {
+        ++dark;
+        EXPECT_GT(x, 0);
+        EXPECT_LT(x, cell.GetWidth() - 1);
+      }
+  EXPECT_GT(dark, 20);
+}
+
+}  // namespace
