@@ -561,3 +561,32 @@ TEST(BrowserView, LongCaptionsEndInAnEllipsisInsideTheirCell) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(BrowserView, PasteAfterCutMovesTheFilesAndEmptiesTheClipboard) {
+  ViewFixture f("move");
+  MakeGreyPictures(f.folder, 2, 64, 48);
+  const path target = f.root / "target";
+  browser_testing::fs::create_directories(target);
+  ASSERT_TRUE(f.Load());
+  const std::string name = f.view->GetItems()[0].m_strName;
+  const std::string bytes = ReadFile(f.folder / name);
+  f.view->GetItems().SelectOnly(0);
+  f.view->OnEditCut();
+  ASSERT_EQ(f.view->GetCutFiles().size(), 1u);
+  int reloads = f.view->GetReloadCount();
+  f.view->BrowseFolder(target.string());
+  ASSERT_TRUE(PumpUntil([&] { return f.view->GetReloadCount() > reloads; }, 10000));
+  reloads = f.view->GetReloadCount();
+  f.view->OnEditPaste();
+  ASSERT_TRUE(PumpUntil([&] { return f.view->GetReloadCount() > reloads && !f.view->IsBusy(); }, 10000));
+  EXPECT_FALSE(browser_testing::fs::exists(f.folder / name));
+  EXPECT_EQ(ReadFile(target / name), bytes);
+  EXPECT_TRUE(f.view->GetCutFiles().empty());
+  EXPECT_FALSE(f.view->CanPaste());  // the clipboard was emptied
+  ASSERT_EQ(f.view->GetItems().GetCount(), 1);
+  EXPECT_EQ(f.view->GetItems()[0].m_strName, name);
+}
+
+}  // namespace
