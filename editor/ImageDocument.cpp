@@ -14,6 +14,7 @@ CImageDocument::~CImageDocument() = default;
 void CImageDocument::UpdateViews(int hint) {
   CViewUpdateHint object(hint);
   UpdateAllViews(nullptr, &object);
+  OnViewsUpdated();
 }
 
 bool CImageDocument::EnterEffectMode(const std::string& name) {

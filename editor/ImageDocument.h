@@ -9,6 +9,7 @@
 #include <wx/docview.h>
 
 #include "editor/model/ImageDocModel.h"
+#include "shell/PaneDocument.h"
 
 // The hint object views receive; null counts as HINT_REPAINT.
 class CViewUpdateHint : public wxObject {
@@ -18,13 +19,28 @@ class CViewUpdateHint : public wxObject {
 };
 int GetViewUpdateHint(const wxObject* hint);
 
-class CImageDocument : public wxDocument, public CImageDocModel {
+class CImageDocument : public wxDocument, public CImageDocModel, public IPaneDocument {
  public:
   CImageDocument();
   ~CImageDocument() override;
 
   bool IsModelModified() const override { return IsModified(); }
   void SetModelModified(bool modified) override { Modify(modified); }
+  // Repaints every view with the hint, then OnViewsUpdated.
   void UpdateViews(int hint) override;
+  virtual void OnViewsUpdated() {}
+
+  // --- what the task-pane pages reach ---
+  const CRasterImage& GetPaneThumbnail() const override { return GetThumbnail(); }
+  bool IsPaneBusy() const override { return IsAnyFrameBusy(); }
+  void GetPaneCanvasSize(int& width, int& height) const override {
+    int16_t w = 0, h = 0;
+    GetCanvasSize(w, h);
+    width = w;
+    height = h;
+  }
+  std::vector<CAnimFrame>* GetPaneFrames() override { return &GetFrames(); }
+  void MovePaneFrames(int insertAt) override { MoveFrames(insertAt); }
+  void SetPaneCurrentFrame(int index) override { SetCurrentFrame(index); }
   bool EnterEffectMode(const std::string& name) override;
 };

@@ -1,4 +1,5 @@
 #include "editor/PictoravellDoc.h"
+#include "shell/TaskPanePages.h"
 
 #include "editor/DocumentInternals.h"
 #include "editor/NewImageDialog.h"
@@ -354,6 +355,8 @@ void CPictoravellDoc::NotifyDocumentList(DOCUMENT_CHANGE event) {
   } else if (event == DOCUMENT_REMOVED) {
     if (!m_bListed) return;
     m_bListed = false;
+  } else if (!m_bListed) {
+    return;
   }
   if (IEditorHost* host = EditorHost(); host && !host->IsClosingDown()) host->NotifyDocumentChange(this, event);
 }
@@ -389,6 +392,8 @@ bool RunFileOpen(const std::string& startFolder, const std::function<bool(const 
 }
 
 wxDocTemplate* RegisterImageDocumentTemplate(wxDocManager* manager) {
+  CDocumentsPage::SetBackgroundColorAccess([] { return CImageDocument::GetBackgroundColor(); },
+                                           [](RGBQUAD colour) { CImageDocument::SetBackgroundColor(colour); });
   return new wxDocTemplate(manager, "Raster image", wxString::FromUTF8(ImageFilePatterns()),
                            wxString(), "bmp", "Pictoravell.Document", "Pictoravell.View",
                            CLASSINFO(CPictoravellDoc), CLASSINFO(CPictoravellView));

@@ -80,6 +80,8 @@ class CPictoravellDoc : public CImageDocument {
   // Tells the Documents page; it hears of the document once as added and
   // once as removed.
   void NotifyDocumentList(DOCUMENT_CHANGE event);
+  // The views were repainted: the task pane hears of a changed document.
+  void OnViewsUpdated() override { NotifyDocumentList(DOCUMENT_CHANGED); }
   bool OpenMultiburst();
 
   const std::string& GetComment() const { return m_strComment; }

@@ -377,14 +377,13 @@ void CPictoravellView::BuildFrameComposite(bool playing) {
 
 void CPictoravellView::ShowCommentCaption() {
   if (!m_window) return;
-  if (!m_caption) {
-    m_caption = new wxStaticText(m_window, 4000, wxString(), wxDefaultPosition, wxDefaultSize, wxALIGN_CENTRE_HORIZONTAL);
-    m_caption->SetFont(wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT));
-    m_caption->Hide();
-  }
   m_nCaptionHeight = 0;
   CPictoravellDoc* doc = GetImageDocument();
   if (doc && !doc->GetComment().empty() && g_bDisplayComments) {
+    if (!m_caption) {
+      m_caption = new wxStaticText(m_window, 4000, wxString(), wxDefaultPosition, wxDefaultSize, wxALIGN_CENTRE_HORIZONTAL);
+      m_caption->SetFont(wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT));
+    }
     wxString text = wxString::FromUTF8(doc->GetComment());
     text.Replace("\r\n", "\n");
     const int width = std::max(40, m_window->GetClientSize().x - 24);
@@ -395,9 +394,11 @@ void CPictoravellView::ShowCommentCaption() {
     const VIEW_GEOMETRY g = GetGeometry();
     const Rect r = ::GetImageRect(g);
     m_caption->SetSize((g.clientWidth - size.x) / 2, r.bottom - g.scrollY + 12, size.x, size.y);
-    m_caption->Show();
-  } else if (m_caption->IsShown()) {
-    m_caption->Hide();
+  } else if (m_caption) {
+    // Gone rather than hidden: scrolling the window moves every child, and
+    // the toolkit refuses to place a hidden one.
+    m_caption->Destroy();
+    m_caption = nullptr;
   }
 }
 

@@ -21,7 +21,10 @@
 #include "shell/MessagePane.h"
 #include "shell/ShellFunctions.h"
 #include "shell/SingleInstanceApp.h"
+#include "shell/ModeTabBar.h"
 #include "shell/StandInViews.h"
+#include "shell/TaskPane.h"
+#include "shell/TaskPanePages.h"
 
 CMainFrame* g_pMainFrame = nullptr;
 
@@ -119,10 +122,11 @@ void CMainFrame::CreateChildren() {
   m_previousSink = SetMessageSink(m_messagePane);
 
   // The task pane with its five pages, and the client book.
-  m_taskPane = new CTaskPaneBar(this, wxID_ANY);
-  m_pages = {new CFoldersPage(m_taskPane), new CDocumentsPage(m_taskPane), new CAnimationPage(m_taskPane),
-             new CPrintPage(m_taskPane), new CEffectPage(m_taskPane)};
+  m_taskPane = new CTaskPaneBar;
+  m_pages = {new CFoldersPage, new CDocumentsPage, new CAnimationPage, new CPrintPage, new CEffectPage};
   for (auto* page : m_pages) m_taskPane->AddPage(page);
+  m_taskPane->CreateBar(this, wxID_ANY);
+  GetDocumentsPage()->SetActivateCallback([this](wxDocument* document) { ActivateDocument(document); });
 
   m_clientBook = new wxSimplebook(this, wxID_ANY);
   m_documentArea = new wxSimplebook(m_clientBook, wxID_ANY);
@@ -385,26 +389,25 @@ void CMainFrame::UpdatePanes() {
   auto* print = m_pages[PAGE_PRINT];
   auto* effect = m_pages[PAGE_EFFECT];
   const int mode = m_nMode;
-  folders->Show(mode == MODE_BROWSE);
+  folders->ShowPage(mode == MODE_BROWSE);
   if (mode == MODE_BROWSE) folders->SetCollapsed(false);
-  documents->Show(mode == MODE_VIEW_EDIT || mode == MODE_PRINT_PREVIEW);
+  documents->ShowPage(mode == MODE_VIEW_EDIT || mode == MODE_PRINT_PREVIEW);
   if (mode == MODE_VIEW_EDIT || mode == MODE_PRINT_PREVIEW) {
     documents->SetCollapsed(false);
     documents->SetCollapsible(mode == MODE_PRINT_PREVIEW);
   }
   if (mode != MODE_EFFECT) documents->SetPrintMode(mode == MODE_PRINT_PREVIEW || mode == MODE_CONTACT_SHEET);
-  animation->Show(mode == MODE_VIEW_EDIT);
+  animation->ShowPage(mode == MODE_VIEW_EDIT);
   if (mode == MODE_VIEW_EDIT) animation->SetCollapsible(true);
-  print->Show(mode == MODE_PRINT_PREVIEW || mode == MODE_CONTACT_SHEET);
-  effect->Show(mode == MODE_EFFECT);
-  m_taskPane->UpdateLayout();
+  print->ShowPage(mode == MODE_PRINT_PREVIEW || mode == MODE_CONTACT_SHEET);
+  effect->ShowPage(mode == MODE_EFFECT);
+  m_taskPane->RequestLayout();
 }
 
 void CMainFrame::UpdateModeBarButtons() {
   switch (m_nMode) {
     case MODE_BROWSE:
       m_tabBar->SelectTab(1);
-      m_tabBar->LoadToolbar(IDR_BROWSE_TOOLBAR);
       m_tabBar->SetButtonText(0, "Print");
       m_tabBar->SetButtonText(10, "Batch");
       m_tabBar->SetButtonText(11, "Email");
@@ -413,14 +416,14 @@ void CMainFrame::UpdateModeBarButtons() {
       break;
     case MODE_PRINT_PREVIEW:
     case MODE_CONTACT_SHEET:
-      m_tabBar->LoadToolbar(IDR_PREVIEW_TOOLBAR, m_nMode == MODE_CONTACT_SHEET);
+      m_tabBar->SetPreviewToolbar(m_nMode == MODE_CONTACT_SHEET ? 1 : 0, IDR_PREVIEW_TOOLBAR,
+                                  m_nMode == MODE_CONTACT_SHEET);
       m_tabBar->SetButtonText(0, "Exit Print Preview");
       m_tabBar->SetButtonText(2, "Print");
       m_tabBar->SetButtonText(3, "Printer Settings");
       break;
     default:
       m_tabBar->SelectTab(0);
-      m_tabBar->LoadToolbar(IDR_MAINFRAME);
       m_tabBar->SetButtonText(0, "Print");
       break;
   }
@@ -433,7 +436,20 @@ void CMainFrame::SelectTool(int tool) { m_nCurrentTool = tool == m_nCurrentTool 
 void CMainFrame::SetActiveDocument(wxDocument* document) {
   m_pActiveDocument = document;
   GetDocumentsPage()->SetActiveDocument(document);
+  CAnimationPage* animation = GetAnimationPage();
+  if (animation->GetDocument() != document || !document) animation->SetDocument(document);
+  if (m_nMode != MODE_VIEW_EDIT) animation->ShowPage(false);
 }
+
+void CMainFrame::ActivateDocument(wxDocument* document) {
+  if (!document) return;
+  if (wxView* view = document->GetFirstView())
+    if (wxWindow* window = view->GetFrame()) ActivateDocumentWindow(window);
+}
+
+CAnimationPage* CMainFrame::GetAnimationPage() const { return static_cast<CAnimationPage*>(m_pages[PAGE_ANIMATION]); }
+CEffectPage* CMainFrame::GetEffectPage() const { return static_cast<CEffectPage*>(m_pages[PAGE_EFFECT]); }
+CFoldersPage* CMainFrame::GetFoldersPage() const { return static_cast<CFoldersPage*>(m_pages[PAGE_FOLDERS]); }
 
 void CMainFrame::AddDocumentWindow(wxWindow* window) {
   if (window->GetParent() != m_documentTabs) window->Reparent(m_documentTabs);
@@ -553,7 +569,17 @@ void CMainFrame::OnDocumentClose(wxDocument* document) {
 }
 
 void CMainFrame::NotifyDocumentChange(wxDocument* document, DOCUMENT_CHANGE change) {
-  GetDocumentsPage()->OnDocumentChange(document, change);
+  GetDocumentsPage()->OnDocumentEvent(document, change);
+  CAnimationPage* animation = GetAnimationPage();
+  if (document && animation->GetDocument() == document) {
+    if (change == DOCUMENT_REMOVED) {
+      animation->ClearDocument();
+    } else {
+      // The frames may have changed in number or order: the list reads them again.
+      animation->RefreshFrames();
+      animation->ShowPage(m_nMode == MODE_VIEW_EDIT);
+    }
+  }
 }
 
 void CMainFrame::ShowToolbar(bool show) {

@@ -95,7 +95,11 @@ class CMainFrame : public wxDocParentFrame, public IEditorHost {
   int GetCurrentTool() const { return m_nCurrentTool; }
   void SelectTool(int tool);
   wxDocument* GetActiveDocument() const { return m_pActiveDocument; }
+  // The active document: the Documents page marks its row, the Animation
+  // page shows its frames.
   void SetActiveDocument(wxDocument* document) override;
+  // Shows the window of a document (the Documents page's rows).
+  void ActivateDocument(wxDocument* document);
   // Document windows: tabs of the document area, made as children of
   // GetDocumentParent(). An added one is shown; when the last goes, the
   // welcome page comes back. The menu of View and Edit follows (with or
@@ -121,7 +125,7 @@ class CMainFrame : public wxDocParentFrame, public IEditorHost {
   void UpdateTitle();
   // A document is going: it stops being the active one.
   void OnDocumentClose(wxDocument* document) override;
-  // Tells the Documents page of a document added, changed or removed.
+  // Tells the pages of a document added, changed or removed.
   void NotifyDocumentChange(wxDocument* document, DOCUMENT_CHANGE change) override;
   // Close All and the frame's close: asks about every changed document first
   // and closes them all only when none was cancelled (force: no questions).
@@ -137,6 +141,9 @@ class CMainFrame : public wxDocParentFrame, public IEditorHost {
   // Pages in the order Folders, Documents, Animation, Print, Effect.
   CTaskPanePage* GetPage(int index) const { return m_pages[static_cast<std::size_t>(index)]; }
   CDocumentsPage* GetDocumentsPage() const;
+  CAnimationPage* GetAnimationPage() const;
+  CEffectPage* GetEffectPage() const;
+  CFoldersPage* GetFoldersPage() const;
   wxSimplebook* GetClientBook() const { return m_clientBook; }
   wxSimplebook* GetDocumentArea() const { return m_documentArea; }
   COrganizeView* GetBrowseView() const { return m_browseView; }

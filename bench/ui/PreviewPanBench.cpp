@@ -18,7 +18,10 @@
 #include <wx/wx.h>
 
 #include <cstdlib>
+#include <functional>
+#include <vector>
 
+#include "bench/ui/UiBench.h"
 #include "shell/ImagePreviewCtrl.h"
 #include "tests/support/TestSupport.h"
 
@@ -117,6 +120,15 @@ class BenchApp : public wxApp {
 
 wxIMPLEMENT_APP_NO_MAIN(BenchApp);
 
+namespace {
+std::vector<std::function<void()>>& Cleanups() {
+  static std::vector<std::function<void()>> cleanups;
+  return cleanups;
+}
+}  // namespace
+
+void AddUiBenchCleanup(std::function<void()> cleanup) { Cleanups().push_back(std::move(cleanup)); }
+
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   if (!getenv("DISPLAY")) {
@@ -129,6 +141,7 @@ int main(int argc, char** argv) {
     wxEventLoopActivator activate(&loop);
     benchmark::RunSpecifiedBenchmarks();
     TheScene().frame->Destroy();
+    for (auto& cleanup : Cleanups()) cleanup();
     Pump();
   }
   wxTheApp->OnExit();

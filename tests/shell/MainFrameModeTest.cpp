@@ -11,7 +11,9 @@
 #include "shell/MainFrame.h"
 #include "shell/MainStatusBar.h"
 #include "shell/ShellFunctions.h"
+#include "shell/ModeTabBar.h"
 #include "shell/StandInViews.h"
+#include "shell/TaskPanePages.h"
 #include "tests/shell/ShellTestSupport.h"
 
 namespace {
@@ -20,6 +22,7 @@ using shell_testing::FrameFixture;
 using testing_support::PumpUntil;
 
 // S = shown, H = hidden, for Folders, Documents, Animation, Print, Effect.
+// (The Animation page shows only for a document with several frames.)
 struct ModeRow {
   int mode;
   const char* pages;
@@ -31,7 +34,7 @@ struct ModeRow {
 };
 
 const ModeRow kModeTable[] = {
-    {MODE_VIEW_EDIT, "HSSHH", IDR_MAINFRAME, IDR_MAINFRAME, STATUS_LAYOUT_PIXEL, kDocumentAreaPage, true},
+    {MODE_VIEW_EDIT, "HSHHH", IDR_MAINFRAME, IDR_MAINFRAME, STATUS_LAYOUT_PIXEL, kDocumentAreaPage, true},
     {MODE_BROWSE, "SHHHH", IDR_BROWSE, IDR_BROWSE_ACCEL, STATUS_LAYOUT_FILES, kBrowsePage, false},
     {MODE_PRINT_PREVIEW, "HSHSH", IDR_PREVIEW, 0, STATUS_LAYOUT_BLANK, kPreviewPage, false},
     {MODE_CONTACT_SHEET, "HHHSH", IDR_PREVIEW, 0, STATUS_LAYOUT_BLANK, kPreviewPage, false},
@@ -39,7 +42,7 @@ const ModeRow kModeTable[] = {
 
 std::string PageStates(CMainFrame* frame) {
   std::string s;
-  for (int i = 0; i < 5; ++i) s += frame->GetPage(i)->IsShown() ? 'S' : 'H';
+  for (int i = 0; i < 5; ++i) s += frame->GetPage(i)->IsPageShown() ? 'S' : 'H';
   return s;
 }
 
@@ -412,16 +415,14 @@ TEST(MainFrameDrops, DroppedFilesOpenInViewAndEditOnly) {
 
 TEST(MainFrameTabs, ClickingATabSwitchesTheMode) {
   FrameFixture f;
-  wxToggleButton* browse = nullptr;
-  for (wxWindow* child : f.frame->GetModeTabBar()->GetChildren())
-    if (auto* button = dynamic_cast<wxToggleButton*>(child); button && button->GetLabel() == "Browse") browse = button;
-  ASSERT_NE(browse, nullptr);
-  wxCommandEvent click(wxEVT_TOGGLEBUTTON, browse->GetId());
-  click.SetEventObject(browse);
-  browse->GetEventHandler()->ProcessEvent(click);
+  CModeTabBar* bar = f.frame->GetModeTabBar();
+  bar->MouseDown(bar->GetTabRect(1).GetPosition() + wxPoint(5, 5));
   EXPECT_EQ(f.frame->GetMode(), MODE_BROWSE);
-  EXPECT_EQ(f.frame->GetModeTabBar()->GetSelectedTab(), 1);
-  EXPECT_TRUE(browse->GetValue());
+  EXPECT_EQ(bar->GetSelectedTab(), 1);
+  EXPECT_EQ(bar->GetToolbarResource(), IDR_BROWSE_TOOLBAR);
+  bar->MouseDown(bar->GetTabRect(0).GetPosition() + wxPoint(5, 5));
+  EXPECT_EQ(f.frame->GetMode(), MODE_VIEW_EDIT);
+  EXPECT_EQ(bar->GetToolbarResource(), IDR_MAINFRAME);
 }
 
 }  // namespace

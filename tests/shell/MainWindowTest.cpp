@@ -8,6 +8,7 @@
 #include "resources/CommandIds.h"
 #include "shell/FileConfigProfileStore.h"
 #include "shell/MainFrame.h"
+#include "shell/ModeTabBar.h"
 #include "shell/MainStatusBar.h"
 #include "shell/MessagePane.h"
 #include "shell/StandInViews.h"

@@ -7,6 +7,7 @@
 #include "base/StatusStack.h"
 #include "shell/EventPump.h"
 #include "shell/MainFrame.h"
+#include "shell/TaskPane.h"
 #include "shell/MainStatusBar.h"
 #include "shell/StandInViews.h"
 #include "tests/shell/ShellTestSupport.h"
