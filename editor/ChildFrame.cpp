@@ -2,17 +2,40 @@
 
 #include <wx/sizer.h>
 
-#include <cstdio>
-
 #include "editor/PictoravellView.h"
+#include "resources/CommandIds.h"
 #include "shell/EditorHost.h"
+#include "shell/ImageInfoBar.h"
+#include "shell/RulerBar.h"
+
+namespace {
+// The ids of the bars (the first control-bar ids, moved into wx's range).
+constexpr int kInfoBarId = CommandId(59392);
+constexpr int kHorizontalRulerId = CommandId(59393);
+constexpr int kVerticalRulerId = CommandId(59394);
+}  // namespace
 
 CChildFrame::CChildFrame(wxDocument* document, wxView* view, wxWindow* parent)
     : wxPanel(parent, wxID_ANY), wxDocChildFrameAnyBase(document, view, this) {
-  m_info = new wxStaticText(this, wxID_ANY, " ");
+  m_infoBar = new CImageInfoBar;
+  m_infoBar->Create(this, kInfoBarId);
+  // A click on the bar brings this document to the front first.
+  m_infoBar->Bind(wxEVT_LEFT_DOWN, [this](wxMouseEvent& e) {
+    if (IEditorHost* host = EditorHost()) host->ActivateDocumentWindow(this);
+    e.Skip();
+  });
+  m_hRuler = new CRulerBar;
+  m_hRuler->Create(this, kHorizontalRulerId, false);
+  m_vRuler = new CRulerBar;
+  m_vRuler->Create(this, kVerticalRulerId, true);
   auto* column = new wxBoxSizer(wxVERTICAL);
-  column->Add(m_info, 0, wxEXPAND | wxALL, 3);
+  column->Add(m_infoBar, 0, wxEXPAND);
+  column->Add(m_hRuler, 0, wxEXPAND);
+  m_viewRow = new wxBoxSizer(wxHORIZONTAL);
+  m_viewRow->Add(m_vRuler, 0, wxEXPAND);
+  column->Add(m_viewRow, 1, wxEXPAND);
   SetSizer(column);
+  SetMinSize(wxSize(200, 56));
 }
 
 CChildFrame::~CChildFrame() {
@@ -23,58 +46,41 @@ CChildFrame::~CChildFrame() {
 
 void CChildFrame::SetViewWindow(wxWindow* window) {
   m_viewWindow = window;
-  GetSizer()->Add(window, 1, wxEXPAND);
+  m_viewRow->Add(window, 1, wxEXPAND);
   Layout();
 }
 
 std::string CChildFrame::FormatImageInfo(int width, int height, int colorMode, int zoom, int frame, int frameCount) {
-  char text[128];
-  std::snprintf(text, sizeof text, "W: %d  H: %d", width, height);
-  std::string out = text;
-  switch (colorMode) {
-    case 0: out += ": Grayscale"; break;
-    case 1: out += ": Bitmap"; break;
-    case 4: out += ": 16 Index"; break;
-    case 8: out += ": 256 Index"; break;
-    case 24: out += ": Full Color"; break;
-    default: break;
-  }
-  if (zoom > 1)
-    std::snprintf(text, sizeof text, ": x%d", zoom);
-  else if (zoom < -1)
-    std::snprintf(text, sizeof text, ": x1/%d", -zoom);
-  else
-    std::snprintf(text, sizeof text, ": x1");
-  out += text;
-  std::snprintf(text, sizeof text, "   %d/%d", frame + 1, frameCount);
-  out += text;
-  return out;
+  return FormatInfoSize(width, height) + FormatInfoColorMode(colorMode) + FormatInfoZoom(zoom) + "   " +
+         FormatFrameCounter(frame, frameCount);
+}
+
+std::string CChildFrame::GetImageInfoText() const {
+  const CImageInfoBar& b = *m_infoBar;
+  return FormatImageInfo(b.GetImageWidth(), b.GetImageHeight(), b.GetColorMode(), b.GetZoomValue(),
+                         b.GetCurrentFrame(), b.GetFrameCount());
 }
 
 void CChildFrame::SetImageInfo(int width, int height, int colorMode, int zoom, int frame, int frameCount) {
-  const std::string text = FormatImageInfo(width, height, colorMode, zoom, frame, frameCount);
-  if (text == m_infoText) return;
-  m_infoText = text;
-  m_info->SetLabel(wxString::FromUTF8(text));
+  m_infoBar->SetImageInfo(width, height, colorMode, zoom, frame, frameCount);
 }
 
+void CChildFrame::SetFrameCounter(int current, int count) { m_infoBar->SetFrameCounter(current, count); }
+
 void CChildFrame::SetRulerRange(int left, int top, int width, int height, int zoom) {
-  m_rulerLeft = left;
-  m_rulerTop = top;
-  m_rulerWidth = width;
-  m_rulerHeight = height;
-  m_rulerZoom = zoom;
+  m_hRuler->SetPixelRange(left, width, zoom);
+  m_vRuler->SetPixelRange(top, height, zoom);
 }
 
 void CChildFrame::SetRulerMarkers(int x, int y) {
-  m_markerX = x;
-  m_markerY = y;
+  m_hRuler->SetMarker(x);
+  m_vRuler->SetMarker(y);
 }
 
 void CChildFrame::GetRulerRange(int& left, int& top, int& width, int& height, int& zoom) const {
-  left = m_rulerLeft;
-  top = m_rulerTop;
-  width = m_rulerWidth;
-  height = m_rulerHeight;
-  zoom = m_rulerZoom;
+  left = m_hRuler->GetOffset();
+  top = m_vRuler->GetOffset();
+  width = m_hRuler->GetLength();
+  height = m_vRuler->GetLength();
+  zoom = m_hRuler->GetZoom();
 }

@@ -1,14 +1,18 @@
 #pragma once
 // CChildFrame: the window of one image document inside the main frame's
-// document area: the image info bar on top and the editing view below it.
-// The rulers keep the values the view sets (their bars are drawn by the
-// ruler control when it joins the frame).
+// document area: the image info bar on top, a horizontal ruler below it, a
+// vertical ruler at the left and the editing view. The view passes its
+// state through SetImageInfo, SetFrameCounter, SetRulerRange and
+// SetRulerMarkers; the frame hands it on to the bars.
 
 #include <wx/docview.h>
 #include <wx/panel.h>
-#include <wx/stattext.h>
 
 #include <string>
+
+class CImageInfoBar;
+class CRulerBar;
+class wxBoxSizer;
 
 class CChildFrame : public wxPanel, public wxDocChildFrameAnyBase {
  public:
@@ -22,7 +26,9 @@ class CChildFrame : public wxPanel, public wxDocChildFrameAnyBase {
   // The info bar: canvas size, colour mode (-1 none, 0 grayscale, else bits
   // per pixel), zoom, current frame and frame count.
   void SetImageInfo(int width, int height, int colorMode, int zoom, int frame, int frameCount);
-  std::string GetImageInfoText() const { return m_infoText; }
+  void SetFrameCounter(int current, int count);
+  // The info bar's texts in one line (size, colour mode, zoom, counter).
+  std::string GetImageInfoText() const;
   static std::string FormatImageInfo(int width, int height, int colorMode, int zoom, int frame, int frameCount);
 
   // The rulers: the displayed image's rectangle in view coordinates and the
@@ -31,10 +37,14 @@ class CChildFrame : public wxPanel, public wxDocChildFrameAnyBase {
   void SetRulerMarkers(int x, int y);
   void GetRulerRange(int& left, int& top, int& width, int& height, int& zoom) const;
 
+  CImageInfoBar* GetInfoBar() const { return m_infoBar; }
+  CRulerBar* GetHorizontalRuler() const { return m_hRuler; }
+  CRulerBar* GetVerticalRuler() const { return m_vRuler; }
+
  private:
-  wxStaticText* m_info = nullptr;
+  CImageInfoBar* m_infoBar = nullptr;
+  CRulerBar* m_hRuler = nullptr;
+  CRulerBar* m_vRuler = nullptr;
+  wxBoxSizer* m_viewRow = nullptr;
   wxWindow* m_viewWindow = nullptr;
-  std::string m_infoText;
-  int m_rulerLeft = 0, m_rulerTop = 0, m_rulerWidth = 0, m_rulerHeight = 0, m_rulerZoom = 1;
-  int m_markerX = -1, m_markerY = -1;
 };

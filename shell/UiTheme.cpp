@@ -35,6 +35,7 @@ CFixedUiTheme::CFixedUiTheme() {
   t.SetColour(wxSYS_COLOUR_GRAYTEXT, wxColour(109, 109, 109));
   t.SetColour(wxSYS_COLOUR_INFOBK, wxColour(255, 255, 225));
   t.SetColour(wxSYS_COLOUR_INFOTEXT, black);
+  t.SetColour(wxSYS_COLOUR_SCROLLBAR, wxColour(200, 200, 200));
   t.SetIconTitleFont(wxFont(wxFontInfo(9).Family(wxFONTFAMILY_SWISS).FaceName("DejaVu Sans")));
 }
 

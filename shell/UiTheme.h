@@ -33,7 +33,8 @@ inline wxColour ThemeColour(wxSystemColour id) { return GetUiTheme().Colour(id);
 inline wxFont ThemeFont() { return GetUiTheme().IconTitleFont(); }
 
 // Fixed colours for tests: window and text black on white, button face
-// (240, 240, 240), shadow (160, 160, 160), highlight (0, 120, 215) with white
+// (240, 240, 240), shadow (160, 160, 160), scroll bar (200, 200, 200),
+// highlight (0, 120, 215) with white
 // text, application workspace (171, 171, 171). Restores the system's values
 // when it goes.
 class CFixedUiTheme {
