@@ -22,7 +22,9 @@
 
 #include "base/Profile.h"
 #include "editor/ColorOptionsDialogs.h"
+#include "editor/ColorPickerDialog.h"
 #include "editor/EditPaletteDialog.h"
+#include "shell/ImagePreviewCtrl.h"
 #include "shell/ColorBox.h"
 #include "shell/ColorChooser.h"
 #include "formats/ImageFile.h"
@@ -656,6 +658,72 @@ TEST_F(ColorCommands, PaletteEditorLoadsFewerColoursAndBlacksTheRest) {
   EXPECT_EQ(count, 256);
   for (int i = 0; i < 16; ++i) EXPECT_EQ(std::memcmp(&entries[i], &sixteen[i], 4), 0) << i;
   for (int i = 16; i < 256; ++i) EXPECT_EQ(entries[i].rgbRed + entries[i].rgbGreen + entries[i].rgbBlue, 0) << i;
+}
+
+}  // namespace
+
+namespace {
+
+// The picker returns the colour under the eyedropper; OK stays disabled
+// until a colour is chosen; "Advanced..." is offered only where any colour
+// can be taken.
+TEST(ColorPicker, ReturnsWhatWasPicked) {
+  const CRasterImage picture = testing_support::MakeTestPicture(40, 30, 9);
+  RGBQUAD expected{};
+  ASSERT_TRUE(GetImagePixelColor(picture, 12, 7, expected));
+  RGBQUAD colour{1, 1, 1, 0};
+  {
+    CModalDialogHook hook([&](wxDialog& d) {
+      EXPECT_EQ(d.GetId(), IDD_COLOR_PICKER);
+      EXPECT_FALSE(d.FindWindow(wxID_OK)->IsEnabled());
+      EXPECT_TRUE(d.FindWindow(IDC_PICKER_ADVANCED)->IsEnabled());
+      EXPECT_EQ(d.FindWindow(IDC_PICKER_RED)->GetLabel(), "n/a");
+      auto* preview = dynamic_cast<CImagePreviewCtrl*>(d.FindWindow(IDC_PICKER_PREVIEW));
+      EXPECT_TRUE(preview);
+      if (!preview) return wxID_CANCEL;
+      const wxRect shown = preview->PlaceShownArea();
+      preview->MouseDown(shown.GetPosition() + wxPoint(12, 7));
+      preview->MouseUp();
+      EXPECT_TRUE(d.FindWindow(wxID_OK)->IsEnabled());
+      EXPECT_EQ(d.FindWindow(IDC_PICKER_RED)->GetLabel(), wxString::Format("%d", expected.rgbRed));
+      return wxID_OK;
+    });
+    EXPECT_TRUE(RunColorPicker(nullptr, picture, colour));
+  }
+  EXPECT_EQ(std::memcmp(&colour, &expected, 4), 0);
+
+  // Advanced... through the colour dialog.
+  CColorChooserOverride chooser([](wxWindow*, RGBQUAD& c) {
+    c = RGBQUAD{7, 8, 9, 0};
+    return true;
+  });
+  {
+    CModalDialogHook hook([&](wxDialog& d) {
+      wxCommandEvent advanced(wxEVT_BUTTON, IDC_PICKER_ADVANCED);
+      advanced.SetEventObject(d.FindWindow(IDC_PICKER_ADVANCED));
+      d.FindWindow(IDC_PICKER_ADVANCED)->GetEventHandler()->ProcessEvent(advanced);
+      return wxID_OK;
+    });
+    EXPECT_TRUE(RunColorPicker(nullptr, picture, colour));
+  }
+  EXPECT_EQ(colour.rgbBlue, 7);
+  EXPECT_EQ(colour.rgbRed, 9);
+
+  // An indexed image using every entry: only its own colours are accepted.
+  CRasterImage full = IndexedImage([] {
+    std::vector<int> v;
+    for (int i = 0; i < 256; ++i) v.push_back(i);
+    return v;
+  }(), 16, 16);
+  EXPECT_FALSE(ColorPickerAllowsAnyColor(full));
+  EXPECT_TRUE(ColorPickerAccepts(full, full.GetPalette()[40]));
+  EXPECT_FALSE(ColorPickerAccepts(full, RGBQUAD{3, 200, 3, 0}));
+  CRasterImage spare = IndexedImage({0, 1, 2}, 8, 8);
+  EXPECT_TRUE(ColorPickerAllowsAnyColor(spare));
+  EXPECT_TRUE(ColorPickerAccepts(spare, RGBQUAD{3, 200, 3, 0}));
+  // Cancel, and OK without a choice, give nothing.
+  CModalDialogHook cancel([](wxDialog&) { return wxID_OK; });
+  EXPECT_FALSE(RunColorPicker(nullptr, full, colour));
 }
 
 }  // namespace
