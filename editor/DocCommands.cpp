@@ -23,6 +23,7 @@ const COMMAND_ENTRY<Doc> kDocCommands[] = {
     // Edit: the selection (editor/DocImageCommands.cpp)
     {ID_EDIT_DELETE, &Doc::OnEditDelete, &Doc::HasFloatingSelection, NEEDS_EDITABLE, "Delete"},
     // Image (editor/DocImageCommands.cpp)
+    {ID_RESIZE_IMAGE, &Doc::OnResizeImage, &Doc::CanEditFrame, NEEDS_EDITABLE, "Image Size Change"},
     {ID_CROP, &Doc::OnCrop, &Doc::CanCrop, NEEDS_EDITABLE, "Crop"},
     {ID_FIT_CANVAS, &Doc::OnFitCanvas, &Doc::CanFitCanvasToFrames, NEEDS_EDITABLE, "Canvas Size Change"},
     {ID_FLIP_HORIZONTAL, &Doc::OnFlipHorizontal, &Doc::CanEditFrame, NEEDS_EDITABLE},

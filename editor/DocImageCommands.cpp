@@ -5,7 +5,10 @@
 // records nothing and leaves the document unmodified.
 
 #include "base/MessageReport.h"
+#include "base/StatusStack.h"
+#include "editor/DocumentInternals.h"
 #include "editor/PictoravellDoc.h"
+#include "editor/ResizeDialog.h"
 #include "editor/model/FrameEdits.h"
 #include "imaging/ImageFlip.h"
 #include "resources/CommandIds.h"
@@ -85,3 +88,20 @@ void CPictoravellDoc::OnRotate90() { ApplyRotation(90); }
 void CPictoravellDoc::OnRotate180() { ApplyRotation(180); }
 
 void CPictoravellDoc::OnRotate270() { ApplyRotation(270); }
+
+void CPictoravellDoc::OnResizeImage() {
+  CFrameBusyGuard busy(this, GetCurrentFrameIndex());
+  const CAnimFrame* frame = GetCurrentFrame();
+  if (!frame || frame->IsEmpty()) return;
+  RESIZE_VALUES values;
+  if (!RunResizeDialog(doc_detail::DialogParent(), frame->m_selection.IsEmpty() ? frame->m_image : frame->m_selection,
+                       values))
+    return;
+  // The dialog let events through: the frame may be gone.
+  if (!GetCurrentFrame() || GetCurrentFrame()->IsEmpty()) return;
+  busy.PushStatus("Resizing image...");
+  CUndoTransaction change(*this, UndoLabel(ID_RESIZE_IMAGE));
+  Finish(change, ResizeCurrentFrame(change.Frames(), change.CanvasWidth(), change.CanvasHeight(),
+                                    GetCurrentFrameIndex(), values.width, values.height, values.method,
+                                    CheckUserAbort, ReportProgress));
+}

@@ -108,6 +108,7 @@ class CPictoravellDoc : public CImageDocument {
   void OnEditRedo();
   void OnUpdateUndoText(wxUpdateUIEvent& event);
   // Image: the current frame's transforms (editor/DocImageCommands.cpp)
+  void OnResizeImage();
   void OnCrop();
   void OnFitCanvas();
   void OnFlipHorizontal();

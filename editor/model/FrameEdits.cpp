@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "imaging/ImageFlip.h"
+#include "imaging/Resample.h"
 #include "imaging/Rotate.h"
 
 namespace {
@@ -201,4 +202,35 @@ FRAME_EDIT_RESULT FitCanvasToFrames(std::vector<CAnimFrame>& frames, int16_t& ca
   Rect box;
   if (!GetFramesBounds(frames, box)) return {};
   return SetFramesCanvasSize(frames, canvasWidth, canvasHeight, box.Width(), box.Height(), -box.left, -box.top);
+}
+
+FRAME_EDIT_RESULT ResizeCurrentFrame(std::vector<CAnimFrame>& frames, int16_t& canvasWidth, int16_t& canvasHeight,
+                                     int current, int32_t width, int32_t height, int method, CANCELPROC cancel,
+                                     PROGRESSPROC progress) {
+  FRAME_EDIT_RESULT result;
+  CAnimFrame* frame = FrameAt(frames, current);
+  if (!frame || frame->IsEmpty()) return result;
+  if (width < 1 || height < 1 || width > kMaxCanvasSide || height > kMaxCanvasSide) return Refused();
+  const bool selection = !frame->m_selection.IsEmpty();
+  const CRasterImage& target = selection ? frame->m_selection : frame->m_image;
+  if (target.GetWidth() == width && target.GetHeight() == height) return result;
+  CRasterImage resized = method == 0 ? ResizeNearest(target, width, height)
+                                     : ResampleImage(target, width, height, method + 1, cancel, progress);
+  if (resized.IsEmpty()) return result;
+  result.label = "Image Size Change";
+  result.hint = 1;
+  result.changed = true;
+  if (selection) {
+    frame->m_selection = std::move(resized);
+    frame->m_rcSelection.right = frame->m_rcSelection.left + width;
+    frame->m_rcSelection.bottom = frame->m_rcSelection.top + height;
+    return result;
+  }
+  if (frames.size() == 1 && frame->m_nLeft == 0 && frame->m_nTop == 0 &&
+      frame->m_image.GetWidth() == canvasWidth && frame->m_image.GetHeight() == canvasHeight) {
+    canvasWidth = static_cast<int16_t>(width);
+    canvasHeight = static_cast<int16_t>(height);
+  }
+  frame->m_image = std::move(resized);
+  return result;
 }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "base/ResultCodes.h"
 #include "imaging/AnimFrame.h"
 
 // The largest canvas or image side.
@@ -62,3 +63,12 @@ bool CanFitCanvas(const std::vector<CAnimFrame>& frames, int32_t canvasWidth, in
 
 // The canvas becomes the frames' box, whose corner moves to 0, 0.
 FRAME_EDIT_RESULT FitCanvasToFrames(std::vector<CAnimFrame>& frames, int16_t& canvasWidth, int16_t& canvasHeight);
+
+// Resizes the floating selection (keeping its top-left) or else the image to
+// width x height: method 0 nearest neighbour, 1..4 filtered (the resampling
+// filter method + 1). The only frame, at 0, 0 and as large as the canvas,
+// takes the canvas with it: "Image Size Change". Nothing for the same size,
+// an empty frame or a cancel.
+FRAME_EDIT_RESULT ResizeCurrentFrame(std::vector<CAnimFrame>& frames, int16_t& canvasWidth, int16_t& canvasHeight,
+                                     int current, int32_t width, int32_t height, int method,
+                                     CANCELPROC cancel = nullptr, PROGRESSPROC progress = nullptr);
