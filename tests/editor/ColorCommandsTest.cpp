@@ -30,6 +30,7 @@
 #include "formats/ImageFile.h"
 #include "formats/PaletteFile.h"
 #include "imaging/ColorConversion.h"
+#include "imaging/Filters.h"
 #include "imaging/PixelAccess.h"
 #include "imaging/Quantizer.h"
 #include "imaging/StandardPalettes.h"
@@ -724,6 +725,38 @@ TEST(ColorPicker, ReturnsWhatWasPicked) {
   // Cancel, and OK without a choice, give nothing.
   CModalDialogHook cancel([](wxDialog&) { return wxID_OK; });
   EXPECT_FALSE(RunColorPicker(nullptr, full, colour));
+}
+
+}  // namespace
+
+namespace {
+
+// Grayscale on a gray image does nothing even with a colour selection;
+// Sharpen works on the selection first; Count Colors counts a colour shared
+// by image and selection once.
+TEST_F(ColorCommands, SelectionRulesOfGrayscaleSharpenAndCount) {
+  const CRasterImage picture = testing_support::MakeTestPicture(30, 20, 4);
+  Open(ConvertToGrayscale(picture), "gray.bmp");
+  CAnimFrame* frame = doc->GetCurrentFrame();
+  frame->m_selection = SolidImage(6, 6, 200, 10, 10);
+  frame->m_rcSelection = Rect{2, 2, 8, 8};
+  f.Command(ID_CONVERT_TO_GRAYSCALE);
+  EXPECT_EQ(Steps(), 0u);
+  EXPECT_EQ(doc->GetCurrentFrame()->m_selection.GetBitsPerPixel(), 24);
+
+  RecordingMessageSink sink;
+  doc->GetCurrentFrame()->m_image = SolidImage(10, 10, 200, 10, 10);
+  f.Command(ID_COUNT_COLORS);
+  ASSERT_FALSE(sink.messages.empty());
+  EXPECT_EQ(sink.messages.back().second, "This image has 1 unique colors.");
+
+  doc->GetCurrentFrame()->m_selection = picture;
+  const CRasterImage image = doc->GetCurrentFrame()->m_image;
+  ASSERT_TRUE(f.IsEnabled(ID_SHARPEN));
+  f.Command(ID_SHARPEN);
+  EXPECT_EQ(UndoLabel(), "Sharpen");
+  EXPECT_TRUE(SameColors(doc->GetCurrentFrame()->m_selection, ApplyPresetFilter(picture, 1)));
+  EXPECT_TRUE(SameColors(doc->GetCurrentFrame()->m_image, image));
 }
 
 }  // namespace
