@@ -31,6 +31,8 @@ class CFileConfigProfileStore : public IProfileStore {
     m_config = std::make_unique<wxFileConfig>(wxEmptyString, wxEmptyString, file.GetFullPath(), wxEmptyString,
                                               wxCONFIG_USE_LOCAL_FILE);
     m_config->SetExpandEnvVars(false);
+    // The file may hold a remembered (only scrambled) FTP password: owner only.
+    m_config->SetUmask(077);
   }
   ~CFileConfigProfileStore() override { Flush(); }
 

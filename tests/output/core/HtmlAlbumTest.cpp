@@ -79,7 +79,7 @@ std::string ReadText(const fs::path& path) {
 }
 
 TEST_F(HtmlAlbum, AwkwardNamesGiveValidHtmlAndWorkingLinks) {
-  REQUIRE_TOOL("python3");
+  REQUIRE_TOOL(testing_support::Python());
   MakeSources();
   const std::vector<std::string> names = {"a&b.png", "say \"hi\".png", "x<y>.png", "no#1.png",
                                           "100%.png", "two words.png", "caf\xC3\xA9.png"};
@@ -125,7 +125,7 @@ for alt in p.alts: print(alt)
 )PY";
   std::ofstream(dir / "check.py") << script;
   std::string out;
-  ASSERT_EQ(RunCommand("python3 " + ShellQuote((dir / "check.py").string()) + " " +
+  ASSERT_EQ(RunCommand(testing_support::Python() + " " + ShellQuote((dir / "check.py").string()) + " " +
                            ShellQuote((dir / "album").string()) + " 2>&1",
                        &out),
             0)
