@@ -42,8 +42,8 @@ TEST(WebPublishSettings, PasswordScrambledAndTheFileOwnerOnly) {
   o.Write();
   Profile().Flush();
   text = ReadAll(file);
-  EXPECT_EQ(text.find("Password="), std::string::npos) << text;
-  EXPECT_NE(text.find("Remember Password=0"), std::string::npos) << text;
+  EXPECT_EQ(text.find("\nPassword="), std::string::npos) << text;
+  EXPECT_NE(text.find("Remember\\ Password=0"), std::string::npos) << text;
   InstallProfileStore(std::move(previous));
 }
 
