@@ -48,6 +48,7 @@ constexpr int kButtonPadding = 8;
 CCommandToolBar::CCommandToolBar(wxWindow* parent, wxWindowID id) {
   Create(parent, id, wxDefaultPosition, wxSize(-1, 30), 0, "toolbar");
   Bind(wxEVT_LEFT_DOWN, &CCommandToolBar::OnLeftDown, this);
+  Bind(wxEVT_LEFT_DCLICK, &CCommandToolBar::OnLeftDown, this);  // a quick second click is a click
   Bind(wxEVT_LEFT_UP, &CCommandToolBar::OnLeftUp, this);
   Bind(wxEVT_MOTION, &CCommandToolBar::OnMotion, this);
   Bind(wxEVT_LEAVE_WINDOW, &CCommandToolBar::OnLeave, this);

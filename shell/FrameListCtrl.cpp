@@ -397,7 +397,13 @@ void CFrameListCtrl::OnLeftUp(wxMouseEvent& event) {
     MouseUp(event.GetPosition(), event.ShiftDown(), event.ControlDown());
 }
 
-void CFrameListCtrl::OnDoubleClick(wxMouseEvent& event) { MouseDoubleClick(event.GetPosition()); }
+void CFrameListCtrl::OnDoubleClick(wxMouseEvent& event) {
+  // The toolkit may deliver the second press of a double-click only as this
+  // event: it is a press as well, so a drag can start from it.
+  if (m_model.GetMouseState() == CFrameListModel::MOUSE_IDLE)
+    MouseDown(event.GetPosition(), event.ShiftDown(), event.ControlDown());
+  MouseDoubleClick(event.GetPosition());
+}
 
 void CFrameListCtrl::OnKeyDown(wxKeyEvent& event) {
   if (!KeyDown(event.GetKeyCode(), event.ShiftDown())) event.Skip();

@@ -71,6 +71,7 @@ CModeTabBar::CModeTabBar(wxWindow* parent, wxWindowID id) : m_timer(this, kTabTi
   SetMinSize(wxSize(-1, kHeight));
   m_toolbar = new CCommandToolBar(this, wxID_ANY);
   Bind(wxEVT_LEFT_DOWN, [this](wxMouseEvent& e) { MouseDown(e.GetPosition()); });
+  Bind(wxEVT_LEFT_DCLICK, [this](wxMouseEvent& e) { MouseDown(e.GetPosition()); });
   Bind(wxEVT_MOTION, [this](wxMouseEvent& e) {
     MouseMove(e.GetPosition());
     e.Skip();

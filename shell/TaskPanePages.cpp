@@ -228,6 +228,7 @@ CDocumentListCtrl::CDocumentListCtrl(wxWindow* parent, wxWindowID id) : m_timer(
   Bind(wxEVT_MOTION, [this](wxMouseEvent& e) { MouseMove(e.GetPosition()); });
   Bind(wxEVT_LEAVE_WINDOW, [this](wxMouseEvent&) { MouseLeave(); });
   Bind(wxEVT_LEFT_DOWN, [this](wxMouseEvent& e) { MouseDown(e.GetPosition()); });
+  Bind(wxEVT_LEFT_DCLICK, [this](wxMouseEvent& e) { MouseDown(e.GetPosition()); });
   Bind(wxEVT_LEFT_UP, [this](wxMouseEvent& e) { MouseUp(e.GetPosition()); });
   Bind(wxEVT_MOUSE_CAPTURE_LOST, [this](wxMouseCaptureLostEvent&) {
     m_pressed = -1;

@@ -16,6 +16,7 @@
 #include "editor/PictoravellView.h"
 #include "formats/ImageFile.h"
 #include "resources/CommandIds.h"
+#include "shell/ColorChooser.h"
 #include "shell/CommandToolBar.h"
 #include "shell/FrameListCtrl.h"
 #include "shell/ModeTabBar.h"
@@ -324,6 +325,39 @@ TEST(TaskPaneScreenshot, MainWindowWithAFortyFrameAnimation) {
   const std::string command = "import -window root " + path;
   EXPECT_EQ(std::system(command.c_str()), 0);
   list->MouseUp(wxPoint(60, list->GetModel().RowTop(5) + 2), false, false);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(DocumentsPage, TheSwatchChoosesTheBackgroundFillColour) {
+  CFixedUiTheme theme;
+  DocumentWindowFixture f;
+  Docs d(f, 1);
+  CImageDocument::ResetBackgroundColor();
+  const RGBQUAD before = CImageDocument::GetBackgroundColor();
+  CDocumentsPage* page = f.frame->GetDocumentsPage();
+  RGBQUAD offered{};
+  CColorChooserOverride chooser([&](wxWindow*, RGBQUAD& colour) {
+    offered = colour;
+    colour.rgbRed = 10;
+    colour.rgbGreen = 200;
+    colour.rgbBlue = 30;
+    return true;
+  });
+  page->PageMouseDown(page->GetSwatchHitRect().GetPosition() + wxPoint(5, 5));
+  EXPECT_EQ(offered, before);
+  const RGBQUAD after = CImageDocument::GetBackgroundColor();
+  EXPECT_EQ(after.rgbRed, 10);
+  EXPECT_EQ(after.rgbGreen, 200);
+  EXPECT_EQ(after.rgbBlue, 30);
+  // The swatch and the texts show it.
+  const wxImage image = RenderToImage(*page);
+  paint_testing::SaveForLooking(image, "documents_page.png");
+  const wxRect swatch = page->GetSwatchHitRect();
+  EXPECT_PIXEL(image, swatch.x + 10, swatch.y + 10 - 2, wxColour(10, 200, 30));
+  CImageDocument::SetBackgroundColor(before);
 }
 
 }  // namespace

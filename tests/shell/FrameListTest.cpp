@@ -18,6 +18,7 @@
 namespace {
 
 using paint_testing::PixelAt;
+using testing_support::PumpFor;
 using testing_support::PumpUntil;
 
 std::vector<CAnimFrame> MakeFrames(int count, int width = 40, int height = 30, bool expanded = false) {
@@ -361,6 +362,48 @@ TEST(FrameListCtrl, KeyboardMovesTheSelectionAndScrolls) {
   wxUIActionSimulator sim;
   sim.Char(WXK_DOWN);
   EXPECT_TRUE(PumpUntil([&] { return frames[1].m_bSelected != 0; }));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(FrameListCtrl, ARealMouseDragMovesTheSelectedFrames) {
+  CFixedUiTheme theme;
+  ListHost h(200);
+  auto frames = MakeFrames(6);
+  h.list->SetFrames(40, 30, &frames);
+  h.list->Update();
+  PumpFor(50);
+  const int rh = h.list->GetModel().GetRowHeight();
+  const wxPoint origin = h.list->GetScreenPosition();
+  wxUIActionSimulator sim;
+  // Click row 1, Shift-click row 2, then drag the two below row 4.
+  sim.MouseMove(origin + wxPoint(60, rh + rh / 2));
+  PumpFor(30);
+  sim.MouseClick();
+  EXPECT_TRUE(PumpUntil([&] { return Selection(frames) == ".x...."; }));
+  sim.KeyDown(WXK_SHIFT);
+  sim.MouseMove(origin + wxPoint(60, 2 * rh + rh / 2));
+  PumpFor(30);
+  sim.MouseClick();
+  sim.KeyUp(WXK_SHIFT);
+  EXPECT_TRUE(PumpUntil([&] { return Selection(frames) == ".xx..."; }));
+  sim.MouseMove(origin + wxPoint(60, 2 * rh + rh / 2 + 1));
+  PumpFor(30);  // within the double-click time: the press still starts a drag
+  sim.MouseDown();
+  PumpFor(30);
+  for (int y = 2 * rh + rh / 2; y <= 4 * rh + rh - 2; y += 4) {
+    sim.MouseMove(origin + wxPoint(60, y));
+    PumpFor(10);
+  }
+  PumpFor(30);
+  EXPECT_EQ(h.list->GetInsertionMarkY(), 5 * rh);
+  sim.MouseUp();
+  EXPECT_TRUE(PumpUntil([&] { return !h.moves.empty(); }));
+  ASSERT_EQ(h.moves.size(), 1u);
+  EXPECT_EQ(h.moves[0], 5);
+  EXPECT_EQ(h.list->GetInsertionMarkY(), -1);
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <wx/uiaction.h>
+
 #include <vector>
 
 #include "resources/CommandIds.h"
@@ -154,6 +156,31 @@ TEST(ModeTabBar, TabPixels) {
   const wxRect other = bar->GetTabRect(1);
   EXPECT_PIXEL(image, other.x + 5, other.y, shadow);  // unselected: a grey top edge
   EXPECT_PIXEL(image, other.x, other.y + 10, shadow);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ModeTabBar, RealClicksOnTheTabs) {
+  FrameFixture f;
+  CModeTabBar* bar = f.frame->GetModeTabBar();
+  wxUIActionSimulator sim;
+  auto click = [&](int tab) {
+    sim.MouseMove(bar->ClientToScreen(bar->GetTabRect(tab).GetPosition() + wxPoint(6, 8)));
+    testing_support::PumpFor(30);
+    sim.MouseClick();
+  };
+  click(1);
+  EXPECT_TRUE(testing_support::PumpUntil([&] { return f.frame->GetMode() == MODE_BROWSE; }));
+  EXPECT_TRUE(bar->IsTimerRunning() || bar->GetTimerStarts() > 0);  // the hover started the glow
+  click(0);
+  EXPECT_TRUE(testing_support::PumpUntil([&] { return f.frame->GetMode() == MODE_VIEW_EDIT; }));
+  ASSERT_TRUE(f.frame->SetMode(MODE_PRINT_PREVIEW));
+  click(1);
+  testing_support::PumpFor(100);
+  EXPECT_EQ(f.frame->GetMode(), MODE_PRINT_PREVIEW);
+  ASSERT_TRUE(f.frame->SetMode(MODE_VIEW_EDIT));
 }
 
 }  // namespace
