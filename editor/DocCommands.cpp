@@ -25,6 +25,21 @@ const COMMAND_ENTRY<Doc> kDocCommands[] = {
     // Play (editor/DocPlayCommands.cpp): a view that plays the frames marks
     // them busy, so the command has its own rule instead of NEEDS_IDLE.
     {ID_FULL_SCREEN, &Doc::OnFullScreen, &Doc::CanPlayFullScreen, NEEDS_FRAMES},
+    // Colors (editor/DocColorCommands.cpp)
+    {ID_CONVERT_TO_BITMAP, &Doc::OnConvertToBitmap, &Doc::CanConvertToBitmap, NEEDS_EDITABLE, "Convert To Bitmap"},
+    {ID_CONVERT_TO_INDEXED, &Doc::OnConvertToIndexed, &Doc::CanChangeColors, NEEDS_EDITABLE,
+     "Convert To Indexed Color"},
+    {ID_CONVERT_TO_GRAYSCALE, &Doc::OnConvertToGrayscale, &Doc::CanConvertToGrayscale, NEEDS_EDITABLE,
+     "Convert To Grayscale"},
+    {ID_CONVERT_TO_FULL_COLOR, &Doc::OnConvertToFullColor, &Doc::CanConvertToFullColor, NEEDS_EDITABLE,
+     "Convert To Full Color"},
+    {ID_INVERT_COLORS, &Doc::OnInvertColors, &Doc::CanChangeColors, NEEDS_EDITABLE, "Invert Colors"},
+    {ID_SHARPEN, &Doc::OnSharpen, &Doc::CanSharpen, NEEDS_EDITABLE, "Sharpen"},
+    {ID_SHARPEN_MORE, &Doc::OnSharpenMore, &Doc::CanSharpen, NEEDS_EDITABLE, "Sharpen More"},
+    {ID_COUNT_COLORS, &Doc::OnCountColors, nullptr, NEEDS_NOTHING},
+    {ID_REMOVE_UNUSED_COLORS, &Doc::OnRemoveUnusedColors, &Doc::CanEditPalette, NEEDS_EDITABLE,
+     "Remove Unused Colors"},
+    {ID_SAVE_PALETTE, &Doc::OnSavePalette, &Doc::CanEditPalette, NEEDS_IDLE | NEEDS_FRAMES},
 };
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "base/ResultCodes.h"
 #include "editor/ImageDocument.h"
 #include "editor/NewImageDialog.h"
 #include "shell/EditorHost.h"
@@ -44,6 +45,11 @@ struct DOCUMENT_PROMPTS {
   std::function<bool(std::string&)> savePath;
   // The files to open (File Open), starting in a folder (empty: the last one).
   std::function<bool(const std::string&, std::vector<std::string>&)> openPaths;
+  // The palette file the indexed-colour conversion loads: its colour count
+  // and entries (room for 256); false when cancelled or unreadable.
+  std::function<bool(int*, RGBQUAD*)> loadPalette;
+  // Save Color Palette: the entries and their count to write to a file.
+  std::function<bool(const RGBQUAD*, int)> savePalette;
 };
 // Installs the prompts (members left empty use the dialogs) and returns the
 // previous ones.
@@ -113,6 +119,30 @@ class CPictoravellDoc : public CImageDocument {
   // Play (editor/DocPlayCommands.cpp)
   void OnFullScreen();
   bool CanPlayFullScreen() const;
+  // Colors (editor/DocColorCommands.cpp)
+  void OnConvertToBitmap();
+  void OnConvertToIndexed();
+  void OnConvertToGrayscale();
+  void OnConvertToFullColor();
+  void OnInvertColors();
+  void OnSharpen();
+  void OnSharpenMore();
+  void OnCountColors();
+  void OnRemoveUnusedColors();
+  void OnSavePalette();
+  bool CanConvertToBitmap() const;
+  bool CanConvertToGrayscale() const;
+  bool CanConvertToFullColor() const;
+  bool CanChangeColors() const;
+  bool CanSharpen() const;
+  bool CanEditPalette() const;
+  // The two dialog-driven conversions: 1 bitmap, 2 indexed colour.
+  void ConvertColorMode(int kind);
+  // Ask the options and convert the frame's image and selection; a result code.
+  static int ConvertFrameToBitmap(CAnimFrame& frame, CANCELPROC cancel, PROGRESSPROC progress);
+  static int ConvertFrameToIndexed(CAnimFrame& frame, CANCELPROC cancel, PROGRESSPROC progress);
+  // The sharpen filters: kind 1 or 2, recorded under the command's label.
+  void ApplySharpen(int kind, int id);
 
  protected:
   bool DoOpenDocument(const wxString& path) override;
@@ -122,6 +152,13 @@ class CPictoravellDoc : public CImageDocument {
   bool AskSavePath(std::string& path, const std::string& title);
 
   void BindCommands();
+  // The current frame's image, or its selection when the image is empty;
+  // null when both are empty or the frame is busy.
+  const CRasterImage* ColorTarget() const;
+  // Grayscale, full colour and invert: both parts through the conversion,
+  // one step only when every present part changed.
+  void ConvertFrameParts(int id, const char* statusText,
+                         CRasterImage (*convert)(const CRasterImage&, int*, CANCELPROC, PROGRESSPROC));
 
   std::string m_strComment;
   int32_t m_nPlaying = 0;

@@ -45,3 +45,18 @@ int BuildGrayPalette(RGBQUAD* palette) {
   }
   return 256;
 }
+
+const char* const kPaletteKindLabels[kPaletteKindCount] = {"Uniform", "Extended Uniform", "Web", "Adaptive",
+                                                           "Load From File"};
+
+int BuildPaletteOfKind(int kind, int count, RGBQUAD* palette) {
+  switch (kind) {
+    case PALETTE_UNIFORM:
+    case PALETTE_WEB:
+      return count <= 16 ? BuildPalette8(palette) : BuildCubePalette216(palette);
+    case PALETTE_EXTENDED_UNIFORM:
+      return count <= 16 ? BuildPalette16(palette) : BuildPalette256(palette);
+    default:
+      return 0;
+  }
+}

@@ -19,3 +19,14 @@ enum PaletteKind {
   PALETTE_ADAPTIVE = 3,
   PALETTE_FILE = 4,
 };
+constexpr int kPaletteKindCount = 5;
+// The kinds' labels, by kind: "Uniform", "Extended Uniform", "Web",
+// "Adaptive", "Load From File".
+extern const char* const kPaletteKindLabels[kPaletteKindCount];
+
+// The fixed palette of a kind for a colour count: Uniform and Web give the 8
+// corner colours for at most 16 colours, else the 216-colour cube; Extended
+// Uniform gives BuildPalette16 or BuildPalette256. Returns the number of
+// entries written; 0 for the kinds built elsewhere (Adaptive from the
+// pixels, Load From File from a palette file) and unknown kinds.
+int BuildPaletteOfKind(int kind, int count, RGBQUAD* palette);
