@@ -760,3 +760,50 @@ TEST_F(ColorCommands, SelectionRulesOfGrayscaleSharpenAndCount) {
 }
 
 }  // namespace
+
+namespace {
+
+// The Bitmap dialog's preview shows the converted source; dragging the
+// threshold thumb only moves the number, releasing it remakes the preview.
+TEST(BitmapOptions, PreviewFollowsTheSliderWhenReleased) {
+  ScopedMemoryProfile profile;
+  WriteProfileInt("Bitmap Option", "Dither", 0);
+  WriteProfileInt("Bitmap Option", "Threshold", 128);
+  const CRasterImage picture = testing_support::MakeTestPicture(60, 40, 2);
+  std::string shot;
+  if (const char* out = std::getenv("PICTORAVELL_SCREENSHOT_DIR")) shot = std::string(out) + "/bitmap-options.png";
+  CModalDialogHook hook([&](wxDialog& d) {
+    auto* preview = dynamic_cast<CImagePreviewCtrl*>(d.FindWindow(IDC_BITMAP_PREVIEW));
+    auto* slider = dynamic_cast<wxSlider*>(d.FindWindow(IDC_BITMAP_THRESHOLD_SLIDER));
+    EXPECT_TRUE(preview && slider);
+    if (!preview || !slider) return wxID_CANCEL;
+    const wxImage first = RenderToImage(*preview);
+    slider->SetValue(20);
+    wxScrollEvent track(wxEVT_SCROLL_THUMBTRACK, IDC_BITMAP_THRESHOLD_SLIDER, 20);
+    track.SetEventObject(slider);
+    slider->GetEventHandler()->ProcessEvent(track);
+    EXPECT_EQ(d.FindWindow(IDC_BITMAP_LEVEL)->GetLabel(), "20");
+    const wxImage dragged = RenderToImage(*preview);
+    EXPECT_EQ(std::memcmp(first.GetData(), dragged.GetData(), first.GetWidth() * first.GetHeight() * 3), 0);
+    wxScrollEvent changed(wxEVT_SCROLL_CHANGED, IDC_BITMAP_THRESHOLD_SLIDER, 20);
+    changed.SetEventObject(slider);
+    slider->GetEventHandler()->ProcessEvent(changed);
+    const wxImage released = RenderToImage(*preview);
+    EXPECT_NE(std::memcmp(first.GetData(), released.GetData(), first.GetWidth() * first.GetHeight() * 3), 0);
+    if (!shot.empty()) {
+      testing_support::PumpUntil([&] { return d.IsShownOnScreen(); });
+      testing_support::PumpFor(300);
+      const wxRect r = d.GetScreenRect();
+      std::system(("import -window root -crop " + std::to_string(r.width) + "x" + std::to_string(r.height) + "+" +
+                   std::to_string(r.x) + "+" + std::to_string(r.y) + " '" + shot + "'")
+                      .c_str());
+    }
+    return wxID_OK;
+  });
+  BITMAP_OPTIONS_VALUES values;
+  ASSERT_TRUE(GetBitmapOptions(&picture, values, true));
+  EXPECT_EQ(values.mode, 0);
+  EXPECT_EQ(values.threshold, 20);
+}
+
+}  // namespace
