@@ -20,6 +20,17 @@ const COMMAND_ENTRY<Doc> kDocCommands[] = {
     // Edit (below)
     {ID_EDIT_UNDO, &Doc::OnEditUndo, &Doc::CanUndo, NEEDS_IDLE | NEEDS_NO_EFFECT, nullptr, &Doc::OnUpdateUndoText},
     {ID_EDIT_REDO, &Doc::OnEditRedo, &Doc::CanRedo, NEEDS_IDLE | NEEDS_NO_EFFECT, nullptr, &Doc::OnUpdateUndoText},
+    // Edit: the selection (editor/DocImageCommands.cpp)
+    {ID_EDIT_DELETE, &Doc::OnEditDelete, &Doc::HasFloatingSelection, NEEDS_EDITABLE, "Delete"},
+    // Image (editor/DocImageCommands.cpp)
+    {ID_RESIZE_IMAGE, &Doc::OnResizeImage, &Doc::CanEditFrame, NEEDS_EDITABLE, "Image Size Change"},
+    {ID_CROP, &Doc::OnCrop, &Doc::CanCrop, NEEDS_EDITABLE, "Crop"},
+    {ID_FIT_CANVAS, &Doc::OnFitCanvas, &Doc::CanFitCanvasToFrames, NEEDS_EDITABLE, "Canvas Size Change"},
+    {ID_FLIP_HORIZONTAL, &Doc::OnFlipHorizontal, &Doc::CanEditFrame, NEEDS_EDITABLE},
+    {ID_FLIP_VERTICAL, &Doc::OnFlipVertical, &Doc::CanEditFrame, NEEDS_EDITABLE},
+    {ID_IMAGE_ROTATE_90, &Doc::OnRotate90, &Doc::CanEditFrame, NEEDS_EDITABLE},
+    {ID_IMAGE_ROTATE_180, &Doc::OnRotate180, &Doc::CanEditFrame, NEEDS_EDITABLE},
+    {ID_IMAGE_ROTATE_270, &Doc::OnRotate270, &Doc::CanEditFrame, NEEDS_EDITABLE},
     // Play (editor/DocPlayCommands.cpp): a view that plays the frames marks
     // them busy, so the command has its own rule instead of NEEDS_IDLE.
     {ID_FULL_SCREEN, &Doc::OnFullScreen, &Doc::CanPlayFullScreen, NEEDS_FRAMES},

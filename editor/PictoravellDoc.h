@@ -113,6 +113,27 @@ class CPictoravellDoc : public CImageDocument {
   void OnEditUndo();
   void OnEditRedo();
   void OnUpdateUndoText(wxUpdateUIEvent& event);
+  // Image: the current frame's transforms (editor/DocImageCommands.cpp)
+  void OnResizeImage();
+  void OnCrop();
+  void OnFitCanvas();
+  void OnFlipHorizontal();
+  void OnFlipVertical();
+  void OnRotate90();
+  void OnRotate180();
+  void OnRotate270();
+  void OnEditDelete();
+  // The current frame exists and is not empty.
+  bool CanEditFrame() const;
+  // The current frame has an image and a floating selection.
+  bool CanCrop() const;
+  // The current frame has a floating selection.
+  bool HasFloatingSelection() const;
+  // The frames' box differs from the canvas.
+  bool CanFitCanvasToFrames() const;
+  // Turns the selection or the image of the current frame by the angle.
+  void ApplyRotation(int angle);
+
   // Play (editor/DocPlayCommands.cpp)
   void OnFullScreen();
   bool CanPlayFullScreen() const;

@@ -121,6 +121,13 @@ constexpr int ID_WALLPAPER_TILED = CommandId(32984);
 constexpr int ID_WALLPAPER_CENTERED = CommandId(32985);
 constexpr int ID_BROWSE_CAMERA = CommandId(32986);
 constexpr int ID_FIT_CANVAS = CommandId(32987);
+// The current frame's transforms and the selection's delete.
+constexpr int ID_EDIT_DELETE = CommandId(32843);
+constexpr int ID_FLIP_HORIZONTAL = CommandId(32846);
+constexpr int ID_FLIP_VERTICAL = CommandId(32847);
+constexpr int ID_IMAGE_ROTATE_90 = CommandId(32870);
+constexpr int ID_IMAGE_ROTATE_180 = CommandId(32871);
+constexpr int ID_IMAGE_ROTATE_270 = CommandId(32872);
 constexpr int ID_ORGANIZE_FAVORITES = CommandId(32988);
 constexpr int ID_ADD_FAVORITE = CommandId(32989);
 constexpr int ID_FAVORITE_MORE = CommandId(32990);

@@ -1,0 +1,107 @@
+// The document's commands on the current frame's shape and place: crop to
+// the selection, fit the canvas, flips, right-angle rotations, and the
+// selection's delete. The geometry is editor/model/FrameEdits; each command
+// works on the copies of an undo transaction, so a refusal or a failure
+// records nothing and leaves the document unmodified.
+
+#include "base/MessageReport.h"
+#include "base/StatusStack.h"
+#include "editor/DocumentInternals.h"
+#include "editor/PictoravellDoc.h"
+#include "editor/ResizeDialog.h"
+#include "editor/model/FrameEdits.h"
+#include "imaging/ImageFlip.h"
+#include "resources/CommandIds.h"
+
+namespace {
+
+// Commits the transaction when the edit changed something; reports a refusal.
+void Finish(CUndoTransaction& change, const FRAME_EDIT_RESULT& result) {
+  if (!result.refusal.empty()) ReportMessage(MESSAGE_ERROR, result.refusal);
+  if (result.changed) change.Commit(result.hint);
+}
+
+}  // namespace
+
+bool CPictoravellDoc::CanEditFrame() const {
+  const CAnimFrame* frame = GetCurrentFrame();
+  return frame && !frame->IsEmpty();
+}
+
+bool CPictoravellDoc::CanCrop() const {
+  const CAnimFrame* frame = GetCurrentFrame();
+  return frame && !frame->m_image.IsEmpty() && !frame->m_selection.IsEmpty();
+}
+
+bool CPictoravellDoc::HasFloatingSelection() const {
+  const CAnimFrame* frame = GetCurrentFrame();
+  return frame && !frame->m_selection.IsEmpty();
+}
+
+bool CPictoravellDoc::CanFitCanvasToFrames() const {
+  return CanFitCanvas(m_frames, m_nCanvasWidth, m_nCanvasHeight);
+}
+
+void CPictoravellDoc::OnCrop() {
+  CFrameBusyGuard busy(this, GetCurrentFrameIndex());
+  CUndoTransaction change(*this, UndoLabel(ID_CROP));
+  Finish(change, CropToSelection(change.Frames(), GetCurrentFrameIndex()));
+}
+
+void CPictoravellDoc::OnEditDelete() {
+  CFrameBusyGuard busy(this, GetCurrentFrameIndex());
+  CUndoTransaction change(*this, UndoLabel(ID_EDIT_DELETE));
+  Finish(change, DeleteSelection(change.Frames(), GetCurrentFrameIndex()));
+}
+
+void CPictoravellDoc::OnFitCanvas() {
+  CUndoTransaction change(*this, UndoLabel(ID_FIT_CANVAS));
+  Finish(change, ::FitCanvasToFrames(change.Frames(), change.CanvasWidth(), change.CanvasHeight()));
+}
+
+namespace {
+
+void Flip(CPictoravellDoc& doc, int flags) {
+  CFrameBusyGuard busy(&doc, doc.GetCurrentFrameIndex());
+  // A floating selection is flipped in place, else the image.
+  const CAnimFrame* frame = doc.GetCurrentFrame();
+  if (!frame) return;
+  CUndoTransaction change(doc, frame->m_selection.IsEmpty() ? "Flip Image" : "Flip Selection");
+  Finish(change, FlipCurrentFrame(change.Frames(), doc.GetCurrentFrameIndex(), flags));
+}
+
+}  // namespace
+
+void CPictoravellDoc::OnFlipHorizontal() { Flip(*this, FLIP_HORIZONTAL); }
+
+void CPictoravellDoc::OnFlipVertical() { Flip(*this, FLIP_VERTICAL); }
+
+void CPictoravellDoc::ApplyRotation(int angle) {
+  CFrameBusyGuard busy(this, GetCurrentFrameIndex());
+  CUndoTransaction change(*this, RotationLabel(angle));
+  Finish(change, RotateCurrentFrame(change.Frames(), change.CanvasWidth(), change.CanvasHeight(),
+                                    GetCurrentFrameIndex(), angle));
+}
+
+void CPictoravellDoc::OnRotate90() { ApplyRotation(90); }
+
+void CPictoravellDoc::OnRotate180() { ApplyRotation(180); }
+
+void CPictoravellDoc::OnRotate270() { ApplyRotation(270); }
+
+void CPictoravellDoc::OnResizeImage() {
+  CFrameBusyGuard busy(this, GetCurrentFrameIndex());
+  const CAnimFrame* frame = GetCurrentFrame();
+  if (!frame || frame->IsEmpty()) return;
+  RESIZE_VALUES values;
+  if (!RunResizeDialog(doc_detail::DialogParent(), frame->m_selection.IsEmpty() ? frame->m_image : frame->m_selection,
+                       values))
+    return;
+  // The dialog let events through: the frame may be gone.
+  if (!GetCurrentFrame() || GetCurrentFrame()->IsEmpty()) return;
+  busy.PushStatus("Resizing image...");
+  CUndoTransaction change(*this, UndoLabel(ID_RESIZE_IMAGE));
+  Finish(change, ResizeCurrentFrame(change.Frames(), change.CanvasWidth(), change.CanvasHeight(),
+                                    GetCurrentFrameIndex(), values.width, values.height, values.method,
+                                    CheckUserAbort, ReportProgress));
+}
