@@ -223,7 +223,7 @@ class CBitmapOptionDlg : public wxDialog {
       }
     }
     row->Add(controls, 0, wxALL, 10);
-    m_preview = new CImagePreviewCtrl(this, wxID_ANY, wxDefaultPosition, wxSize(240, 200));
+    m_preview = new CImagePreviewCtrl(this, IDC_BITMAP_PREVIEW, wxDefaultPosition, wxSize(240, 200));
     m_preview->SetMode(1);
     row->Add(m_preview, 1, wxEXPAND | wxALL, 10);
     auto* column = new wxBoxSizer(wxVERTICAL);

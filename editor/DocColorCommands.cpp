@@ -5,6 +5,7 @@
 // stay in one colour mode, and records one undo step only when it changed
 // the frame. The command table is in editor/DocCommands.cpp.
 
+#include <algorithm>
 #include <array>
 
 #include "base/MessageReport.h"
@@ -12,6 +13,7 @@
 #include "base/StatusStack.h"
 #include "editor/ColorOptionsDialogs.h"
 #include "editor/DocumentInternals.h"
+#include "editor/EditPaletteDialog.h"
 #include "imaging/ColorConversion.h"
 #include "imaging/Filters.h"
 #include "imaging/PaletteFunctions.h"
@@ -278,6 +280,28 @@ void CPictoravellDoc::OnRemoveUnusedColors() {
     ReportMessage(MESSAGE_INFO, std::to_string(removed) + " colors have been removed from the palette.");
   else
     ReportMessage(MESSAGE_INFO, "No color was removed from the palette.");
+}
+
+// --- Edit Color Palette ------------------------------------------------------------
+
+void CPictoravellDoc::OnEditPalette() {
+  const int index = GetCurrentFrameIndex();
+  const CRasterImage* source = TargetOf(GetCurrentFrame());
+  if (!IsIndexed(source)) return;
+  int count = 1 << source->GetBitsPerPixel();
+  std::array<RGBQUAD, 256> palette{};
+  std::copy(source->GetPalette(), source->GetPalette() + std::min(count, source->GetPaletteSize()), palette.begin());
+  CFrameBusyGuard busy(this, index);
+  if (!RunEditPaletteDialog(DialogParent(), palette.data(), count)) return;
+  CUndoTransaction change(*this, UndoLabel(ID_EDIT_PALETTE));
+  CAnimFrame& frame = change.Frames()[index];
+  // Image and selection share the edited colours.
+  for (CRasterImage* part : {&frame.m_image, &frame.m_selection}) {
+    if (part->IsEmpty() || part->GetPaletteSize() == 0) continue;
+    const int n = std::min(count, part->GetPaletteSize());
+    std::copy(palette.begin(), palette.begin() + n, part->GetWritablePalette());
+  }
+  change.Commit(HINT_REPAINT);
 }
 
 // --- Save Color Palette ------------------------------------------------------------

@@ -48,6 +48,7 @@ const COMMAND_ENTRY<Doc> kDocCommands[] = {
     {ID_COUNT_COLORS, &Doc::OnCountColors, nullptr, NEEDS_NOTHING},
     {ID_REMOVE_UNUSED_COLORS, &Doc::OnRemoveUnusedColors, &Doc::CanEditPalette, NEEDS_EDITABLE,
      "Remove Unused Colors"},
+    {ID_EDIT_PALETTE, &Doc::OnEditPalette, &Doc::CanEditPalette, NEEDS_EDITABLE, "Edit Color Palette"},
     {ID_SAVE_PALETTE, &Doc::OnSavePalette, &Doc::CanEditPalette, NEEDS_IDLE | NEEDS_FRAMES},
 };
 

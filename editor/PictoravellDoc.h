@@ -148,6 +148,7 @@ class CPictoravellDoc : public CImageDocument {
   void OnCountColors();
   void OnRemoveUnusedColors();
   void OnSavePalette();
+  void OnEditPalette();
   bool CanConvertToBitmap() const;
   bool CanConvertToGrayscale() const;
   bool CanConvertToFullColor() const;

@@ -155,6 +155,7 @@ const MenuDef kDocumentMenu[] = {
     {SEP, 0, nullptr, nullptr},
     {ITEM, ID_COUNT_COLORS, "Count Colors", "Count the colors of the image"},
     {ITEM, ID_REMOVE_UNUSED_COLORS, "Remove Unused Colors", "Remove the palette colors no pixel uses"},
+    {ITEM, ID_EDIT_PALETTE, "Edit Color Palette...", "Edit the colors of the palette"},
     {ITEM, ID_SAVE_PALETTE, "Save Color Palette...", "Save the palette to a palette file"},
     {END, 0, nullptr, nullptr},
     TOOLS_MENU,

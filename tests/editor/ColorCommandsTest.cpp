@@ -22,9 +22,15 @@
 
 #include "base/Profile.h"
 #include "editor/ColorOptionsDialogs.h"
+#include "editor/ColorPickerDialog.h"
+#include "editor/EditPaletteDialog.h"
+#include "shell/ImagePreviewCtrl.h"
+#include "shell/ColorBox.h"
+#include "shell/ColorChooser.h"
 #include "formats/ImageFile.h"
 #include "formats/PaletteFile.h"
 #include "imaging/ColorConversion.h"
+#include "imaging/Filters.h"
 #include "imaging/PixelAccess.h"
 #include "imaging/Quantizer.h"
 #include "imaging/StandardPalettes.h"
@@ -539,6 +545,265 @@ TEST_F(ColorCommands, AdaptiveQuantisationIsNoWorseThanPeerTools) {
   std::printf("PSNR ours %.2f dB, ImageMagick %.2f dB, pngquant %.2f dB\n", ours, theirs[0], theirs[1]);
   EXPECT_GE(ours, theirs[0]);
   EXPECT_GT(ours, theirs[1] - 3.0);
+}
+
+}  // namespace
+
+namespace {
+
+using namespace editor_testing;
+
+TEST(PaletteGrid, CellsAndStrictHits) {
+  const wxSize size(16 * 16 + 5, 16 * 16 + 3);  // margins 2 left, 1 top
+  EXPECT_EQ(PaletteCellRect(0, size), wxRect(2, 1, 16, 16));
+  EXPECT_EQ(PaletteCellRect(17, size), wxRect(18, 17, 16, 16));
+  const std::tuple<int, int, int> hits[] = {
+      {10, 10, 0}, {2, 10, -1}, {17, 10, -1}, {18, 10, -1}, {19, 18, 17}, {255, 250, 255}, {1, 1, -1}, {300, 5, -1}};
+  for (auto [x, y, want] : hits) EXPECT_EQ(PaletteCellAt(wxPoint(x, y), size), want) << x << "," << y;
+}
+
+TEST_F(ColorCommands, PaletteEditorEditsImageAndSelectionTogether) {
+  // A 256-colour GIF written by ImageMagick.
+  const std::string gif = (dir.path() / "colors.gif").string();
+  ASSERT_EQ(std::system(("convert -size 64x64 plasma:fractal -seed 3 -colors 256 '" + gif + "' 2>/dev/null || "
+                         "convert -size 64x64 gradient:red-blue -colors 256 '" + gif + "'").c_str()),
+            0);
+  doc = OpenImageDocument(gif);
+  ASSERT_TRUE(doc);
+  ASSERT_EQ(Image().GetBitsPerPixel(), 8);
+  // A floating selection in the same mode.
+  {
+    CAnimFrame* frame = doc->GetCurrentFrame();
+    frame->m_selection = frame->m_image;
+  }
+  ASSERT_TRUE(f.IsEnabled(ID_EDIT_PALETTE));
+  const RGBQUAD before = Image().GetPalette()[17];
+  const RGBQUAD chosen{10, 20, 30, 0};
+  CColorChooserOverride chooser([&](wxWindow*, RGBQUAD& colour) {
+    EXPECT_EQ(std::memcmp(&colour, &before, 3), 0);
+    colour = chosen;
+    return true;
+  });
+  std::string shot;
+  if (const char* out = std::getenv("PICTORAVELL_SCREENSHOT_DIR")) shot = std::string(out) + "/palette-editor.png";
+  {
+    CModalDialogHook hook([&](wxDialog& d) {
+      EXPECT_EQ(d.GetId(), IDD_EDIT_PALETTE);
+      auto* grid = dynamic_cast<CPaletteGridCtrl*>(d.FindWindow(IDC_EDIT_PALETTE_GRID));
+      EXPECT_TRUE(grid);
+      if (!grid) return wxID_CANCEL;
+      const wxRect cell = PaletteCellRect(17, grid->GetClientSize());
+      grid->ClickAt(wxPoint(cell.x, cell.y + 3));  // on the border: nothing
+      EXPECT_EQ(grid->GetSelectedIndex(), 0);
+      grid->ClickAt(cell.GetPosition() + wxPoint(3, 3));
+      EXPECT_EQ(grid->GetSelectedIndex(), 17);
+      EXPECT_EQ(d.FindWindow(IDC_EDIT_PALETTE_INDEX)->GetLabel(), "17");
+      EXPECT_EQ(d.FindWindow(IDC_EDIT_PALETTE_RED)->GetLabel(), wxString::Format("%d", before.rgbRed));
+      auto* box = dynamic_cast<CColorBox*>(d.FindWindow(IDC_EDIT_PALETTE_COLOR));
+      EXPECT_TRUE(box);
+      if (box) {
+        wxMouseEvent click(wxEVT_LEFT_DOWN);
+        click.SetEventObject(box);
+        box->GetEventHandler()->ProcessEvent(click);
+      }
+      const wxImage grid_pixels = RenderToImage(*grid);
+      const wxPoint middle = cell.GetPosition() + wxPoint(cell.width / 2, cell.height / 2);
+      EXPECT_EQ(grid_pixels.GetRed(middle.x, middle.y), chosen.rgbRed);
+      EXPECT_EQ(grid_pixels.GetBlue(middle.x, middle.y), chosen.rgbBlue);
+      if (!shot.empty()) {
+        d.Raise();
+        testing_support::PumpUntil([&] { return d.IsShownOnScreen(); });
+        testing_support::PumpFor(300);
+        const wxRect r = d.GetScreenRect();
+        std::system(("import -window root -crop " + std::to_string(r.width) + "x" + std::to_string(r.height) + "+" +
+                     std::to_string(r.x) + "+" + std::to_string(r.y) + " '" + shot + "'")
+                        .c_str());
+      }
+      return wxID_OK;
+    });
+    f.Command(ID_EDIT_PALETTE);
+    EXPECT_EQ(hook.GetCalls(), 1);
+  }
+  EXPECT_EQ(UndoLabel(), "Edit Color Palette");
+  EXPECT_EQ(std::memcmp(&Image().GetPalette()[17], &chosen, 4), 0);
+  EXPECT_EQ(std::memcmp(&doc->GetCurrentFrame()->m_selection.GetPalette()[17], &chosen, 4), 0);
+  f.Command(ID_EDIT_UNDO);
+  EXPECT_EQ(std::memcmp(&Image().GetPalette()[17], &before, 4), 0);
+  EXPECT_EQ(std::memcmp(&doc->GetCurrentFrame()->m_selection.GetPalette()[17], &before, 4), 0);
+}
+
+TEST_F(ColorCommands, PaletteEditorLoadsFewerColoursAndBlacksTheRest) {
+  const std::string pal = (dir.path() / "sixteen.pal").string();
+  RGBQUAD sixteen[16];
+  for (int i = 0; i < 16; ++i) sixteen[i] = RGBQUAD{uint8_t(i * 16), 1, 2, 0};
+  ASSERT_TRUE(SavePaletteFile(sixteen, 16, pal));
+  std::vector<RGBQUAD> entries(256, RGBQUAD{9, 9, 9, 0});
+  int count = 256;
+  DialogScript script;
+  script.Run([&](wxDialog& d) {
+    EXPECT_EQ(d.GetId(), IDD_EDIT_PALETTE);
+    wxCommandEvent load(wxEVT_BUTTON, IDC_EDIT_PALETTE_LOAD);
+    load.SetEventObject(d.FindWindow(IDC_EDIT_PALETTE_LOAD));
+    d.GetEventHandler()->ProcessEvent(load);
+    d.EndModal(wxID_OK);
+  });
+  script.Run([&](wxDialog& chooser) {
+    auto& files = dynamic_cast<wxFileDialog&>(chooser);
+    files.SetPath(pal);
+    EXPECT_TRUE(PumpUntil([&] { return files.GetPath() == pal; }, 3000));
+    wxCommandEvent ok(wxEVT_BUTTON, wxID_OK);
+    ok.SetEventObject(&chooser);
+    chooser.GetEventHandler()->ProcessEvent(ok);
+  });
+  ASSERT_TRUE(RunEditPaletteDialog(nullptr, entries.data(), count));
+  EXPECT_EQ(count, 256);
+  for (int i = 0; i < 16; ++i) EXPECT_EQ(std::memcmp(&entries[i], &sixteen[i], 4), 0) << i;
+  for (int i = 16; i < 256; ++i) EXPECT_EQ(entries[i].rgbRed + entries[i].rgbGreen + entries[i].rgbBlue, 0) << i;
+}
+
+}  // namespace
+
+namespace {
+
+// The picker returns the colour under the eyedropper; OK stays disabled
+// until a colour is chosen; "Advanced..." is offered only where any colour
+// can be taken.
+TEST(ColorPicker, ReturnsWhatWasPicked) {
+  const CRasterImage picture = testing_support::MakeTestPicture(40, 30, 9);
+  RGBQUAD expected{};
+  ASSERT_TRUE(GetImagePixelColor(picture, 12, 7, expected));
+  RGBQUAD colour{1, 1, 1, 0};
+  {
+    CModalDialogHook hook([&](wxDialog& d) {
+      EXPECT_EQ(d.GetId(), IDD_COLOR_PICKER);
+      EXPECT_FALSE(d.FindWindow(wxID_OK)->IsEnabled());
+      EXPECT_TRUE(d.FindWindow(IDC_PICKER_ADVANCED)->IsEnabled());
+      EXPECT_EQ(d.FindWindow(IDC_PICKER_RED)->GetLabel(), "n/a");
+      auto* preview = dynamic_cast<CImagePreviewCtrl*>(d.FindWindow(IDC_PICKER_PREVIEW));
+      EXPECT_TRUE(preview);
+      if (!preview) return wxID_CANCEL;
+      const wxRect shown = preview->PlaceShownArea();
+      preview->MouseDown(shown.GetPosition() + wxPoint(12, 7));
+      preview->MouseUp();
+      EXPECT_TRUE(d.FindWindow(wxID_OK)->IsEnabled());
+      EXPECT_EQ(d.FindWindow(IDC_PICKER_RED)->GetLabel(), wxString::Format("%d", expected.rgbRed));
+      return wxID_OK;
+    });
+    EXPECT_TRUE(RunColorPicker(nullptr, picture, colour));
+  }
+  EXPECT_EQ(std::memcmp(&colour, &expected, 4), 0);
+
+  // Advanced... through the colour dialog.
+  CColorChooserOverride chooser([](wxWindow*, RGBQUAD& c) {
+    c = RGBQUAD{7, 8, 9, 0};
+    return true;
+  });
+  {
+    CModalDialogHook hook([&](wxDialog& d) {
+      wxCommandEvent advanced(wxEVT_BUTTON, IDC_PICKER_ADVANCED);
+      advanced.SetEventObject(d.FindWindow(IDC_PICKER_ADVANCED));
+      d.FindWindow(IDC_PICKER_ADVANCED)->GetEventHandler()->ProcessEvent(advanced);
+      return wxID_OK;
+    });
+    EXPECT_TRUE(RunColorPicker(nullptr, picture, colour));
+  }
+  EXPECT_EQ(colour.rgbBlue, 7);
+  EXPECT_EQ(colour.rgbRed, 9);
+
+  // An indexed image using every entry: only its own colours are accepted.
+  CRasterImage full = IndexedImage([] {
+    std::vector<int> v;
+    for (int i = 0; i < 256; ++i) v.push_back(i);
+    return v;
+  }(), 16, 16);
+  EXPECT_FALSE(ColorPickerAllowsAnyColor(full));
+  EXPECT_TRUE(ColorPickerAccepts(full, full.GetPalette()[40]));
+  EXPECT_FALSE(ColorPickerAccepts(full, RGBQUAD{3, 200, 3, 0}));
+  CRasterImage spare = IndexedImage({0, 1, 2}, 8, 8);
+  EXPECT_TRUE(ColorPickerAllowsAnyColor(spare));
+  EXPECT_TRUE(ColorPickerAccepts(spare, RGBQUAD{3, 200, 3, 0}));
+  // Cancel, and OK without a choice, give nothing.
+  CModalDialogHook cancel([](wxDialog&) { return wxID_OK; });
+  EXPECT_FALSE(RunColorPicker(nullptr, full, colour));
+}
+
+}  // namespace
+
+namespace {
+
+// Grayscale on a gray image does nothing even with a colour selection;
+// Sharpen works on the selection first; Count Colors counts a colour shared
+// by image and selection once.
+TEST_F(ColorCommands, SelectionRulesOfGrayscaleSharpenAndCount) {
+  const CRasterImage picture = testing_support::MakeTestPicture(30, 20, 4);
+  Open(ConvertToGrayscale(picture), "gray.bmp");
+  CAnimFrame* frame = doc->GetCurrentFrame();
+  frame->m_selection = SolidImage(6, 6, 200, 10, 10);
+  frame->m_rcSelection = Rect{2, 2, 8, 8};
+  f.Command(ID_CONVERT_TO_GRAYSCALE);
+  EXPECT_EQ(Steps(), 0u);
+  EXPECT_EQ(doc->GetCurrentFrame()->m_selection.GetBitsPerPixel(), 24);
+
+  RecordingMessageSink sink;
+  doc->GetCurrentFrame()->m_image = SolidImage(10, 10, 200, 10, 10);
+  f.Command(ID_COUNT_COLORS);
+  ASSERT_FALSE(sink.messages.empty());
+  EXPECT_EQ(sink.messages.back().second, "This image has 1 unique colors.");
+
+  doc->GetCurrentFrame()->m_selection = picture;
+  const CRasterImage image = doc->GetCurrentFrame()->m_image;
+  ASSERT_TRUE(f.IsEnabled(ID_SHARPEN));
+  f.Command(ID_SHARPEN);
+  EXPECT_EQ(UndoLabel(), "Sharpen");
+  EXPECT_TRUE(SameColors(doc->GetCurrentFrame()->m_selection, ApplyPresetFilter(picture, 1)));
+  EXPECT_TRUE(SameColors(doc->GetCurrentFrame()->m_image, image));
+}
+
+}  // namespace
+
+namespace {
+
+// The Bitmap dialog's preview shows the converted source; dragging the
+// threshold thumb only moves the number, releasing it remakes the preview.
+TEST(BitmapOptions, PreviewFollowsTheSliderWhenReleased) {
+  ScopedMemoryProfile profile;
+  WriteProfileInt("Bitmap Option", "Dither", 0);
+  WriteProfileInt("Bitmap Option", "Threshold", 128);
+  const CRasterImage picture = testing_support::MakeTestPicture(60, 40, 2);
+  std::string shot;
+  if (const char* out = std::getenv("PICTORAVELL_SCREENSHOT_DIR")) shot = std::string(out) + "/bitmap-options.png";
+  CModalDialogHook hook([&](wxDialog& d) {
+    auto* preview = dynamic_cast<CImagePreviewCtrl*>(d.FindWindow(IDC_BITMAP_PREVIEW));
+    auto* slider = dynamic_cast<wxSlider*>(d.FindWindow(IDC_BITMAP_THRESHOLD_SLIDER));
+    EXPECT_TRUE(preview && slider);
+    if (!preview || !slider) return wxID_CANCEL;
+    const wxImage first = RenderToImage(*preview);
+    slider->SetValue(20);
+    wxScrollEvent track(wxEVT_SCROLL_THUMBTRACK, IDC_BITMAP_THRESHOLD_SLIDER, 20);
+    track.SetEventObject(slider);
+    slider->GetEventHandler()->ProcessEvent(track);
+    EXPECT_EQ(d.FindWindow(IDC_BITMAP_LEVEL)->GetLabel(), "20");
+    const wxImage dragged = RenderToImage(*preview);
+    EXPECT_EQ(std::memcmp(first.GetData(), dragged.GetData(), first.GetWidth() * first.GetHeight() * 3), 0);
+    wxScrollEvent changed(wxEVT_SCROLL_CHANGED, IDC_BITMAP_THRESHOLD_SLIDER, 20);
+    changed.SetEventObject(slider);
+    slider->GetEventHandler()->ProcessEvent(changed);
+    const wxImage released = RenderToImage(*preview);
+    EXPECT_NE(std::memcmp(first.GetData(), released.GetData(), first.GetWidth() * first.GetHeight() * 3), 0);
+    if (!shot.empty()) {
+      testing_support::PumpUntil([&] { return d.IsShownOnScreen(); });
+      testing_support::PumpFor(300);
+      const wxRect r = d.GetScreenRect();
+      std::system(("import -window root -crop " + std::to_string(r.width) + "x" + std::to_string(r.height) + "+" +
+                   std::to_string(r.x) + "+" + std::to_string(r.y) + " '" + shot + "'")
+                      .c_str());
+    }
+    return wxID_OK;
+  });
+  BITMAP_OPTIONS_VALUES values;
+  ASSERT_TRUE(GetBitmapOptions(&picture, values, true));
+  EXPECT_EQ(values.mode, 0);
+  EXPECT_EQ(values.threshold, 20);
 }
 
 }  // namespace
