@@ -6,6 +6,7 @@
 
 #include "base/MessageReport.h"
 #include "base/StatusStack.h"
+#include "editor/CanvasSizeDialog.h"
 #include "editor/DocumentInternals.h"
 #include "editor/PictoravellDoc.h"
 #include "editor/ResizeDialog.h"
@@ -104,4 +105,19 @@ void CPictoravellDoc::OnResizeImage() {
   Finish(change, ResizeCurrentFrame(change.Frames(), change.CanvasWidth(), change.CanvasHeight(),
                                     GetCurrentFrameIndex(), values.width, values.height, values.method,
                                     CheckUserAbort, ReportProgress));
+}
+
+void CPictoravellDoc::OnCanvasSize() {
+  CFrameBusyGuard busy(this, GetCurrentFrameIndex());
+  CANVAS_SIZE_VALUES values;
+  values.width = m_nCanvasWidth;
+  values.height = m_nCanvasHeight;
+  if (!RunCanvasSizeDialog(doc_detail::DialogParent(), values)) return;
+  bool any = false;
+  for (const CAnimFrame& frame : m_frames) any = any || !frame.IsEmpty();
+  const int dx = any ? CanvasOffset(m_nCanvasWidth, values.width, values.horizontal) : 0;
+  const int dy = any ? CanvasOffset(m_nCanvasHeight, values.height, values.vertical) : 0;
+  CUndoTransaction change(*this, UndoLabel(ID_CANVAS_SIZE));
+  Finish(change, SetFramesCanvasSize(change.Frames(), change.CanvasWidth(), change.CanvasHeight(), values.width,
+                                     values.height, dx, dy));
 }

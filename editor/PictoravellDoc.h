@@ -116,6 +116,7 @@ class CPictoravellDoc : public CImageDocument {
   // Image: the current frame's transforms (editor/DocImageCommands.cpp)
   void OnResizeImage();
   void OnCrop();
+  void OnCanvasSize();
   void OnFitCanvas();
   void OnFlipHorizontal();
   void OnFlipVertical();

@@ -1,5 +1,7 @@
 #include "shell/FileConfigProfileStore.h"
 
+#include <sys/stat.h>
+
 #include <wx/fileconf.h>
 #include <wx/filename.h>
 #include <wx/utils.h>
@@ -31,6 +33,10 @@ class CFileConfigProfileStore : public IProfileStore {
     m_config = std::make_unique<wxFileConfig>(wxEmptyString, wxEmptyString, file.GetFullPath(), wxEmptyString,
                                               wxCONFIG_USE_LOCAL_FILE);
     m_config->SetExpandEnvVars(false);
+    // The file may hold a remembered (only scrambled) FTP password: owner only.
+    m_config->SetUmask(077);
+    m_path = path;
+    ::chmod(m_path.c_str(), 0600);
   }
   ~CFileConfigProfileStore() override { Flush(); }
 
@@ -84,10 +90,14 @@ class CFileConfigProfileStore : public IProfileStore {
     });
     return names;
   }
-  void Flush() override { m_config->Flush(); }
+  void Flush() override {
+    m_config->Flush();
+    ::chmod(m_path.c_str(), 0600);  // an older file keeps its mode through wxFileConfig's rewrite
+  }
 
  private:
   std::unique_ptr<wxFileConfig> m_config;
+  std::string m_path;
 };
 
 }  // namespace

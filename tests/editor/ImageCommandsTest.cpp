@@ -11,7 +11,15 @@
 #include <string>
 #include <vector>
 
+#include <wx/choice.h>
+#include <wx/menu.h>
+#include <wx/textctrl.h>
+
+#include "base/Profile.h"
+#include "editor/CanvasSizeDialog.h"
 #include "editor/PictoravellDoc.h"
+#include "shell/ModalDialog.h"
+#include "tests/support/WxDialogScript.h"
 #include "editor/model/FrameEdits.h"
 #include "formats/ImageFile.h"
 #include "imaging/ImageFlip.h"
@@ -155,6 +163,10 @@ TEST(ImageCommands, EachCommandFromTheMenuMakesOneStepThatUndoRestores) {
   TempDir dir;
   CPictoravellDoc* doc = OpenImageDocument(WriteBmp(dir, "c.bmp", SolidImage(6, 4, 1, 2, 3)));
   ASSERT_NE(doc, nullptr);
+  // The document's menu bar carries every command of the table.
+  for (int id : {ID_RESIZE_IMAGE, ID_CANVAS_SIZE, ID_CROP, ID_FIT_CANVAS, ID_FLIP_HORIZONTAL, ID_FLIP_VERTICAL,
+                 ID_IMAGE_ROTATE_90, ID_IMAGE_ROTATE_180, ID_IMAGE_ROTATE_270, ID_EDIT_DELETE})
+    EXPECT_NE(f.frame->GetMenuBar()->FindItem(id), nullptr) << id;
   for (const Case& c : cases) {
     const std::string name = std::string(c.label) + " on " + kFixtureNames[c.fixture];
     Install(*doc, c.fixture);
@@ -280,6 +292,90 @@ TEST(ImageCommands, FitCanvasMovesTheFramesBoxToTheCorner) {
   doc->GetCanvasSize(w, h);
   EXPECT_EQ(w, 10);
   EXPECT_EQ(doc->GetFrame(1)->m_nLeft, 4);
+}
+
+class ScopedStore {
+ public:
+  ScopedStore() : m_store(InstallProfileStore(MakeMemoryProfileStore())) {}
+  ~ScopedStore() { InstallProfileStore(std::move(m_store)); }
+
+ private:
+  std::unique_ptr<IProfileStore> m_store;
+};
+
+TEST(CanvasSize, TheDialogPlacesTheFramesByItsAlignmentsAsOneStep) {
+  struct Case {
+    int horizontal, vertical;
+    const char* width;
+    const char* height;
+    int left, top;
+  } cases[] = {
+      {0, 0, "10", "8", 0, 0},
+      {1, 1, "10", "8", 2, 2},
+      {2, 2, "10", "8", 4, 4},
+      {1, 1, "2", "2", -2, -1},
+  };
+  DocumentWindowFixture f;
+  TempDir dir;
+  CPictoravellDoc* doc = OpenImageDocument(WriteBmp(dir, "s.bmp", SolidImage(6, 4, 1, 2, 3)));
+  ASSERT_NE(doc, nullptr);
+  for (const Case& c : cases) {
+    ScopedStore store;
+    Install(*doc, PLAIN_24);
+    {
+      CModalDialogHook cancel([&](wxDialog&) -> int { return wxID_CANCEL; });
+      f.Command(ID_CANVAS_SIZE);
+    }
+    EXPECT_EQ(doc->GetUndoPosition(), -1);
+    CModalDialogHook hook([&](wxDialog& d) -> int {
+      EXPECT_EQ(d.GetTitle(), "Canvas Size");
+      EXPECT_EQ(dynamic_cast<wxTextCtrl*>(d.FindWindow(IDC_CANVAS_WIDTH))->GetValue(), "6");
+      EXPECT_EQ(dynamic_cast<wxChoice*>(d.FindWindow(IDC_CANVAS_HORIZONTAL))->GetSelection(), 1);
+      dynamic_cast<wxTextCtrl*>(d.FindWindow(IDC_CANVAS_WIDTH))->SetValue(c.width);
+      dynamic_cast<wxTextCtrl*>(d.FindWindow(IDC_CANVAS_HEIGHT))->SetValue(c.height);
+      dynamic_cast<wxChoice*>(d.FindWindow(IDC_CANVAS_HORIZONTAL))->SetSelection(c.horizontal);
+      dynamic_cast<wxChoice*>(d.FindWindow(IDC_CANVAS_VERTICAL))->SetSelection(c.vertical);
+      return wxID_OK;
+    });
+    f.Command(ID_CANVAS_SIZE);
+    int16_t w = 0, h = 0;
+    doc->GetCanvasSize(w, h);
+    EXPECT_EQ(w, atoi(c.width));
+    EXPECT_EQ(h, atoi(c.height));
+    EXPECT_EQ(doc->GetCurrentFrame()->m_nLeft, c.left);
+    EXPECT_EQ(doc->GetCurrentFrame()->m_nTop, c.top);
+    EXPECT_EQ(GetProfileInt("Canvas Size", "Horizontal Alignment", -1), c.horizontal);
+    EXPECT_EQ(GetProfileInt("Canvas Size", "Vertical Alignment", -1), c.vertical);
+    std::string label;
+    doc->GetUndoLabel(label);
+    EXPECT_EQ(label, "Canvas Size Change");
+    EXPECT_TRUE(doc->IsModified());
+    f.Command(ID_EDIT_UNDO);
+    doc->GetCanvasSize(w, h);
+    EXPECT_EQ(w, 6);
+    EXPECT_EQ(doc->GetCurrentFrame()->m_nLeft, 0);
+    EXPECT_FALSE(doc->IsModified());
+  }
+}
+
+TEST(CanvasSize, SidesOutside1To32767AreRefusedWithoutStoring) {
+  for (const char* text : {"0", "32768", "65535", "x"}) {
+    ScopedStore store;
+    testing_support::DialogScript script;
+    script.Run([](wxDialog&) {});
+    script.Answer(wxID_OK);
+    CModalDialogHook hook([&](wxDialog& d) -> int {
+      dynamic_cast<wxTextCtrl*>(d.FindWindow(IDC_CANVAS_WIDTH))->SetValue(text);
+      return wxID_OK;
+    });
+    CANVAS_SIZE_VALUES values;
+    values.width = 6;
+    EXPECT_FALSE(RunCanvasSizeDialog(nullptr, values)) << text;
+    ASSERT_EQ(script.messages().size(), 1u) << text;
+    EXPECT_EQ(script.messages()[0], "Please enter an integer between 1 and 32767.");
+    EXPECT_EQ(values.width, 6);
+    EXPECT_EQ(GetProfileInt("Canvas Size", "Horizontal Alignment", -1), -1);
+  }
 }
 
 }  // namespace
