@@ -14,6 +14,7 @@
 #include "resources/CommandIds.h"
 #include "resources/Strings.h"
 #include "shell/CommandTable.h"
+#include "shell/ImageClipboard.h"
 #include "shell/ShellFunctions.h"
 
 namespace {
@@ -58,7 +59,8 @@ void CPictoravellApp::OnFileOpen() { DoFileOpen({}); }
 void CPictoravellApp::OnFileSequence() { NewDocument(NEWDOC_FILE_SEQUENCE); }
 void CPictoravellApp::OnNewFromClipboard() { NewDocument(NEWDOC_CLIPBOARD); }
 void CPictoravellApp::OnMultiburst() { NewDocument(NEWDOC_MULTIBURST); }
-bool CPictoravellApp::CanPasteNew() const { return IsClipboardImageAvailable(); }
+// The cached answer: a menu never waits on another program.
+bool CPictoravellApp::CanPasteNew() const { return IsClipboardImageCached(); }
 
 void CPictoravellApp::OnRecentFile(wxCommandEvent& event) {
   const int index = event.GetId() - ID_FILE_MRU_FIRST;

@@ -4,6 +4,7 @@
 #include "editor/PictoravellDoc.h"
 #include "resources/CommandIds.h"
 #include "shell/CommandTable.h"
+#include "shell/ImageClipboard.h"
 
 namespace {
 
@@ -20,6 +21,7 @@ const COMMAND_ENTRY<Doc> kDocCommands[] = {
     // Edit (below)
     {ID_EDIT_UNDO, &Doc::OnEditUndo, &Doc::CanUndo, NEEDS_IDLE | NEEDS_NO_EFFECT, nullptr, &Doc::OnUpdateUndoText},
     {ID_EDIT_REDO, &Doc::OnEditRedo, &Doc::CanRedo, NEEDS_IDLE | NEEDS_NO_EFFECT, nullptr, &Doc::OnUpdateUndoText},
+    {ID_EDIT_COPY, &Doc::OnEditCopy, &Doc::CanCopy, NEEDS_IDLE | NEEDS_FRAMES},
     // Edit: the selection (editor/DocImageCommands.cpp)
     {ID_EDIT_DELETE, &Doc::OnEditDelete, &Doc::HasFloatingSelection, NEEDS_EDITABLE, "Delete"},
     // Image (editor/DocImageCommands.cpp)
@@ -71,6 +73,17 @@ const char* CPictoravellDoc::UndoLabel(int id) { return UndoLabelOf<Doc>(kDocCom
 void CPictoravellDoc::OnEditUndo() { Undo(); }
 
 void CPictoravellDoc::OnEditRedo() { Redo(); }
+
+bool CPictoravellDoc::CanCopy() const {
+  const CAnimFrame* frame = GetCurrentFrame();
+  return frame && (!frame->m_selection.IsEmpty() || !frame->m_image.IsEmpty());
+}
+
+void CPictoravellDoc::OnEditCopy() {
+  const CAnimFrame* frame = GetCurrentFrame();
+  if (!frame) return;
+  PutImageOnClipboard(!frame->m_selection.IsEmpty() ? frame->m_selection : frame->m_image);
+}
 
 void CPictoravellDoc::OnUpdateUndoText(wxUpdateUIEvent& event) {
   // The menu item names the step: "&Undo Rotate\tCtrl+Z".

@@ -1,4 +1,6 @@
 #include "editor/PictoravellDoc.h"
+
+#include "shell/ImageClipboard.h"
 #include "shell/TaskPanePages.h"
 
 #include "editor/DocumentInternals.h"
@@ -85,12 +87,7 @@ CRasterImage ImageFromWx(const wxImage& image) {
 
 CRasterImage GetClipboardImage() {
   if (g_prompts.clipboardImage) return g_prompts.clipboardImage();
-  CRasterImage image;
-  if (!wxTheClipboard->Open()) return image;
-  wxBitmapDataObject data;
-  if (wxTheClipboard->GetData(data)) image = ImageFromWx(data.GetBitmap().ConvertToImage());
-  wxTheClipboard->Close();
-  return image;
+  return ReadClipboardImage();
 }
 
 // A file sequence: the files chosen, read in order, their frames one after
@@ -135,13 +132,7 @@ bool RunMultiburstFileDialog(std::string& path, int& rate) {
 
 bool IsClipboardImageAvailable() {
   if (g_prompts.clipboardAvailable) return g_prompts.clipboardAvailable();
-  if (!wxTheClipboard->Open()) return false;
-  // The toolkit's bitmap format is the one image format every desktop
-  // program offers (image/png here); the Windows-only PNG format id is not
-  // a format of this toolkit at all.
-  const bool available = wxTheClipboard->IsSupported(wxDataFormat(wxDF_BITMAP));
-  wxTheClipboard->Close();
-  return available;
+  return QueryClipboardImage();
 }
 
 DOCUMENT_PROMPTS SetDocumentPrompts(DOCUMENT_PROMPTS prompts) {

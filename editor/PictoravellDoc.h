@@ -112,6 +112,9 @@ class CPictoravellDoc : public CImageDocument {
   // Edit (editor/DocCommands.cpp)
   void OnEditUndo();
   void OnEditRedo();
+  // Copy: the floating selection, else the current frame, onto the clipboard.
+  void OnEditCopy();
+  bool CanCopy() const;
   void OnUpdateUndoText(wxUpdateUIEvent& event);
   // Image: the current frame's transforms (editor/DocImageCommands.cpp)
   void OnResizeImage();

@@ -1,6 +1,7 @@
 #include "shell/MainFrame.h"
 
 #include <wx/aui/auibook.h>
+#include <wx/clipbrd.h>
 #include <wx/display.h>
 #include <wx/dnd.h>
 #include <wx/msgdlg.h>
@@ -17,6 +18,7 @@
 #include "resources/Strings.h"
 #include "shell/DisplayOptionsDlg.h"
 #include "shell/ExportOptions.h"
+#include "shell/ImageClipboard.h"
 #include "shell/MainStatusBar.h"
 #include "shell/MessagePane.h"
 #include "shell/ShellFunctions.h"
@@ -194,6 +196,8 @@ void CMainFrame::CreateChildren() {
   SetSizeHints(kMinFrameSize);
   m_normalRect = GetRect();
   SetDropTarget(new CFrameDropTarget(this));
+  // "Is there an image on the clipboard", asked in the background.
+  StartClipboardWatch();
   Layout();
 }
 
@@ -276,6 +280,7 @@ void CMainFrame::UpdateRecentFileMenu() {
 void CMainFrame::OnMenuOpen(wxMenuEvent& event) {
   event.Skip();
   if (wxMenu* menu = event.GetMenu(); menu && menu->FindItem(ID_FILE_MRU_FIRST)) UpdateRecentFileMenu();
+  RefreshClipboardCache();  // the answer comes back while the menu is open
 }
 
 // --- modes ---------------------------------------------------------------------
@@ -617,8 +622,6 @@ void CMainFrame::OnCommand(wxCommandEvent& event) {
     SelectTool(id);
     return;
   }
-  // In Browse mode the browse view sees the remaining commands first.
-  if (m_nMode == MODE_BROWSE && m_browseView->ForwardCommand(event)) return;
   event.Skip();
 }
 
@@ -639,8 +642,25 @@ void CMainFrame::OnUpdateCommand(wxUpdateUIEvent& event) {
     event.Check(m_nCurrentTool == id);
     return;
   }
-  if (m_nMode == MODE_BROWSE && m_browseView->ForwardCommand(event)) return;
   event.Skip();
+}
+
+bool CMainFrame::TryBefore(wxEvent& event) {
+  const wxEventType type = event.GetEventType();
+  if ((type == wxEVT_MENU || type == wxEVT_UPDATE_UI) &&
+      (m_nMode == MODE_BROWSE || m_nMode == MODE_PRINT_PREVIEW || m_nMode == MODE_CONTACT_SHEET)) {
+    const bool handled = m_nMode == MODE_BROWSE ? m_browseView->ForwardCommand(event)
+                                                : m_previewView->ForwardCommand(event);
+    if (handled) return true;
+    // The clipboard commands belong to the mode's view alone: they never
+    // reach the image document hidden behind it.
+    const int id = event.GetId();
+    if (id == ID_EDIT_COPY || id == ID_EDIT_CUT || id == ID_EDIT_PASTE) {
+      if (type == wxEVT_UPDATE_UI) static_cast<wxUpdateUIEvent&>(event).Enable(false);
+      return true;
+    }
+  }
+  return wxDocParentFrame::TryBefore(event);
 }
 
 void CMainFrame::OnCharHook(wxKeyEvent& event) {
@@ -701,6 +721,13 @@ void CMainFrame::OnClose(wxCloseEvent& event) {
     return;
   }
   if (wxDocManager* manager = GetDocumentManager()) manager->Clear(true);
+  // Our image stays on the clipboard after the program ends where the
+  // desktop keeps clipboards (a clipboard manager).
+  if (OwnsClipboardImage() && wxTheClipboard->Open()) {
+    wxTheClipboard->Flush();
+    wxTheClipboard->Close();
+  }
+  StopClipboardWatch();
   Destroy();
 }
 

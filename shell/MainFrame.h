@@ -174,6 +174,8 @@ class CMainFrame : public wxDocParentFrame, public IEditorHost {
   void OnPrintSetup();
   void OnCloseAll();
   void OnAppExit();
+  void OnEmptyClipboard();
+  bool HasClipboardImage() const;
   bool HasActiveDocument() const;
   bool HasBrowserSelection() const;
   bool IsInPreview() const;
@@ -215,6 +217,9 @@ class CMainFrame : public wxDocParentFrame, public IEditorHost {
   void KeepPendingPlacement();
 
   void OnClose(wxCloseEvent& event);
+  // In Browse and the preview modes the mode's view sees commands before
+  // the image documents hidden behind it.
+  bool TryBefore(wxEvent& event) override;
   void BindCommands();
   void OnCommand(wxCommandEvent& event);
   void OnUpdateCommand(wxUpdateUIEvent& event);

@@ -9,6 +9,7 @@
 #include "shell/CommandTable.h"
 #include "shell/DisplayOptionsDlg.h"
 #include "shell/ExportOptions.h"
+#include "shell/ImageClipboard.h"
 #include "shell/MainFrame.h"
 #include "shell/MainStatusBar.h"
 #include "shell/MessagePane.h"
@@ -43,6 +44,8 @@ const COMMAND_ENTRY<Frame> kFrameCommands[] = {
     // Documents and the program
     {ID_CLOSE_ALL, &Frame::OnCloseAll, &Frame::HasDocuments, NEEDS_IDLE},
     {ID_APP_EXIT, &Frame::OnAppExit},
+    // The clipboard
+    {ID_EMPTY_CLIPBOARD, &Frame::OnEmptyClipboard, &Frame::HasClipboardImage},
 };
 
 }  // namespace
@@ -118,3 +121,12 @@ bool CMainFrame::HasDocuments() const {
 }
 
 void CMainFrame::OnAppExit() { Close(); }
+
+// --- the clipboard -------------------------------------------------------------------
+
+// Drops what the program put on the clipboard; another program's image is
+// not ours to take away.
+void CMainFrame::OnEmptyClipboard() { EmptyOwnClipboard(); }
+
+// The cached answer, kept current by the clipboard watch the frame runs.
+bool CMainFrame::HasClipboardImage() const { return IsClipboardImageCached(); }

@@ -64,6 +64,9 @@ class COrganizeView : public wxPanel {
 class CPtPreviewView : public wxPanel {
  public:
   explicit CPtPreviewView(wxWindow* parent);
+  // Offers a command (menu or update event) to the preview's own handlers;
+  // true when one took it.
+  bool ForwardCommand(wxEvent& event) { return GetEventHandler()->ProcessEventLocally(event); }
   bool EnterPreview(CMainFrame& frame, bool contactSheet);
   void ClosePreview(CMainFrame& frame);
   bool IsContactSheet() const { return m_contactSheet; }
