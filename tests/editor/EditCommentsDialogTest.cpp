@@ -8,6 +8,12 @@
 
 #include "base/Profile.h"
 #include "editor/EditCommentsDialog.h"
+#include "editor/PictoravellDoc.h"
+#include "formats/ImageFile.h"
+#include "resources/CommandIds.h"
+#include "tests/editor/EditorTestSupport.h"
+#include "tests/editor/model/ModelTestSupport.h"
+#include "tests/support/TestSupport.h"
 #include "formats/PersonalSignature.h"
 #include "shell/ModalDialog.h"
 #include "tests/support/WxDialogScript.h"
@@ -98,6 +104,44 @@ TEST(EditCommentsDialog, PersonalSignatureCancelStoresNothing) {
   });
   EditPersonalSignature(nullptr);
   EXPECT_EQ(GetProfileString("General", "Personal Comments", "unset"), "unset");
+}
+
+// "Comments..." from the menu: OK marks the document modified even without a
+// change and makes no undo step; Cancel leaves everything.
+TEST(EditCommentsDialog, CommentsCommandMarksModifiedWithoutAStep) {
+  editor_testing::DocumentWindowFixture f;
+  testing_support::TempDir dir;
+  CImageFileRequest request;
+  request.m_strFileName = (dir.path() / "c.bmp").string();
+  request.m_nWidth = 4;
+  request.m_nHeight = 4;
+  request.m_frames.push_back(editor_testing::MakeFrame(editor_testing::SolidImage(4, 4, 1, 2, 3)));
+  ASSERT_EQ(WriteImageFile(&request, OVERWRITE_REPLACE, nullptr, nullptr), IMAGEIO_OK);
+  CPictoravellDoc* doc = OpenImageDocument(request.m_strFileName);
+  ASSERT_NE(doc, nullptr);
+  EXPECT_TRUE(f.IsEnabled(ID_EDIT_COMMENTS));
+  {
+    CModalDialogHook hook([](wxDialog&) { return wxID_CANCEL; });
+    f.Command(ID_EDIT_COMMENTS);
+    EXPECT_EQ(hook.GetCalls(), 1);
+  }
+  EXPECT_FALSE(doc->IsModified());
+  {
+    CModalDialogHook hook([](wxDialog&) { return wxID_OK; });  // no change
+    f.Command(ID_EDIT_COMMENTS);
+    EXPECT_EQ(hook.GetCalls(), 1);
+  }
+  EXPECT_TRUE(doc->IsModified());
+  EXPECT_FALSE(doc->CanUndo());
+  {
+    CModalDialogHook hook([](wxDialog& d) {
+      Edit(d)->SetValue("line one\nline two");
+      return wxID_OK;
+    });
+    f.Command(ID_EDIT_COMMENTS);
+  }
+  EXPECT_EQ(doc->GetComment(), "line one\r\nline two");
+  EXPECT_FALSE(doc->CanUndo());
 }
 
 }  // namespace
