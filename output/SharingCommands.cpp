@@ -3,6 +3,8 @@
 #include <wx/timer.h>
 
 #include "base/MessageReport.h"
+#include "output/EmailDialog.h"
+#include "shell/ModalDialog.h"
 #include "shell/ProgressDialog.h"
 
 namespace {
@@ -81,4 +83,15 @@ bool EmailPictures(wxWindow* parent, const std::vector<std::string>& paths, cons
     return false;
   }
   return true;
+}
+
+bool SendEmailCommand(wxWindow* parent, const std::vector<std::string>& paths) {
+  if (paths.empty()) return false;
+  SHARING_FILE_OPTIONS options;
+  {
+    CEmailDialog dialog(parent);
+    if (RunModalDialog(dialog) != wxID_OK) return false;
+    options = dialog.GetOptions();
+  }
+  return EmailPictures(parent, paths, options);
 }

@@ -24,3 +24,7 @@ bool PublishPicturesToWeb(wxWindow* parent, const std::vector<std::string>& path
 // it: its end is polled by a timer, and a failure reported then. False when
 // nothing was handed over.
 bool EmailPictures(wxWindow* parent, const std::vector<std::string>& paths, const SHARING_FILE_OPTIONS& options);
+
+// The "Send E-mail..." command over the selection: the "Send E-mail" dialog,
+// then EmailPictures with its options. False when cancelled or nothing was handed over.
+bool SendEmailCommand(wxWindow* parent, const std::vector<std::string>& paths);

@@ -8,8 +8,13 @@
 #include <fstream>
 
 #include "base/MessageReport.h"
+#include "base/Profile.h"
 #include "output/SharingCommands.h"
+#include "output/EmailDialog.h"
 #include "shell/EventPump.h"
+#include "shell/ModalDialog.h"
+#include <wx/textctrl.h>
+#include <wx/choice.h>
 #include "shell/ProgressDialog.h"
 #include "tests/output/core/OutputJobTestSupport.h"
 #include "tests/shell/ShellTestSupport.h"
@@ -109,6 +114,39 @@ TEST_F(SharingCommands, EmailHandsOverWithoutWaitingAndReportsAFailingClient) {
   EXPECT_FALSE(EmailPictures(f.frame, paths, {}));
   ASSERT_EQ(sink.messages.size(), 1u);
   EXPECT_EQ(sink.messages[0].second, "Unable to load mail system support.");
+}
+
+TEST_F(SharingCommands, SendEmailCommandAsksThenHandsTheRenamedPicturesOver) {
+  FrameFixture f;
+  CEventPump pump;
+  pump.Install();
+  InstallProfileStore(nullptr);
+  const fs::path log = dir / "mail.log";
+  Stub("xdg-email", "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > " + ShellQuote(log.string()) + ".tmp && mv " +
+                        ShellQuote(log.string()) + ".tmp " + ShellQuote(log.string()) + "\n");
+  testing_support::RecordingMessageSink sink;
+  CModalDialogHook hook([&](wxDialog& d) {
+    static_cast<wxTextCtrl*>(d.FindWindow(CEmailDialog::IDC_PREFIX))->SetValue("Holiday");
+    auto* digits = static_cast<wxChoice*>(d.FindWindow(CEmailDialog::IDC_DIGITS));
+    digits->SetSelection(2);
+    static_cast<CEmailDialog&>(d).UpdateExample();
+    EXPECT_EQ(static_cast<CEmailDialog&>(d).GetExample(), "Holiday001");
+    return wxID_OK;
+  });
+  ASSERT_TRUE(SendEmailCommand(f.frame, paths));
+  ASSERT_TRUE(PumpUntil([&] { return fs::exists(log); }, 10000));
+  std::ifstream in(log);
+  std::vector<std::string> args;
+  for (std::string line; std::getline(in, line);) args.push_back(line);
+  const std::string t = GetEmailTempFolder();
+  EXPECT_EQ(args, (std::vector<std::string>{"--attach", t + "Holiday001.png", "--attach", t + "Holiday002.png",
+                                            "--attach", t + "Holiday003.png"}));
+  EXPECT_EQ(GetProfileString("Email Options", "File Name Prefix", ""), "Holiday");
+  PumpUntil([] { return false; }, 400);  // the watch sees exit 0: no message
+  EXPECT_TRUE(sink.messages.empty());
+  // Cancel in the dialog: nothing happens.
+  CModalDialogHook cancel([](wxDialog&) { return wxID_CANCEL; });
+  EXPECT_FALSE(SendEmailCommand(f.frame, paths));
 }
 
 }  // namespace
