@@ -17,7 +17,8 @@
 #include "base/MessageReport.h"
 #include "base/Profile.h"
 #include "base/StatusStack.h"
-#include "browser/ImageBrowserView.h"
+#include "app/OrganizeHooks.h"
+#include "browser/OrganizeBrowserView.h"
 #include "editor/PictoravellDoc.h"
 #include "editor/PictoravellView.h"
 #include "output/SlideShowWnd.h"
@@ -82,7 +83,8 @@ bool CPictoravellApp::OnInit() {
   SetFullScreenPlayer(PlayAnimationFullScreen);
   CMainFrame::SetOpenFolderCallback([this](const std::string& folder) { DoFileOpen(folder); });
   CMainFrame::SetOpenFileCallback([this](const std::string& path) { return OpenDocumentFile(path); });
-  COrganizeView::SetContentFactory([](wxWindow* parent) -> IBrowseContent* { return new CImageBrowserView(parent); });
+  InstallOrganizeHooks([this](const std::string& path) { return OpenDocumentFile(path); });
+  COrganizeView::SetContentFactory([](wxWindow* parent) -> IBrowseContent* { return new COrganizeBrowserView(parent); });
   auto* frame = new CMainFrame(m_docManager);
   frame->SetTitle(kProductName);
   SetTopWindow(frame);

@@ -139,6 +139,7 @@ class CImageBrowserView : public wxScrolledCanvas, public IBrowseContent {
   // Paint events handled so far (tests, benchmarks).
   int GetPaintCount() const { return m_nPaints; }
 
+  const BROWSE_MODE_SETTINGS& GetSettings() const { return m_settings; }
   CBrowserItemList& GetItems() { return m_items; }
   const CBrowserItemList& GetItems() const { return m_items; }
   CFolderScanner& GetScanner() { return *m_scanner; }

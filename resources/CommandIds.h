@@ -14,6 +14,7 @@ constexpr int IDR_EFFECT_ACCEL = 319;     // effect mode accelerators
 constexpr int IDR_BROWSE_TOOLBAR = 259;   // mode tab bar toolbars
 constexpr int IDR_PREVIEW_TOOLBAR = 238;
 constexpr int IDR_HOME_CONTEXT = 268;     // the editing view's context menu
+constexpr int IDR_ORGANIZE_CONTEXT = 264; // the browse view's context menu
 
 // Commands keep their numbers where wx allows them; wx ids stay below 32767,
 // so the program's commands from 32767 on move down by 10000 (22767 to

@@ -167,6 +167,29 @@ const MenuDef kDocumentMenu[] = {
     HELP_MENU,
 };
 
+// The browse view's context menu ("Organize Context Menu").
+const MenuDef kOrganizeContextMenu[] = {
+    {POPUP, 0, "Organize Context Menu", nullptr},
+    {ITEM, ID_BROWSE_SELECT_ALL, "Select All", "Select all pictures"},
+    {ITEM, ID_BROWSE_SELECT_NONE, "Select None", "Select no picture"},
+    {ITEM, ID_BROWSE_INVERT_SELECTION, "Invert Selection", "Select the pictures not selected"},
+    {SEP, 0, nullptr, nullptr},
+    {ITEM, ID_EDIT_CUT, "Cu&t", "Cut the selected files"},
+    {ITEM, ID_EDIT_COPY, "&Copy", "Copy the selected files"},
+    {ITEM, ID_EDIT_PASTE, "&Paste", "Paste files into the folder"},
+    {ITEM, ID_BROWSE_DELETE, "Delete", "Send the selected files to the Trash"},
+    {SEP, 0, nullptr, nullptr},
+    {ITEM, ID_OPEN_SELECTED, "Open Selected Files", "Open the selected files"},
+    {ITEM, ID_BATCH_PROCESS, "Batch Process...", "Convert the selected pictures"},
+    {ITEM, ID_SEND_EMAIL, "Send E-mail...", "Send the selected pictures by e-mail"},
+    {ITEM, ID_PUBLISH_WEB, "Publish to Web...", "Publish the selected pictures on a web server"},
+    {ITEM, ID_HTML_ALBUM, "Generate HTML Album...", "Make an HTML album of the selected pictures"},
+    {SEP, 0, nullptr, nullptr},
+    {ITEM, ID_BROWSE_RENAME, "Rename...", "Give the selected files new names"},
+    {ITEM, ID_BROWSE_PROPERTIES, "Properties...", "Show the properties of the selected files"},
+    {END, 0, nullptr, nullptr},
+};
+
 const MenuDef kBrowseMenu[] = {
     {POPUP, 0, "&File", nullptr},
     {ITEM, ID_VIEW_EDIT_IMAGES, "View && Edit Images", "Return to viewing and editing images (Ctrl+~)"},
@@ -310,6 +333,7 @@ bool Lookup(int resourceId, const MenuDef*& items, std::size_t& count) {
     case IDR_PREVIEW: items = kPreviewMenu; count = std::size(kPreviewMenu); return true;
     case IDR_EFFECT: items = kEffectMenu; count = std::size(kEffectMenu); return true;
     case IDR_HOME_CONTEXT: items = kHomeContextMenu; count = std::size(kHomeContextMenu); return true;
+    case IDR_ORGANIZE_CONTEXT: items = kOrganizeContextMenu; count = std::size(kOrganizeContextMenu); return true;
     default: return false;
   }
 }

@@ -14,7 +14,9 @@ class wxWindow;
 std::string PaletteFileFilter(bool load);
 
 // Asks for a palette file to load or a name to save under; true when one was
-// chosen, with its path.
+// chosen, with its path. A save name gets ".pal" when it lacks it, and an
+// existing file of that final name is replaced only after a Yes (No shows
+// the dialog again).
 bool RunPaletteFileDialog(std::string& path, bool load, wxWindow* parent = nullptr);
 
 // Asks for a palette file and reads up to 256 colours from it; false when the

@@ -807,3 +807,47 @@ TEST(BitmapOptions, PreviewFollowsTheSliderWhenReleased) {
 }
 
 }  // namespace
+
+namespace {
+
+// Saving under a name without the extension asks about the final name; No
+// shows the dialog again and the old file stays.
+TEST(PaletteFileDialog, AsksBeforeReplacingTheFinalName) {
+  ScopedMemoryProfile profile;
+  TempDir dir;
+  RGBQUAD old[3] = {{1, 1, 1, 0}, {2, 2, 2, 0}, {3, 3, 3, 0}};
+  const std::string existing = (dir.path() / "old.pal").string();
+  ASSERT_TRUE(SavePaletteFile(old, 3, existing));
+  auto typeName = [&](wxDialog& d) {
+    auto& chooser = dynamic_cast<wxFileDialog&>(d);
+    const std::string typed = (dir.path() / "old").string();
+    chooser.SetPath(typed);
+    // The chooser changes folders in the background, and may complete the
+    // name to the existing file's: either way the final name is old.pal.
+    EXPECT_TRUE(PumpUntil([&] { return chooser.GetPath() == typed || chooser.GetPath() == typed + ".pal"; }, 10000))
+        << chooser.GetPath();
+    wxCommandEvent ok(wxEVT_BUTTON, wxID_OK);
+    ok.SetEventObject(&d);
+    d.GetEventHandler()->ProcessEvent(ok);
+  };
+  DialogScript script;
+  script.Run(typeName);
+  script.Answer(wxID_NO);
+  script.Answer(wxID_CANCEL);  // shown again
+  RGBQUAD fresh[2] = {{9, 9, 9, 0}, {8, 8, 8, 0}};
+  EXPECT_FALSE(SavePaletteFileWithDialog(fresh, 2));
+  ASSERT_EQ(script.messages().size(), 1u);
+  EXPECT_EQ(script.messages()[0], "old.pal already exists.\nDo you want to replace it?");
+  int count = 0;
+  RGBQUAD back[256];
+  ASSERT_TRUE(LoadPaletteFile(&count, back, existing));
+  EXPECT_EQ(count, 3);
+  // Yes replaces it.
+  script.Run(typeName);
+  script.Answer(wxID_YES);
+  EXPECT_TRUE(SavePaletteFileWithDialog(fresh, 2));
+  ASSERT_TRUE(LoadPaletteFile(&count, back, existing));
+  EXPECT_EQ(count, 2);
+}
+
+}  // namespace

@@ -218,3 +218,33 @@ TEST(ResizeImage, TheMenuCommandResizesImageOrSelectionAsOneStep) {
 }
 
 }  // namespace
+
+namespace {
+
+// The dialogs as the user sees them (only with PICTORAVELL_SCREENSHOT_DIR).
+TEST(ResizeScreenshots, ResizeAndCanvasDialogs) {
+  const char* out = std::getenv("PICTORAVELL_SCREENSHOT_DIR");
+  if (!out || !*out) GTEST_SKIP() << "PICTORAVELL_SCREENSHOT_DIR is not set";
+  REQUIRE_TOOL("import");
+  ScopedStore store;
+  auto shoot = [&](wxDialog& d, const std::string& name) {
+    d.Refresh();
+    d.Update();
+    testing_support::PumpFor(300);
+    const wxRect r = d.GetScreenRect();
+    const std::string crop = std::to_string(r.width) + "x" + std::to_string(r.height) + "+" +
+                             std::to_string(r.x) + "+" + std::to_string(r.y);
+    EXPECT_EQ(testing_support::RunCommand("import -window root -crop " + crop + " " +
+                                          testing_support::ShellQuote(std::string(out) + "/" + name)),
+              0);
+  };
+  CModalDialogHook hook([&](wxDialog& d) -> int {
+    Control<wxTextCtrl>(d, IDC_RESIZE_WIDTH)->SetValue("3000");
+    shoot(d, "resize-dialog.png");
+    return wxID_CANCEL;
+  });
+  RESIZE_VALUES values;
+  EXPECT_FALSE(RunResizeDialog(nullptr, SolidImage(6000, 4000, 1, 2, 3), values));
+}
+
+}  // namespace

@@ -1,0 +1,44 @@
+#include "app/OrganizeHooks.h"
+
+#include "browser/OrganizeBrowserView.h"
+#include "output/BatchWizard.h"
+#include "output/SlideShowOptionsDlg.h"
+#include "output/SlideShowWnd.h"
+
+namespace {
+
+void RunBrowserSlideShow(COrganizeBrowserView& view) {
+  const CBrowserItemList& items = view.GetItems();
+  const bool hasSelection = items.GetSelectedCount() > 0;
+  int pause = 5, onlySelected = 0, transition = 1;
+  if (!GetSlideShowOptions(&pause, &onlySelected, &transition, hasSelection)) return;
+  // The selected items when asked for and there are any, else all; in list order.
+  const bool selectedOnly = onlySelected && hasSelection;
+  std::vector<SLIDE_SHOW_ITEM> files;
+  for (const CBrowserItem& item : items)
+    if (!selectedOnly || item.m_bSelected) files.push_back({item.GetFullPath(), item.m_nRotation});
+  RunSlideShow(files, pause, transition != 0);
+}
+
+void RunBrowserBatch(COrganizeBrowserView& view) {
+  BatchSelection selection;
+  for (const CBrowserItem& item : view.GetItems())
+    if (item.m_bSelected) selection.files.push_back(item.GetFullPath());
+  // No change polling while the run writes into the folder; one reload after.
+  selection.beforeRun = [&view] { view.PollChanges(false); };
+  selection.afterRun = [&view] {
+    view.PollChanges(true);
+    view.Reload(false);
+  };
+  RunBatchWizard(&view, std::move(selection));
+}
+
+}  // namespace
+
+void InstallOrganizeHooks(std::function<bool(const std::string& path)> openFile) {
+  ORGANIZE_HOOKS hooks;
+  hooks.openFile = std::move(openFile);
+  hooks.slideShow = RunBrowserSlideShow;
+  hooks.batch = RunBrowserBatch;
+  COrganizeBrowserView::SetHooks(std::move(hooks));
+}

@@ -1,0 +1,109 @@
+#pragma once
+// COrganizeBrowserView: the thumbnail view as browse mode's page, with the
+// commands that work on the browsed files (command table with enable rules,
+// context menu, Enter and Delete): open, delete to the Trash, rename,
+// properties, wallpaper, selection, sorting, sizes, rotation, reloads, and
+// the output features that take the selection (slide show, batch). The
+// output layer is above the browser's windows, so those reach it through
+// hooks the application installs.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "browser/ImageBrowserView.h"
+#include "resources/CommandIds.h"
+#include "shell/CommandTable.h"
+
+class COrganizeBrowserView;
+
+struct ORGANIZE_HOOKS {
+  // Opens one file as a document.
+  std::function<bool(const std::string& path)> openFile;
+  // The slide show over the view's items (asks its options first).
+  std::function<void(COrganizeBrowserView& view)> slideShow;
+  // The batch wizard over the selected files.
+  std::function<void(COrganizeBrowserView& view)> batch;
+  // The desktop background; null: the platform's GSettings setter.
+  std::function<bool(const std::string& bmpPath, bool tiled)> setBackground;
+};
+
+class COrganizeBrowserView : public CImageBrowserView {
+ public:
+  static void SetHooks(ORGANIZE_HOOKS hooks);
+  static const ORGANIZE_HOOKS& GetHooks();
+
+  explicit COrganizeBrowserView(wxWindow* parent, const std::string& cacheRoot = GetDefaultCacheRoot());
+
+  // CImageBrowserView
+  void OpenItem(int index) override;
+  void OnSelectionChanged(int count, int selected) override;
+
+  // The commands (also the menu's handlers).
+  void OnOpenSelected();
+  void OnFileDelete();
+  void OnFileRename();
+  void OnFileProperties();
+  void OnSlideShow();
+  void OnBatchProcess();
+  void OnWallpaperTiled() { SetWallpaper(true); }
+  void OnWallpaperCentered() { SetWallpaper(false); }
+  // Reads the first selected file, fits it to the screen, saves it and sets
+  // it as the desktop background. The screen size is the display's unless
+  // given (tests).
+  bool SetWallpaper(bool tiled, int screenWidth = 0, int screenHeight = 0);
+  void OnSelectAll();
+  void OnSelectNone();
+  void OnInvertSelection();
+  void OnRotate90() { RotateSelected(90); }
+  void OnRotate180() { RotateSelected(180); }
+  void OnRotate270() { RotateSelected(270); }
+  void OnStop() { RequestStop(); }
+  void OnRefresh() { Reload(false); }
+  void OnReloadAll() { Reload(true); }
+  void OnSortName() { SortItems(0); }
+  void OnSortType() { SortItems(1); }
+  void OnSortSize() { SortItems(2); }
+  void OnSortDate() { SortItems(3); }
+  void OnReverse() { ReverseOrder(); }
+  void OnThumbSize1() { SetThumbnailSize(1); }
+  void OnThumbSize2() { SetThumbnailSize(2); }
+  void OnThumbSize3() { SetThumbnailSize(3); }
+  void OnThumbSize4() { SetThumbnailSize(4); }
+  void OnDisplayFilenames() { SetShowNames(!GetSettings().bShowNames); }
+  void OnRecursive() { SetRecursive(!GetSettings().bRecursive); }
+
+  // The enable rules.
+  bool CommandAllowed(unsigned) const { return true; }
+  bool HasSelection() const { return GetItems().GetSelectedCount() >= 1; }
+  bool HasSelectionIdle() const { return HasSelection() && !IsBusy(); }
+  bool HasOneSelectedIdle() const { return GetItems().GetSelectedCount() == 1 && !IsBusy(); }
+  bool HasItems() const { return GetItems().GetCount() >= 1; }
+  bool HasItemsIdle() const { return HasItems() && !IsBusy(); }
+  bool CanSelectAll() const { return HasItems() && GetItems().GetSelectedCount() < GetItems().GetCount(); }
+  bool IsIdle() const { return !IsBusy(); }
+  bool IsBusyNow() const { return IsBusy(); }
+  bool CanSlideShow() const { return HasItems() && GetHooks().slideShow != nullptr; }
+  bool CanBatch() const { return !IsBusy() && GetHooks().batch != nullptr; }
+  bool CanRecurse() const { return !IsBusy() && !IsCameraMode(); }
+  bool Always() const { return true; }
+
+  // The check marks.
+  void UpdateReverse(wxUpdateUIEvent& event) { event.Check(GetSettings().bReverseSort); }
+  void UpdateThumbSize(wxUpdateUIEvent& event) {
+    event.Check(event.GetId() - ID_THUMB_SIZE_FIRST + 1 == GetThumbnailSizeIndex());
+  }
+  void UpdateDisplayFilenames(wxUpdateUIEvent& event) { event.Check(GetSettings().bShowNames); }
+  void UpdateRecursive(wxUpdateUIEvent& event) { event.Check(GetSettings().bRecursive); }
+
+  // Shows the context menu at a client point (a right-click on an
+  // unselected picture selects it alone first).
+  void ShowContextMenu(const wxPoint& client);
+  // Tests: replaces the popup loop; gets the menu after its update events.
+  static void SetPopupRunner(std::function<void(wxMenu&)> runner);
+
+ private:
+  void OnContextMenu(wxContextMenuEvent& event);
+  void OnKeyDown(wxKeyEvent& event);
+  void AfterSelectionChange(bool changed);
+};

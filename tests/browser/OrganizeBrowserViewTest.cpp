@@ -1,0 +1,441 @@
+// Browse mode's commands in the main window: the enable rules of the menu
+// and the context menu, Enter opening the selection as documents without a
+// rescan on return, Delete to the Trash, Rename, the properties dialogs and
+// the wallpaper, driven like a user would.
+
+#include <gtest/gtest.h>
+#include <wx/checkbox.h>
+#include <wx/choice.h>
+#include <wx/listctrl.h>
+#include <wx/menu.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+#include <wx/timer.h>
+#include <wx/uiaction.h>
+
+#include <functional>
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/OrganizeHooks.h"
+#include "browser/BrowserFileDialogs.h"
+#include "browser/OrganizeBrowserView.h"
+#include "editor/PictoravellDoc.h"
+#include "formats/ImageFile.h"
+#include "resources/CommandIds.h"
+#include "shell/MainFrame.h"
+#include "shell/ModalDialog.h"
+#include "shell/StandInViews.h"
+#include "tests/browser/BrowserViewTestSupport.h"
+#include "tests/editor/EditorTestSupport.h"
+#include "tests/support/TestSupport.h"
+#include "tests/support/WxDialogScript.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using testing_support::PumpUntil;
+
+// A picture of part of the screen into $PICTORAVELL_SCREENSHOT_DIR, when set.
+void Shot(const wxRect& r, const std::string& name, std::function<bool()> ready) {
+  const char* dir = std::getenv("PICTORAVELL_SCREENSHOT_DIR");
+  if (!dir || !*dir) return;
+  PumpUntil(ready, 3000);
+  testing_support::PumpFor(300);
+  const std::string crop = std::to_string(r.width) + "x" + std::to_string(r.height) + "+" + std::to_string(r.x) + "+" +
+                           std::to_string(r.y);
+  testing_support::RunCommand("import -window root -crop " + crop + " " +
+                              testing_support::ShellQuote(std::string(dir) + "/" + name));
+}
+
+// The main window in Browse mode over a folder of four pictures, with the
+// browse view and the application's hooks (documents open in the frame's
+// document manager).
+class OrganizeFixture {
+ public:
+  OrganizeFixture() {
+    root = fs::temp_directory_path() / ("organize-" + std::to_string(::getpid()));
+    fs::remove_all(root);
+    folder = root / "pictures";
+    browser_testing::MakeGreyPictures(folder, 4, 60, 40);
+    const std::string cache = (root / "cache").string();
+    COrganizeView::SetContentFactory(
+        [cache](wxWindow* parent) -> IBrowseContent* { return new COrganizeBrowserView(parent, cache); });
+    docs = std::make_unique<editor_testing::DocumentWindowFixture>();
+    wxDocManager* manager = docs->manager.get();
+    InstallOrganizeHooks([manager](const std::string& path) {
+      opened.push_back(path);
+      return manager->CreateDocument(wxString::FromUTF8(path), wxDOC_SILENT) != nullptr;
+    });
+    frame = docs->frame;
+    view = dynamic_cast<COrganizeBrowserView*>(frame->GetBrowseView()->GetContent());
+  }
+  ~OrganizeFixture() {
+    COrganizeBrowserView::SetPopupRunner(nullptr);
+    docs.reset();
+    COrganizeView::SetContentFactory(nullptr);
+    COrganizeBrowserView::SetHooks({});
+    opened.clear();
+    fs::remove_all(root);
+  }
+  bool EnterAndLoad() {
+    if (!frame->SetMode(MODE_BROWSE)) return false;
+    const int before = view->GetReloadCount();
+    frame->GetBrowseView()->BrowseFolder(folder.string());
+    return PumpUntil([&] { return view->GetReloadCount() > before && !view->IsBusy(); }, 20000);
+  }
+  void Select(std::initializer_list<int> indexes) {
+    view->SelectNone();
+    for (int i : indexes) view->GetItems()[i].m_bSelected = 1;
+  }
+  bool Enabled(int id) { return docs->IsEnabled(id); }
+  void Key(int code) {
+    wxKeyEvent event(wxEVT_KEY_DOWN);
+    event.m_keyCode = code;
+    event.SetEventObject(view);
+    view->GetEventHandler()->ProcessEvent(event);
+  }
+
+  CFixedUiTheme theme;
+  fs::path root, folder;
+  std::unique_ptr<editor_testing::DocumentWindowFixture> docs;
+  CMainFrame* frame = nullptr;
+  COrganizeBrowserView* view = nullptr;
+  static inline std::vector<std::string> opened;
+};
+
+TEST(OrganizeView, MenuCommandsFollowTheSelectionAndTheBusyState) {
+  OrganizeFixture f;
+  ASSERT_NE(f.view, nullptr);
+  ASSERT_TRUE(f.EnterAndLoad());
+  ASSERT_EQ(f.view->GetItems().GetCount(), 4);
+  struct Row {
+    int id;
+    bool none, one, three;
+  };
+  const Row rows[] = {
+      {ID_VIEW_EDIT_IMAGES, true, true, true},      {ID_OPEN_SELECTED, false, true, true},
+      {ID_BATCH_PROCESS, true, true, true},         {ID_SLIDE_SHOW, true, true, true},
+      {ID_WALLPAPER_TILED, false, true, false},     {ID_WALLPAPER_CENTERED, false, true, false},
+      {ID_BROWSE_SELECT_ALL, true, true, true},     {ID_BROWSE_SELECT_NONE, false, true, true},
+      {ID_BROWSE_INVERT_SELECTION, true, true, true}, {ID_BROWSE_DELETE, false, true, true},
+      {ID_ROTATE_90, false, true, true},            {ID_BROWSE_RENAME, false, true, true},
+      {ID_BROWSE_PROPERTIES, true, true, true},     {ID_BROWSE_STOP, false, false, false},
+      {ID_BROWSE_REFRESH, true, true, true},        {ID_BROWSE_RELOAD_ALL, true, true, true},
+      {ID_SORT_NAME, true, true, true},             {ID_SORT_REVERSE, true, true, true},
+      {ID_DISPLAY_FILENAMES, true, true, true},     {ID_BROWSE_RECURSIVE, true, true, true},
+      {ID_SEND_EMAIL, false, false, false},         {ID_PUBLISH_WEB, false, false, false},
+      {ID_HTML_ALBUM, false, false, false},
+  };
+  for (const auto& [selection, column] : std::vector<std::pair<std::vector<int>, int>>{{{}, 0}, {{1}, 1}, {{0, 2, 3}, 2}}) {
+    f.view->SelectNone();
+    for (int i : selection) f.view->GetItems()[i].m_bSelected = 1;
+    for (const Row& row : rows) {
+      const bool expected = column == 0 ? row.none : column == 1 ? row.one : row.three;
+      EXPECT_EQ(f.Enabled(row.id), expected) << "command " << row.id << " with " << selection.size() << " selected";
+    }
+  }
+  // All selected: Select All has nothing left to do.
+  f.view->SelectAll();
+  EXPECT_FALSE(f.Enabled(ID_BROWSE_SELECT_ALL));
+  // The menu's commands work through the frame: Select None, Invert.
+  f.docs->Command(ID_BROWSE_SELECT_NONE);
+  EXPECT_EQ(f.view->GetItems().GetSelectedCount(), 0);
+  f.docs->Command(ID_BROWSE_INVERT_SELECTION);
+  EXPECT_EQ(f.view->GetItems().GetSelectedCount(), 4);
+  // While a reload runs, only Stop (and what is always on) is enabled.
+  f.view->Reload(true);
+  ASSERT_TRUE(PumpUntil([&] { return f.view->IsBusy(); }, 5000) || !f.view->IsBusy());
+  if (f.view->IsBusy()) {
+    EXPECT_TRUE(f.Enabled(ID_BROWSE_STOP));
+    EXPECT_FALSE(f.Enabled(ID_BROWSE_DELETE));
+    EXPECT_FALSE(f.Enabled(ID_BROWSE_REFRESH));
+    EXPECT_TRUE(f.Enabled(ID_BROWSE_RELOAD_ALL));
+  }
+  PumpUntil([&] { return !f.view->IsBusy(); }, 20000);
+  // The check marks: thumbnail size and Display Filenames.
+  f.docs->Command(ID_THUMB_SIZE_FIRST);
+  EXPECT_EQ(f.view->GetThumbnailSizeIndex(), 1);
+  wxUpdateUIEvent size(ID_THUMB_SIZE_FIRST);
+  size.SetEventObject(f.frame);
+  f.frame->ProcessWindowEvent(size);
+  EXPECT_TRUE(size.GetChecked());
+  f.docs->Command(ID_DISPLAY_FILENAMES);
+  EXPECT_FALSE(f.view->GetSettings().bShowNames);
+  f.docs->Command(ID_DISPLAY_FILENAMES);
+  EXPECT_TRUE(f.view->GetSettings().bShowNames);
+}
+
+TEST(OrganizeView, EnterOpensTheSelectedFilesAndReturningDoesNotRescan) {
+  OrganizeFixture f;
+  ASSERT_TRUE(f.EnterAndLoad());
+  f.Select({0, 2, 3});
+  std::vector<std::string> expected;
+  for (int i : {0, 2, 3}) expected.push_back(f.view->GetItems()[i].GetFullPath());
+  const int reloads = f.view->GetReloadCount();
+  f.Key(WXK_RETURN);
+  EXPECT_EQ(f.frame->GetMode(), MODE_VIEW_EDIT);
+  EXPECT_EQ(OrganizeFixture::opened, expected);
+  EXPECT_EQ(f.docs->manager->GetDocuments().GetCount(), 3u);
+  ASSERT_TRUE(f.frame->SetMode(MODE_BROWSE));
+  for (int i = 0; i < 20; ++i) wxTheApp->ProcessIdle();
+  wxYield();
+  EXPECT_EQ(f.view->GetReloadCount(), reloads);
+  EXPECT_FALSE(f.view->IsBusy());
+  EXPECT_EQ(f.view->GetItems().GetCount(), 4);
+  EXPECT_EQ(f.view->GetItems().GetSelectedCount(), 3);
+}
+
+TEST(OrganizeView, ContextMenuSelectsTheClickedPictureAndOffersItsCommands) {
+  OrganizeFixture f;
+  ASSERT_TRUE(f.EnterAndLoad());
+  f.Select({0});
+  std::map<std::string, bool> shown;
+  COrganizeBrowserView::SetPopupRunner([&](wxMenu& menu) {
+    for (wxMenuItem* item : menu.GetMenuItems())
+      if (!item->IsSeparator()) shown[std::string(item->GetItemLabelText().utf8_str())] = item->IsEnabled();
+  });
+  const wxRect cell = f.view->GetThumbnailClientRect(2);
+  f.view->ShowContextMenu(cell.GetPosition() + wxPoint(cell.width / 2, cell.height / 2));
+  EXPECT_EQ(f.view->GetItems().GetSelectedCount(), 1);
+  EXPECT_TRUE(f.view->GetItems()[2].m_bSelected);
+  const std::map<std::string, bool> expected = {
+      {"Select All", true},     {"Select None", true},          {"Invert Selection", true},
+      {"Cut", true},            {"Copy", true},                 {"Paste", false},
+      {"Delete", true},         {"Open Selected Files", true},  {"Batch Process...", true},
+      {"Send E-mail...", false}, {"Publish to Web...", false}, {"Generate HTML Album...", false},
+      {"Rename...", true},      {"Properties...", true},
+  };
+  for (const auto& [label, enabled] : expected) {
+    ASSERT_TRUE(shown.count(label)) << label;
+    if (label != "Paste") {
+      EXPECT_EQ(shown[label], enabled) << label;
+    }
+  }
+  // Beside the pictures the selection stays.
+  shown.clear();
+  f.view->ShowContextMenu(wxPoint(f.view->GetClientSize().x - 3, f.view->GetClientSize().y - 3));
+  EXPECT_TRUE(f.view->GetItems()[2].m_bSelected);
+  EXPECT_EQ(f.view->GetItems().GetSelectedCount(), 1);
+}
+
+TEST(OrganizeView, SlideShowAndBatchReceiveTheSelection) {
+  OrganizeFixture f;
+  ASSERT_TRUE(f.EnterAndLoad());
+  f.Select({1, 3});
+  std::vector<std::string> slides, batch;
+  ORGANIZE_HOOKS hooks = COrganizeBrowserView::GetHooks();
+  hooks.slideShow = [&](COrganizeBrowserView& v) {
+    for (const CBrowserItem& item : v.GetItems())
+      if (item.m_bSelected) slides.push_back(item.GetFullPath());
+  };
+  hooks.batch = [&](COrganizeBrowserView& v) {
+    for (const CBrowserItem& item : v.GetItems())
+      if (item.m_bSelected) batch.push_back(item.GetFullPath());
+  };
+  COrganizeBrowserView::SetHooks(hooks);
+  f.docs->Command(ID_SLIDE_SHOW);
+  f.docs->Command(ID_BATCH_PROCESS);
+  const std::vector<std::string> expected = {f.view->GetItems()[1].GetFullPath(), f.view->GetItems()[3].GetFullPath()};
+  EXPECT_EQ(slides, expected);
+  EXPECT_EQ(batch, expected);
+}
+
+TEST(OrganizeView, BatchWizardOpensOverTheSelection) {
+  OrganizeFixture f;
+  ASSERT_TRUE(f.EnterAndLoad());
+  f.Select({0, 1});
+  int dialogs = 0;
+  std::string title;
+  CModalDialogHook hook([&](wxDialog& dialog) {
+    ++dialogs;
+    title = std::string(dialog.GetTitle().utf8_str());
+    return wxID_CANCEL;
+  });
+  f.docs->Command(ID_BATCH_PROCESS);
+  EXPECT_EQ(dialogs, 1) << title;
+}
+
+TEST(OrganizeView, DeleteAsksThenSendsToTheTrash) {
+  OrganizeFixture f;
+  ASSERT_TRUE(f.EnterAndLoad());
+  f.Select({1});
+  const std::string path = f.view->GetItems()[1].GetFullPath();
+  {
+    testing_support::DialogScript script;
+    script.Answer(wxID_NO);
+    f.Key(WXK_DELETE);
+  }
+  EXPECT_TRUE(fs::exists(path));
+  // Yes: the file goes to the user's Trash (this process's data folder is
+  // private to the test run), and the view reloads.
+  const char* data = std::getenv("XDG_DATA_HOME");
+  {
+    testing_support::DialogScript script;
+    script.Answer(wxID_YES);
+    f.docs->Command(ID_BROWSE_DELETE);
+  }
+  EXPECT_FALSE(fs::exists(path));
+  if (data) {
+    EXPECT_TRUE(fs::exists(fs::path(data) / "Trash/files" / fs::path(path).filename()));
+  }
+  ASSERT_TRUE(PumpUntil([&] { return f.view->GetItems().GetCount() == 3 && !f.view->IsBusy(); }, 20000));
+}
+
+TEST(OrganizeView, RenameDialogShowsTheExampleAndRenamesTheSelection) {
+  OrganizeFixture f;
+  ASSERT_TRUE(f.EnterAndLoad());
+  f.Select({0, 1, 2});
+  std::string example, refusedName;
+  int calls = 0;
+  {
+    testing_support::DialogScript script;
+    script.Run([&](wxDialog& dialog) {
+      ++calls;
+      auto* edit = dynamic_cast<wxTextCtrl*>(dialog.FindWindow(IDC_NAME_EDIT));
+      auto* combo = dynamic_cast<wxChoice*>(dialog.FindWindow(IDC_DIGITS_COMBO));
+      auto* text = dynamic_cast<wxStaticText*>(dialog.FindWindow(IDC_EXAMPLE_TEXT));
+      ASSERT_TRUE(edit && combo && text);
+      EXPECT_TRUE(combo->IsEnabled());
+      edit->SetValue("Trip");
+      combo->SetSelection(2);
+      wxCommandEvent choice(wxEVT_CHOICE, IDC_DIGITS_COMBO);
+      choice.SetEventObject(combo);
+      combo->GetEventHandler()->ProcessEvent(choice);
+      example = std::string(text->GetLabel().utf8_str());
+      dialog.EndModal(wxID_OK);
+    });
+    f.docs->Command(ID_BROWSE_RENAME);
+  }
+  EXPECT_EQ(calls, 1);
+  EXPECT_EQ(example, "Trip001.jpg");
+  for (const char* name : {"Trip001.jpg", "Trip002.jpg", "Trip003.jpg"}) EXPECT_TRUE(fs::exists(f.folder / name)) << name;
+}
+
+TEST(OrganizeView, MultiplePropertiesShowsFactsAndNeverOffersTheThirdState) {
+  OrganizeFixture f;
+  ASSERT_TRUE(f.EnterAndLoad());
+  f.Select({0, 1, 2});
+  f.view->GetItems()[1].SetAttributes(true, false, false);
+  std::string count, total;
+  wxCheckBoxState before = wxCHK_UNCHECKED, after = wxCHK_UNCHECKED;
+  {
+    CModalDialogHook hook([&](wxDialog& dialog) {
+      count = std::string(dynamic_cast<wxStaticText*>(dialog.FindWindow(IDC_FILE_COUNT_TEXT))->GetLabel().utf8_str());
+      total = std::string(dynamic_cast<wxStaticText*>(dialog.FindWindow(IDC_TOTAL_SIZE_TEXT))->GetLabel().utf8_str());
+      auto* box = dynamic_cast<wxCheckBox*>(dialog.FindWindow(IDC_READ_ONLY_CHECK));
+      before = box->Get3StateValue();
+      EXPECT_FALSE(box->Is3rdStateAllowedForUser());
+      return wxID_CANCEL;
+    });
+    f.docs->Command(ID_BROWSE_PROPERTIES);
+  }
+  EXPECT_EQ(count, "3 files selected");
+  uint64_t bytes = 0;
+  for (int i : {0, 1, 2}) bytes += fs::file_size(f.view->GetItems()[i].GetFullPath());
+  EXPECT_EQ(total, "Total file size: " + FormatDiskSize(bytes));
+  EXPECT_EQ(before, wxCHK_UNDETERMINED);
+  // Cancel changed nothing; a click turns the mixed box off, OK applies it.
+  EXPECT_TRUE(f.view->GetItems()[1].m_bReadOnly);
+  {
+    CModalDialogHook hook([&](wxDialog& dialog) {
+      auto* box = dynamic_cast<wxCheckBox*>(dialog.FindWindow(IDC_READ_ONLY_CHECK));
+      wxCommandEvent click(wxEVT_CHECKBOX, IDC_READ_ONLY_CHECK);
+      click.SetEventObject(box);
+      box->GetEventHandler()->ProcessEvent(click);
+      after = box->Get3StateValue();
+      return wxID_OK;
+    });
+    f.docs->Command(ID_BROWSE_PROPERTIES);
+  }
+  EXPECT_EQ(after, wxCHK_UNCHECKED);
+  EXPECT_FALSE(f.view->GetItems()[1].m_bReadOnly);
+  EXPECT_NE(fs::status(f.view->GetItems()[1].GetFullPath()).permissions() & fs::perms::owner_write, fs::perms::none);
+}
+
+TEST(OrganizeView, FilePropertiesShowsTheRowsAndAppliesOnlyOnOk) {
+  OrganizeFixture f;
+  ASSERT_TRUE(f.EnterAndLoad());
+  f.Select({1});
+  std::map<std::string, std::string> rows;
+  {
+    CModalDialogHook hook([&](wxDialog& dialog) {
+      auto* list = dynamic_cast<wxListCtrl*>(dialog.FindWindow(IDC_PROPERTY_LIST));
+      for (long i = 0; i < list->GetItemCount(); ++i)
+        rows[std::string(list->GetItemText(i, 0).utf8_str())] = std::string(list->GetItemText(i, 1).utf8_str());
+      dynamic_cast<wxTextCtrl*>(dialog.FindWindow(IDC_NAME_EDIT))->SetValue("changed.jpg");
+      Shot(dialog.GetScreenRect(), "file-properties.png", [&] { return dialog.IsShownOnScreen(); });
+      return wxID_CANCEL;
+    });
+    f.docs->Command(ID_BROWSE_PROPERTIES);
+  }
+  const CBrowserItem& item = f.view->GetItems()[1];
+  EXPECT_EQ(rows["File Size"], FormatDiskSize(fs::file_size(item.GetFullPath())));
+  EXPECT_EQ(rows["Location"], item.GetFolder());
+  EXPECT_EQ(rows["Image Dimension"], "W: 60  H: 40");
+  EXPECT_FALSE(rows["Date Modified"].empty());
+  EXPECT_FALSE(fs::exists(f.folder / "changed.jpg"));
+  {
+    CModalDialogHook hook([&](wxDialog& dialog) {
+      dynamic_cast<wxTextCtrl*>(dialog.FindWindow(IDC_NAME_EDIT))->SetValue("changed.jpg");
+      return wxID_OK;
+    });
+    f.docs->Command(ID_BROWSE_PROPERTIES);
+  }
+  EXPECT_TRUE(fs::exists(f.folder / "changed.jpg"));
+}
+
+TEST(OrganizeView, WallpaperIsFittedSavedAndHandedToTheDesktop) {
+  OrganizeFixture f;
+  ASSERT_TRUE(browser_testing::Magick("-size 3000x2000 xc:orange " + (f.folder / "big.png").string()));
+  ASSERT_TRUE(f.EnterAndLoad());
+  int index = -1;
+  for (int i = 0; i < f.view->GetItems().GetCount(); ++i)
+    if (f.view->GetItems()[i].m_strName == "big.png") index = i;
+  ASSERT_GE(index, 0);
+  f.Select({index});
+  std::string setPath;
+  bool setTiled = false;
+  ORGANIZE_HOOKS hooks = COrganizeBrowserView::GetHooks();
+  hooks.setBackground = [&](const std::string& path, bool tiled) {
+    setPath = path;
+    setTiled = tiled;
+    return true;
+  };
+  COrganizeBrowserView::SetHooks(hooks);
+  ASSERT_TRUE(f.view->SetWallpaper(true, 1024, 768));
+  EXPECT_TRUE(setTiled);
+  CImageFileInfo info;
+  ASSERT_TRUE(ReadImageFileInfo(setPath, &info)) << setPath;
+  EXPECT_EQ(info.m_nWidth, 1024);
+  EXPECT_EQ(info.m_nHeight, 682);
+  EXPECT_EQ(setPath.substr(setPath.size() - 4), ".bmp");
+}
+
+// Browse mode with the context menu open (a real popup, closed with Esc).
+TEST(OrganizeView, ScreenshotWithTheContextMenuOpen) {
+  if (!std::getenv("PICTORAVELL_SCREENSHOT_DIR")) GTEST_SKIP() << "PICTORAVELL_SCREENSHOT_DIR is not set";
+  OrganizeFixture f;
+  ASSERT_TRUE(f.EnterAndLoad());
+  f.Select({1});
+  f.view->Refresh();
+  f.view->Update();
+  bool shot = false;
+  wxTimer timer;
+  timer.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+    Shot(f.frame->GetScreenRect(), "browse-context-menu.png", [] { return true; });
+    shot = true;
+    wxUIActionSimulator sim;
+    sim.Char(WXK_ESCAPE);
+  });
+  timer.StartOnce(800);
+  const wxRect cell = f.view->GetThumbnailClientRect(1);
+  f.view->ShowContextMenu(cell.GetPosition() + wxPoint(cell.width / 2, cell.height / 2));
+  PumpUntil([&] { return shot; }, 5000);
+  EXPECT_TRUE(shot);
+}
+
+}  // namespace
