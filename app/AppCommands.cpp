@@ -7,6 +7,7 @@
 
 #include "app/PictoravellApp.h"
 #include "base/Profile.h"
+#include "editor/EditCommentsDialog.h"
 #include "editor/PictoravellDoc.h"
 #include "editor/PictoravellView.h"
 #include "platform/RecentFileList.h"
@@ -27,6 +28,7 @@ const COMMAND_ENTRY<App> kAppCommands[] = {
     {ID_FILE_SEQUENCE, &App::OnFileSequence},
     {ID_NEW_FROM_CLIPBOARD, &App::OnNewFromClipboard, &App::CanPasteNew},
     {ID_MULTIBURST, &App::OnMultiburst},
+    {ID_PERSONAL_SIGNATURE, &App::OnPersonalSignature},
     // View
     {ID_DISPLAY_COMMENTS, &App::OnDisplayComments, nullptr, NEEDS_NOTHING, nullptr, &App::OnUpdateDisplayComments},
     // Help
@@ -78,6 +80,15 @@ void CPictoravellApp::OnDisplayComments() {
 }
 
 void CPictoravellApp::OnUpdateDisplayComments(wxUpdateUIEvent& event) { event.Check(g_bDisplayComments != 0); }
+
+// --- Personal signature --------------------------------------------------------------
+
+// Run from the menu or from an export dialog's "Edit..." button: the dialog
+// goes over whichever window is active.
+void CPictoravellApp::OnPersonalSignature() {
+  wxWindow* parent = wxGetActiveWindow();
+  EditPersonalSignature(parent ? parent : GetTopWindow());
+}
 
 // --- Help ---------------------------------------------------------------------------
 

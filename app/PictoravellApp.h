@@ -53,6 +53,7 @@ class CPictoravellApp : public CSingleInstanceApp {
   void OnNewFromClipboard();
   void OnMultiburst();
   void OnDisplayComments();
+  void OnPersonalSignature();
   void OnHelpFinder();
   void OnWebHelp();
   void OnWebSite();

@@ -1,6 +1,8 @@
 // The document's command table, its one check of what commands share (busy
 // frames, a running effect, frames at all), and the Edit commands.
 
+#include "editor/DocumentInternals.h"
+#include "editor/EditCommentsDialog.h"
 #include "editor/PictoravellDoc.h"
 #include "resources/CommandIds.h"
 #include "shell/CommandTable.h"
@@ -21,6 +23,7 @@ const COMMAND_ENTRY<Doc> kDocCommands[] = {
     // Edit (below)
     {ID_EDIT_UNDO, &Doc::OnEditUndo, &Doc::CanUndo, NEEDS_IDLE | NEEDS_NO_EFFECT, nullptr, &Doc::OnUpdateUndoText},
     {ID_EDIT_REDO, &Doc::OnEditRedo, &Doc::CanRedo, NEEDS_IDLE | NEEDS_NO_EFFECT, nullptr, &Doc::OnUpdateUndoText},
+    {ID_EDIT_COMMENTS, &Doc::OnEditComments},
     {ID_EDIT_COPY, &Doc::OnEditCopy, &Doc::CanCopy, NEEDS_IDLE | NEEDS_FRAMES},
     // Edit: the selection (editor/DocImageCommands.cpp)
     {ID_EDIT_DELETE, &Doc::OnEditDelete, &Doc::HasFloatingSelection, NEEDS_EDITABLE, "Delete"},
@@ -77,6 +80,14 @@ void CPictoravellDoc::OnEditRedo() { Redo(); }
 bool CPictoravellDoc::CanCopy() const {
   const CAnimFrame* frame = GetCurrentFrame();
   return frame && (!frame->m_selection.IsEmpty() || !frame->m_image.IsEmpty());
+}
+
+// The file comment is no step of the history: OK marks the document
+// modified even without a change, and the caption may change its height.
+void CPictoravellDoc::OnEditComments() {
+  if (!EditCommentText(doc_detail::DialogParent(), m_strComment)) return;
+  Modify(true);
+  UpdateViews(HINT_ERASE);
 }
 
 void CPictoravellDoc::OnEditCopy() {

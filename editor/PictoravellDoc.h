@@ -113,6 +113,7 @@ class CPictoravellDoc : public CImageDocument {
   void OnEditUndo();
   void OnEditRedo();
   // Copy: the floating selection, else the current frame, onto the clipboard.
+  void OnEditComments();
   void OnEditCopy();
   bool CanCopy() const;
   void OnUpdateUndoText(wxUpdateUIEvent& event);

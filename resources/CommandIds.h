@@ -94,6 +94,7 @@ constexpr int ID_ADD_TEXT = CommandId(32901);
 constexpr int ID_DISCARD_PATTERN = CommandId(32904);
 constexpr int ID_EMPTY_CLIPBOARD = CommandId(32906);
 constexpr int ID_PERSONAL_SIGNATURE = CommandId(32926);
+constexpr int ID_EDIT_COMMENTS = CommandId(32927);
 constexpr int ID_DISPLAY_OPTIONS = CommandId(32949);
 constexpr int ID_VIEW_EDIT_IMAGES = CommandId(32954);
 constexpr int ID_BROWSE_REFRESH = CommandId(32955);

@@ -112,6 +112,8 @@ const MenuDef kDocumentMenu[] = {
     {SEP, 0, nullptr, nullptr},
     {ITEM, ID_DISCARD_PATTERN, "Discard Pattern", "Forget the fill pattern"},
     {ITEM, ID_EMPTY_CLIPBOARD, "Empty Clipboard", "Remove the image from the clipboard"},
+    {SEP, 0, nullptr, nullptr},
+    {ITEM, ID_EDIT_COMMENTS, "Comments...", "Edit the file comment of the image"},
     {END, 0, nullptr, nullptr},
     {POPUP, 0, "&View", nullptr},
     {ITEM, ID_ZOOM_IN, "Zoom &In\tCtrl+=", "Enlarge the view (Ctrl+= or Ctrl+Num +)"},
