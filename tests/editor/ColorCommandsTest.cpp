@@ -597,7 +597,7 @@ TEST_F(ColorCommands, PaletteEditorEditsImageAndSelectionTogether) {
   }
   ASSERT_TRUE(f.IsEnabled(ID_EDIT_PALETTE));
   const RGBQUAD before = Image().GetPalette()[17];
-  const RGBQUAD chosen{10, 20, 30, 0};
+  const RGBQUAD chosen = MakeRGBQuad(200, 120, 40);
   CColorChooserOverride chooser([&](wxWindow*, RGBQUAD& colour) {
     EXPECT_EQ(std::memcmp(&colour, &before, 3), 0);
     colour = chosen;
@@ -625,6 +625,11 @@ TEST_F(ColorCommands, PaletteEditorEditsImageAndSelectionTogether) {
         click.SetEventObject(box);
         box->GetEventHandler()->ProcessEvent(click);
       }
+      // The numbers describe the new colour.
+      EXPECT_EQ(d.FindWindow(IDC_EDIT_PALETTE_RED)->GetLabel(), wxString::Format("%d", chosen.rgbRed));
+      EXPECT_EQ(d.FindWindow(IDC_EDIT_PALETTE_GREEN)->GetLabel(), wxString::Format("%d", chosen.rgbGreen));
+      EXPECT_EQ(d.FindWindow(IDC_EDIT_PALETTE_BLUE)->GetLabel(), wxString::Format("%d", chosen.rgbBlue));
+      EXPECT_EQ(d.FindWindow(IDC_EDIT_PALETTE_INDEX)->GetLabel(), "17");
       const wxImage grid_pixels = RenderToImage(*grid);
       const wxPoint middle = cell.GetPosition() + wxPoint(cell.width / 2, cell.height / 2);
       EXPECT_EQ(grid_pixels.GetRed(middle.x, middle.y), chosen.rgbRed);
