@@ -142,7 +142,9 @@ class CEditPaletteDlg : public wxDialog {
     if (!ChooseColor(this, colour)) return;
     colour.rgbReserved = 0;
     m_palette[m_nCurrent] = colour;
-    m_box->SetColor(colour);
+    // The numbers follow the new colour, so they never describe a colour
+    // that is no longer there.
+    ShowEntry(colour.rgbRed, colour.rgbGreen, colour.rgbBlue, m_nCurrent);
     m_grid->Refresh();
   }
 

@@ -1,6 +1,8 @@
 #include "imaging/ColorConversion.h"
 
 #include <algorithm>
+#include <climits>
+#include <cmath>
 #include <cstring>
 #include <new>
 #include <vector>
@@ -393,6 +395,60 @@ CRasterImage ReduceToPalette(const CRasterImage& source, const RGBQUAD* palette,
   return MapToPalette(source, count, palette, ditherType == DITHER_DIFFUSION, status, cancel, progress);
 }
 
+namespace {
+
+// Mean squared distance (summed over red, green and blue) from the pixels to
+// their nearest palette entries, measured on a spread of at most ~64K pixels.
+// Diffusion uses it to tell ordinary quantisation error from a spike.
+double EstimatePaletteError(const CRasterImage& source, int count, const RGBQUAD* palette,
+                            CNearestColorFinder* finder) {
+  const int32_t width = source.GetWidth(), height = source.GetHeight();
+  const int64_t pixels = static_cast<int64_t>(width) * height;
+  const int step = static_cast<int>(std::max<int64_t>(1, pixels / 65536));
+  const int rowStep = std::max(1, static_cast<int>(std::sqrt(static_cast<double>(step))));
+  const int colStep = std::max(1, step / rowStep);
+  std::vector<uint8_t> rgb(static_cast<size_t>(width) * 3);
+  double sum = 0;
+  int64_t n = 0;
+  for (int32_t y = rowStep / 2; y < height; y += rowStep) {
+    ExpandRowToRgb(source, y, rgb.data());
+    for (int32_t x = (y / rowStep) % colStep; x < width; x += colStep) {
+      const int r = rgb[3 * x], g = rgb[3 * x + 1], b = rgb[3 * x + 2];
+      const int index = finder ? finder->Find(r, g, b) : FindNearestPaletteColor(count, palette, r, g, b);
+      const RGBQUAD& e = palette[index];
+      const int dr = r - e.rgbRed, dg = g - e.rgbGreen, db = b - e.rgbBlue;
+      sum += dr * dr + dg * dg + db * db;
+      ++n;
+    }
+  }
+  return n ? sum / static_cast<double>(n) : 0.0;
+}
+
+// Median squared distance from a palette entry to its nearest other entry
+// (0 for palettes too large to measure quickly). A carried error of half that
+// distance is what it takes to move a pixel to a neighbouring entry, so it
+// never counts as a spike: sparse palettes (black and white, a few grays) need
+// it to dither at all.
+double TypicalPaletteSpacing(int count, const RGBQUAD* palette) {
+  if (count < 2 || count > 256) return 0.0;
+  std::vector<int> nearest(static_cast<size_t>(count), INT32_MAX);
+  for (int i = 0; i < count; ++i)
+    for (int j = i + 1; j < count; ++j) {
+      const int dr = palette[i].rgbRed - palette[j].rgbRed, dg = palette[i].rgbGreen - palette[j].rgbGreen,
+                db = palette[i].rgbBlue - palette[j].rgbBlue;
+      const int d = dr * dr + dg * dg + db * db;
+      if (d == 0) continue;  // repeated entries say nothing about spacing
+      nearest[i] = std::min(nearest[i], d);
+      nearest[j] = std::min(nearest[j], d);
+    }
+  std::erase(nearest, INT32_MAX);
+  if (nearest.empty()) return 0.0;
+  std::nth_element(nearest.begin(), nearest.begin() + nearest.size() / 2, nearest.end());
+  return nearest[nearest.size() / 2];
+}
+
+}  // namespace
+
 CRasterImage MapToPalette(const CRasterImage& source, int count, const RGBQUAD* palette, bool diffuse, int* status,
                           CANCELPROC cancel, PROGRESSPROC progress) {
   SetStatus(status, IMAGEIO_OK);
@@ -412,10 +468,46 @@ CRasterImage MapToPalette(const CRasterImage& source, int count, const RGBQUAD* 
     const bool hasMask = source.HasValidMask();
     const bool alphaMask = hasMask && source.GetMaskBitsPerPixel() == 8;
     std::vector<uint8_t> rgb(static_cast<size_t>(width) * 3);
-    // Two rolling rows of errors (red, green, blue), in sixteenths.
-    std::vector<int32_t> errors(diffuse ? static_cast<size_t>(width) * 6 : 0, 0);
-    int32_t* current = diffuse ? errors.data() : nullptr;
-    int32_t* next = diffuse ? errors.data() + static_cast<size_t>(width) * 3 : nullptr;
+    // Two rolling rows of diffused error (red, green, blue), in sixteenths.
+    std::vector<float> errors(diffuse ? static_cast<size_t>(width) * 6 : 0, 0.0f);
+    float* current = diffuse ? errors.data() : nullptr;
+    float* next = diffuse ? errors.data() + static_cast<size_t>(width) * 3 : nullptr;
+    // Floyd-Steinberg, tempered: the carried error is applied at 15/16 so
+    // small errors do not pile up into noise; carried or passed-on errors far
+    // above the palette's typical error (a colour the palette lacks) are
+    // damped instead of spreading as streaks of wrong colour; and a carried
+    // error too small to matter is not applied. Pictures the palette holds
+    // exactly see no error at all and map unchanged.
+    float spike = 0.0f;
+    if (diffuse)
+      spike = static_cast<float>(std::max({2.4 * EstimatePaletteError(source, count, palette, finder.get()),
+                                           TypicalPaletteSpacing(count, palette) / 4.0, 12.0}));
+    constexpr float kCarry = 15.0f / 16.0f / 16.0f;
+    // Nearest entries without diffusion for the rows around the current one:
+    // where they already vary from pixel to pixel (texture, noise, edges) the
+    // picture hides its quantisation error and diffusion would only add
+    // noise; where they form flat patches (gradients that would band) the
+    // error is diffused in full.
+    std::vector<uint16_t> plain(diffuse ? static_cast<size_t>(width) * 3 : 0);
+    auto nearest = [&](int r, int g, int b) {
+      int index = cache.Find(r, g, b);
+      if (index == CColorLookupTree::kNotFound) {
+        index = finder ? finder->Find(r, g, b) : FindNearestPaletteColor(count, palette, r, g, b);
+        cache.Insert(r, g, b, static_cast<uint16_t>(index));
+      }
+      return index;
+    };
+    std::vector<uint8_t> plainRgb(diffuse ? static_cast<size_t>(width) * 3 : 0);
+    auto mapPlainRow = [&](int32_t row) {
+      uint16_t* dst = plain.data() + static_cast<size_t>(row % 3) * width;
+      ExpandRowToRgb(source, row, plainRgb.data());
+      for (int32_t x = 0; x < width; ++x)
+        dst[x] = static_cast<uint16_t>(nearest(plainRgb[3 * x], plainRgb[3 * x + 1], plainRgb[3 * x + 2]));
+    };
+    if (diffuse) {
+      mapPlainRow(0);
+      if (height > 1) mapPlainRow(1);
+    }
     PIXELSETPROC set = targetBpp == 24 ? nullptr : GetPixelSetter(targetBpp);
     uint8_t* bits = target.GetWritableBits();
 
@@ -423,16 +515,36 @@ CRasterImage MapToPalette(const CRasterImage& source, int count, const RGBQUAD* 
       ExpandRowToRgb(source, y, rgb.data());
       const uint8_t* maskRow = hasMask ? source.GetMaskRow(y) : nullptr;
       uint8_t* out = bits + static_cast<int64_t>(y) * target.GetStride();
+      const uint16_t* above = nullptr, *here = nullptr, *below = nullptr;
+      if (diffuse) {
+        if (y + 2 < height) mapPlainRow(y + 2);  // replaces row y - 1, no longer needed after this row
+        here = plain.data() + static_cast<size_t>(y % 3) * width;
+        above = y > 0 ? plain.data() + static_cast<size_t>((y + 2) % 3) * width : here;
+        below = y + 1 < height ? plain.data() + static_cast<size_t>((y + 1) % 3) * width : here;
+      }
       for (int32_t x = 0; x < width; ++x) {
         if (maskRow && MaskValue(maskRow, alphaMask, x) == 0) continue;
         int c[3] = {rgb[3 * x], rgb[3 * x + 1], rgb[3 * x + 2]};
-        if (diffuse)
-          for (int k = 0; k < 3; ++k) c[k] = std::clamp(c[k] + current[3 * x + k] / 16, 0, 255);
-        int index = cache.Find(c[0], c[1], c[2]);
-        if (index == CColorLookupTree::kNotFound) {
-          index = finder ? finder->Find(c[0], c[1], c[2]) : FindNearestPaletteColor(count, palette, c[0], c[1], c[2]);
-          cache.Insert(c[0], c[1], c[2], static_cast<uint16_t>(index));
+        float wanted[3] = {float(c[0]), float(c[1]), float(c[2])};
+        if (diffuse) {
+          // Share of the eight neighbours mapped as this pixel is, squared.
+          const uint16_t centre = here[x];
+          const int32_t l = x > 0 ? x - 1 : x, r = x + 1 < width ? x + 1 : x;
+          const int same = (above[l] == centre) + (above[x] == centre) + (above[r] == centre) + (here[l] == centre) +
+                           (here[r] == centre) + (below[l] == centre) + (below[x] == centre) + (below[r] == centre);
+          const float weight = static_cast<float>(same * same) / 64.0f;
+          float s[3] = {current[3 * x] * kCarry * weight, current[3 * x + 1] * kCarry * weight,
+                        current[3 * x + 2] * kCarry * weight};
+          const float size = s[0] * s[0] + s[1] * s[1] + s[2] * s[2];
+          if (size >= 2.0f) {
+            const float ratio = size > spike ? 0.8f : 1.0f;
+            for (int k = 0; k < 3; ++k) {
+              wanted[k] = std::clamp(wanted[k] + s[k] * ratio, 0.0f, 255.0f);
+              c[k] = static_cast<int>(wanted[k] + 0.5f);
+            }
+          }
         }
+        const int index = nearest(c[0], c[1], c[2]);
         const RGBQUAD& entry = palette[index];
         if (targetBpp == 24) {
           out[3 * x] = entry.rgbRed;
@@ -444,8 +556,11 @@ CRasterImage MapToPalette(const CRasterImage& source, int count, const RGBQUAD* 
           set(out, static_cast<int16_t>(x), index);
         }
         if (!diffuse) continue;
-        const int e[3] = {c[0] - entry.rgbRed, c[1] - entry.rgbGreen, c[2] - entry.rgbBlue};
-        // Shares that would fall outside the row are dropped.
+        float e[3] = {wanted[0] - entry.rgbRed, wanted[1] - entry.rgbGreen, wanted[2] - entry.rgbBlue};
+        if (e[0] * e[0] + e[1] * e[1] + e[2] * e[2] > spike)
+          for (float& v : e) v *= 0.75f;
+        // Shares that would fall outside the row are given to the neighbours
+        // that exist.
         const bool hasRight = x + 1 < width;
         for (int k = 0; k < 3; ++k) {
           if (x == 0) {
@@ -467,7 +582,7 @@ CRasterImage MapToPalette(const CRasterImage& source, int count, const RGBQUAD* 
       }
       if (diffuse) {
         std::swap(current, next);
-        std::fill_n(next, static_cast<size_t>(width) * 3, 0);
+        std::fill_n(next, static_cast<size_t>(width) * 3, 0.0f);
       }
       if (RowDone(y, height, status, cancel, progress)) return {};
     }

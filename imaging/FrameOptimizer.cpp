@@ -276,14 +276,14 @@ int GifCodeSize(const CRasterImage& image) {
 }
 
 // For an indexed frame in transparent mode: every unchanged pixel may show
-// either its own colour or nothing (the picture beneath is the same). Three
+// either its own colour or nothing (the picture beneath is the same). Six
 // ways are counted as the GIF coder would code them: the frame as cropped;
-// every unchanged pixel transparent; and a choice pixel by pixel that walks
-// the pixels as the coder does and keeps the current string going with
-// whichever of the two the coder's table already has (transparent first),
-// else starts the next string transparent. The frame becomes the cheapest, so
-// it costs at most what the cropped frame does (where most pixels move,
-// transparency is left out).
+// every unchanged pixel transparent; a choice pixel by pixel that walks the
+// pixels as the coder does and keeps the current string going with whichever
+// of the two the coder's table already has (transparent first), else starts
+// the next string transparent; and three ways by runs (see below). The frame
+// becomes the cheapest, so it costs at most what the cropped frame does
+// (where most pixels move, transparency is left out).
 // `changed` covers the image's pixels with rows of `stride` bytes.
 bool ChooseTransparentPixels(CRasterImage& image, const uint8_t* changed, int32_t stride) {
   const int32_t width = image.GetWidth(), height = image.GetHeight();
@@ -331,6 +331,69 @@ bool ChooseTransparentPixels(CRasterImage& image, const uint8_t* changed, int32_
         keep[static_cast<size_t>(y) * width + x] = 0;
       }
       chosen.Add(pixel);
+    }
+  }
+  // More ways, by runs. Runs of one value are what the coder's strings grow
+  // from, so where shapes move over a still background (text, sprites) an
+  // unchanged pixel should join the run beside it: it keeps its colour where
+  // that continues the run before it or, looking ahead, where it and the
+  // unchanged pixels after it all have the colour of the next changed pixel;
+  // else it is transparent.
+  {
+    const size_t n = static_cast<size_t>(width) * height;
+    std::vector<int16_t> own(n);
+    std::vector<uint8_t> free(n);
+    for (int32_t y = 0; y < height; ++y) {
+      const uint8_t* row = image.GetRow(y);
+      const uint8_t* m = ownMask ? image.GetMaskRow(y) : nullptr;
+      const uint8_t* c = changed + static_cast<int64_t>(y) * stride;
+      for (int32_t x = 0; x < width; ++x) {
+        const size_t i = static_cast<size_t>(y) * width + x;
+        const bool clear = m && !GetPixel1(m, static_cast<int16_t>(x));
+        own[i] = static_cast<int16_t>(clear ? transparent : get(row, static_cast<int16_t>(x)));
+        // A free pixel of the transparent index's own colour always goes
+        // transparent, so that index stays unused by opaque pixels.
+        // 0: fixed (changed, or transparent already); 1: free; 2: free but
+        // of the transparent index's colour.
+        free[i] = c[x] || clear ? 0 : own[i] == transparent ? 2 : 1;
+      }
+    }
+    // joinsNext[i]: pixel i and every free pixel after it up to the next
+    // fixed pixel share that fixed pixel's colour.
+    std::vector<uint8_t> joinsNext(n, 0);
+    int nextFixed = -1;
+    for (size_t k = n; k-- > 0;) {
+      if (free[k] != 1) {
+        nextFixed = free[k] == 2 ? transparent : own[k];
+        continue;
+      }
+      const bool sameAsAfter = k + 1 == n || free[k + 1] != 1 || joinsNext[k + 1];
+      joinsNext[k] = sameAsAfter && own[k] == nextFixed;
+    }
+    // Three variants: joining the run before, the run ahead, or either.
+    for (int v = 1; v <= 3; ++v) {
+      GifCodeCounter runs(codeSize);
+      std::vector<uint8_t> runKeep(n, 1);
+      int previous = -1;
+      for (size_t i = 0; i < n; ++i) {
+        int pixel = own[i];
+        if (free[i] == 2) {
+          runKeep[i] = 0;
+        } else if (free[i] == 1) {
+          const bool join = (v & 1) && pixel == previous;
+          const bool ahead = (v & 2) && joinsNext[i];
+          if (!join && !ahead) {
+            pixel = transparent;
+            runKeep[i] = 0;
+          }
+        }
+        runs.Add(pixel);
+        previous = pixel;
+      }
+      if (runs.Finish() < chosen.Finish()) {
+        chosen = runs;
+        keep = std::move(runKeep);
+      }
     }
   }
   const int64_t asCropped = opaque.Finish(), cleared = allClear.Finish(), mixed = chosen.Finish();

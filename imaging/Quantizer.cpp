@@ -395,7 +395,10 @@ void RefinePalette(const std::vector<uint8_t>& samples, RGBQUAD* palette, int co
 int BuildOptimalPalette(CPixelSource& source, RGBQUAD* palette, int count, int depthLimit) {
   if (depthLimit > 8 || depthLimit < 0 || count <= 0 || !palette) return 0;
   try {
-    COctreeQuantizer octree(depthLimit, count > INT32_MAX - 8 ? INT32_MAX : count + 8);
+    // The octree keeps four leaves per wanted entry, so the median cut below
+    // chooses among real clusters rather than the octree's coarse merges.
+    const int leafLimit = count > INT32_MAX / 4 ? INT32_MAX : std::max(count + 8, 4 * count);
+    COctreeQuantizer octree(depthLimit, leafLimit);
     source.Rewind();
     uint8_t r, g, b, a;
     // Sample for the refinement: a pixel is kept when its scrambled serial
