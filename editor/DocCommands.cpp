@@ -56,6 +56,13 @@ const COMMAND_ENTRY<Doc> kDocCommands[] = {
      "Remove Unused Colors"},
     {ID_EDIT_PALETTE, &Doc::OnEditPalette, &Doc::CanEditPalette, NEEDS_EDITABLE, "Edit Color Palette"},
     {ID_SAVE_PALETTE, &Doc::OnSavePalette, &Doc::CanEditPalette, NEEDS_IDLE | NEEDS_FRAMES},
+    // Effects (editor/DocEffectCommands.cpp): the step is the effect's, named by it
+    {ID_BLUR, &Doc::OnBlur, &Doc::CanEditFrame, NEEDS_EDITABLE, "Blur"},
+    {ID_EMBOSS, &Doc::OnEmboss, &Doc::CanEditFrame, NEEDS_EDITABLE, "Emboss"},
+    {ID_BRIGHTNESS_CONTRAST, &Doc::OnBrightnessContrast, &Doc::CanEditFrame, NEEDS_EDITABLE,
+     "Brightness && Contrast"},
+    {ID_SEPIA, &Doc::OnSepia, &Doc::CanEditFrame, NEEDS_EDITABLE, "Sepia"},
+    {ID_ADJUST_TRANSPARENCY, &Doc::OnAdjustTransparency, &Doc::CanEditFrame, NEEDS_EDITABLE, "Transparency"},
 };
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "editor/ImageDocument.h"
 
+#include "editor/EffectTool.h"
 #include "shell/EditorHost.h"
 
 int GetViewUpdateHint(const wxObject* hint) {
@@ -23,6 +24,11 @@ bool CImageDocument::EnterEffectMode(const std::string& name) {
   // one step or drops it.
   const auto settle = [this, name](bool keep) {
     if (!IsToolRunning()) return;
+    // The panel settles it as its OK or Cancel would (and ends the mode).
+    if (CEffectDialog* panel = GetRunningEffectPanel(); panel && panel->GetTool()->GetHost() == this) {
+      panel->Finish(keep);
+      return;
+    }
     if (keep)
       CommitEdit(name, nullptr, nullptr);
     else

@@ -155,6 +155,13 @@ class CPictoravellDoc : public CImageDocument {
   void OnSavePalette();
   void OnEditPalette();
   bool CanConvertToBitmap() const;
+  // Effects with a live preview (editor/DocEffectCommands.cpp)
+  void OnBlur();
+  void OnEmboss();
+  void OnBrightnessContrast();
+  void OnSepia();
+  void OnAdjustTransparency();
+  bool AskEditQuestion(const std::string& text) override;
   bool CanConvertToGrayscale() const;
   bool CanConvertToFullColor() const;
   bool CanChangeColors() const;

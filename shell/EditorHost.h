@@ -43,6 +43,11 @@ class IEditorHost {
   virtual bool EnterEffectMode(const std::string& effectName, std::function<void(bool)> settle,
                                wxDocument* document) = 0;
   virtual void LeaveEffectMode() = 0;
+  // In effect mode: the window that parents the effect's panel (the Effect
+  // page), and hosting the panel there. Leaving effect mode destroys the
+  // panel. Null and nothing outside effect mode.
+  virtual wxWindow* GetEffectPanelParent() const = 0;
+  virtual void ShowEffectPanel(wxWindow* panel) = 0;
   // In effect mode only: asks whether to keep the effect's changes (the
   // effect's name as caption, the question icon, Yes and No); Yes applies
   // the effect, No drops it, and effect mode ends either way. False outside

@@ -370,13 +370,28 @@ void CMainFrame::LeaveEffectMode() {
   m_acceptDrops = true;
   for (wxWindow* popup : m_ownedPopups) popup->Show();
   m_effectName.clear();
+  // The panel goes with the mode (its close callback finds the mode left).
+  GetEffectPage()->CloseEffect();
   UpdatePanes();
+}
+
+wxWindow* CMainFrame::GetEffectPanelParent() const { return m_nMode == MODE_EFFECT ? GetEffectPage() : nullptr; }
+
+void CMainFrame::ShowEffectPanel(wxWindow* panel) {
+  if (m_nMode != MODE_EFFECT || !panel) return;
+  // Names keep their menu ampersands doubled ("Brightness && Contrast").
+  wxString caption = wxString::FromUTF8(m_effectName);
+  caption.Replace("&&", "&");
+  GetEffectPage()->SetEffect(caption, panel, [this] { LeaveEffectMode(); });
+  m_taskPane->RequestLayout();
+  panel->SetFocus();
 }
 
 bool CMainFrame::AskKeepEffectChanges() {
   if (m_nMode != MODE_EFFECT) return false;
-  const bool keep = wxMessageBox(kKeepEffectChangesText, wxString::FromUTF8(m_effectName), wxYES_NO | wxICON_QUESTION,
-                                 this) == wxYES;
+  wxString caption = wxString::FromUTF8(m_effectName);
+  caption.Replace("&&", "&");
+  const bool keep = wxMessageBox(kKeepEffectChangesText, caption, wxYES_NO | wxICON_QUESTION, this) == wxYES;
   // The settling may end effect mode itself; it ends here at the latest.
   if (const auto settle = m_effectSettle) settle(keep);
   LeaveEffectMode();

@@ -78,6 +78,8 @@ class CMainFrame : public wxDocParentFrame, public IEditorHost {
   bool EnterEffectMode(const std::string& effectName, std::function<void(bool)> settle = nullptr,
                        wxDocument* document = nullptr) override;
   void LeaveEffectMode() override;
+  wxWindow* GetEffectPanelParent() const override;
+  void ShowEffectPanel(wxWindow* panel) override;
   bool AskKeepEffectChanges() override;
   // The name of the running effect (empty outside effect mode).
   std::string GetEffectName() const override { return m_effectName; }

@@ -71,7 +71,12 @@ void CDialogHostPage::SetChild(wxWindow* child) {
 
 void CDialogHostPage::PlaceChild() {
   if (!m_child) return;
-  m_child->SetSize(GetChildArea());
+  // The child keeps its height while the page slides open or shut (the
+  // page clips it): squeezed, its controls would get negative sizes.
+  wxRect area = GetChildArea();
+  area.height = std::max(area.height, m_childSize.y);
+  area.width = std::max(area.width, m_childSize.x);
+  m_child->SetSize(area);
   m_child->Show();
 }
 

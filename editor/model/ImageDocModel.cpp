@@ -6,6 +6,7 @@
 #include "base/Profile.h"
 #include "base/StatusStack.h"
 #include "imaging/LayerStack.h"
+#include "imaging/ColorConversion.h"
 #include "imaging/Resample.h"
 
 namespace {
@@ -15,6 +16,15 @@ RGBQUAD g_background;
 
 const char* const kBackgroundSection = "Image Document";
 const char* const kBackgroundKey = "Background Color";
+
+}  // namespace
+
+const char* const kFullColorQuestion =
+    "This operation requires the image to be converted to full color mode.\nDo you want to proceed?";
+const char* const kNoSelectionQuestion =
+    "This operation requires the image selection to be de-selected.\nDo you want to proceed?";
+
+namespace {
 
 }  // namespace
 
@@ -255,24 +265,73 @@ void CImageDocModel::MarkHistoryModified() {
 
 // --- effect editing ------------------------------------------------------------
 
+bool RequireFullColor(CAnimFrame& frame, bool allowGray, const std::function<bool(const std::string&)>& ask) {
+  if (frame.IsEmpty()) return false;
+  const CRasterImage& tested = frame.m_image.IsEmpty() ? frame.m_selection : frame.m_image;
+  if (allowGray && tested.IsGrayscale()) return true;
+  if (tested.GetBitsPerPixel() != 24 && !ask(kFullColorQuestion)) return false;
+  // Both parts end up 24-bit; a part that cannot be converted refuses the edit.
+  for (CRasterImage* part : {&frame.m_image, &frame.m_selection}) {
+    if (part->IsEmpty() || part->GetBitsPerPixel() == 24) continue;
+    CRasterImage converted = ConvertTo24Bit(*part);
+    if (converted.IsEmpty()) return false;
+    *part = std::move(converted);
+  }
+  return true;
+}
+
+bool RequireNoSelection(CAnimFrame& frame, const std::function<bool(const std::string&)>& ask) {
+  if (frame.m_selection.IsEmpty()) return true;
+  if (!ask(kNoSelectionQuestion)) return false;
+  frame.MergeSelection();
+  return frame.m_selection.IsEmpty();
+}
+
+bool PrepareFrameForEdit(CAnimFrame& frame, EDIT_TYPE type, const std::function<bool(const std::string&)>& ask) {
+  switch (type) {
+    case EDIT_FULL_COLOR:
+      return RequireFullColor(frame, false, ask);
+    case EDIT_FULL_COLOR_OR_GRAY:
+      return RequireFullColor(frame, true, ask);
+    case EDIT_FULL_COLOR_WITH_SELECTION:
+      if (frame.m_image.IsEmpty() || frame.m_selection.IsEmpty()) return true;
+      return RequireFullColor(frame, true, ask);
+    case EDIT_NO_SELECTION:
+      return RequireNoSelection(frame, ask);
+  }
+  return true;
+}
+
 bool CImageDocModel::BeginEdit(EDIT_TYPE type) {
   CAnimFrame* frame = GetCurrentFrame();
-  if (!frame || frame->IsEmpty() || IsAnyFrameBusy() || m_bToolRunning || type < EDIT_FULL_COLOR ||
-      type > EDIT_NO_SELECTION)
+  // One edit at a time: a second one would overwrite the saved frame.
+  if (!frame || frame->IsEmpty() || IsAnyFrameBusy() || m_bToolRunning || m_nEditFrame >= 0 ||
+      type < EDIT_FULL_COLOR || type > EDIT_NO_SELECTION)
     return false;
   m_saveFrame = *frame;
   m_saveFrame.m_bBusy = 0;
   m_nEditFrame = m_nCurrentFrame;
-  if (type == EDIT_NO_SELECTION && !frame->m_selection.IsEmpty()) {
-    frame->MergeSelection();
-    if (!frame->m_selection.IsEmpty()) {  // the selection could not be merged
-      *frame = m_saveFrame;
-      m_saveFrame = CAnimFrame();
-      m_nEditFrame = -1;
-      return false;
-    }
+  // The frame is saved before the checks, so cancelling the effect (and the
+  // undo step of a kept one) also takes back a conversion or a merge.
+  const bool ready = PrepareFrameForEdit(*frame, type, [this](const std::string& text) {
+    return AskEditQuestion(text);
+  });
+  if (!ready) {
+    *frame = m_saveFrame;
+    m_saveFrame = CAnimFrame();
+    m_nEditFrame = -1;
+    return false;
   }
+  UpdateViews(HINT_REPAINT);
   return true;
+}
+
+void CImageDocModel::AbandonEdit() {
+  if (m_bToolRunning || m_nEditFrame < 0) return;
+  if (CAnimFrame* frame = GetFrame(m_nEditFrame)) *frame = m_saveFrame;
+  m_saveFrame = CAnimFrame();
+  m_nEditFrame = -1;
+  UpdateViews(HINT_REPAINT);
 }
 
 bool CImageDocModel::StartEffectTool(const std::string& name) {

@@ -17,6 +17,7 @@
 // commands can run in the middle of one: the busy flags are the only guard.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,18 @@ enum EDIT_TYPE {
   EDIT_FULL_COLOR_WITH_SELECTION = 3, // as 2, checked only when image and selection are both present
   EDIT_NO_SELECTION = 4,              // the floating selection is merged first
 };
+
+// The questions of the pre-edit checks.
+extern const char* const kFullColorQuestion;
+extern const char* const kNoSelectionQuestion;
+
+// The pre-edit checks: bring the frame into the form an effect of the edit
+// type works on, asking before a conversion (full colour) or a merge of the
+// floating selection. False when the frame is empty, the user says No or a
+// conversion fails.
+bool RequireFullColor(CAnimFrame& frame, bool allowGray, const std::function<bool(const std::string&)>& ask);
+bool RequireNoSelection(CAnimFrame& frame, const std::function<bool(const std::string&)>& ask);
+bool PrepareFrameForEdit(CAnimFrame& frame, EDIT_TYPE type, const std::function<bool(const std::string&)>& ask);
 
 // Hints of the views' update: repaint only, or repaint with the background
 // erased (the image's extent may have changed).
@@ -94,6 +107,9 @@ class CImageDocModel : public CEditHost {
   // Takes the main window into effect mode for the named tool; false when
   // it refuses (and always without a main window).
   virtual bool EnterEffectMode(const std::string& name) { return false; }
+  // A Yes/No question of the pre-edit checks; true for Yes (the model
+  // alone, without anybody to ask, proceeds).
+  virtual bool AskEditQuestion(const std::string& text) { return true; }
 
   // --- frames, canvas, current frame ---
   void GetCanvasSize(int16_t& width, int16_t& height) const {
@@ -160,10 +176,12 @@ class CImageDocModel : public CEditHost {
   void MarkHistoryModified();
 
   // --- effect editing (the CEditHost side) ---
-  // Saves the current frame and prepares it for an effect tool (EDIT_TYPE;
-  // EDIT_NO_SELECTION first merges the floating selection). False for an
-  // empty frame, an unknown type or while a frame is busy or a tool runs.
+  // Saves the current frame and prepares it for an effect tool through
+  // PrepareFrameForEdit. False for an empty frame, an unknown type, a
+  // declined question, while a frame is busy or another edit is under way.
   bool BeginEdit(EDIT_TYPE type);
+  // Puts the frame saved by BeginEdit back when no tool started after it.
+  void AbandonEdit();
   // Marks the tool running and takes the main frame into effect mode. When
   // the frame refuses, the saved frame is put back and false returned.
   bool StartEffectTool(const std::string& name);
