@@ -149,7 +149,7 @@ void CEffectDialog::OnCharHook(wxKeyEvent& event) {
     CallAfter([this] { Finish(false); });
     return;
   }
-  if ((key == WXK_RETURN || key == WXK_NUMPAD_ENTER) && !wxDynamicCast(FindFocus(), wxButton)) {
+  if ((key == WXK_RETURN || key == WXK_NUMPAD_ENTER) && !dynamic_cast<wxButton*>(FindFocus())) {
     CallAfter([this] { Finish(true); });
     return;
   }

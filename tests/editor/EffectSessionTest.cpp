@@ -157,7 +157,7 @@ TEST(EffectSession, BrightnessAndContrastPreviewsLiveAndOkKeepsOneNamedStep) {
   EXPECT_EQ(GetRunningEffectPanel(), panel);
 
   // Brightness to the end of its range with the keyboard: +128.
-  auto* brightness = wxDynamicCast(panel->FindWindow(IDC_EFFECT_BRIGHTNESS), wxSlider);
+  auto* brightness = dynamic_cast<wxSlider*>(panel->FindWindow(IDC_EFFECT_BRIGHTNESS));
   ASSERT_TRUE(brightness);
   const int before = panel->GetTool()->GetPreviewCount();
   Key(brightness, WXK_END);
@@ -206,7 +206,7 @@ TEST(EffectSession, EscapeAndCancelRestoreTheUntouchedFrameBitForBit) {
     EXPECT_GT(panel->Tool()->m_params.hue, 3.0);
     EXPECT_FALSE(SameImage(o.doc->GetCurrentFrame()->m_image, o.original));
     if (way == 0) {
-      Key(wxDynamicCast(panel->FindWindow(IDC_EFFECT_BLEND), wxSlider), WXK_ESCAPE);
+      Key(dynamic_cast<wxSlider*>(panel->FindWindow(IDC_EFFECT_BLEND)), WXK_ESCAPE);
     } else {
       Click(panel->GetCancelButton());
     }
@@ -231,16 +231,16 @@ TEST(EffectSession, BlurFollowsItsSlidersAndReusesTheBlurForTheBlend) {
   ASSERT_TRUE(panel);
   ASSERT_TRUE(WaitForPreviews(panel, 1));
   EXPECT_TRUE(SameImage(o.doc->GetCurrentFrame()->m_image, o.original));  // amount 0
-  EXPECT_TRUE(wxDynamicCast(panel->FindWindow(IDC_EFFECT_BLUR_BOTH), wxRadioButton)->GetValue());
+  EXPECT_TRUE(dynamic_cast<wxRadioButton*>(panel->FindWindow(IDC_EFFECT_BLUR_BOTH))->GetValue());
 
-  auto* amount = wxDynamicCast(panel->FindWindow(IDC_EFFECT_BLUR_AMOUNT), wxSlider);
+  auto* amount = dynamic_cast<wxSlider*>(panel->FindWindow(IDC_EFFECT_BLUR_AMOUNT));
   Key(amount, WXK_RIGHT);
   Key(amount, WXK_RIGHT);
   Key(amount, WXK_RIGHT);
   ASSERT_TRUE(PumpUntil([&] { return panel->Tool()->m_params.amount == 3 && !panel->IsPreviewPending(); }, 2000))
       << panel->Tool()->m_params.amount;
   const int blurs = panel->Tool()->m_nBlurCount;
-  auto* blend = wxDynamicCast(panel->FindWindow(IDC_EFFECT_BLEND), wxSlider);
+  auto* blend = dynamic_cast<wxSlider*>(panel->FindWindow(IDC_EFFECT_BLEND));
   const int previews = panel->GetTool()->GetPreviewCount();
   blend->SetFocus();
   Key(blend, WXK_PAGEDOWN);  // a page up the range (GTK moves by the page size)
@@ -349,7 +349,7 @@ TEST(EffectSession, TransparencyWaitsForTheSliderAndCanRemoveTheImage) {
   ASSERT_TRUE(panel);
   PumpFor(50);
   EXPECT_EQ(panel->GetTool()->GetPreviewCount(), 0);  // nothing until the slider moves
-  auto* slider = wxDynamicCast(panel->FindWindow(IDC_EFFECT_TRANSPARENCY), wxSlider);
+  auto* slider = dynamic_cast<wxSlider*>(panel->FindWindow(IDC_EFFECT_TRANSPARENCY));
   Key(slider, WXK_HOME);  // 0: the image goes
   ASSERT_TRUE(PumpUntil([&] { return panel->Tool()->m_nPosition == 0 && !panel->IsPreviewPending(); }, 2000));
   EXPECT_TRUE(o.doc->GetCurrentFrame()->m_image.IsEmpty());
@@ -423,9 +423,9 @@ TEST(EffectSession, Screenshots) {
   f.Command(ID_BRIGHTNESS_CONTRAST);
   auto* bc = dynamic_cast<CBrightnessContrastDialog*>(WaitForPanel(f));
   ASSERT_TRUE(bc);
-  auto* contrast = wxDynamicCast(bc->FindWindow(IDC_EFFECT_CONTRAST), wxSlider);
+  auto* contrast = dynamic_cast<wxSlider*>(bc->FindWindow(IDC_EFFECT_CONTRAST));
   for (int i = 0; i < 4; ++i) Key(contrast, WXK_PAGEDOWN);
-  auto* brightness = wxDynamicCast(bc->FindWindow(IDC_EFFECT_BRIGHTNESS), wxSlider);
+  auto* brightness = dynamic_cast<wxSlider*>(bc->FindWindow(IDC_EFFECT_BRIGHTNESS));
   Key(brightness, WXK_PAGEDOWN);
   PumpUntil([&] { return !bc->IsPreviewPending(); }, 2000);
   save("effect-brightness-contrast.png");
@@ -434,7 +434,7 @@ TEST(EffectSession, Screenshots) {
   f.Command(ID_SEPIA);
   auto* sepia = dynamic_cast<CSepiaDialog*>(WaitForPanel(f));
   ASSERT_TRUE(sepia);
-  Key(wxDynamicCast(sepia->FindWindow(IDC_EFFECT_BLEND), wxSlider), WXK_PAGEDOWN);
+  Key(dynamic_cast<wxSlider*>(sepia->FindWindow(IDC_EFFECT_BLEND)), WXK_PAGEDOWN);
   PumpUntil([&] { return !sepia->IsPreviewPending(); }, 2000);
   save("effect-sepia.png");
   Click(sepia->GetCancelButton());
