@@ -2,6 +2,10 @@
 
 #include "browser/OrganizeBrowserView.h"
 #include "output/BatchWizard.h"
+#include "output/HtmlAlbumDialog.h"
+#include "output/SharingCommands.h"
+#include "output/WebPublishDialog.h"
+#include "output/core/EmailPictures.h"
 #include "output/SlideShowOptionsDlg.h"
 #include "output/SlideShowWnd.h"
 
@@ -40,5 +44,13 @@ void InstallOrganizeHooks(std::function<bool(const std::string& path)> openFile)
   hooks.openFile = std::move(openFile);
   hooks.slideShow = RunBrowserSlideShow;
   hooks.batch = RunBrowserBatch;
+  hooks.email = [](COrganizeBrowserView& view, const std::vector<std::string>& paths) { SendEmailCommand(&view, paths); };
+  hooks.publish = [](COrganizeBrowserView& view, const std::vector<std::string>& paths) {
+    PublishToWebCommand(&view, paths);
+  };
+  hooks.album = [](COrganizeBrowserView& view, const std::vector<std::string>& paths) {
+    GenerateHtmlAlbumCommand(&view, paths);
+  };
+  hooks.canEmail = [] { return IsMailClientAvailable(); };
   COrganizeBrowserView::SetHooks(std::move(hooks));
 }

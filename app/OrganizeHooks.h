@@ -1,6 +1,7 @@
 #pragma once
 // Connects browse mode's commands to the output features (slide show, batch
-// wizard) and to the application's open-document operation.
+// wizard, e-mail, web publishing, HTML album) and to the application's
+// open-document operation.
 
 #include <functional>
 #include <string>

@@ -18,6 +18,7 @@
 #include "base/Profile.h"
 #include "base/StatusStack.h"
 #include "app/OrganizeHooks.h"
+#include "output/core/EmailPictures.h"
 #include "browser/OrganizeBrowserView.h"
 #include "editor/PictoravellDoc.h"
 #include "editor/PictoravellView.h"
@@ -64,6 +65,8 @@ bool CPictoravellApp::OnInit() {
   SetAppDisplayName(kProductName);
   SetVendorName(kCompanyName);
   InstallProfileStore(MakeFileConfigProfileStore());
+  // Attachments handed to the mail client last time are not needed any more.
+  ClearEmailTempFolder();
   m_pump.Install();
   m_fileHost = std::make_unique<CScopedDialogImageFileHost>();
   // F10 is one of the program's commands (Best Fit on Screen), not the key

@@ -32,6 +32,9 @@ const COMMAND_ENTRY<V> kOrganizeCommands[] = {
     {ID_OPEN_SELECTED, &V::OnOpenSelected, &V::HasSelection},
     {ID_BATCH_PROCESS, &V::OnBatchProcess, &V::CanBatch},
     {ID_SLIDE_SHOW, &V::OnSlideShow, &V::CanSlideShow},
+    {ID_SEND_EMAIL, &V::OnSendEmail, &V::CanEmail},
+    {ID_PUBLISH_WEB, &V::OnPublishWeb, &V::CanPublish},
+    {ID_HTML_ALBUM, &V::OnHtmlAlbum, &V::CanMakeAlbum},
     {ID_WALLPAPER_TILED, &V::OnWallpaperTiled, &V::HasOneSelectedIdle},
     {ID_WALLPAPER_CENTERED, &V::OnWallpaperCentered, &V::HasOneSelectedIdle},
     {ID_BROWSE_SELECT_ALL, &V::OnSelectAll, &V::CanSelectAll},
@@ -78,10 +81,6 @@ COrganizeBrowserView::COrganizeBrowserView(wxWindow* parent, const std::string& 
     : CImageBrowserView(parent, cacheRoot) {
   BindCommandTable(*this, *this, std::span<const COMMAND_ENTRY<V>>(kOrganizeCommands));
   Bind(wxEVT_CONTEXT_MENU, &COrganizeBrowserView::OnContextMenu, this);
-  // E-mail, web publishing and the HTML album are not connected yet: their
-  // items stay disabled rather than doing nothing.
-  for (int id : {ID_SEND_EMAIL, ID_PUBLISH_WEB, ID_HTML_ALBUM})
-    Bind(wxEVT_UPDATE_UI, [](wxUpdateUIEvent& event) { event.Enable(false); }, id);
   Bind(wxEVT_KEY_DOWN, &COrganizeBrowserView::OnKeyDown, this);
 }
 
@@ -178,6 +177,25 @@ void COrganizeBrowserView::OnFileProperties() {
   if (!RunMultiFilePropertiesDialog(this, facts.nFiles, facts.nTotalSize, readOnly, hidden, archive)) return;
   if (readOnly != facts.nReadOnly || hidden != facts.nHidden || archive != facts.nArchive)
     ApplyMultiFileAttributes(GetItems(), readOnly, hidden, archive);
+}
+
+std::vector<std::string> COrganizeBrowserView::SelectedPaths() const {
+  std::vector<std::string> paths;
+  for (const CBrowserItem& item : GetItems())
+    if (item.m_bSelected) paths.push_back(item.GetFullPath());
+  return paths;
+}
+
+void COrganizeBrowserView::OnSendEmail() {
+  if (CanEmail()) Hooks().email(*this, SelectedPaths());
+}
+
+void COrganizeBrowserView::OnPublishWeb() {
+  if (CanPublish()) Hooks().publish(*this, SelectedPaths());
+}
+
+void COrganizeBrowserView::OnHtmlAlbum() {
+  if (CanMakeAlbum()) Hooks().album(*this, SelectedPaths());
 }
 
 void COrganizeBrowserView::OnSlideShow() {

@@ -24,6 +24,10 @@ struct ORGANIZE_HOOKS {
   std::function<void(COrganizeBrowserView& view)> slideShow;
   // The batch wizard over the selected files.
   std::function<void(COrganizeBrowserView& view)> batch;
+  // The sharing commands over the selected files, in list order.
+  std::function<void(COrganizeBrowserView& view, const std::vector<std::string>& paths)> email, publish, album;
+  // Whether the desktop's mail hand-off (xdg-email) is there; null: it is not.
+  std::function<bool()> canEmail;
   // The desktop background; null: the platform's GSettings setter.
   std::function<bool(const std::string& bmpPath, bool tiled)> setBackground;
 };
@@ -46,6 +50,11 @@ class COrganizeBrowserView : public CImageBrowserView {
   void OnFileProperties();
   void OnSlideShow();
   void OnBatchProcess();
+  void OnSendEmail();
+  void OnPublishWeb();
+  void OnHtmlAlbum();
+  // The selected files' paths in list order.
+  std::vector<std::string> SelectedPaths() const;
   void OnWallpaperTiled() { SetWallpaper(true); }
   void OnWallpaperCentered() { SetWallpaper(false); }
   // Reads the first selected file, fits it to the screen, saves it and sets
@@ -85,6 +94,11 @@ class COrganizeBrowserView : public CImageBrowserView {
   bool IsBusyNow() const { return IsBusy(); }
   bool CanSlideShow() const { return HasItems() && GetHooks().slideShow != nullptr; }
   bool CanBatch() const { return !IsBusy() && GetHooks().batch != nullptr; }
+  bool CanEmail() const {
+    return HasSelectionIdle() && GetHooks().email && GetHooks().canEmail && GetHooks().canEmail();
+  }
+  bool CanPublish() const { return HasSelectionIdle() && GetHooks().publish != nullptr; }
+  bool CanMakeAlbum() const { return HasSelectionIdle() && GetHooks().album != nullptr; }
   bool CanRecurse() const { return !IsBusy() && !IsCameraMode(); }
   bool Always() const { return true; }
 

@@ -16,11 +16,16 @@
 #include <functional>
 
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "app/OrganizeHooks.h"
+#include "base/Profile.h"
+#include "output/HtmlAlbumDialog.h"
+#include "output/WebPublishDialog.h"
+#include "output/core/EmailPictures.h"
 #include "browser/BrowserFileDialogs.h"
 #include "browser/OrganizeBrowserView.h"
 #include "editor/PictoravellDoc.h"
@@ -112,6 +117,8 @@ TEST(OrganizeView, MenuCommandsFollowTheSelectionAndTheBusyState) {
   ASSERT_NE(f.view, nullptr);
   ASSERT_TRUE(f.EnterAndLoad());
   ASSERT_EQ(f.view->GetItems().GetCount(), 4);
+  // E-mail needs the desktop's mail hand-off.
+  const bool mail = IsMailClientAvailable(true);
   struct Row {
     int id;
     bool none, one, three;
@@ -127,8 +134,8 @@ TEST(OrganizeView, MenuCommandsFollowTheSelectionAndTheBusyState) {
       {ID_BROWSE_REFRESH, true, true, true},        {ID_BROWSE_RELOAD_ALL, true, true, true},
       {ID_SORT_NAME, true, true, true},             {ID_SORT_REVERSE, true, true, true},
       {ID_DISPLAY_FILENAMES, true, true, true},     {ID_BROWSE_RECURSIVE, true, true, true},
-      {ID_SEND_EMAIL, false, false, false},         {ID_PUBLISH_WEB, false, false, false},
-      {ID_HTML_ALBUM, false, false, false},
+      {ID_SEND_EMAIL, false, mail, mail},           {ID_PUBLISH_WEB, false, true, true},
+      {ID_HTML_ALBUM, false, true, true},
   };
   for (const auto& [selection, column] : std::vector<std::pair<std::vector<int>, int>>{{{}, 0}, {{1}, 1}, {{0, 2, 3}, 2}}) {
     f.view->SelectNone();
@@ -206,7 +213,7 @@ TEST(OrganizeView, ContextMenuSelectsTheClickedPictureAndOffersItsCommands) {
       {"Select All", true},     {"Select None", true},          {"Invert Selection", true},
       {"Cut", true},            {"Copy", true},                 {"Paste", false},
       {"Delete", true},         {"Open Selected Files", true},  {"Batch Process...", true},
-      {"Send E-mail...", false}, {"Publish to Web...", false}, {"Generate HTML Album...", false},
+      {"Send E-mail...", IsMailClientAvailable(true)}, {"Publish to Web...", true}, {"Generate HTML Album...", true},
       {"Rename...", true},      {"Properties...", true},
   };
   for (const auto& [label, enabled] : expected) {
@@ -438,4 +445,113 @@ TEST(OrganizeView, ScreenshotWithTheContextMenuOpen) {
   EXPECT_TRUE(shot);
 }
 
+// E-mail, the HTML album and web publishing from browse mode get the
+// selection in list order through their dialogs: the album's pages are
+// written and opened, the mail client gets one attachment per picture, and
+// the album dialog refuses an empty folder and out-of-range numbers without
+// storing anything.
+TEST(OrganizeView, SharingCommandsTakeTheSelection) {
+  OrganizeFixture f;
+  ASSERT_TRUE(f.EnterAndLoad());
+  const fs::path bin = f.root / "bin";
+  fs::create_directories(bin);
+  const fs::path openLog = f.root / "open.log", mailLog = f.root / "mail.log";
+  auto stub = [&](const char* name, const std::string& body) {
+    std::ofstream(bin / name) << "#!/bin/sh\n" << body;
+    fs::permissions(bin / name, fs::perms::owner_all);
+  };
+  stub("xdg-open", "printf '%s\\n' \"$1\" > " + testing_support::ShellQuote(openLog.string()) + "\n");
+  // The stand-in mail client lists its attachments that exist.
+  stub("xdg-email", "for a in \"$@\"; do [ -f \"$a\" ] && printf '%s\\n' \"$a\"; done > " +
+                        testing_support::ShellQuote(mailLog.string()) + "\n");
+  const std::string oldPath = getenv("PATH");
+  setenv("PATH", (bin.string() + ":" + oldPath).c_str(), 1);
+  setenv("XDG_CACHE_HOME", (f.root / "xdg-cache").c_str(), 1);
+  struct RestorePath {
+    std::string path;
+    ~RestorePath() {
+      setenv("PATH", path.c_str(), 1);
+      IsMailClientAvailable(true);
+    }
+  } restore{oldPath};
+  ASSERT_TRUE(IsMailClientAvailable(true));
+  f.Select({0, 2});
+  ASSERT_TRUE(f.Enabled(ID_HTML_ALBUM));
+  ASSERT_TRUE(f.Enabled(ID_SEND_EMAIL));
+  ASSERT_TRUE(f.Enabled(ID_PUBLISH_WEB));
+
+  // The album dialog: an empty folder and a thumbnail size of 0 are refused
+  // with their messages, then good values go through.
+  const fs::path album = f.root / "album";
+  std::vector<std::string> refusals;
+  {
+    testing_support::DialogScript script;
+    script.Run([&](wxDialog& d) {
+      EXPECT_EQ(d.GetTitle(), "Generate HTML Album");
+      auto text = [&](int id) { return dynamic_cast<wxTextCtrl*>(d.FindWindow(id)); };
+      text(CHtmlAlbumDialog::IDC_ALBUM_FOLDER)->SetValue("");
+      if (d.TransferDataFromWindow()) ADD_FAILURE() << "an empty folder was accepted";
+      text(CHtmlAlbumDialog::IDC_ALBUM_FOLDER)->SetValue(wxString::FromUTF8(album.string()));
+      text(CHtmlAlbumDialog::IDC_ALBUM_THUMBNAIL_SIZE)->SetValue("0");
+      if (d.TransferDataFromWindow()) ADD_FAILURE() << "thumbnail size 0 was accepted";
+      EXPECT_EQ(GetProfileString("HTML Album Options", "Output Directory", "unset"), "unset");
+      text(CHtmlAlbumDialog::IDC_ALBUM_THUMBNAIL_SIZE)->SetValue("80");
+      Shot(d.GetScreenRect(), "html-album-dialog.png", [&] { return d.IsShownOnScreen(); });
+      wxCommandEvent ok(wxEVT_BUTTON, wxID_OK);
+      ok.SetEventObject(d.FindWindow(wxID_OK));
+      d.ProcessWindowEvent(ok);
+    });
+    script.Answer(wxID_OK);  // the two refusals
+    script.Answer(wxID_OK);
+    f.docs->Command(ID_HTML_ALBUM);
+    refusals = script.messages();
+  }
+  ASSERT_EQ(refusals.size(), 2u);
+  EXPECT_EQ(refusals[0], "Please enter the output directory.");
+  EXPECT_EQ(refusals[1], "Please enter an integer between 1 and 200.");
+  EXPECT_EQ(GetProfileString("HTML Album Options", "Output Directory", ""), album.string());
+  EXPECT_EQ(GetProfileInt("HTML Album Options", "Thumbnail Size", 0), 80);
+  const std::string names[] = {fs::path(f.view->GetItems()[0].GetFullPath()).filename().string(), fs::path(f.view->GetItems()[2].GetFullPath()).filename().string()};
+  ASSERT_TRUE(PumpUntil([&] { return fs::exists(openLog) && fs::file_size(openLog) > 0; }, 10000));
+  std::ifstream page(album / "index.html");
+  const std::string html((std::istreambuf_iterator<char>(page)), std::istreambuf_iterator<char>());
+  for (const std::string& name : names) {
+    const std::string stem = fs::path(name).stem().string();
+    EXPECT_NE(html.find("href=\"" + stem + ".jpg\""), std::string::npos) << html;
+    EXPECT_TRUE(fs::exists(album / (stem + ".jpg")));
+    EXPECT_TRUE(fs::exists(album / ("sm-" + stem + ".jpg")));
+  }
+  EXPECT_EQ(html.find(fs::path(fs::path(f.view->GetItems()[1].GetFullPath()).filename().string()).stem().string() + ".jpg"), std::string::npos);
+
+  // E-mail: the dialog, then one attachment per selected picture.
+  {
+    CModalDialogHook hook([&](wxDialog& d) {
+      EXPECT_EQ(d.GetTitle(), "Send E-mail");
+      return wxID_OK;
+    });
+    f.docs->Command(ID_SEND_EMAIL);
+    EXPECT_EQ(hook.GetCalls(), 1);
+  }
+  ASSERT_TRUE(PumpUntil([&] { return fs::exists(mailLog) && fs::file_size(mailLog) > 0; }, 10000));
+  std::ifstream mail(mailLog);
+  std::vector<std::string> attachments;
+  for (std::string line; std::getline(mail, line);) attachments.push_back(line);
+  ASSERT_EQ(attachments.size(), 2u);
+  for (const std::string& a : attachments) EXPECT_NE(a.find("Email Temp"), std::string::npos) << a;
+
+  // Publishing: the dialog comes with the selection; Cancel does nothing.
+  {
+    CModalDialogHook hook([&](wxDialog& d) {
+      EXPECT_EQ(d.GetTitle(), "Publish To Web");
+      auto* index = d.FindWindow(CWebPublishDialog::IDC_WEB_INDEX);
+      EXPECT_TRUE(index && index->IsEnabled());
+      Shot(d.GetScreenRect(), "publish-dialog.png", [&] { return d.IsShownOnScreen(); });
+      return wxID_CANCEL;
+    });
+    f.docs->Command(ID_PUBLISH_WEB);
+    EXPECT_EQ(hook.GetCalls(), 1);
+  }
+}
+
 }  // namespace
+
