@@ -13,7 +13,9 @@
 #include "platform/RecentFileList.h"
 #include "resources/CommandIds.h"
 #include "resources/Strings.h"
+#include "shell/AboutDlg.h"
 #include "shell/CommandTable.h"
+#include "shell/GeneralSettingsDlg.h"
 #include "shell/ImageClipboard.h"
 #include "shell/ShellFunctions.h"
 
@@ -35,6 +37,9 @@ const COMMAND_ENTRY<App> kAppCommands[] = {
     {ID_HELP_FINDER, &App::OnHelpFinder},
     {ID_WEB_HELP, &App::OnWebHelp},
     {ID_WEB_SITE, &App::OnWebSite},
+    {ID_APP_ABOUT, &App::OnAppAbout},
+    // Tools
+    {ID_GENERAL_SETTINGS, &App::OnGeneralSettings},
 };
 
 bool IsTableCommand(int id) {
@@ -95,6 +100,14 @@ void CPictoravellApp::OnPersonalSignature() {
 void CPictoravellApp::OnHelpFinder() { OpenReadme(); }
 void CPictoravellApp::OnWebHelp() { wxLaunchDefaultBrowser(kWebHelpUrl); }
 void CPictoravellApp::OnWebSite() { wxLaunchDefaultBrowser(kWebSiteUrl); }
+void CPictoravellApp::OnAppAbout() { RunAboutDialog(GetTopWindow()); }
+
+void CPictoravellApp::OnGeneralSettings() {
+  int count = m_recentFiles ? m_recentFiles->GetSize() : 0;
+  int autoPlay = m_bAutoPlay;
+  if (RunGeneralSettingsDialog(GetTopWindow(), m_recentFiles.get(), count, autoPlay))
+    ApplyGeneralSettings(count, autoPlay);
+}
 
 // --- the rest -----------------------------------------------------------------------
 

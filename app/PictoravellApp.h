@@ -57,6 +57,8 @@ class CPictoravellApp : public CSingleInstanceApp {
   void OnHelpFinder();
   void OnWebHelp();
   void OnWebSite();
+  void OnAppAbout();
+  void OnGeneralSettings();
   bool CanPasteNew() const;
   void OnUpdateDisplayComments(wxUpdateUIEvent& event);
 

@@ -11,7 +11,7 @@ TEST=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
       imagemagick netpbm python3-pil python3-numpy python3-scipy
       gifsicle giflib-tools libtiff-tools libjpeg-turbo-progs
       pngcheck optipng pngcrush pngquant libvips-tools libimage-exiftool-perl exiv2
-      xdotool openbox x11-utils xclip)
+      xdotool openbox x11-utils xclip desktop-file-utils)
 
 want=("${BUILD[@]}")
 [ "${1:-}" = "--test" ] && want+=("${TEST[@]}")

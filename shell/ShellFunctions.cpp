@@ -99,8 +99,11 @@ std::string GetReadmePath() {
   std::error_code ec;
   const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", ec);
   if (ec) return {};
-  const std::filesystem::path readme = program.parent_path() / "Readme.txt";
-  return std::filesystem::is_regular_file(readme, ec) ? readme.string() : std::string();
+  // Beside the program in a build; under share/doc once installed.
+  for (const std::filesystem::path& readme :
+       {program.parent_path() / "Readme.txt", program.parent_path().parent_path() / "share/doc/pictoravell/Readme.txt"})
+    if (std::filesystem::is_regular_file(readme, ec)) return readme.lexically_normal().string();
+  return {};
 }
 
 bool OpenReadme() {

@@ -36,8 +36,9 @@ void InstallLoggingAssertHandler();
 std::string FormatAssertion(const std::string& file, int line, const std::string& function,
                             const std::string& condition, const std::string& message);
 
-// The program's Readme: Readme.txt in the folder of the program file (empty
-// when there is none).
+// The program's Readme: Readme.txt in the folder of the program file, or in
+// share/doc/pictoravell beside that folder once installed (empty when there
+// is none).
 std::string GetReadmePath();
 // Opens the Readme with the desktop's default application for it (Help
 // Topics, the About box). Reports and returns false when it is missing or
