@@ -25,6 +25,8 @@ const COMMAND_ENTRY<Doc> kDocCommands[] = {
     {ID_EDIT_REDO, &Doc::OnEditRedo, &Doc::CanRedo, NEEDS_IDLE | NEEDS_NO_EFFECT, nullptr, &Doc::OnUpdateUndoText},
     {ID_EDIT_COMMENTS, &Doc::OnEditComments},
     {ID_EDIT_COPY, &Doc::OnEditCopy, &Doc::CanCopy, NEEDS_IDLE | NEEDS_FRAMES},
+    {ID_EDIT_CUT, &Doc::OnEditCut, &Doc::HasFloatingSelection, NEEDS_EDITABLE, "Cut"},
+    {ID_EDIT_PASTE, &Doc::OnEditPaste, &Doc::CanPasteImage, NEEDS_EDITABLE, "Paste"},
     // Edit: the selection (editor/DocImageCommands.cpp)
     {ID_EDIT_DELETE, &Doc::OnEditDelete, &Doc::HasFloatingSelection, NEEDS_EDITABLE, "Delete"},
     // Image (editor/DocImageCommands.cpp)

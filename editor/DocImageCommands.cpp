@@ -1,6 +1,6 @@
 // The document's commands on the current frame's shape and place: crop to
 // the selection, fit the canvas, flips, right-angle rotations, and the
-// selection's delete. The geometry is editor/model/FrameEdits; each command
+// selection's delete, cut and paste. The geometry is editor/model/FrameEdits; each command
 // works on the copies of an undo transaction, so a refusal or a failure
 // records nothing and leaves the document unmodified.
 
@@ -13,6 +13,9 @@
 #include "editor/model/FrameEdits.h"
 #include "imaging/ImageFlip.h"
 #include "resources/CommandIds.h"
+#include "shell/ImageClipboard.h"
+
+#include <wx/utils.h>
 
 namespace {
 
@@ -53,6 +56,32 @@ void CPictoravellDoc::OnEditDelete() {
   CFrameBusyGuard busy(this, GetCurrentFrameIndex());
   CUndoTransaction change(*this, UndoLabel(ID_EDIT_DELETE));
   Finish(change, DeleteSelection(change.Frames(), GetCurrentFrameIndex()));
+}
+
+// Cut takes the floating selection: it goes to the clipboard and leaves the
+// frame, as one undo step.
+void CPictoravellDoc::OnEditCut() {
+  const CAnimFrame* frame = GetCurrentFrame();
+  if (!frame || frame->m_selection.IsEmpty()) return;
+  PutImageOnClipboard(frame->m_selection);
+  CFrameBusyGuard busy(this, GetCurrentFrameIndex());
+  CUndoTransaction change(*this, UndoLabel(ID_EDIT_CUT));
+  FRAME_EDIT_RESULT result = DeleteSelection(change.Frames(), GetCurrentFrameIndex());
+  result.label = UndoLabel(ID_EDIT_CUT);
+  Finish(change, result);
+}
+
+// The cached answer: a menu never waits on another program.
+bool CPictoravellDoc::CanPasteImage() const { return IsClipboardImageCached(); }
+
+void CPictoravellDoc::OnEditPaste() {
+  wxBusyCursor wait;
+  const CRasterImage pasted = ReadClipboardImage();
+  if (pasted.IsEmpty()) return;
+  CFrameBusyGuard busy(this, GetCurrentFrameIndex());
+  CUndoTransaction change(*this, UndoLabel(ID_EDIT_PASTE));
+  Finish(change, PasteIntoFrame(change.Frames(), GetCurrentFrameIndex(), change.CanvasWidth(), change.CanvasHeight(),
+                                pasted));
 }
 
 void CPictoravellDoc::OnFitCanvas() {

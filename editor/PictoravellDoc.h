@@ -115,7 +115,10 @@ class CPictoravellDoc : public CImageDocument {
   // Copy: the floating selection, else the current frame, onto the clipboard.
   void OnEditComments();
   void OnEditCopy();
+  void OnEditCut();
+  void OnEditPaste();
   bool CanCopy() const;
+  bool CanPasteImage() const;
   void OnUpdateUndoText(wxUpdateUIEvent& event);
   // Image: the current frame's transforms (editor/DocImageCommands.cpp)
   void OnResizeImage();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "imaging/ColorConversion.h"
 #include "imaging/ImageFlip.h"
 #include "imaging/Resample.h"
 #include "imaging/Rotate.h"
@@ -131,6 +132,49 @@ FRAME_EDIT_RESULT DeleteSelection(std::vector<CAnimFrame>& frames, int current) 
   frame->m_rcSelection = Rect{};
   result.changed = true;
   result.label = "Delete";
+  result.hint = 0;
+  return result;
+}
+
+FRAME_EDIT_RESULT PasteIntoFrame(std::vector<CAnimFrame>& frames, int current, int32_t canvasWidth,
+                                 int32_t canvasHeight, const CRasterImage& pasted) {
+  FRAME_EDIT_RESULT result;
+  CAnimFrame* frame = FrameAt(frames, current);
+  if (!frame || pasted.IsEmpty() || canvasWidth < 1 || canvasHeight < 1) return result;
+  // The centre, in canvas coordinates.
+  int64_t cx = canvasWidth / 2, cy = canvasHeight / 2;
+  if (!frame->m_selection.IsEmpty()) {
+    cx = int64_t{frame->m_nLeft} + frame->m_rcSelection.left + frame->m_selection.GetWidth() / 2;
+    cy = int64_t{frame->m_nTop} + frame->m_rcSelection.top + frame->m_selection.GetHeight() / 2;
+  } else if (!frame->m_image.IsEmpty()) {
+    cx = int64_t{frame->m_nLeft} + frame->m_image.GetWidth() / 2;
+    cy = int64_t{frame->m_nTop} + frame->m_image.GetHeight() / 2;
+  }
+  if (!frame->m_selection.IsEmpty()) {
+    frame->MergeSelection();
+    // A selection that could not be merged would be lost under the paste.
+    if (!frame->m_selection.IsEmpty()) return result;
+  }
+  CRasterImage selection = pasted;
+  if (!frame->m_image.IsEmpty()) {
+    const int bits = frame->m_image.GetBitsPerPixel();
+    if (bits <= 8)
+      selection = MapToPalette(pasted, 1 << bits, frame->m_image.GetPalette(), true);
+    else if (pasted.GetBitsPerPixel() != 24)
+      selection = ConvertTo24Bit(pasted);
+    if (selection.IsEmpty()) return result;
+  }
+  cx = std::clamp<int64_t>(cx, 0, canvasWidth - 1);
+  cy = std::clamp<int64_t>(cy, 0, canvasHeight - 1);
+  const int64_t left = cx - selection.GetWidth() / 2 - frame->m_nLeft;
+  const int64_t top = cy - selection.GetHeight() / 2 - frame->m_nTop;
+  if (!FitsInt16(left) || !FitsInt16(top)) return result;
+  frame->m_rcSelection = Rect{static_cast<int32_t>(left), static_cast<int32_t>(top),
+                              static_cast<int32_t>(left + selection.GetWidth()),
+                              static_cast<int32_t>(top + selection.GetHeight())};
+  frame->m_selection = std::move(selection);
+  result.changed = true;
+  result.label = "Paste";
   result.hint = 0;
   return result;
 }

@@ -47,6 +47,14 @@ FRAME_EDIT_RESULT CropToSelection(std::vector<CAnimFrame>& frames, int current);
 // Drops the floating selection: "Delete".
 FRAME_EDIT_RESULT DeleteSelection(std::vector<CAnimFrame>& frames, int current);
 
+// Pastes an image as the current frame's floating selection, centred where
+// the old selection was (else on the image, else on the canvas; the centre
+// kept on the canvas): an old selection is merged into the image first, and
+// the pasted image takes the frame's mode (mapped onto an indexed image's
+// palette with diffusion, or made 24-bit for a 24-bit image): "Paste".
+FRAME_EDIT_RESULT PasteIntoFrame(std::vector<CAnimFrame>& frames, int current, int32_t canvasWidth,
+                                 int32_t canvasHeight, const CRasterImage& pasted);
+
 // Gives the canvas a new size, moving every frame (or the selection of a
 // frame without an image) by dx, dy: "Canvas Size Change". Nothing when the
 // size stays and nothing moves; refused above 32767 pixels or when a frame

@@ -113,3 +113,64 @@ TEST(FrameEdits, CropKeepsTheSelectionWhereItIsOnTheCanvas) {
 }
 
 }  // namespace
+
+namespace {
+
+using namespace editor_testing;
+
+// Paste: the pasted image becomes the floating selection centred on the old
+// selection, else on the image, else on the canvas (the centre kept on the
+// canvas); an old selection is merged first; the frame's mode is kept.
+TEST(FrameEdits, PasteCentresTheNewSelectionAndKeepsTheFramesMode) {
+  const CRasterImage pasted = SolidImage(4, 2, 200, 100, 50);
+  struct Case {
+    const char* name;
+    CAnimFrame frame;
+    bool oldSelection;
+    Rect expected;  // relative to the frame's position
+  };
+  Case cases[] = {
+      {"on the image", MakeFrame(SolidImage(10, 8, 1, 1, 1), 3, 2), false, Rect{3, 3, 7, 5}},
+      {"on the old selection", MakeFrame(SolidImage(10, 8, 1, 1, 1)), true, Rect{0, 5, 4, 7}},
+      {"on the canvas", CAnimFrame{}, false, Rect{8, 5, 12, 7}},
+      {"centre kept on the canvas", MakeFrame(SolidImage(4, 4, 1, 1, 1), 30, 30), false, Rect{-13, -20, -9, -18}},
+  };
+  for (Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (c.oldSelection) {
+      c.frame.m_selection = SolidImage(2, 2, 9, 9, 9);
+      c.frame.m_rcSelection = Rect{1, 5, 3, 7};
+    }
+    std::vector<CAnimFrame> frames{c.frame};
+    const FRAME_EDIT_RESULT result = PasteIntoFrame(frames, 0, 20, 12, pasted);
+    ASSERT_TRUE(result.changed);
+    EXPECT_EQ(result.label, "Paste");
+    const CAnimFrame& f = frames[0];
+    EXPECT_EQ(f.m_rcSelection.left, c.expected.left);
+    EXPECT_EQ(f.m_rcSelection.top, c.expected.top);
+    EXPECT_EQ(f.m_rcSelection.right, c.expected.right);
+    EXPECT_EQ(f.m_rcSelection.bottom, c.expected.bottom);
+    EXPECT_EQ(f.m_selection.GetWidth(), 4);
+    if (c.oldSelection) {
+      // The old selection went into the image.
+      EXPECT_EQ(f.m_image.GetRow(5)[3 * 1], 9);
+    }
+  }
+}
+
+TEST(FrameEdits, PasteMapsOntoAnIndexedImagesPaletteAndRefusesNothingToPaste) {
+  CRasterImage indexed;
+  ASSERT_TRUE(indexed.Create(6, 6, 8));
+  RGBQUAD* palette = indexed.GetWritablePalette();
+  for (int i = 0; i < 256; ++i) palette[i] = MakeRGBQuad(static_cast<uint8_t>(i), 0, 0);
+  std::vector<CAnimFrame> frames{MakeFrame(indexed)};
+  ASSERT_TRUE(PasteIntoFrame(frames, 0, 6, 6, SolidImage(2, 2, 201, 0, 0)).changed);
+  ASSERT_EQ(frames[0].m_selection.GetBitsPerPixel(), 8);
+  EXPECT_EQ(frames[0].m_selection.GetRow(0)[0], 201);
+  std::vector<CAnimFrame> untouched{MakeFrame(indexed)};
+  EXPECT_FALSE(PasteIntoFrame(untouched, 0, 6, 6, CRasterImage()).changed);
+  EXPECT_FALSE(PasteIntoFrame(untouched, 3, 6, 6, SolidImage(2, 2, 1, 1, 1)).changed);
+  EXPECT_TRUE(untouched[0].m_selection.IsEmpty());
+}
+
+}  // namespace
