@@ -6,7 +6,7 @@ namespace {
 
 const TOOLBAR_BUTTON_RESOURCE kSeparator{};
 
-// View and Edit (resource 128).
+// View and Edit (IDR_MAINFRAME).
 const std::vector<TOOLBAR_BUTTON_RESOURCE> kMainToolbar = {
     {ID_FILE_PRINT, "document-print", TOOL_ART_NONE, "Print", "Print the active image"},
     kSeparator,
@@ -32,7 +32,7 @@ const std::vector<TOOLBAR_BUTTON_RESOURCE> kMainToolbar = {
     {ID_BEST_FIT, "zoom-fit-best", TOOL_ART_NONE, "Best Fit", "Fit the image into the window"},
 };
 
-// Browse (resource 259): index 0 Print, 10 Batch, 11 Email, 12 Publish,
+// Browse (IDR_BROWSE_TOOLBAR): index 0 Print, 10 Batch, 11 Email, 12 Publish,
 // 13 Slide Show carry labels.
 const std::vector<TOOLBAR_BUTTON_RESOURCE> kBrowseToolbar = {
     {ID_FILE_PRINT, "document-print", TOOL_ART_NONE, "Print", "Print the selected images"},
@@ -51,7 +51,7 @@ const std::vector<TOOLBAR_BUTTON_RESOURCE> kBrowseToolbar = {
     {ID_SLIDE_SHOW, "", TOOL_ART_SLIDE_SHOW, "Slide Show", "Show the images one after another"},
 };
 
-// Print preview and contact sheet (resource 238).
+// Print preview and contact sheet (IDR_PREVIEW_TOOLBAR).
 const std::vector<TOOLBAR_BUTTON_RESOURCE> kPreviewToolbar = {
     {ID_PREVIEW_CLOSE, "window-close", TOOL_ART_NONE, "Exit Print Preview", "Leave the print preview"},
     kSeparator,
