@@ -3,6 +3,7 @@
 #include <wx/display.h>
 #include <wx/menu.h>
 #include <wx/msgdlg.h>
+#include <wx/utils.h>
 
 #include "base/MessageReport.h"
 #include "browser/BrowserFileDialogs.h"
@@ -10,6 +11,7 @@
 #include "platform/DesktopWallpaper.h"
 #include "resources/CommandIds.h"
 #include "resources/MenuResources.h"
+#include "resources/Strings.h"
 #include "shell/MainStatusBar.h"
 
 namespace {
@@ -49,6 +51,7 @@ const COMMAND_ENTRY<V> kOrganizeCommands[] = {
     {ID_BROWSE_STOP, &V::OnStop, &V::IsBusyNow},
     {ID_BROWSE_REFRESH, &V::OnRefresh, &V::IsIdle},
     {ID_BROWSE_RELOAD_ALL, &V::OnReloadAll, &V::Always},
+    {ID_PURGE_CACHE, &V::OnPurgeCache, &V::IsIdle},
     {ID_SORT_NAME, &V::OnSortName, &V::Always},
     {ID_SORT_TYPE, &V::OnSortType, &V::Always},
     {ID_SORT_SIZE, &V::OnSortSize, &V::Always},
@@ -131,6 +134,16 @@ void COrganizeBrowserView::AfterSelectionChange(bool changed) {
 void COrganizeBrowserView::OnSelectAll() { AfterSelectionChange(SelectAll()); }
 void COrganizeBrowserView::OnSelectNone() { AfterSelectionChange(SelectNone()); }
 void COrganizeBrowserView::OnInvertSelection() { AfterSelectionChange(InvertSelection()); }
+
+void COrganizeBrowserView::OnPurgeCache() {
+  if (IsBusy()) return;
+  int files = 0, folders = 0;
+  {
+    wxBusyCursor wait;
+    GetScanner().PurgeAll(files, folders);
+  }
+  wxMessageBox(FormatPurgeMessage(files, folders, kProductName), "Purge Cache", wxOK | wxICON_INFORMATION, this);
+}
 
 void COrganizeBrowserView::OnFileDelete() {
   if (!HasSelection()) return;

@@ -70,6 +70,8 @@ class COrganizeBrowserView : public CImageBrowserView {
   void OnStop() { RequestStop(); }
   void OnRefresh() { Reload(false); }
   void OnReloadAll() { Reload(true); }
+  // Deletes the whole thumbnail cache tree and reports the counts.
+  void OnPurgeCache();
   void OnSortName() { SortItems(0); }
   void OnSortType() { SortItems(1); }
   void OnSortSize() { SortItems(2); }

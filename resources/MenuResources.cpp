@@ -214,7 +214,7 @@ const MenuDef kBrowseMenu[] = {
     {ITEM, ID_WALLPAPER_TILED, "Set As Wallpaper (Tiled)", "Use the picture as tiled wallpaper"},
     {ITEM, ID_WALLPAPER_CENTERED, "Set As Wallpaper (Centered)", "Use the picture as centred wallpaper"},
     {SEP, 0, nullptr, nullptr},
-    {ITEM, ID_PURGE_CACHE, "Purge Browser Cache", "Remove thumbnail caches of folders that are gone"},
+    {ITEM, ID_PURGE_CACHE, "Purge Browser Cache", "Delete every thumbnail kept in the browser cache"},
     {SEP, 0, nullptr, nullptr},
     {ITEM, ID_APP_EXIT, "E&xit\tCtrl+Q", "Quit the program"},
     {END, 0, nullptr, nullptr},

@@ -13,6 +13,7 @@
 #include <wx/timer.h>
 #include <wx/uiaction.h>
 
+#include <algorithm>
 #include <functional>
 
 #include <filesystem>
@@ -28,6 +29,7 @@
 #include "output/core/EmailPictures.h"
 #include "browser/BrowserFileDialogs.h"
 #include "browser/OrganizeBrowserView.h"
+#include "browser/core/CacheFile.h"
 #include "editor/PictoravellDoc.h"
 #include "formats/ImageFile.h"
 #include "resources/CommandIds.h"
@@ -290,6 +292,83 @@ TEST(OrganizeView, DeleteAsksThenSendsToTheTrash) {
     EXPECT_TRUE(fs::exists(fs::path(data) / "Trash/files" / fs::path(path).filename()));
   }
   ASSERT_TRUE(PumpUntil([&] { return f.view->GetItems().GetCount() == 3 && !f.view->IsBusy(); }, 20000));
+}
+
+// Two read-only files among three selected: one question with Yes To All
+// offered covers both, and all three go to the Trash.
+TEST(OrganizeView, ReadOnlyFilesAskOnceWithYesToAll) {
+  OrganizeFixture f;
+  std::vector<fs::path> names;
+  for (const auto& entry : fs::directory_iterator(f.folder)) names.push_back(entry.path());
+  std::sort(names.begin(), names.end());
+  ASSERT_EQ(names.size(), 4u);
+  for (int i : {0, 1}) fs::permissions(names[i], fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  ASSERT_TRUE(f.EnterAndLoad());
+  std::vector<int> selected;
+  std::vector<std::string> paths;
+  int writable = -1;
+  for (int i = 0; i < f.view->GetItems().GetCount(); ++i) {
+    const CBrowserItem& item = f.view->GetItems()[i];
+    if (item.m_bReadOnly) {
+      selected.push_back(i);
+      paths.push_back(item.GetFullPath());
+    } else if (writable < 0) {
+      writable = i;
+    }
+  }
+  ASSERT_EQ(selected.size(), 2u);
+  ASSERT_GE(writable, 0);
+  selected.push_back(writable);
+  paths.push_back(f.view->GetItems()[writable].GetFullPath());
+  f.view->SelectNone();
+  for (int i : selected) f.view->GetItems()[i].m_bSelected = 1;
+  bool offered = false;
+  {
+    testing_support::DialogScript script;
+    script.Answer(wxID_YES);
+    script.Run([&](wxDialog& dialog) {
+      wxWindow* all = dialog.FindWindow(IDC_CONFIRM_YES_TO_ALL);
+      offered = all && all->IsEnabled();
+      wxCommandEvent click(wxEVT_BUTTON, IDC_CONFIRM_YES_TO_ALL);
+      click.SetEventObject(all);
+      if (all) all->GetEventHandler()->ProcessEvent(click);
+    });
+    f.Key(WXK_DELETE);
+    EXPECT_EQ(script.titles(), (std::vector<std::string>{"Confirm File Delete", "Confirm File Delete"}));
+    EXPECT_EQ(script.Remaining(), 0u);
+  }
+  EXPECT_TRUE(offered);
+  for (const std::string& path : paths) EXPECT_FALSE(fs::exists(path)) << path;
+  ASSERT_TRUE(PumpUntil([&] { return f.view->GetItems().GetCount() == 1 && !f.view->IsBusy(); }, 20000));
+}
+
+// Purge Browser Cache deletes the whole thumbnail cache (the cache files of
+// the browsed folder, their mirror folders and the root) and says how much.
+TEST(OrganizeView, PurgeBrowserCacheEmptiesTheCacheTreeAndReportsTheCounts) {
+  OrganizeFixture f;
+  ASSERT_TRUE(f.EnterAndLoad());
+  const fs::path cache = f.root / "cache";
+  ASSERT_TRUE(PumpUntil([&] { return fs::exists(cache) && !fs::is_empty(cache); }, 20000));
+  int files = 0, folders = 0;
+  for (const auto& entry : fs::recursive_directory_iterator(cache))
+    (entry.is_directory() ? folders : files) += 1;
+  ASSERT_GT(files, 0);
+  EXPECT_TRUE(f.Enabled(ID_PURGE_CACHE));
+  {
+    testing_support::DialogScript script;
+    script.Answer(wxID_OK);
+    f.docs->Command(ID_PURGE_CACHE);
+    ASSERT_EQ(script.titles().size(), 1u);
+    EXPECT_EQ(script.titles()[0], "Purge Cache");
+    ASSERT_EQ(script.messages().size(), 1u);
+    // Every file and every folder below the root, and the root itself.
+    EXPECT_EQ(script.messages()[0], FormatPurgeMessage(files, folders + 1, "Pictoravell"));
+  }
+  EXPECT_FALSE(fs::exists(cache));
+  // The browser goes on: a reload makes the cache again.
+  f.docs->Command(ID_BROWSE_RELOAD_ALL);
+  ASSERT_TRUE(PumpUntil([&] { return fs::exists(cache) && !f.view->IsBusy(); }, 20000));
+  EXPECT_EQ(f.view->GetItems().GetCount(), 4);
 }
 
 TEST(OrganizeView, RenameDialogShowsTheExampleAndRenamesTheSelection) {
