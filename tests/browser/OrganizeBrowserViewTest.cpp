@@ -474,6 +474,59 @@ TEST(OrganizeView, FilePropertiesShowsTheRowsAndAppliesOnlyOnOk) {
   EXPECT_TRUE(fs::exists(f.folder / "changed.jpg"));
 }
 
+// << and >> step through the folder (round at either end); a change made
+// before stepping is kept only when the question is answered Yes.
+TEST(OrganizeView, FilePropertiesStepsAndAsksBeforeLeavingAChangedFile) {
+  OrganizeFixture f;
+  ASSERT_TRUE(f.EnterAndLoad());
+  f.Select({0});
+  CBrowserItemList& items = f.view->GetItems();
+  const std::string first = items[0].m_strName, second = items[1].m_strName;
+  const std::string secondPath = items[1].GetFullPath();
+  std::vector<std::string> shown;
+  bool applyOff = false, applyOn = false;
+  {
+    testing_support::DialogScript script;
+    script.Run([&](wxDialog& dialog) {
+      auto* name = dynamic_cast<wxTextCtrl*>(dialog.FindWindow(IDC_NAME_EDIT));
+      auto* readOnly = dynamic_cast<wxCheckBox*>(dialog.FindWindow(IDC_READ_ONLY_CHECK));
+      wxWindow* apply = dialog.FindWindow(IDC_APPLY);
+      auto click = [&](int id) {
+        wxCommandEvent event(wxEVT_BUTTON, id);
+        event.SetEventObject(dialog.FindWindow(id));
+        dialog.FindWindow(id)->GetEventHandler()->ProcessEvent(event);
+      };
+      applyOff = !apply->IsEnabled();
+      name->SetValue("renamed.jpg");  // then >>, answered No
+      click(IDC_NEXT_FILE);
+      shown.push_back(name->GetValue().utf8_string());
+      readOnly->SetValue(true);  // then >>, answered Yes
+      wxCommandEvent tick(wxEVT_CHECKBOX, IDC_READ_ONLY_CHECK);
+      tick.SetEventObject(readOnly);
+      readOnly->GetEventHandler()->ProcessEvent(tick);
+      applyOn = apply->IsEnabled();
+      click(IDC_NEXT_FILE);
+      shown.push_back(name->GetValue().utf8_string());
+      for (int i = 0; i < 3; ++i) click(IDC_PREVIOUS_FILE);  // 2, 1, 0, then round to the last
+      shown.push_back(name->GetValue().utf8_string());
+      dialog.EndModal(wxID_CANCEL);
+    });
+    script.Answer(wxID_NO);
+    script.Answer(wxID_YES);
+    f.docs->Command(ID_BROWSE_PROPERTIES);
+    EXPECT_EQ(script.Remaining(), 0u);
+    EXPECT_EQ(std::count(script.titles().begin(), script.titles().end(), "File Properties"), 3);
+  }
+  EXPECT_TRUE(applyOff);
+  EXPECT_TRUE(applyOn);
+  EXPECT_EQ(shown, (std::vector<std::string>{second, items[2].m_strName, items[3].m_strName}));
+  EXPECT_EQ(items[0].m_strName, first);
+  EXPECT_FALSE(fs::exists(f.folder / "renamed.jpg"));
+  EXPECT_EQ(fs::status(secondPath).permissions() & fs::perms::owner_write, fs::perms::none);
+  EXPECT_TRUE(items[1].m_bReadOnly);
+  EXPECT_TRUE(items[3].m_bSelected);
+}
+
 TEST(OrganizeView, WallpaperIsFittedSavedAndHandedToTheDesktop) {
   OrganizeFixture f;
   ASSERT_TRUE(browser_testing::Magick("-size 3000x2000 xc:orange " + (f.folder / "big.png").string()));
