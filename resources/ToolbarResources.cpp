@@ -8,7 +8,7 @@ const TOOLBAR_BUTTON_RESOURCE kSeparator{};
 
 // View and Edit (IDR_MAINFRAME).
 const std::vector<TOOLBAR_BUTTON_RESOURCE> kMainToolbar = {
-    {ID_FILE_PRINT, "document-print", TOOL_ART_NONE, "Print", "Print the active image"},
+    {ID_FILE_PRINT_PREVIEW, "document-print-preview", TOOL_ART_NONE, "Print", "Preview and print the active image"},
     kSeparator,
     {ID_FILE_OPEN, "document-open", TOOL_ART_NONE, "Open", "Open an existing image"},
     {ID_FILE_SAVE, "document-save", TOOL_ART_NONE, "Save", "Save the active image"},
@@ -35,7 +35,7 @@ const std::vector<TOOLBAR_BUTTON_RESOURCE> kMainToolbar = {
 // Browse (IDR_BROWSE_TOOLBAR): index 0 Print, 10 Batch, 11 Email, 12 Publish,
 // 13 Slide Show carry labels.
 const std::vector<TOOLBAR_BUTTON_RESOURCE> kBrowseToolbar = {
-    {ID_FILE_PRINT, "document-print", TOOL_ART_NONE, "Print", "Print the selected images"},
+    {ID_PRINT_CONTACT_SHEET, "document-print", TOOL_ART_NONE, "Print", "Print a contact sheet of the selected images"},
     kSeparator,
     {ID_GO_BACK, "go-previous", TOOL_ART_NONE, "Back", "Go back to the previous folder"},
     {ID_GO_FORWARD, "go-next", TOOL_ART_NONE, "Forward", "Go forward to the next folder"},

@@ -7,31 +7,6 @@
 
 std::vector<TOOLBAR_BUTTON> GetToolbarButtons(int resource) {
   switch (resource) {
-    case IDR_MAINFRAME:
-      return {{ID_FILE_PRINT_PREVIEW, "Print"}, {0, ""},         {ID_FILE_OPEN, "Open"},
-              {ID_FILE_SAVE, "Save"},           {0, ""},         {ID_EDIT_UNDO, "Undo"},
-              {ID_EDIT_REDO, "Redo"},           {0, ""},         {ID_ZOOM_IN, "Zoom In"},
-              {ID_ZOOM_OUT, "Zoom Out"}};
-    case IDR_BROWSE_TOOLBAR:
-      return {{ID_PRINT_CONTACT_SHEET, "Print"},
-              {0, ""},
-              {ID_GO_BACK, "Back"},
-              {ID_GO_FORWARD, "Forward"},
-              {ID_BROWSE_REFRESH, "Refresh"},
-              {ID_BROWSE_STOP, "Stop"},
-              {0, ""},
-              {ID_ROTATE_270, "Left"},
-              {ID_ROTATE_90, "Right"},
-              {0, ""},
-              {ID_BATCH_PROCESS, "Batch"},
-              {ID_SEND_EMAIL, "Email"},
-              {ID_PUBLISH_WEB, "Publish"},
-              {ID_SLIDE_SHOW, "Slide Show"}};
-    case IDR_PREVIEW_TOOLBAR:
-      return {{ID_PREVIEW_CLOSE, "Exit Print Preview"},
-              {0, ""},
-              {ID_FILE_PRINT, "Print"},
-              {ID_FILE_PRINT_SETUP, "Printer Settings"}};
     case IDR_ANIMATION_TOOLBAR:
       return {{ID_PLAY, "Play"},         {ID_STOP, "Stop"}, {ID_STEP_BACKWARD, "Back"},
               {ID_STEP_FORWARD, "Next"}, {0, ""},           {ID_FRAME_PROPERTIES, "Properties"}};

@@ -2,8 +2,8 @@
 // A plain toolbar of painted text buttons: each button sends its command to
 // the top-level window as a menu item would, and is enabled by the same
 // update-UI rule as the menus (a command that nobody enables stays grey).
-// The mode tab bar and the Animation page load their buttons from the
-// toolbar tables by resource id.
+// The Animation page loads its buttons from the table by resource id (the
+// mode tab bar's toolbars are flat picture toolbars: shell/FlatToolBar).
 
 #include <string>
 #include <vector>

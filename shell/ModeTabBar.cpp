@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "shell/CommandToolBar.h"
+#include "shell/FlatToolBar.h"
 #include "shell/TaskPane.h"
 #include "shell/UiTheme.h"
 
@@ -69,7 +69,8 @@ wxColour TabShade(const wxColour& a, const wxColour& b, int i, int n) {
 CModeTabBar::CModeTabBar(wxWindow* parent, wxWindowID id) : m_timer(this, kTabTimerId) {
   Create(parent, id, wxDefaultPosition, wxSize(-1, kHeight), wxCLIP_CHILDREN, "modetabbar");
   SetMinSize(wxSize(-1, kHeight));
-  m_toolbar = new CCommandToolBar(this, wxID_ANY);
+  m_toolbar = new CTrueColorToolBar;
+  m_toolbar->Create(this, wxID_ANY);
   Bind(wxEVT_LEFT_DOWN, [this](wxMouseEvent& e) { MouseDown(e.GetPosition()); });
   Bind(wxEVT_LEFT_DCLICK, [this](wxMouseEvent& e) { MouseDown(e.GetPosition()); });
   Bind(wxEVT_MOTION, [this](wxMouseEvent& e) {
@@ -103,7 +104,7 @@ void CModeTabBar::SelectTab(int index) {
   if (index < 0 || index >= GetTabCount()) return;
   m_preview = false;
   m_contactSheet = false;
-  if (!m_toolbar->LoadButtons(m_tabs[static_cast<std::size_t>(index)].toolbarResource)) return;
+  if (!LoadToolbar(m_tabs[static_cast<std::size_t>(index)].toolbarResource)) return;
   m_selected = index;
   PlaceToolbar();
   InvalidateTabs();
@@ -115,10 +116,16 @@ void CModeTabBar::SetPreviewToolbar(int index, int toolbarResource, bool contact
   m_selected = index;
   PlaceToolbar();
   InvalidateTabs();
-  m_toolbar->LoadButtons(toolbarResource);
+  LoadToolbar(toolbarResource);
 }
 
-int CModeTabBar::GetToolbarResource() const { return m_toolbar->GetResource(); }
+bool CModeTabBar::LoadToolbar(int resource) {
+  if (resource == m_toolbarResource) return true;
+  if (!m_toolbar->LoadToolBar(resource, kToolImageSize)) return false;
+  m_toolbarResource = resource;
+  m_toolbar->UpdateButtonStates();
+  return true;
+}
 
 void CModeTabBar::SetButtonText(int index, const std::string& text) { m_toolbar->SetButtonText(index, text); }
 

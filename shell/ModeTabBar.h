@@ -15,7 +15,7 @@
 
 #include "shell/PaintedWindow.h"
 
-class CCommandToolBar;
+class CTrueColorToolBar;
 
 constexpr int kModeTabLevels = 9;
 
@@ -41,6 +41,7 @@ wxColour TabShade(const wxColour& a, const wxColour& b, int i, int n);
 class CModeTabBar : public CPaintedWindow {
  public:
   static constexpr int kHeight = 32;
+  static constexpr int kToolImageSize = 16;  // logical pixels
   CModeTabBar(wxWindow* parent, wxWindowID id);
   ~CModeTabBar() override;
 
@@ -59,8 +60,8 @@ class CModeTabBar : public CPaintedWindow {
   int HitTestTab(const wxPoint& point) const;
 
   // The toolbar right of the tabs.
-  CCommandToolBar* GetToolBar() const { return m_toolbar; }
-  int GetToolbarResource() const;
+  CTrueColorToolBar* GetToolBar() const { return m_toolbar; }
+  int GetToolbarResource() const { return m_toolbarResource; }
   bool IsContactSheetToolbar() const { return m_contactSheet; }
   void SetButtonText(int index, const std::string& text);
   std::string GetButtonText(int index) const;
@@ -83,7 +84,10 @@ class CModeTabBar : public CPaintedWindow {
   wxFont CaptionFont(bool selected) const;
 
   std::vector<CModeTab> m_tabs;
-  CCommandToolBar* m_toolbar = nullptr;
+  bool LoadToolbar(int resource);
+
+  CTrueColorToolBar* m_toolbar = nullptr;
+  int m_toolbarResource = 0;
   bool m_preview = false;
   bool m_contactSheet = false;
   int m_selected = -1;

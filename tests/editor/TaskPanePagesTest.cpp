@@ -18,6 +18,7 @@
 #include "resources/CommandIds.h"
 #include "shell/ColorChooser.h"
 #include "shell/CommandToolBar.h"
+#include "shell/FlatToolBar.h"
 #include "shell/FrameListCtrl.h"
 #include "shell/ModeTabBar.h"
 #include "shell/TaskPane.h"
@@ -311,12 +312,11 @@ TEST(TaskPaneScreenshot, MainWindowWithAFortyFrameAnimation) {
   list->MouseDown(wxPoint(60, rh / 2 + list->GetModel().RowTop(5)), false, false);
   list->MouseMove(wxPoint(60, list->GetModel().RowTop(8) + 2));
   f.frame->GetDocumentsPage()->GetList()->MouseMove(wxPoint(60, 10));
-  CCommandToolBar* toolbar = f.frame->GetModeTabBar()->GetToolBar();
-  toolbar->UpdateButtons();
-  int zoomIn = -1;
-  for (int i = 0; i < toolbar->GetButtonCount(); ++i)
-    if (toolbar->GetButtonCommand(i) == ID_ZOOM_IN) zoomIn = i;
-  EXPECT_TRUE(toolbar->IsButtonEnabled(zoomIn));  // the view's command, enabled through the frame
+  CTrueColorToolBar* toolbar = f.frame->GetModeTabBar()->GetToolBar();
+  toolbar->UpdateButtonStates();
+  const int zoomIn = toolbar->CommandToIndex(ID_ZOOM_IN);
+  ASSERT_GE(zoomIn, 0);
+  EXPECT_TRUE(toolbar->GetItem(zoomIn).enabled);  // the view's command, enabled through the frame
   PumpFor(400);
   f.frame->Refresh();
   f.frame->Update();

@@ -9,7 +9,8 @@
 #include <vector>
 
 #include "resources/CommandIds.h"
-#include "shell/CommandToolBar.h"
+#include "shell/FlatToolBar.h"
+#include "resources/ToolbarResources.h"
 #include "shell/MainFrame.h"
 #include "shell/ModeTabBar.h"
 #include "shell/TaskPane.h"
@@ -122,18 +123,62 @@ TEST(ModeTabBar, EmptyCaptionIsSixteenWideAndToolbarButtonsSendCommands) {
   // The toolbar enables a button by the frame's update rule and sends its command.
   CModeTabBar* real = f.frame->GetModeTabBar();
   ASSERT_TRUE(f.frame->SetMode(MODE_BROWSE));
-  CCommandToolBar* toolbar = real->GetToolBar();
-  toolbar->UpdateButtons();
-  int close = -1;
+  CTrueColorToolBar* toolbar = real->GetToolBar();
   ASSERT_TRUE(f.frame->SetMode(MODE_PRINT_PREVIEW));
-  toolbar->UpdateButtons();
-  for (int i = 0; i < toolbar->GetButtonCount(); ++i)
-    if (toolbar->GetButtonCommand(i) == ID_PREVIEW_CLOSE) close = i;
+  toolbar->UpdateButtonStates();
+  const int close = toolbar->CommandToIndex(ID_PREVIEW_CLOSE);
   ASSERT_GE(close, 0);
-  if (toolbar->IsButtonEnabled(close)) {
-    toolbar->ClickButton(close);
-    EXPECT_EQ(f.frame->GetMode(), MODE_VIEW_EDIT);
+  EXPECT_EQ(toolbar->GetButtonText(close), "Exit Print Preview");
+  ASSERT_TRUE(toolbar->GetItem(close).enabled);
+  // A real click on the button.
+  wxUIActionSimulator sim;
+  sim.MouseMove(toolbar->ClientToScreen(toolbar->GetItemRect(close).GetPosition() + wxPoint(6, 6)));
+  testing_support::PumpFor(30);
+  sim.MouseClick();
+  EXPECT_TRUE(testing_support::PumpUntil([&] { return f.frame->GetMode() == MODE_VIEW_EDIT; }));
+}
+
+// Each mode's toolbar: the buttons of its resource with the desktop's icons
+// (the program's own art where the theme has none), the labels of the mode,
+// and the enable rules of the frame: a button nobody handles stays grey.
+TEST(ModeTabBar, ToolbarsCarryTheModesButtonsWithIconsAndRules) {
+  FrameFixture f;
+  CTrueColorToolBar* toolbar = f.frame->GetModeTabBar()->GetToolBar();
+  struct Row {
+    int mode, resource;
+    std::vector<std::pair<int, std::string>> labels;
+  };
+  const Row rows[] = {
+      {MODE_VIEW_EDIT, IDR_MAINFRAME, {{0, "Print"}}},
+      {MODE_BROWSE, IDR_BROWSE_TOOLBAR, {{0, "Print"}, {10, "Batch"}, {11, "Email"}, {12, "Publish"}, {13, "Slide Show"}}},
+      {MODE_PRINT_PREVIEW, IDR_PREVIEW_TOOLBAR, {{0, "Exit Print Preview"}, {2, "Print"}, {3, "Printer Settings"}}},
+  };
+  for (const Row& row : rows) {
+    ASSERT_TRUE(f.frame->SetMode(row.mode));
+    const auto& buttons = GetToolbarResource(row.resource);
+    ASSERT_EQ(toolbar->GetItemCount(), static_cast<int>(buttons.size())) << row.mode;
+    for (int i = 0; i < toolbar->GetItemCount(); ++i) EXPECT_EQ(toolbar->GetItem(i).id, buttons[i].command);
+    for (const auto& [index, text] : row.labels) EXPECT_EQ(toolbar->GetButtonText(index), text) << row.mode;
+    EXPECT_LE(toolbar->GetMinSize().y, CModeTabBar::kHeight);
+    // Every button shows an image: some pixels of its cell are not transparent.
+    const wxImage& images = toolbar->GetColorImages();
+    ASSERT_TRUE(images.HasAlpha());
+    const int side = images.GetHeight();
+    for (int i = 0; i < toolbar->GetItemCount(); ++i) {
+      const FLAT_TOOL_ITEM& item = toolbar->GetItem(i);
+      if (item.separator) continue;
+      int opaque = 0;
+      for (int y = 0; y < side; ++y)
+        for (int x = item.image * side; x < (item.image + 1) * side; ++x) opaque += images.GetAlpha(x, y) > 128;
+      EXPECT_GT(opaque, side) << "button " << item.id << " of mode " << row.mode;
+    }
   }
+  ASSERT_TRUE(f.frame->SetMode(MODE_VIEW_EDIT));
+  toolbar->UpdateButtonStates();
+  // Without a document: Save, Undo and zooming off.
+  EXPECT_FALSE(toolbar->GetItem(toolbar->CommandToIndex(ID_ZOOM_IN)).enabled);
+  EXPECT_FALSE(toolbar->GetItem(toolbar->CommandToIndex(ID_FILE_SAVE)).enabled);
+  EXPECT_FALSE(toolbar->GetItem(toolbar->CommandToIndex(ID_EDIT_UNDO)).enabled);
 }
 
 TEST(ModeTabBar, TabPixels) {
