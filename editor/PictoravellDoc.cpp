@@ -117,15 +117,9 @@ bool ImportFileSequence(std::vector<CAnimFrame>& frames, uint16_t& loopCount) {
   return true;
 }
 
-bool RunMultiburstFileDialog(std::string& path, int& rate) {
+bool AskForMultiburstFile(std::string& path, int& rate) {
   if (g_prompts.multiburstFile) return g_prompts.multiburstFile(path, rate);
-  std::vector<std::string> paths;
-  if (!RunImageFileDialog(paths, true, std::string(), IMAGE_FORMAT_UNKNOWN, "Multiburst Image", false) ||
-      paths.empty())
-    return false;
-  path = paths.front();
-  rate = 1500;
-  return true;
+  return RunMultiburstFileDialog(path, rate);
 }
 
 }  // namespace
@@ -317,7 +311,7 @@ bool CPictoravellDoc::OnNewDocument() {
 bool CPictoravellDoc::OpenMultiburst() {
   std::string path;
   int rate = 1500;
-  if (!RunMultiburstFileDialog(path, rate)) return false;
+  if (!AskForMultiburstFile(path, rate)) return false;
   if (!LoadImageFile(path)) return false;
   const CRasterImage image = m_frames[0].m_image;
   const int w = image.GetWidth(), h = image.GetHeight();

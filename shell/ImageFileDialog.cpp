@@ -1,10 +1,12 @@
 #include "shell/ImageFileDialog.h"
 
 #include <wx/filedlg.h>
+#include <wx/filedlgcustomize.h>
 #include <wx/filename.h>
 #include <wx/msgdlg.h>
 
 #include <algorithm>
+#include <memory>
 #include <cctype>
 
 #include "formats/ImageFile.h"
@@ -132,6 +134,29 @@ CImageFileDialog::CImageFileDialog(bool open, const std::string& title, int form
   }
 }
 
+namespace {
+
+// The capture-speed list below the chooser's own controls.
+class CCaptureSpeedHook : public wxFileDialogCustomizeHook {
+ public:
+  explicit CCaptureSpeedHook(int& index) : m_index(index) {}
+  void AddCustomControls(wxFileDialogCustomize& customizer) override {
+    customizer.AddStaticText("Capture Speed: ");
+    const wxString speeds[] = {"7.5 fps", "15 fps", "30 fps"};
+    m_choice = customizer.AddChoice(std::size(speeds), speeds);
+    m_choice->SetSelection(std::clamp(m_index, 0, 2));
+  }
+  void TransferDataFromCustomControls() override {
+    if (m_choice && m_choice->GetSelection() >= 0) m_index = m_choice->GetSelection();
+  }
+
+ private:
+  int& m_index;
+  wxFileDialogChoice* m_choice = nullptr;
+};
+
+}  // namespace
+
 int CImageFileDialog::DoModal() {
   long style = m_bOpen ? wxFD_OPEN | wxFD_FILE_MUST_EXIST : wxFD_SAVE;
   if (m_bOpen && m_bMultiSelect) style |= wxFD_MULTIPLE;
@@ -143,6 +168,11 @@ int CImageFileDialog::DoModal() {
                       m_bOpen ? wxString() : wxString::FromUTF8(m_strFileName),
                       wxString::FromUTF8(m_bOpen ? BuildOpenFilter() : BuildSaveFilter()), style);
   dialog.SetFilterIndex(std::clamp(m_nFilterIndex, 1, count) - 1);
+  std::unique_ptr<CCaptureSpeedHook> speed;
+  if (m_pSpeedIndex) {
+    speed = std::make_unique<CCaptureSpeedHook>(*m_pSpeedIndex);
+    dialog.SetCustomizeHook(*speed);
+  }
   const int result = dialog.ShowModal();
 
   m_nFilterIndex = dialog.GetFilterIndex() + 1;
@@ -210,4 +240,18 @@ bool RunImageFileDialog(std::vector<std::string>& paths, bool open, const std::s
     paths = std::move(chosen);
     return true;
   }
+}
+
+bool RunMultiburstFileDialog(std::string& path, int& rate) {
+  int index = std::clamp(GetProfileInt("Import\\Multiburst", "FPS", 0), 0, 2);
+  CImageFileDialog dialog(true, "Import Multiburst Image", IMAGE_FORMAT_UNKNOWN, std::string(), false, g_pMainFrame);
+  dialog.SetCaptureSpeedChoice(&index);
+  if (dialog.DoModal() != wxID_OK) return false;
+  const std::vector<std::string> chosen = dialog.GetResultPaths();
+  if (chosen.empty()) return false;
+  index = std::clamp(index, 0, 2);
+  WriteProfileInt("Import\\Multiburst", "FPS", index);
+  path = chosen.front();
+  rate = kMultiburstFrameRates[index];
+  return true;
 }

@@ -44,6 +44,9 @@ class CImageFileDialog {
 
   // Replaces the remembered initial folder.
   void SetInitialFolder(const std::string& folder) { m_strFolder = folder; }
+  // Adds the "Capture Speed:" list of the multiburst import dialog, showing
+  // *index (0..2) and taking the choice back into it on OK.
+  void SetCaptureSpeedChoice(int* index) { m_pSpeedIndex = index; }
   // Runs the dialog: wxID_OK when a choice was made. On OK the folder is
   // stored as "Open Path" or "Save Path"; in every case the filter index is
   // remembered for the next dialog of the same kind.
@@ -74,6 +77,7 @@ class CImageFileDialog {
   std::string m_strFolder;           // the initial folder, then the chosen one
   std::vector<std::string> m_paths;  // open: the files chosen
   int m_nFilterIndex;
+  int* m_pSpeedIndex = nullptr;
 };
 
 // Runs an image file dialog and fills `paths` (open: each file chosen; save:
@@ -82,3 +86,13 @@ class CImageFileDialog {
 // itself again on No. False when cancelled.
 bool RunImageFileDialog(std::vector<std::string>& paths, bool open, const std::string& startFolder, int format,
                         const std::string& title, bool multiSelect, const std::string& fileName = "untitled");
+
+// The capture speeds of a multiburst image: the frame rate times 100 of each
+// entry of the import dialog's list ("7.5 fps", "15 fps", "30 fps").
+inline constexpr int kMultiburstFrameRates[] = {750, 1500, 3000};
+
+// The multiburst import dialog: an open chooser titled "Import Multiburst
+// Image" with the capture-speed list, which starts at the stored choice
+// ("Import\Multiburst"/"FPS", clamped to 0..2) and stores the new one on OK.
+// Gives the chosen file and its frame rate times 100; false when cancelled.
+bool RunMultiburstFileDialog(std::string& path, int& rate);

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <wx/choice.h>
 #include <wx/filedlg.h>
 #include <wx/uiaction.h>
 
@@ -297,6 +298,66 @@ TEST(ImageFileDialog, FoldersAreRememberedPerKindAcrossRestarts) {
   EXPECT_FALSE(RunImageFileDialog(paths, false, std::string(), IMAGE_FORMAT_UNKNOWN, "Save As", false));
   EXPECT_EQ(openFolder, (dir / "in").string());
   EXPECT_EQ(saveFolder, (dir / "out").string());
+}
+
+
+// The multiburst import chooser: the capture-speed list below the chooser
+// starts at the stored choice, and OK gives the file with the chosen rate and
+// stores the choice for next time.
+wxChoice* FindChoice(wxWindow* window) {
+  if (auto* choice = dynamic_cast<wxChoice*>(window)) return choice;
+  for (wxWindow* child : window->GetChildren())
+    if (wxChoice* found = FindChoice(child)) return found;
+  return nullptr;
+}
+
+TEST(ImageFileDialog, MultiburstChooserOffersTheCaptureSpeedAndKeepsIt) {
+  FrameFixture f;
+  TempDir dir;
+  const fs::path file = dir / "burst.png";
+  Touch(file);
+  WriteProfileInt("Import\\Multiburst", "FPS", 1);
+  std::vector<std::string> shown;
+  int selected = -1;
+  std::string title;
+  std::string path;
+  int rate = 0;
+  {
+    DialogScript script;
+    script.Run([&](wxDialog& d) {
+      auto& chooser = dynamic_cast<wxFileDialog&>(d);
+      title = chooser.GetMessage().utf8_string();
+      wxChoice* speed = FindChoice(&d);
+      ASSERT_NE(speed, nullptr);
+      for (unsigned i = 0; i < speed->GetCount(); ++i) shown.push_back(speed->GetString(i).utf8_string());
+      selected = speed->GetSelection();
+      speed->SetSelection(2);
+      wxCommandEvent pick(wxEVT_CHOICE, speed->GetId());
+      pick.SetInt(2);
+      pick.SetEventObject(speed);
+      speed->GetEventHandler()->ProcessEvent(pick);
+      chooser.SetPath(file.string());
+      EXPECT_TRUE(PumpUntil([&] { return chooser.GetPath() == file.string(); }, 3000)) << chooser.GetPath();
+      PressOk(d);
+    });
+    ASSERT_TRUE(RunMultiburstFileDialog(path, rate));
+  }
+  EXPECT_EQ(title, "Import Multiburst Image");
+  EXPECT_EQ(shown, (std::vector<std::string>{"7.5 fps", "15 fps", "30 fps"}));
+  EXPECT_EQ(selected, 1);
+  EXPECT_EQ(path, file.string());
+  EXPECT_EQ(rate, 3000);
+  EXPECT_EQ(GetProfileInt("Import\\Multiburst", "FPS", -1), 2);
+  // The next time the list starts at "30 fps"; Cancel gives nothing.
+  DialogScript again;
+  again.Run([&](wxDialog& d) {
+    wxChoice* speed = FindChoice(&d);
+    ASSERT_NE(speed, nullptr);
+    selected = speed->GetSelection();
+    d.EndModal(wxID_CANCEL);
+  });
+  EXPECT_FALSE(RunMultiburstFileDialog(path, rate));
+  EXPECT_EQ(selected, 2);
 }
 
 }  // namespace
