@@ -39,6 +39,11 @@ const COMMAND_ENTRY<Doc> kDocCommands[] = {
     {ID_IMAGE_ROTATE_90, &Doc::OnRotate90, &Doc::CanEditFrame, NEEDS_EDITABLE},
     {ID_IMAGE_ROTATE_180, &Doc::OnRotate180, &Doc::CanEditFrame, NEEDS_EDITABLE},
     {ID_IMAGE_ROTATE_270, &Doc::OnRotate270, &Doc::CanEditFrame, NEEDS_EDITABLE},
+    // Image: fills (editor/DocFillCommands.cpp)
+    {ID_FILL_COLOR, &Doc::OnFillColor, &Doc::HasFloatingSelection, NEEDS_EDITABLE, "Fill With Color"},
+    {ID_FILL_PATTERN, &Doc::OnFillPattern, &Doc::CanFillPattern, NEEDS_EDITABLE, "Fill With Pattern"},
+    {ID_FILL_BACKGROUND, &Doc::OnFillBackground, nullptr, NEEDS_EDITABLE, "Add Background Fill"},
+    {ID_DEFINE_PATTERN, &Doc::OnDefinePattern, &Doc::HasFloatingSelection, NEEDS_EDITABLE},
     // Play (editor/DocPlayCommands.cpp): a view that plays the frames marks
     // them busy, so the command has its own rule instead of NEEDS_IDLE.
     {ID_FULL_SCREEN, &Doc::OnFullScreen, &Doc::CanPlayFullScreen, NEEDS_FRAMES},

@@ -131,6 +131,12 @@ class CPictoravellDoc : public CImageDocument {
   void OnRotate180();
   void OnRotate270();
   void OnEditDelete();
+  // Fills (editor/DocFillCommands.cpp).
+  void OnFillColor();
+  void OnFillPattern();
+  void OnFillBackground();
+  void OnDefinePattern();
+  bool CanFillPattern() const;
   // The current frame exists and is not empty.
   bool CanEditFrame() const;
   // The current frame has an image and a floating selection.

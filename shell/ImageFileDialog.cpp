@@ -176,7 +176,8 @@ int CImageFileDialog::DoModal() {
   const int result = dialog.ShowModal();
 
   m_nFilterIndex = dialog.GetFilterIndex() + 1;
-  (m_bOpen ? g_nOpenFilterIndex : g_nSaveFilterIndex) = m_nFilterIndex;
+  // The multiburst chooser keeps the open dialogs' filter as it was.
+  if (!m_pSpeedIndex) (m_bOpen ? g_nOpenFilterIndex : g_nSaveFilterIndex) = m_nFilterIndex;
   if (result != wxID_OK) return result;
 
   m_paths.clear();
@@ -245,6 +246,7 @@ bool RunImageFileDialog(std::vector<std::string>& paths, bool open, const std::s
 bool RunMultiburstFileDialog(std::string& path, int& rate) {
   int index = std::clamp(GetProfileInt("Import\\Multiburst", "FPS", 0), 0, 2);
   CImageFileDialog dialog(true, "Import Multiburst Image", IMAGE_FORMAT_UNKNOWN, std::string(), false, g_pMainFrame);
+  dialog.SetFilterIndex(1);
   dialog.SetCaptureSpeedChoice(&index);
   if (dialog.DoModal() != wxID_OK) return false;
   const std::vector<std::string> chosen = dialog.GetResultPaths();

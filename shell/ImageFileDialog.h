@@ -46,7 +46,9 @@ class CImageFileDialog {
   void SetInitialFolder(const std::string& folder) { m_strFolder = folder; }
   // Adds the "Capture Speed:" list of the multiburst import dialog, showing
   // *index (0..2) and taking the choice back into it on OK.
+  // The list keeps the filter index it had for other open dialogs.
   void SetCaptureSpeedChoice(int* index) { m_pSpeedIndex = index; }
+  void SetFilterIndex(int index) { m_nFilterIndex = index; }
   // Runs the dialog: wxID_OK when a choice was made. On OK the folder is
   // stored as "Open Path" or "Save Path"; in every case the filter index is
   // remembered for the next dialog of the same kind.

@@ -178,6 +178,8 @@ class CMainFrame : public wxDocParentFrame, public IEditorHost {
   void OnAppExit();
   void OnEmptyClipboard();
   bool HasClipboardImage() const;
+  void OnDiscardPattern();
+  bool HasFillPattern() const;
   bool HasActiveDocument() const;
   bool HasBrowserSelection() const;
   bool IsInPreview() const;

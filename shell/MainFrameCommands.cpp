@@ -5,6 +5,7 @@
 #include <wx/docview.h>
 
 #include "base/StatusStack.h"
+#include "imaging/ImageFill.h"
 #include "resources/CommandIds.h"
 #include "shell/CommandTable.h"
 #include "shell/DisplayOptionsDlg.h"
@@ -46,6 +47,8 @@ const COMMAND_ENTRY<Frame> kFrameCommands[] = {
     {ID_APP_EXIT, &Frame::OnAppExit},
     // The clipboard
     {ID_EMPTY_CLIPBOARD, &Frame::OnEmptyClipboard, &Frame::HasClipboardImage},
+    // The program-wide fill pattern (documents define it)
+    {ID_DISCARD_PATTERN, &Frame::OnDiscardPattern, &Frame::HasFillPattern},
 };
 
 }  // namespace
@@ -130,3 +133,7 @@ void CMainFrame::OnEmptyClipboard() { EmptyOwnClipboard(); }
 
 // The cached answer, kept current by the clipboard watch the frame runs.
 bool CMainFrame::HasClipboardImage() const { return IsClipboardImageCached(); }
+
+void CMainFrame::OnDiscardPattern() { DiscardPattern(); }
+
+bool CMainFrame::HasFillPattern() const { return HasPattern(); }

@@ -317,6 +317,7 @@ TEST(ImageFileDialog, MultiburstChooserOffersTheCaptureSpeedAndKeepsIt) {
   const fs::path file = dir / "burst.png";
   Touch(file);
   WriteProfileInt("Import\\Multiburst", "FPS", 1);
+  const int before = CImageFileDialog::GetRememberedOpenIndex();
   std::vector<std::string> shown;
   int selected = -1;
   std::string title;
@@ -358,6 +359,8 @@ TEST(ImageFileDialog, MultiburstChooserOffersTheCaptureSpeedAndKeepsIt) {
   });
   EXPECT_FALSE(RunMultiburstFileDialog(path, rate));
   EXPECT_EQ(selected, 2);
+  // Other open dialogs keep their filter.
+  EXPECT_EQ(CImageFileDialog::GetRememberedOpenIndex(), before);
 }
 
 }  // namespace
