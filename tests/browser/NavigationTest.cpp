@@ -1,0 +1,258 @@
+// Browse mode's navigation in the main window: Back and Forward (menu and
+// Alt+arrow keys), Clear History, Add to Favorites, the favourites menu with
+// its "More..." chooser, and Browse My Camera over injected card roots.
+
+#include <gtest/gtest.h>
+#include <wx/listctrl.h>
+#include <wx/menu.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "base/Profile.h"
+#include "browser/OrganizeBrowserView.h"
+#include "browser/core/FavoriteFolderList.h"
+#include "resources/CommandIds.h"
+#include "shell/MainFrame.h"
+#include "shell/ModalDialog.h"
+#include "shell/StandInViews.h"
+#include "tests/browser/BrowserViewTestSupport.h"
+#include "tests/editor/EditorTestSupport.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using testing_support::PumpUntil;
+
+// The main window in browse mode with the browse view; folders A to D, the
+// first with two pictures.
+class NavigationFixture {
+ public:
+  NavigationFixture() {
+    Profile().DeleteSection("Favorite Folder List");
+    Profile().DeleteSection("Browser History");
+    root = fs::temp_directory_path() / ("navigation-" + std::to_string(::getpid()));
+    fs::remove_all(root);
+    for (const char* name : {"A", "B", "C", "D"}) fs::create_directories(root / name);
+    browser_testing::MakeGreyPictures(root / "A", 2, 40, 30);
+    const std::string cache = (root / "cache").string();
+    COrganizeView::SetContentFactory(
+        [cache](wxWindow* parent) -> IBrowseContent* { return new COrganizeBrowserView(parent, cache); });
+    docs = std::make_unique<editor_testing::DocumentWindowFixture>();
+    frame = docs->frame;
+    view = dynamic_cast<COrganizeBrowserView*>(frame->GetBrowseView()->GetContent());
+  }
+  ~NavigationFixture() {
+    docs.reset();
+    COrganizeView::SetContentFactory(nullptr);
+    Profile().DeleteSection("Favorite Folder List");
+    Profile().DeleteSection("Browser History");
+    fs::remove_all(root);
+  }
+  std::string Path(const char* name) const { return (root / name).string(); }
+  bool Enter() { return frame->SetMode(MODE_BROWSE); }
+  // Browses a folder the way the frame hands one over and waits for its load.
+  bool Browse(const std::string& folder) {
+    const int before = view->GetReloadCount();
+    frame->GetBrowseView()->BrowseFolder(folder);
+    return Loaded(before);
+  }
+  bool Command(int id) {
+    const int before = view->GetReloadCount();
+    docs->Command(id);
+    return Loaded(before);
+  }
+  bool Loaded(int before) {
+    return PumpUntil([&] { return view->GetReloadCount() > before && !view->IsBusy(); }, 20000);
+  }
+  bool Enabled(int id) { return docs->IsEnabled(id); }
+  // The menu of the installed bar that holds a command.
+  wxMenu* MenuOf(int id) {
+    wxMenu* menu = nullptr;
+    frame->GetMenuBar()->FindItem(id, &menu);
+    return menu;
+  }
+  // Opens a menu of the bar as the toolkit does.
+  void Open(wxMenu* menu) {
+    wxMenuEvent event(wxEVT_MENU_OPEN, 0, menu);
+    event.SetEventObject(menu);
+    frame->ProcessWindowEvent(event);
+  }
+
+  CFixedUiTheme theme;
+  fs::path root;
+  std::unique_ptr<editor_testing::DocumentWindowFixture> docs;
+  CMainFrame* frame = nullptr;
+  COrganizeBrowserView* view = nullptr;
+};
+
+TEST(Navigation, BackAndForwardFollowTheFoldersVisited) {
+  NavigationFixture f;
+  ASSERT_NE(f.view, nullptr);
+  ASSERT_TRUE(f.Enter());
+  ASSERT_TRUE(f.Browse(f.Path("A")));
+  ASSERT_TRUE(f.Browse(f.Path("B") + "/"));
+  ASSERT_TRUE(f.Browse(f.Path("C")));
+  EXPECT_EQ(f.view->GetBrowseFolder(), f.Path("C"));
+  EXPECT_TRUE(f.Enabled(ID_GO_BACK));
+  EXPECT_FALSE(f.Enabled(ID_GO_FORWARD));
+  // The keys of the mode are Alt+Left and Alt+Right.
+  EXPECT_EQ(f.frame->GetAcceleratorCommand(wxACCEL_ALT, WXK_LEFT), ID_GO_BACK);
+  EXPECT_EQ(f.frame->GetAcceleratorCommand(wxACCEL_ALT, WXK_RIGHT), ID_GO_FORWARD);
+  ASSERT_TRUE(f.Command(f.frame->GetAcceleratorCommand(wxACCEL_ALT, WXK_LEFT)));
+  EXPECT_EQ(f.view->GetBrowseFolder(), f.Path("B"));
+  EXPECT_TRUE(f.Enabled(ID_GO_FORWARD));
+  ASSERT_TRUE(f.Command(ID_GO_BACK));
+  EXPECT_EQ(f.view->GetBrowseFolder(), f.Path("A"));
+  EXPECT_EQ(f.view->GetItems().GetCount(), 2);
+  ASSERT_TRUE(f.Command(ID_GO_FORWARD));
+  EXPECT_EQ(f.view->GetBrowseFolder(), f.Path("B"));
+  ASSERT_TRUE(f.Command(ID_GO_BACK));
+  // A new folder cuts the forward history: A, D with Forward off.
+  ASSERT_TRUE(f.Browse(f.Path("D")));
+  const std::vector<std::string>& history = f.view->GetAddressHistory().GetHistory();
+  ASSERT_GE(history.size(), 2u);
+  EXPECT_EQ(history[history.size() - 2], f.Path("A"));
+  EXPECT_EQ(history.back(), f.Path("D"));
+  EXPECT_FALSE(f.Enabled(ID_GO_FORWARD));
+  EXPECT_TRUE(f.Enabled(ID_GO_BACK));
+  // The remembered folders, newest first; the same folder again only reloads.
+  const std::vector<std::string>& remembered = f.view->GetAddressHistory().GetRemembered();
+  ASSERT_GE(remembered.size(), 4u);
+  EXPECT_EQ(remembered[0], f.Path("D"));
+  EXPECT_EQ(remembered[1], f.Path("C"));
+  EXPECT_EQ(remembered[2], f.Path("B"));
+  EXPECT_EQ(remembered[3], f.Path("A"));
+  const size_t length = history.size();
+  ASSERT_TRUE(f.Browse(f.Path("D")));
+  EXPECT_EQ(f.view->GetAddressHistory().GetHistory().size(), length);
+  // Leaving browse mode keeps them in "Browser History"; Clear History
+  // forgets them and keeps Back.
+  ASSERT_TRUE(f.frame->SetMode(MODE_VIEW_EDIT));
+  EXPECT_EQ(GetProfileString("Browser History", "Address-0"), f.Path("D"));
+  EXPECT_EQ(GetProfileString("Browser History", "Address-3"), f.Path("A"));
+  ASSERT_TRUE(f.Enter());
+  EXPECT_TRUE(f.Enabled(ID_CLEAR_HISTORY));
+  f.docs->Command(ID_CLEAR_HISTORY);
+  EXPECT_TRUE(f.view->GetAddressHistory().GetRemembered().empty());
+  EXPECT_EQ(GetProfileString("Browser History", "Address-0"), "");
+  EXPECT_TRUE(f.Enabled(ID_GO_BACK));
+}
+
+TEST(Navigation, AddToFavoritesKeepsRootAndRefusesDuplicates) {
+  NavigationFixture f;
+  ASSERT_TRUE(f.Enter());
+  ASSERT_TRUE(f.Browse(f.Path("A") + "/"));
+  ASSERT_TRUE(f.Enabled(ID_ADD_FAVORITE));
+  f.docs->Command(ID_ADD_FAVORITE);
+  f.docs->Command(ID_ADD_FAVORITE);  // already there: nothing
+  ASSERT_TRUE(f.Browse("/"));
+  f.docs->Command(ID_ADD_FAVORITE);
+  ASSERT_TRUE(f.Browse(f.Path("B")));
+  f.docs->Command(ID_ADD_FAVORITE);
+  EXPECT_EQ(GetProfileString("Favorite Folder List", "Folder 1"), f.Path("A"));
+  EXPECT_EQ(GetProfileString("Favorite Folder List", "Folder 2"), "/");
+  EXPECT_EQ(GetProfileString("Favorite Folder List", "Folder 3"), f.Path("B"));
+  EXPECT_EQ(GetProfileString("Favorite Folder List", "Folder 4"), "");
+  // "/" does not end the list on reading.
+  CFavoriteFolderList list;
+  list.Load();
+  EXPECT_EQ(list.Folders().size(), 3u);
+}
+
+TEST(Navigation, FavoritesMenuShowsSixteenThenMore) {
+  NavigationFixture f;
+  ASSERT_TRUE(f.Enter());
+  wxMenu* menu = f.MenuOf(ID_ADD_FAVORITE);
+  ASSERT_NE(menu, nullptr);
+  // Without favourites the placeholder is shown, disabled.
+  f.Open(menu);
+  ASSERT_NE(menu->FindChildItem(ID_FAVORITE_FIRST), nullptr);
+  EXPECT_EQ(menu->FindChildItem(ID_FAVORITE_FIRST)->GetItemLabel(), "Favorite Folder");
+  EXPECT_FALSE(f.Enabled(ID_FAVORITE_FIRST));
+  EXPECT_EQ(menu->FindChildItem(ID_FAVORITE_MORE), nullptr);
+  // Seventeen favourites: sixteen entries, then "More...".
+  for (int i = 1; i <= 17; ++i) {
+    const std::string folder = f.Path("fav") + std::to_string(i) + "&x";
+    fs::create_directories(folder);
+    WriteProfileString("Favorite Folder List", "Folder " + std::to_string(i), folder);
+  }
+  f.Open(menu);
+  for (int i = 0; i < 16; ++i) {
+    wxMenuItem* item = menu->FindChildItem(ID_FAVORITE_FIRST + i);
+    ASSERT_NE(item, nullptr) << i;
+    EXPECT_EQ(item->GetItemLabel().utf8_string(), f.Path("fav") + std::to_string(i + 1) + "&&x");
+    EXPECT_TRUE(f.Enabled(ID_FAVORITE_FIRST + i));
+  }
+  size_t more = 0, last = 0, organize = 0;
+  ASSERT_NE(menu->FindChildItem(ID_FAVORITE_MORE, &more), nullptr);
+  menu->FindChildItem(ID_FAVORITE_LAST, &last);
+  menu->FindChildItem(ID_ORGANIZE_FAVORITES, &organize);
+  EXPECT_EQ(more, last + 1);
+  EXPECT_EQ(organize, more + 1);
+  // Opening again builds the same menu.
+  const size_t count = menu->GetMenuItemCount();
+  f.Open(menu);
+  EXPECT_EQ(menu->GetMenuItemCount(), count);
+  // An entry browses its folder.
+  ASSERT_TRUE(f.Command(ID_FAVORITE_FIRST + 2));
+  EXPECT_EQ(f.view->GetBrowseFolder(), f.Path("fav") + "3&x");
+  // "More..." lists all seventeen; OK waits for a choice.
+  int rows = 0;
+  bool okBefore = true;
+  CModalDialogHook hook([&](wxDialog& dialog) {
+    auto* list = dynamic_cast<wxListCtrl*>(dialog.FindWindow(kFavoriteListId));
+    if (!list) return wxID_CANCEL;
+    rows = list->GetItemCount();
+    okBefore = dialog.FindWindow(wxID_OK)->IsEnabled();
+    list->SetItemState(16, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    return wxID_OK;
+  });
+  ASSERT_TRUE(f.Command(ID_FAVORITE_MORE));
+  EXPECT_EQ(hook.GetCalls(), 1);
+  EXPECT_EQ(rows, 17);
+  EXPECT_FALSE(okBefore);
+  EXPECT_EQ(f.view->GetBrowseFolder(), f.Path("fav") + "17&x");
+}
+
+TEST(Navigation, BrowseMyCameraOverInjectedCards) {
+  NavigationFixture f;
+  const fs::path cardA = f.root / "CARD_A", cardB = f.root / "CARD_B";
+  browser_testing::MakeGreyPictures(cardA / "DCIM" / "100CAM", 2, 40, 30);
+  fs::create_directories(cardB);
+  std::ofstream(cardB / "DCIM") << "a file";  // a card without photos
+  ASSERT_EQ(::setenv("PICTORAVELL_CARD_ROOTS", (cardB.string() + ":" + cardA.string()).c_str(), 1), 0);
+  struct Unset {
+    ~Unset() { ::unsetenv("PICTORAVELL_CARD_ROOTS"); }
+  } unset;
+  ASSERT_TRUE(f.Enter());
+  ASSERT_TRUE(f.Browse(f.Path("A")));
+  ASSERT_TRUE(f.Enabled(ID_BROWSE_CAMERA));
+  ASSERT_TRUE(f.Command(ID_BROWSE_CAMERA));
+  EXPECT_TRUE(f.view->IsCameraMode());
+  const auto& groups = f.view->GetLayout().m_groups;
+  ASSERT_EQ(groups.size(), 2u);
+  EXPECT_EQ(groups[0].strName, "CARD_A");
+  EXPECT_EQ(groups[0].nPhotos, 2);
+  EXPECT_EQ(groups[1].nPhotos, 0);
+  EXPECT_EQ(f.view->GetItems().GetCount(), 2);
+  EXPECT_FALSE(f.Enabled(ID_ADD_FAVORITE));
+  EXPECT_FALSE(f.Enabled(ID_BROWSE_RECURSIVE));
+  // A new photo, then Refresh: every card is read again, bands and list agree.
+  browser_testing::MakeGreyPictures(cardA / "DCIM" / "101CAM", 1, 40, 30);
+  ASSERT_TRUE(f.Command(ID_BROWSE_REFRESH));
+  ASSERT_EQ(groups.size(), 2u);
+  EXPECT_EQ(groups[0].nPhotos, 2 + 1);
+  EXPECT_EQ(f.view->GetItems().GetCount(), groups[0].nPhotos + groups[1].nPhotos);
+  // Any folder ends camera mode.
+  ASSERT_TRUE(f.Browse(f.Path("B")));
+  EXPECT_FALSE(f.view->IsCameraMode());
+  EXPECT_TRUE(f.view->GetLayout().m_groups.empty());
+}
+
+}  // namespace
