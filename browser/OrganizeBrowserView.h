@@ -11,6 +11,9 @@
 #include <string>
 #include <vector>
 
+#include <wx/weakref.h>
+
+#include "browser/FolderTreeCtrl.h"
 #include "browser/ImageBrowserView.h"
 #include "browser/core/AddressHistory.h"
 #include "resources/CommandIds.h"
@@ -59,6 +62,9 @@ class COrganizeBrowserView : public CImageBrowserView {
   void OnEnterBrowse() override;
   void OnLeaveBrowse() override;
   void OnMenuOpened(wxMenuEvent& event) override;
+  // The folder tree goes into the Folders page at the first entry.
+  void AttachFoldersPage(CFoldersPage* page) override;
+  CFolderTreeCtrl* GetFolderTree() const { return m_tree.get(); }
   CAddressHistory& GetAddressHistory() { return m_address; }
   void OnGoBack();
   void OnGoForward();
@@ -163,6 +169,7 @@ class COrganizeBrowserView : public CImageBrowserView {
   void SyncNavigation();
 
   CAddressHistory m_address;
+  wxWeakRef<CFolderTreeCtrl> m_tree;
   mutable bool m_bHasCard = false;
   mutable long long m_cardCheckedAt = -1;  // ms
 };

@@ -3,6 +3,7 @@
 // chooser, Add to Favorites) and Browse My Camera.
 
 #include <wx/button.h>
+#include <algorithm>
 #include <wx/dialog.h>
 #include <wx/listctrl.h>
 #include <wx/menu.h>
@@ -14,6 +15,7 @@
 #include "platform/CameraCards.h"
 #include "resources/CommandIds.h"
 #include "shell/ModalDialog.h"
+#include "shell/TaskPanePages.h"
 
 namespace {
 
@@ -48,7 +50,27 @@ void COrganizeBrowserView::BindNavigation() {
   m_address.LoadHistory();
 }
 
-COrganizeBrowserView::~COrganizeBrowserView() { m_address.SaveHistory(); }
+COrganizeBrowserView::~COrganizeBrowserView() {
+  if (m_tree) m_tree->SetSelectCallback(nullptr);
+  m_address.SaveHistory();
+}
+
+void COrganizeBrowserView::AttachFoldersPage(CFoldersPage* page) {
+  if (m_tree || !page) return;
+  auto* tree = new CFolderTreeCtrl(page);
+  m_tree = tree;
+  tree->SetSelectCallback([this](const std::string& path) {
+    if (path != GetBrowseFolder() || IsCameraMode()) BrowseFolder(path);
+  });
+  // The page is as high as the open items (within bounds).
+  auto relayout = [page](wxTreeEvent& event) {
+    event.Skip();
+    page->CallAfter([page] { page->RequestLayout(); });
+  };
+  tree->Bind(wxEVT_TREE_ITEM_EXPANDED, relayout);
+  tree->Bind(wxEVT_TREE_ITEM_COLLAPSED, relayout);
+  page->SetTree(tree, [tree] { return std::clamp(tree->GetItemsHeight() + 8, 120, 420); });
+}
 
 void COrganizeBrowserView::BrowseFolder(const std::string& folder) {
   const std::string normal = m_address.Navigate(folder);
@@ -79,7 +101,9 @@ void COrganizeBrowserView::OnLeaveBrowse() {
   CImageBrowserView::OnLeaveBrowse();
 }
 
-void COrganizeBrowserView::SyncNavigation() {}
+void COrganizeBrowserView::SyncNavigation() {
+  if (m_tree && !IsCameraMode() && !GetBrowseFolder().empty()) m_tree->SelectPath(GetBrowseFolder());
+}
 
 void COrganizeBrowserView::SetTitle(const std::string& text) {}
 
