@@ -60,6 +60,14 @@ CFolderTreeCtrl::CFolderTreeCtrl(wxWindow* parent, wxWindowID id, std::vector<FO
   Bind(wxEVT_TREE_ITEM_EXPANDING, &CFolderTreeCtrl::OnExpanding, this);
   Bind(wxEVT_TREE_ITEM_COLLAPSED, &CFolderTreeCtrl::OnCollapsed, this);
   Bind(wxEVT_TREE_SEL_CHANGED, &CFolderTreeCtrl::OnSelChanged, this);
+  // Once every item fits, none stays scrolled out at the top (a folder made
+  // visible while the tree was still small scrolled it).
+  Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
+    event.Skip();
+    CallAfter([this] {
+      if (GetItemsHeight() <= GetClientSize().y) Scroll(0, 0);
+    });
+  });
   SetDropTarget(new CFolderDropTarget(this));
   SetRoots(roots);
 }

@@ -13,6 +13,7 @@
 
 #include <wx/weakref.h>
 
+#include "browser/AddressBar.h"
 #include "browser/FolderTreeCtrl.h"
 #include "browser/ImageBrowserView.h"
 #include "browser/core/AddressHistory.h"
@@ -65,6 +66,9 @@ class COrganizeBrowserView : public CImageBrowserView {
   // The folder tree goes into the Folders page at the first entry.
   void AttachFoldersPage(CFoldersPage* page) override;
   CFolderTreeCtrl* GetFolderTree() const { return m_tree.get(); }
+  // The address bar, made the first time the browse page asks for it.
+  wxWindow* GetBarWindow() override;
+  CAddressBar* GetAddressBar() const { return m_bar.get(); }
   CAddressHistory& GetAddressHistory() { return m_address; }
   void OnGoBack();
   void OnGoForward();
@@ -170,6 +174,7 @@ class COrganizeBrowserView : public CImageBrowserView {
 
   CAddressHistory m_address;
   wxWeakRef<CFolderTreeCtrl> m_tree;
+  wxWeakRef<CAddressBar> m_bar;
   mutable bool m_bHasCard = false;
   mutable long long m_cardCheckedAt = -1;  // ms
 };

@@ -52,7 +52,18 @@ void COrganizeBrowserView::BindNavigation() {
 
 COrganizeBrowserView::~COrganizeBrowserView() {
   if (m_tree) m_tree->SetSelectCallback(nullptr);
+  if (m_bar) m_bar->SetNavigateCallback(nullptr);
   m_address.SaveHistory();
+}
+
+wxWindow* COrganizeBrowserView::GetBarWindow() {
+  if (!m_bar && GetParent()) {
+    auto* bar = new CAddressBar(GetParent());
+    m_bar = bar;
+    bar->SetNavigateCallback([this](const std::string& path) { BrowseFolder(path); });
+    SyncNavigation();
+  }
+  return m_bar.get();
 }
 
 void COrganizeBrowserView::AttachFoldersPage(CFoldersPage* page) {
@@ -103,9 +114,16 @@ void COrganizeBrowserView::OnLeaveBrowse() {
 
 void COrganizeBrowserView::SyncNavigation() {
   if (m_tree && !IsCameraMode() && !GetBrowseFolder().empty()) m_tree->SelectPath(GetBrowseFolder());
+  if (m_bar) {
+    m_bar->SetRemembered(m_address.GetRemembered());
+    if (!IsCameraMode()) m_bar->SetPath(m_address.GetPath().empty() ? GetBrowseFolder() : m_address.GetPath());
+  }
 }
 
-void COrganizeBrowserView::SetTitle(const std::string& text) {}
+// The reload's title: the folder, or "My Camera(s)" in camera mode.
+void COrganizeBrowserView::SetTitle(const std::string& text) {
+  if (m_bar) m_bar->SetPath(text);
+}
 
 void COrganizeBrowserView::OnGoBack() { ShowHistoryFolder(m_address.GoBack()); }
 void COrganizeBrowserView::OnGoForward() { ShowHistoryFolder(m_address.GoForward()); }

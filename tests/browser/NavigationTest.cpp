@@ -5,14 +5,17 @@
 #include <gtest/gtest.h>
 #include <wx/listctrl.h>
 #include <wx/menu.h>
+#include <wx/uiaction.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "base/MessageReport.h"
 #include "base/Profile.h"
 #include "browser/OrganizeBrowserView.h"
 #include "browser/core/FavoriteFolderList.h"
@@ -241,6 +244,7 @@ TEST(Navigation, BrowseMyCameraOverInjectedCards) {
   EXPECT_EQ(groups[0].nPhotos, 2);
   EXPECT_EQ(groups[1].nPhotos, 0);
   EXPECT_EQ(f.view->GetItems().GetCount(), 2);
+  EXPECT_EQ(f.view->GetAddressBar()->GetCombo()->GetValue(), "My Cameras");
   EXPECT_FALSE(f.Enabled(ID_ADD_FAVORITE));
   EXPECT_FALSE(f.Enabled(ID_BROWSE_RECURSIVE));
   // A new photo, then Refresh: every card is read again, bands and list agree.
@@ -253,6 +257,75 @@ TEST(Navigation, BrowseMyCameraOverInjectedCards) {
   ASSERT_TRUE(f.Browse(f.Path("B")));
   EXPECT_FALSE(f.view->IsCameraMode());
   EXPECT_TRUE(f.view->GetLayout().m_groups.empty());
+}
+
+TEST(Navigation, AddressBarGoesToTypedFoldersAndRefusesOthers) {
+  NavigationFixture f;
+  ASSERT_TRUE(f.Enter());
+  CAddressBar* bar = f.view->GetAddressBar();
+  ASSERT_NE(bar, nullptr);
+  EXPECT_EQ(bar->GetParent(), f.frame->GetBrowseView());
+  EXPECT_LT(bar->GetPosition().y, f.view->GetPosition().y);
+  wxComboBox* combo = bar->GetCombo();
+  ASSERT_TRUE(f.Browse(f.Path("A")));
+  ASSERT_TRUE(f.Browse(f.Path("B") + "/"));
+  EXPECT_EQ(combo->GetValue().utf8_string(), f.Path("B"));
+  ASSERT_GE(combo->GetCount(), 2u);
+  EXPECT_EQ(combo->GetString(0).utf8_string(), f.Path("B"));
+  EXPECT_EQ(combo->GetString(1).utf8_string(), f.Path("A"));
+  // Typing a folder and Enter, with the keyboard.
+  f.frame->Raise();
+  combo->SetFocus();
+  testing_support::PumpFor(100);
+  combo->ChangeValue(wxString::FromUTF8(f.Path("C")));
+  int before = f.view->GetReloadCount();
+  wxUIActionSimulator keys;
+  keys.Char(WXK_RETURN);
+  const bool byKeyboard = PumpUntil([&] { return f.view->GetBrowseFolder() == f.Path("C"); }, 2000);
+  std::cout << "[ info     ] Enter reached the box " << (byKeyboard ? "from the keyboard" : "as its event") << "\n";
+  if (!byKeyboard) {
+    // Without the keyboard's focus (some window managers), Enter as the box sends it.
+    wxCommandEvent enter(wxEVT_TEXT_ENTER, combo->GetId());
+    enter.SetEventObject(combo);
+    combo->GetEventHandler()->ProcessEvent(enter);
+  }
+  ASSERT_TRUE(f.Loaded(before));
+  EXPECT_EQ(f.view->GetBrowseFolder(), f.Path("C"));
+  EXPECT_EQ(combo->GetString(0).utf8_string(), f.Path("C"));
+  // A file, or a folder that is not there: the message, the text restored.
+  std::ofstream(f.root / "A" / "note.txt") << "x";
+  for (const std::string& wrong : {f.Path("A") + "/note.txt", f.Path("missing")}) {
+    CMessageCapture capture;
+    combo->ChangeValue(wxString::FromUTF8(wrong));
+    bar->OnEnter();
+    ASSERT_EQ(capture.messages.size(), 1u) << wrong;
+    EXPECT_EQ(capture.messages[0].first, MESSAGE_ERROR);
+    EXPECT_EQ(capture.messages[0].second, "The path is not a valid directory");
+    EXPECT_EQ(combo->GetValue().utf8_string(), f.Path("C"));
+    EXPECT_EQ(f.view->GetBrowseFolder(), f.Path("C"));
+  }
+  // The root stays "/".
+  combo->ChangeValue("/");
+  before = f.view->GetReloadCount();
+  bar->OnEnter();
+  ASSERT_TRUE(f.Loaded(before));
+  EXPECT_EQ(f.view->GetBrowseFolder(), "/");
+  EXPECT_EQ(combo->GetValue(), "/");
+  // A folder chosen from the list goes to the front; the text follows.
+  const int index = combo->FindString(wxString::FromUTF8(f.Path("A")));
+  ASSERT_GE(index, 0);
+  before = f.view->GetReloadCount();
+  combo->SetSelection(index);
+  wxCommandEvent choice(wxEVT_COMBOBOX, combo->GetId());
+  choice.SetInt(index);
+  choice.SetEventObject(combo);
+  combo->GetEventHandler()->ProcessEvent(choice);
+  ASSERT_TRUE(f.Loaded(before));
+  testing_support::PumpFor(50);
+  EXPECT_EQ(f.view->GetBrowseFolder(), f.Path("A"));
+  EXPECT_EQ(combo->GetValue().utf8_string(), f.Path("A"));
+  EXPECT_EQ(combo->GetString(0).utf8_string(), f.Path("A"));
+  EXPECT_EQ(combo->GetString(1), "/");
 }
 
 }  // namespace
