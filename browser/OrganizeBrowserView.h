@@ -76,6 +76,8 @@ class COrganizeBrowserView : public CImageBrowserView {
   void OnAddFavorite();
   void OnMoreFavorites();
   void OnOrganizeFavorites();
+  // The tree roots of Organize Favorites (tests put their own folders here).
+  static std::vector<FOLDER_TREE_ROOT>& OrganizeFavoritesRoots();
   void OnBrowseCamera();
   bool CanGoBack() const { return m_address.CanGoBack(); }
   bool CanGoForward() const { return m_address.CanGoForward(); }

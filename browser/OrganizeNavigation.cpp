@@ -11,6 +11,7 @@
 #include <wx/time.h>
 
 #include "browser/OrganizeBrowserView.h"
+#include "browser/OrganizeFavoritesDlg.h"
 #include "browser/core/FavoriteFolderList.h"
 #include "platform/CameraCards.h"
 #include "resources/CommandIds.h"
@@ -27,6 +28,7 @@ const COMMAND_ENTRY<V> kNavigationCommands[] = {
     {ID_CLEAR_HISTORY, &V::OnClearHistory, &V::Always},
     {ID_ADD_FAVORITE, &V::OnAddFavorite, &V::CanAddFavorite},
     {ID_FAVORITE_MORE, &V::OnMoreFavorites, &V::Always},
+    {ID_ORGANIZE_FAVORITES, &V::OnOrganizeFavorites, &V::Always},
     {ID_BROWSE_CAMERA, &V::OnBrowseCamera, &V::HasCameraCard},
 };
 
@@ -224,7 +226,17 @@ void COrganizeBrowserView::OnMoreFavorites() {
   if (!folder.empty()) BrowseFolder(folder);
 }
 
-void COrganizeBrowserView::OnOrganizeFavorites() {}
+void COrganizeBrowserView::OnOrganizeFavorites() {
+  CFavoriteFolderList favorites;
+  favorites.Load();
+  RunOrganizeFavoritesDialog(this, favorites.Folders(), OrganizeFavoritesRoots());
+  favorites.Save();
+}
+
+std::vector<FOLDER_TREE_ROOT>& COrganizeBrowserView::OrganizeFavoritesRoots() {
+  static std::vector<FOLDER_TREE_ROOT> roots = DefaultFolderTreeRoots();
+  return roots;
+}
 
 // --- the camera ----------------------------------------------------------------------
 

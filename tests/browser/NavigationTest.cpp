@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,6 +19,7 @@
 #include "base/MessageReport.h"
 #include "base/Profile.h"
 #include "browser/OrganizeBrowserView.h"
+#include "browser/OrganizeFavoritesDlg.h"
 #include "browser/core/FavoriteFolderList.h"
 #include "resources/CommandIds.h"
 #include "shell/MainFrame.h"
@@ -257,6 +259,71 @@ TEST(Navigation, BrowseMyCameraOverInjectedCards) {
   ASSERT_TRUE(f.Browse(f.Path("B")));
   EXPECT_FALSE(f.view->IsCameraMode());
   EXPECT_TRUE(f.view->GetLayout().m_groups.empty());
+}
+
+TEST(Navigation, OrganizeFavoritesEditsTheListAndEscKeepsTheEdits) {
+  NavigationFixture f;
+  for (const char* name : {"A", "B", "C"})
+    WriteProfileString("Favorite Folder List", std::string("Folder ") + static_cast<char>('1' + (name[0] - 'A')), f.Path(name));
+  COrganizeBrowserView::OrganizeFavoritesRoots() = {{"Top", f.root.string()}};
+  ASSERT_TRUE(f.Enter());
+  std::vector<std::string> seen;
+  std::map<int, bool> enabled;
+  auto click = [](wxDialog& dialog, int id) {
+    wxCommandEvent event(wxEVT_BUTTON, id);
+    event.SetEventObject(dialog.FindWindow(id));
+    dialog.ProcessWindowEvent(event);
+  };
+  CModalDialogHook hook([&](wxDialog& dialog) {
+    auto* list = dynamic_cast<wxListCtrl*>(dialog.FindWindow(IDC_FAVORITE_LIST));
+    auto* tree = dynamic_cast<CFolderTreeCtrl*>(dialog.FindWindow(IDC_FAVORITE_TREE));
+    if (!list || !tree) return wxID_CANCEL;
+    seen.push_back(dialog.GetTitle().utf8_string());
+    seen.push_back(list->GetItemText(0).utf8_string());
+    enabled[0] = dialog.FindWindow(IDC_FAVORITE_REMOVE)->IsEnabled();
+    enabled[1] = dialog.FindWindow(IDC_FAVORITE_ADD)->IsEnabled();
+    // B up above A.
+    list->SetItemState(1, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    enabled[2] = dialog.FindWindow(IDC_FAVORITE_UP)->IsEnabled();
+    click(dialog, IDC_FAVORITE_UP);
+    // D from the tree, added as the tree gives it.
+    wxTreeItemIdValue cookie;
+    const wxTreeItemId top = tree->GetFirstChild(tree->GetRootItem(), cookie);
+    tree->SelectItem(tree->FindChild(top, "D"));
+    enabled[3] = dialog.FindWindow(IDC_FAVORITE_ADD)->IsEnabled();
+    click(dialog, IDC_FAVORITE_ADD);
+    enabled[4] = dialog.FindWindow(IDC_FAVORITE_ADD)->IsEnabled();  // now in the list
+    // C goes.
+    for (long i = 0; i < list->GetItemCount(); ++i) list->SetItemState(i, 0, wxLIST_STATE_SELECTED);
+    list->SetItemState(2, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    click(dialog, IDC_FAVORITE_REMOVE);
+    // Esc closes it.
+    wxKeyEvent esc(wxEVT_CHAR_HOOK);
+    esc.m_keyCode = WXK_ESCAPE;
+    esc.SetEventObject(&dialog);
+    dialog.ProcessWindowEvent(esc);
+    return wxID_CANCEL;
+  });
+  f.docs->Command(ID_ORGANIZE_FAVORITES);
+  COrganizeBrowserView::OrganizeFavoritesRoots() = DefaultFolderTreeRoots();
+  ASSERT_EQ(hook.GetCalls(), 1);
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_EQ(seen[0], "Organize Favorites");
+  EXPECT_EQ(seen[1], f.Path("A"));
+  EXPECT_FALSE(enabled[0]);
+  EXPECT_FALSE(enabled[1]);
+  EXPECT_TRUE(enabled[2]);
+  EXPECT_TRUE(enabled[3]);
+  EXPECT_FALSE(enabled[4]);
+  // Saved renumbered from 1, the added folder with its '/'.
+  EXPECT_EQ(GetProfileString("Favorite Folder List", "Folder 1"), f.Path("B"));
+  EXPECT_EQ(GetProfileString("Favorite Folder List", "Folder 2"), f.Path("A"));
+  EXPECT_EQ(GetProfileString("Favorite Folder List", "Folder 3"), f.Path("D") + "/");
+  EXPECT_EQ(GetProfileString("Favorite Folder List", "Folder 4"), "");
+  // Add to Favorites compares without the '/': the folder is there twice.
+  ASSERT_TRUE(f.Browse(f.Path("D")));
+  f.docs->Command(ID_ADD_FAVORITE);
+  EXPECT_EQ(GetProfileString("Favorite Folder List", "Folder 4"), f.Path("D"));
 }
 
 TEST(Navigation, AddressBarGoesToTypedFoldersAndRefusesOthers) {
