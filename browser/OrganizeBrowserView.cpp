@@ -85,6 +85,7 @@ COrganizeBrowserView::COrganizeBrowserView(wxWindow* parent, const std::string& 
   BindCommandTable(*this, *this, std::span<const COMMAND_ENTRY<V>>(kOrganizeCommands));
   Bind(wxEVT_CONTEXT_MENU, &COrganizeBrowserView::OnContextMenu, this);
   Bind(wxEVT_KEY_DOWN, &COrganizeBrowserView::OnKeyDown, this);
+  BindNavigation();
 }
 
 void COrganizeBrowserView::OnKeyDown(wxKeyEvent& event) {

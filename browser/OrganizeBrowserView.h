@@ -11,11 +11,21 @@
 #include <string>
 #include <vector>
 
+#include <wx/weakref.h>
+
+#include "browser/AddressBar.h"
+#include "browser/FolderTreeCtrl.h"
 #include "browser/ImageBrowserView.h"
+#include "browser/core/AddressHistory.h"
 #include "resources/CommandIds.h"
 #include "shell/CommandTable.h"
 
 class COrganizeBrowserView;
+
+// The list of the favourite-folder chooser ("More...").
+constexpr int kFavoriteListId = 1340;
+// The chooser over the favourite folders: the folder picked, empty on Cancel.
+std::string ChooseFavoriteFolder(wxWindow* parent, const std::vector<std::string>& folders);
 
 struct ORGANIZE_HOOKS {
   // Opens one file as a document.
@@ -38,9 +48,45 @@ class COrganizeBrowserView : public CImageBrowserView {
   static const ORGANIZE_HOOKS& GetHooks();
 
   explicit COrganizeBrowserView(wxWindow* parent, const std::string& cacheRoot = GetDefaultCacheRoot());
+  // Keeps the remembered folders.
+  ~COrganizeBrowserView() override;
 
   // CImageBrowserView
   void OpenItem(int index) override;
+  void SetTitle(const std::string& text) override;
+
+  // --- navigation (OrganizeNavigation.cpp) ---
+  // Every change of folder from outside (favourites, the tree, the address
+  // bar, the frame) goes through the history and reloads, also when the
+  // folder did not change; camera mode ends.
+  void BrowseFolder(const std::string& folder) override;
+  void OnEnterBrowse() override;
+  void OnLeaveBrowse() override;
+  void OnMenuOpened(wxMenuEvent& event) override;
+  // The folder tree goes into the Folders page at the first entry.
+  void AttachFoldersPage(CFoldersPage* page) override;
+  CFolderTreeCtrl* GetFolderTree() const { return m_tree.get(); }
+  // The address bar, made the first time the browse page asks for it.
+  wxWindow* GetBarWindow() override;
+  CAddressBar* GetAddressBar() const { return m_bar.get(); }
+  CAddressHistory& GetAddressHistory() { return m_address; }
+  void OnGoBack();
+  void OnGoForward();
+  void OnClearHistory();
+  void OnAddFavorite();
+  void OnMoreFavorites();
+  void OnOrganizeFavorites();
+  // The tree roots of Organize Favorites (tests put their own folders here).
+  static std::vector<FOLDER_TREE_ROOT>& OrganizeFavoritesRoots();
+  void OnBrowseCamera();
+  bool CanGoBack() const { return m_address.CanGoBack(); }
+  bool CanGoForward() const { return m_address.CanGoForward(); }
+  bool CanAddFavorite() const { return !IsCameraMode() && !GetBrowseFolder().empty(); }
+  // Whether a camera card is there (looked up at most every two seconds).
+  bool HasCameraCard() const;
+  // Rebuilds the favourite entries of a menu holding the placeholder item:
+  // up to 16 folders, then "More..." when there are more.
+  static void UpdateFavoritesMenu(wxMenu& menu);
   void OnSelectionChanged(int count, int selected) override;
 
   // The commands (also the menu's handlers).
@@ -122,4 +168,17 @@ class COrganizeBrowserView : public CImageBrowserView {
   void OnContextMenu(wxContextMenuEvent& event);
   void OnKeyDown(wxKeyEvent& event);
   void AfterSelectionChange(bool changed);
+  void BindNavigation();
+  void OnFavorite(wxCommandEvent& event);
+  void OnUpdateFavorite(wxUpdateUIEvent& event);
+  // Shows a folder of the history without changing it.
+  void ShowHistoryFolder(const std::string& folder);
+  // The tree and the bar follow the folder shown.
+  void SyncNavigation();
+
+  CAddressHistory m_address;
+  wxWeakRef<CFolderTreeCtrl> m_tree;
+  wxWeakRef<CAddressBar> m_bar;
+  mutable bool m_bHasCard = false;
+  mutable long long m_cardCheckedAt = -1;  // ms
 };

@@ -32,7 +32,7 @@ std::vector<CAMERA_CARD> SelectCards(std::vector<CAMERA_CARD> mounts) {
   return cards;
 }
 
-std::vector<CAMERA_CARD> RemovableMounts() {
+std::vector<CAMERA_CARD> Mounts(bool removableOnly) {
   std::vector<CAMERA_CARD> mounts;
   GVolumeMonitor* monitor = g_volume_monitor_get();
   if (!monitor) return mounts;
@@ -44,7 +44,7 @@ std::vector<CAMERA_CARD> RemovableMounts() {
       removable = removable || g_drive_is_removable(drive) || g_drive_is_media_removable(drive);
       g_object_unref(drive);
     }
-    if (removable) {
+    if ((removable || !removableOnly) && !g_mount_is_shadowed(mount)) {
       GFile* root = g_mount_get_root(mount);
       if (char* path = root ? g_file_get_path(root) : nullptr) {
         CAMERA_CARD card;
@@ -84,7 +84,14 @@ std::vector<CAMERA_CARD> FindCameraCards() {
     }
     return SelectCameraCards(roots);
   }
-  return SelectCards(RemovableMounts());
+  return SelectCards(Mounts(true));
+}
+
+std::vector<CAMERA_CARD> FindMountedVolumes() {
+  std::vector<CAMERA_CARD> mounts = Mounts(false);
+  std::sort(mounts.begin(), mounts.end(),
+            [](const CAMERA_CARD& a, const CAMERA_CARD& b) { return a.strRoot < b.strRoot; });
+  return mounts;
 }
 
 std::vector<std::string> CameraCardRoots(const std::vector<CAMERA_CARD>& cards) {

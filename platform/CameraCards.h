@@ -20,3 +20,7 @@ std::vector<CAMERA_CARD> FindCameraCards();
 
 // The roots of the cards, as the browser's camera mode takes them.
 std::vector<std::string> CameraCardRoots(const std::vector<CAMERA_CARD>& cards);
+
+// Every mounted volume GIO reports with a local folder (removable or not),
+// ordered by path; the tree shows them as roots.
+std::vector<CAMERA_CARD> FindMountedVolumes();

@@ -247,8 +247,8 @@ const MenuDef kBrowseMenu[] = {
     {END, 0, nullptr, nullptr},
     {POPUP, 0, "&View", nullptr},
     {POPUP, 0, "Go To", nullptr},
-    {ITEM, ID_GO_BACK, "Back", "Go to the previous folder"},
-    {ITEM, ID_GO_FORWARD, "Forward", "Go to the next folder"},
+    {ITEM, ID_GO_BACK, "Back\tAlt+Left", "Go to the previous folder"},
+    {ITEM, ID_GO_FORWARD, "Forward\tAlt+Right", "Go to the next folder"},
     {END, 0, nullptr, nullptr},
     {ITEM, ID_BROWSE_STOP, "Stop", "Stop loading thumbnails"},
     {ITEM, ID_BROWSE_REFRESH, "Refresh\tF5", "Reload the changed thumbnails"},
@@ -466,6 +466,8 @@ std::vector<wxAcceleratorEntry> GetAcceleratorResource(int resourceId) {
           {wxACCEL_NORMAL, WXK_F5, ID_BROWSE_REFRESH},
           {wxACCEL_CTRL, WXK_F5, ID_BROWSE_RELOAD_ALL},
           {wxACCEL_NORMAL, WXK_F11, ID_SLIDE_SHOW},
+          {wxACCEL_ALT, WXK_LEFT, ID_GO_BACK},
+          {wxACCEL_ALT, WXK_RIGHT, ID_GO_FORWARD},
       };
     case IDR_EFFECT_ACCEL:
       return {

@@ -280,6 +280,7 @@ void CMainFrame::UpdateRecentFileMenu() {
 void CMainFrame::OnMenuOpen(wxMenuEvent& event) {
   event.Skip();
   if (wxMenu* menu = event.GetMenu(); menu && menu->FindItem(ID_FILE_MRU_FIRST)) UpdateRecentFileMenu();
+  if (m_nMode == MODE_BROWSE) m_browseView->MenuOpened(event);
   RefreshClipboardCache();  // the answer comes back while the menu is open
 }
 

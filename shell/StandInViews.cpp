@@ -56,6 +56,7 @@ COrganizeView::COrganizeView(wxWindow* parent) : wxPanel(parent) {
   auto* sizer = new wxBoxSizer(wxVERTICAL);
   if (ContentFactory()) m_content = ContentFactory()(this);
   if (m_content) {
+    if (wxWindow* bar = m_content->GetBarWindow()) sizer->Add(bar, 0, wxEXPAND);
     sizer->Add(m_content->GetContentWindow(), 1, wxEXPAND);
   } else {
     m_label = new wxStaticText(this, wxID_ANY, "Browse");
@@ -73,6 +74,10 @@ bool COrganizeView::ForwardCommand(wxEvent& event) {
   return m_content->GetContentWindow()->GetEventHandler()->ProcessEventLocally(event);
 }
 
+void COrganizeView::MenuOpened(wxMenuEvent& event) {
+  if (m_content) m_content->OnMenuOpened(event);
+}
+
 bool COrganizeView::ActivateBrowse(CMainFrame& frame) {
   CModeMenuInfo info;
   info.menu = IDR_BROWSE;
@@ -81,7 +86,10 @@ bool COrganizeView::ActivateBrowse(CMainFrame& frame) {
   info.folder = [this](const std::string& folder) { BrowseFolder(folder); };
   frame.SwitchMode(info, MODE_BROWSE);
   if (frame.GetMode() != MODE_BROWSE) return false;
-  if (m_content) m_content->OnEnterBrowse();
+  if (m_content) {
+    m_content->AttachFoldersPage(frame.GetFoldersPage());
+    m_content->OnEnterBrowse();
+  }
   return true;
 }
 

@@ -13,6 +13,8 @@
 #include <vector>
 
 class CMainFrame;
+class CFoldersPage;
+class wxMenuEvent;
 
 // --- client pages ---------------------------------------------------------
 // The page of the document area shown while no document is open.
@@ -31,6 +33,13 @@ class IBrowseContent {
   virtual void OnEnterBrowse() = 0;
   virtual void OnLeaveBrowse() = 0;
   virtual void BrowseFolder(const std::string& folder) = 0;
+  // A menu of the frame opens in browse mode (entries made on the fly).
+  virtual void OnMenuOpened(wxMenuEvent& event) {}
+  // Browse mode is entered: the content may put its folder tree into the
+  // task pane's Folders page (called at every entry).
+  virtual void AttachFoldersPage(CFoldersPage* page) {}
+  // A bar shown above the content (a child of the browse page), or null.
+  virtual wxWindow* GetBarWindow() { return nullptr; }
 };
 
 // The browse view: enters Browse mode through the frame and leaves it again.
@@ -44,6 +53,8 @@ class COrganizeView : public wxPanel {
   // Offers a command (menu or update event) to the content first; true when
   // the content handled it.
   bool ForwardCommand(wxEvent& event);
+  // A menu opens while browse mode is active.
+  void MenuOpened(wxMenuEvent& event);
   // Takes the client area: installs the browse mode record (menu
   // IDR_BROWSE, accelerators IDR_BROWSE_ACCEL, leave and folder callbacks).
   bool ActivateBrowse(CMainFrame& frame);

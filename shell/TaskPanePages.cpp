@@ -113,8 +113,18 @@ void CEffectPage::CloseEffect() {
 void CFoldersPage::SetTree(wxWindow* tree, std::function<int()> itemsHeight) {
   m_tree = tree;
   m_itemsHeight = std::move(itemsHeight);
-  if (m_tree) m_tree->SetSize(TreeRect());
+  PlaceTree();
   RequestLayout();
+}
+
+// A tree too small for its scroll bars (while the page opens or closes) is
+// hidden rather than squeezed.
+void CFoldersPage::PlaceTree() {
+  if (!m_tree) return;
+  const wxRect rect = TreeRect();
+  const bool fits = rect.width >= kMinTreeSize && rect.height >= kMinTreeSize;
+  if (fits) m_tree->SetSize(rect);
+  m_tree->Show(fits);
 }
 
 wxRect CFoldersPage::TreeRect() const {
@@ -132,7 +142,7 @@ int CFoldersPage::GetExpandedHeight() const {
 
 void CFoldersPage::MoveTo(int top, int height) {
   CTaskPanePage::MoveTo(top, height);
-  if (m_tree) m_tree->SetSize(TreeRect());
+  PlaceTree();
 }
 
 // --- animation -------------------------------------------------------------------

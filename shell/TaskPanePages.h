@@ -68,7 +68,9 @@ class CFoldersPage : public CTaskPanePage {
   void MoveTo(int top, int height) override;
 
  private:
+  static constexpr int kMinTreeSize = 48;
   wxRect TreeRect() const;
+  void PlaceTree();
   wxWindow* m_tree = nullptr;
   std::function<int()> m_itemsHeight;
 };
