@@ -6,7 +6,9 @@
 #    (scan, thumbnails, cache written) against `vipsthumbnail -s 160` over the
 #    same files; again on copies without EXIF thumbnails, where every
 #    thumbnail is decoded from the photograph;
-#  - a warm reload of a 5,000-file folder whose cache is current.
+#  - a warm reload of a 5,000-file folder whose cache is current: entered
+#    anew (every thumbnail read from the cache file), and reloaded while
+#    shown (the thumbnails in hand are kept).
 # Each comparison runs one thread on both sides, then all cores on ours and
 # vips's default threading. Peak memory is the process's resident peak.
 # Usage: bench/compare_browser.sh [build dir]   (default: build)
@@ -85,5 +87,11 @@ echo
 printf '%-44s %17s\n' "warm reload of 5000 files (cache current)" "ours s, peak"
 for cell in 100 160; do
   read -r wt wm <<<"$(ours "BM_BrowserWarmRescan/$cell/" PICTORAVELL_BENCH_WARM_FOLDER "$tmp/warm")"
+  printf '%-44s %8s %6s MB\n' "$cell-pixel cells" "$wt" "$wm"
+done
+echo
+printf '%-44s %17s\n' "reload of the shown 5000 files (list in hand)" "ours s, peak"
+for cell in 100 160; do
+  read -r wt wm <<<"$(ours "BM_BrowserReloadShownFolder/$cell/" PICTORAVELL_BENCH_WARM_FOLDER "$tmp/warm")"
   printf '%-44s %8s %6s MB\n' "$cell-pixel cells" "$wt" "$wm"
 done

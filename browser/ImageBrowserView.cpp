@@ -268,12 +268,14 @@ void CImageBrowserView::OnReloadTick() {
     m_scanner->SetCancel(&CheckBrowserStop);
     m_scanner->SetProgress(&ReportProgress);
     m_scanner->SetCellSize(m_layout.m_metrics.nCellWidth, m_layout.m_metrics.nCellHeight);
-    if (m_bPurgePending) {
+    const bool purge = m_bPurgePending;
+    if (purge) {
       m_bPurgePending = false;
       int files = 0, folders = 0;
       m_scanner->PurgeFolderCache(folder, files, folders);
     }
-    m_scanner->Refresh(folder, m_items);
+    // After a purge every thumbnail is made again, the ones on screen too.
+    m_scanner->Refresh(folder, m_items, !purge);
     // Thumbnails of another size (kept from before a size change) are
     // brought to this one: larger ones shrink, smaller ones are made again.
     for (CBrowserItem& item : m_items) item.FitThumbnail(m_layout.m_metrics.nCellWidth, m_layout.m_metrics.nCellHeight);

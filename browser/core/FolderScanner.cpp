@@ -82,11 +82,18 @@ void CFolderScanner::ScanTree(const std::string& folderGiven, CBrowserItemList& 
   if (IsInCacheTree(folder) || !Visit(folder)) return;
   CStatusScope status("Scanning " + folderGiven);
 
+  // The cache file is read at the first file that the held items of a
+  // Refresh do not cover (at once when there are none).
   CBrowserItemList cached;
-  LoadCache(folder, cached);
   // Records by name; a name met twice takes the last record first.
   std::unordered_map<std::string, std::vector<size_t>> byName;
-  for (size_t i = 0; i < cached.size(); ++i) byName[cached[i].m_strName].push_back(i);
+  bool cacheRead = false;
+  auto readCache = [&] {
+    if (cacheRead) return;
+    cacheRead = true;
+    LoadCache(folder, cached);
+    for (size_t i = 0; i < cached.size(); ++i) byName[cached[i].m_strName].push_back(i);
+  };
 
   CBrowserItemList found;
   std::vector<std::string> subfolders;
@@ -106,8 +113,9 @@ void CFolderScanner::ScanTree(const std::string& folderGiven, CBrowserItemList& 
       }
       if (!image) continue;
       CBrowserItem item(facts);
-      bool trusted = false;
-      if (auto it = byName.find(item.m_strName); it != byName.end() && !it->second.empty()) {
+      bool trusted = TakeHeld(item);
+      if (!trusted) readCache();
+      if (auto it = trusted ? byName.end() : byName.find(item.m_strName); it != byName.end() && !it->second.empty()) {
         CBrowserItem& record = cached[it->second.back()];
         it->second.pop_back();
         // Same time and same size: a copy that kept an old time is not
@@ -135,6 +143,27 @@ void CFolderScanner::ScanTree(const std::string& folderGiven, CBrowserItemList& 
       ScanTree(sub, out);
     }
   }
+}
+
+bool CFolderScanner::TakeHeld(CBrowserItem& item) {
+  if (m_held.empty()) return false;
+  auto it = m_held.find(item.GetFullPath());
+  if (it == m_held.end()) return false;
+  CBrowserItem& held = it->second;
+  // The trust of a cache record: same time and same size.
+  if (held.m_ftLastWrite != item.m_ftLastWrite || held.m_nFileSize != item.m_nFileSize) return false;
+  item = std::move(held);
+  m_held.erase(it);
+  // Only the file's facts and thumbnail carry over, as from a record; the
+  // display state starts afresh (Refresh restores selection and order).
+  const CBrowserItem fresh;
+  item.m_nShownFrame = fresh.m_nShownFrame;
+  item.m_bSelected = fresh.m_bSelected;
+  item.m_nZoomTarget = fresh.m_nZoomTarget;
+  item.m_nZoomStep = fresh.m_nZoomStep;
+  item.m_bCut = fresh.m_bCut;
+  item.m_nPrevIndex = fresh.m_nPrevIndex;
+  return true;
 }
 
 std::vector<std::string> CFolderScanner::ListSubfolders(const std::string& folder) {
@@ -212,7 +241,7 @@ void CFolderScanner::PreviewTree(const std::string& folderGiven, CBrowserItemLis
   }
 }
 
-void CFolderScanner::Refresh(const std::string& folder, CBrowserItemList& items) {
+void CFolderScanner::Refresh(const std::string& folder, CBrowserItemList& items, bool keepThumbnails) {
   struct Kept {
     int32_t selected;
     int32_t position;
@@ -223,8 +252,13 @@ void CFolderScanner::Refresh(const std::string& folder, CBrowserItemList& items)
     const CBrowserItem& item = items[static_cast<size_t>(i)];
     kept[item.GetFullPath()] = Kept{item.m_bSelected, i, item.m_nRotation};
   }
+  m_held.clear();
+  if (keepThumbnails)
+    for (const CBrowserItem& item : items)
+      if (item.HasThumbnail()) m_held.emplace(item.GetFullPath(), item);
   CBrowserItemList fresh;
   ScanFolder(folder, fresh);
+  m_held.clear();
   std::set<std::string> toSave;
   for (CBrowserItem& item : fresh) {
     auto it = kept.find(item.GetFullPath());

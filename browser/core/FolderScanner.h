@@ -19,6 +19,7 @@
 #include <functional>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <utility>
 
 #include "browser/core/BrowserItemList.h"
@@ -72,7 +73,16 @@ class CFolderScanner {
   // there keep their selection, their order and their rotation (a rotation
   // applied again is saved to the cache); new files follow in directory
   // order; files gone are dropped.
-  void Refresh(const std::string& folder, CBrowserItemList& items);
+  // A file whose item in the list already holds a thumbnail, with the same
+  // last-write time and size as the directory now shows, keeps that item's
+  // facts and thumbnail (shared, not copied), as it would keep its cache
+  // record: the list in hand is as current as the cache file, since every
+  // thumbnail made and every turn is saved when it happens. A folder's cache
+  // file is then read only when some file of it is not covered so; a reload
+  // of an open folder reads no thumbnail from disk. keepThumbnails false
+  // (after a purge of the folder's cache: every thumbnail is to be made
+  // again) takes nothing from the list but selection, order and rotation.
+  void Refresh(const std::string& folder, CBrowserItemList& items, bool keepThumbnails = true);
 
   // Adds the angle to the rotation of every selected item, then saves the
   // cache of each folder holding a selected item once.
@@ -99,6 +109,9 @@ class CFolderScanner {
   std::vector<std::string> ListSubfolders(const std::string& folder);
   // Marks a folder visited; false when it was already (a link loop).
   bool Visit(const std::string& folder);
+  // Makes item (fresh from the directory) the held item of its path when
+  // that one has a thumbnail and the same time and size; true when it did.
+  bool TakeHeld(CBrowserItem& item);
 
   std::string m_strCacheRoot;
   CCacheFolder m_cacheFolder;
@@ -108,4 +121,7 @@ class CFolderScanner {
   CANCELPROC m_pfnCancel = nullptr;
   PROGRESSPROC m_pfnProgress = nullptr;
   std::set<std::pair<uint64_t, uint64_t>> m_visited;  // device and inode of the folders of one walk
+  // The items with thumbnails of the list a Refresh replaces, by full path
+  // (copies: the list itself may change while events are pumped).
+  std::unordered_map<std::string, CBrowserItem> m_held;
 };

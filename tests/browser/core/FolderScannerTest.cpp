@@ -205,6 +205,63 @@ TEST_F(FolderScannerTest, RefreshKeepsSelectionOrderAndRotation) {
   EXPECT_EQ(items[3].m_nWidth, 300);
 }
 
+// A reload of the folder on screen keeps the thumbnails in hand (the same
+// frames, shared): it opens neither an image nor, while every file is
+// covered, the cache file; a file changed meanwhile is read again; the
+// display state starts afresh as with records from the cache. Without
+// keeping (after a purge) every thumbnail comes from the cache or is made.
+TEST_F(FolderScannerTest, RefreshKeepsTheThumbnailsInHandOfUnchangedFiles) {
+  REQUIRE_TOOL("convert");
+  MakePictures();
+  CFolderScanner scanner(Root());
+  CBrowserItemList items = Reload(scanner);
+  ASSERT_EQ(items.size(), 4u);
+  std::map<std::string, const void*> frames;
+  for (CBrowserItem& item : items) {
+    ASSERT_TRUE(item.HasThumbnail()) << item.m_strName;
+    frames[item.m_strName] = item.m_pThumbFrames.get();
+    item.m_bCut = 1;
+    item.m_nZoomStep = 2;
+  }
+  const std::string cacheFile = Root() + m_pics + kCacheFileName;
+
+  // Nothing changed: no file is opened, the cache file may even be gone.
+  fs::rename(cacheFile, cacheFile + ".away");
+  OpenCounter opens(m_dir / "pics");
+  scanner.Refresh(m_pics, items);
+  EXPECT_TRUE(opens.Take().empty());
+  ASSERT_EQ(items.size(), 4u);
+  for (const CBrowserItem& item : items) {
+    EXPECT_EQ(item.m_pThumbFrames.get(), frames[item.m_strName]) << item.m_strName;
+    EXPECT_EQ(item.m_bCut, 0);
+    EXPECT_EQ(item.m_nZoomStep, 0);
+  }
+  fs::rename(cacheFile + ".away", cacheFile);
+
+  // One file touched: only it is read again (and its record not trusted).
+  SetMtime(m_dir / "pics" / "b.jpg", 2000000000);
+  scanner.Refresh(m_pics, items);
+  const auto opened = opens.Take();
+  ASSERT_EQ(opened.size(), 1u);
+  EXPECT_EQ(opened.begin()->first, "b.jpg");
+  for (const CBrowserItem& item : items) {
+    if (item.m_strName == "b.jpg")
+      EXPECT_FALSE(item.HasThumbnail());
+    else
+      EXPECT_EQ(item.m_pThumbFrames.get(), frames[item.m_strName]) << item.m_strName;
+  }
+  EXPECT_EQ(scanner.MakeThumbnails(m_pics, items), 1);
+  opens.Take();
+
+  // Not kept: the other three come from the cache file (new frames).
+  scanner.Refresh(m_pics, items, false);
+  for (const CBrowserItem& item : items) {
+    ASSERT_TRUE(item.HasThumbnail()) << item.m_strName;
+    EXPECT_NE(item.m_pThumbFrames.get(), frames[item.m_strName]) << item.m_strName;
+  }
+  EXPECT_TRUE(opens.Take().empty());
+}
+
 TEST_F(FolderScannerTest, LinkLoopsAndACacheRootInsideTheTreeStillEnd) {
   REQUIRE_TOOL("convert");
   fs::create_directories(m_dir / "pics" / "sub" / "deeper");
