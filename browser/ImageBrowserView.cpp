@@ -572,12 +572,79 @@ void CImageBrowserView::PaintArea(wxDC& dc, const wxRect& clientBox) {
   for (wxRegionIterator it(unpainted); it; ++it) dc.DrawRectangle(it.GetRect());
 }
 
+void CImageBrowserView::Refresh(bool eraseBackground, const wxRect* rect) {
+  if (!rect) {
+    m_bScreenAllDirty = true;
+    m_screenDirty.Clear();
+  } else if (!m_bScreenAllDirty && !rect->IsEmpty()) {
+    m_screenDirty.Union(wxRect(CalcUnscrolledPosition(rect->GetPosition()), rect->GetSize()));
+  }
+  wxScrolledCanvas::Refresh(eraseBackground, rect);
+}
+
+void CImageBrowserView::UpdateScreenBuffer() {
+  const wxSize client = GetClientSize();
+  const wxPoint origin = CalcUnscrolledPosition(wxPoint(0, 0));
+  if (!m_screen.IsOk() || m_screen.GetSize() != client) {
+    m_screen = wxBitmap(client, 24);
+    m_screenSpare = wxBitmap();
+    m_bScreenAllDirty = true;
+  }
+  const wxRect shown(origin, client);
+  if (!m_bScreenAllDirty && origin != m_screenOrigin) {
+    // The pixels still on the screen move by the scroll; the rest is new.
+    const wxRect kept = wxRect(m_screenOrigin, client).Intersect(shown);
+    if (kept.IsEmpty()) {
+      m_bScreenAllDirty = true;
+    } else {
+      if (!m_screenSpare.IsOk()) m_screenSpare = wxBitmap(client, 24);
+      {
+        wxMemoryDC from;
+        from.SelectObjectAsSource(m_screen);
+        wxMemoryDC to(m_screenSpare);
+        to.Blit(kept.x - origin.x, kept.y - origin.y, kept.width, kept.height, &from, kept.x - m_screenOrigin.x,
+                kept.y - m_screenOrigin.y);
+      }
+      std::swap(m_screen, m_screenSpare);
+      wxRegion uncovered(shown);
+      uncovered.Subtract(kept);
+      m_screenDirty.Union(uncovered);
+    }
+  }
+  m_screenOrigin = origin;
+  // (Intersecting with an empty region leaves a wxRegion unchanged.)
+  wxRegion dirty;
+  if (m_bScreenAllDirty) {
+    dirty = wxRegion(shown);
+  } else if (!m_screenDirty.IsEmpty()) {
+    dirty = m_screenDirty;
+    dirty.Intersect(shown);
+  }
+  m_bScreenAllDirty = false;
+  m_screenDirty.Clear();
+  if (dirty.IsEmpty()) return;
+  wxMemoryDC dc(m_screen);
+  for (wxRegionIterator it(dirty); it; ++it) {
+    const wxRect box(it.GetRect().GetPosition() - origin, it.GetRect().GetSize());
+    dc.SetClippingRegion(box);
+    PaintArea(dc, box);
+    dc.DestroyClippingRegion();
+  }
+}
+
 void CImageBrowserView::OnPaint(wxPaintEvent&) {
   wxPaintDC dc(this);
   ++m_nPaints;
-  wxRect box = GetUpdateRegion().GetBox();
-  if (box.IsEmpty()) box = wxRect(GetClientSize());
-  PaintArea(dc, box);
+  if (GetClientSize().x <= 0 || GetClientSize().y <= 0) return;
+  UpdateScreenBuffer();
+  wxMemoryDC source;
+  source.SelectObjectAsSource(m_screen);
+  wxRegion update = GetUpdateRegion();
+  if (update.IsEmpty()) update = wxRegion(wxRect(GetClientSize()));
+  for (wxRegionIterator it(update); it; ++it) {
+    const wxRect r = it.GetRect();
+    dc.Blit(r.x, r.y, r.width, r.height, &source, r.x, r.y);
+  }
 }
 
 // --- selection ------------------------------------------------------------

@@ -10,7 +10,9 @@
 // BrowserCellPainter (both window-free); the folder work is the browser
 // core's CFolderScanner and CFolderWatcher.
 
+#include <wx/bitmap.h>
 #include <wx/dnd.h>
+#include <wx/region.h>
 #include <wx/scrolwin.h>
 #include <wx/timer.h>
 
@@ -138,6 +140,13 @@ class CImageBrowserView : public wxScrolledCanvas, public IBrowseContent {
   int GetCaptionHeight() const { return m_nCaptionHeight; }
   // Paint events handled so far (tests, benchmarks).
   int GetPaintCount() const { return m_nPaints; }
+  // The client-area pixels of the last paint's composing: what the window
+  // shows (tests, benchmarks). Invalid before the first paint.
+  const wxBitmap& GetScreenBuffer() const { return m_screen; }
+  // Invalidates a part of the window (client coordinates) or all of it; the
+  // next paint composes that part again. Everything that changes what the
+  // view shows goes through here (RefreshRect too).
+  void Refresh(bool eraseBackground = true, const wxRect* rect = nullptr) override;
 
   const BROWSE_MODE_SETTINGS& GetSettings() const { return m_settings; }
   CBrowserItemList& GetItems() { return m_items; }
@@ -176,6 +185,10 @@ class CImageBrowserView : public wxScrolledCanvas, public IBrowseContent {
   void ThumbnailMade(int index);
   void ReportSelection();
   void EndMarker();
+  // Brings the screen buffer up to date for the client size and scroll
+  // origin: a scroll moves the pixels still shown and composes only the
+  // uncovered strips, and invalidated parts are composed again.
+  void UpdateScreenBuffer();
   // The composed cell of an item as the screen shows it, from a small cache
   // of cells drawn before (scrolling then only copies them).
   const wxBitmap& GetCellBitmap(int index);
@@ -220,6 +233,12 @@ class CImageBrowserView : public wxScrolledCanvas, public IBrowseContent {
   bool m_bPurgePending = false;
   int m_nReloads = 0;
   int m_nPaints = 0;
+  // The composed client area, as of the scroll origin m_screenOrigin; the
+  // parts of the view (view coordinates) invalidated since it was composed.
+  wxBitmap m_screen, m_screenSpare;
+  wxPoint m_screenOrigin;
+  wxRegion m_screenDirty;
+  bool m_bScreenAllDirty = true;
 };
 
 // The live browser view (set by its constructor), or null.
