@@ -183,7 +183,7 @@ class CGifRowOrder {
 // image. Damaged or short data leaves the rows not reached as they are; the
 // next byte read afterwards is the one after the image's data.
 int DecodeGifPixels(CBufferedFile* stream, CRasterImage& image, bool interlaced, CANCELPROC cancel,
-                    PROGRESSPROC progress) {
+                    PROGRESSPROC progress, CLzwDecoderBuffers* buffers) {
   const int codeSize = stream->ReadByte();
   if (stream->GetError()) return IMAGEIO_OK;
   if (codeSize < 1 || codeSize > 11) {
@@ -194,7 +194,7 @@ int DecodeGifPixels(CBufferedFile* stream, CRasterImage& image, bool interlaced,
   const int height = image.GetHeight();
   const int stride = image.GetStride();
   uint8_t* bits = image.GetWritableBits();
-  CLzwDecoder decoder(stream, codeSize, width, image.GetBitsPerPixel());
+  CLzwDecoder decoder(stream, codeSize, width, image.GetBitsPerPixel(), buffers);
   CGifRowOrder order(height, interlaced);
   for (int j = 0; j < height; ++j) {
     const int y = order.Next();
@@ -211,7 +211,7 @@ int DecodeGifPixels(CBufferedFile* stream, CRasterImage& image, bool interlaced,
 // Reads one image after its ','. The frame receives the image and position;
 // an image of zero width or height leaves the frame's image empty.
 int ReadGifImage(CAnimFrame& frame, CBufferedFile* stream, const GifColorTable& global, int globalDepth,
-                 int64_t& bytesLeft, CANCELPROC cancel, PROGRESSPROC progress) {
+                 int64_t& bytesLeft, CANCELPROC cancel, PROGRESSPROC progress, CLzwDecoderBuffers* buffers) {
   uint8_t d[9];
   if (stream->Read(d, 9) != 9) return IMAGEIO_OK;  // the block loop stops on the error flag
   const int left = d[0] | (d[1] << 8);
@@ -246,7 +246,7 @@ int ReadGifImage(CAnimFrame& frame, CBufferedFile* stream, const GifColorTable& 
   RGBQUAD* palette = image.GetWritablePalette();
   const int entries = std::min(table->count, 1 << depth);
   std::copy(table->entries, table->entries + entries, palette);
-  const int result = DecodeGifPixels(stream, image, (packed & 0x40) != 0, cancel, progress);
+  const int result = DecodeGifPixels(stream, image, (packed & 0x40) != 0, cancel, progress, buffers);
   if (result != IMAGEIO_OK) return result;
   frame.m_image = std::move(image);
   return IMAGEIO_OK;
@@ -387,7 +387,7 @@ int WriteGifImage(CBufferedFile* stream, const CRasterImage& image, int x, int y
   const int minimumCodeSize = std::max(c, 2);
   stream->WriteByte(static_cast<uint8_t>(minimumCodeSize));
 
-  CLzwEncoder encoder(stream, minimumCodeSize, 8);
+  CLzwEncoder encoder(stream, minimumCodeSize, 8, static_cast<int64_t>(width) * height);
   std::vector<uint8_t> line(static_cast<size_t>(width));
   const PIXELGETPROC get = GetPixelGetter(d);
   const bool hasMask = image.HasValidMask();
@@ -509,6 +509,8 @@ int ReadGif(CCodecJob* job, int first, int count) {
   // The frames' pixels, palettes and masks come out of a few shared chunks.
   std::optional<CBufferArenaScope> arena;
   if (count > 1) arena.emplace();
+  // One decoder's tables and history serve every image in turn.
+  CLzwDecoderBuffers lzwBuffers;
   int64_t bytesLeft = kFrameBudgetFactor * GetImageByteBudget();
   int64_t index = 0;
   job->m_bIncomplete = false;
@@ -525,7 +527,7 @@ int ReadGif(CCodecJob* job, int first, int count) {
     } else {
       const int j = static_cast<int>(index - first);
       const int r = ReadGifImage(work, stream, global, globalDepth, bytesLeft, job->m_pfnCancel,
-                                 count == 1 ? job->m_pfnProgress : nullptr);
+                                 count == 1 ? job->m_pfnProgress : nullptr, &lzwBuffers);
       if (r != IMAGEIO_OK) {
         result = r;
         for (int k = 0; k < j; ++k) ResetGifFrame(job->m_pFrames[k]);
@@ -706,6 +708,129 @@ static bool UnifyFramePalettes(std::vector<CAnimFrame>& frames) {
   return true;
 }
 
+// How many codes the LZW coder writes for a frame's pixels (transparent
+// pixels as one more symbol), counted up to 4096: the count does not depend
+// on which index each colour has, and past 4096 codes the code widths no
+// longer depend on the code size.
+static int64_t CountLzwCodes(const CRasterImage& image) {
+  constexpr int64_t kEnough = 4096;
+  constexpr size_t kSlots = 1 << 14;
+  std::vector<uint32_t> table(kSlots, 0);  // (code << 20 | prefix << 9 | symbol) + 1; 0 free
+  const bool masked = image.HasValidMask();
+  int64_t codes = 0;
+  int next = 512, prefix = -1;
+  for (int32_t y = 0; y < image.GetHeight() && codes < kEnough; ++y) {
+    const uint8_t* row = image.GetRow(y);
+    const uint8_t* mrow = masked ? image.GetMaskRow(y) : nullptr;
+    for (int32_t x = 0; x < image.GetWidth(); ++x) {
+      const int symbol = mrow && !GetPixel1(mrow, static_cast<int16_t>(x)) ? 256 : row[x];
+      if (prefix < 0) {
+        prefix = symbol;
+        continue;
+      }
+      const uint32_t key = static_cast<uint32_t>(prefix) << 9 | static_cast<uint32_t>(symbol);
+      size_t h = (key * 2654435761u) >> 18;
+      for (;;) {
+        const uint32_t entry = table[h];
+        if (entry == 0 || ((entry - 1) & 0xFFFFF) == key) break;
+        h = (h + 1) & (kSlots - 1);
+      }
+      if (table[h] != 0) {
+        prefix = static_cast<int>((table[h] - 1) >> 20);
+        continue;
+      }
+      table[h] = (static_cast<uint32_t>(next++) << 20 | key) + 1;
+      ++codes;
+      prefix = symbol;
+    }
+  }
+  return codes + (prefix >= 0 ? 1 : 0);
+}
+
+// Bits of `codes` codes written after a clear with LZW code size m (the
+// widths the coder uses as its table grows), for m = 2..8.
+static int64_t LzwBits(int m, int64_t codes) {
+  int width = m + 1, next = (1 << m) + 2;
+  int64_t bits = 0;
+  for (int64_t k = 0; k < codes; ++k) {
+    bits += width;
+    if (++next > (1 << width) && width < 12) ++width;
+  }
+  return bits;
+}
+
+// Refines an order of the shared palette (order[k]: the old index put at k)
+// for the frames after the first: each frame's code size follows from the
+// highest new index among its colours and its transparent index (the lowest
+// index none of its colours has), and a smaller code size saves bits on its
+// first codes (`bits[m]`, from the frame's code count). Colours are swapped
+// between code-size ranges while that lowers the total. Skipped when too
+// large to search.
+struct FramePaletteUse {
+  std::vector<uint8_t> colours;  // old indices used by opaque pixels
+  bool transparent = false;
+  int64_t bits[9] = {};
+};
+
+static int64_t RefinePaletteOrder(std::vector<int>& order, const std::vector<FramePaletteUse>& uses) {
+  int used = 0;  // colours any later frame uses come first in the order given
+  std::vector<std::vector<int>> framesOf(256);
+  for (size_t f = 0; f < uses.size(); ++f)
+    for (const uint8_t c : uses[f].colours) framesOf[c].push_back(static_cast<int>(f));
+  for (int k = 0; k < 256; ++k)
+    if (!framesOf[static_cast<size_t>(order[static_cast<size_t>(k)])].empty()) used = k + 1;
+  int64_t work = 0;
+  for (const FramePaletteUse& u : uses) work += static_cast<int64_t>(u.colours.size());
+  std::vector<int> position(256);
+  for (int k = 0; k < 256; ++k) position[static_cast<size_t>(order[static_cast<size_t>(k)])] = k;
+  auto cost = [&](const FramePaletteUse& u) {
+    int highest = 0;
+    uint64_t low[4] = {};  // new indices taken, for the lowest free one
+    for (const uint8_t c : u.colours) {
+      const int p = position[c];
+      highest = std::max(highest, p);
+      low[p >> 6] |= uint64_t{1} << (p & 63);
+    }
+    if (u.transparent) {
+      int free = 0;
+      while (free < 256 && (low[free >> 6] >> (free & 63) & 1)) ++free;
+      highest = std::max(highest, free);
+    }
+    return u.bits[std::max(CodeSizeFor(highest), 2)];
+  };
+  std::vector<int> stamp(uses.size(), -1);
+  int round = 0;
+  const bool search = used >= 2 && work * used * used <= (int64_t{1} << 28);
+  for (int pass = 0; search && pass < 4; ++pass) {
+    bool improved = false;
+    for (int i = 0; i < used; ++i)
+      for (int j = i + 1; j < used; ++j) {
+        if (std::max(CodeSizeFor(i), 2) == std::max(CodeSizeFor(j), 2)) continue;
+        const int a = order[static_cast<size_t>(i)], b = order[static_cast<size_t>(j)];
+        std::vector<int> touched;
+        ++round;
+        for (const int f : framesOf[static_cast<size_t>(a)])
+          if (stamp[static_cast<size_t>(f)] != round) stamp[static_cast<size_t>(f)] = round, touched.push_back(f);
+        for (const int f : framesOf[static_cast<size_t>(b)])
+          if (stamp[static_cast<size_t>(f)] != round) stamp[static_cast<size_t>(f)] = round, touched.push_back(f);
+        int64_t before = 0, after = 0;
+        for (const int f : touched) before += cost(uses[static_cast<size_t>(f)]);
+        std::swap(position[static_cast<size_t>(a)], position[static_cast<size_t>(b)]);
+        for (const int f : touched) after += cost(uses[static_cast<size_t>(f)]);
+        if (after < before) {
+          std::swap(order[static_cast<size_t>(i)], order[static_cast<size_t>(j)]);
+          improved = true;
+        } else {
+          std::swap(position[static_cast<size_t>(a)], position[static_cast<size_t>(b)]);
+        }
+      }
+    if (!improved) break;
+  }
+  int64_t total = 0;
+  for (const FramePaletteUse& u : uses) total += cost(u);
+  return total;
+}
+
 // Frames that are all 8-bit images of one palette, without selections: the
 // palette is reordered so that the colours used by the most later frames come
 // first. Small difference frames then need only low indices, and so fewer
@@ -730,6 +855,7 @@ static bool ReorderSharedPalette(std::vector<CAnimFrame>& frames) {
     int64_t pixels = 0;
   };
   std::vector<Use> uses(256);
+  std::vector<FramePaletteUse> frameUses;
   bool firstFrame = true;
   int64_t frameNumber = -1;
   for (const CAnimFrame& f : frames) {
@@ -747,21 +873,40 @@ static bool ReorderSharedPalette(std::vector<CAnimFrame>& frames) {
         ++uses[row[x]].pixels;
       }
     }
-    if (!firstFrame)
+    if (!firstFrame) {
+      FramePaletteUse use;
       for (int i = 0; i < 256; ++i)
         if (seen[i]) {
           ++uses[i].laterFrames;
           uses[i].firstLater = std::min(uses[i].firstLater, frameNumber);
+          use.colours.push_back(static_cast<uint8_t>(i));
         }
+      use.transparent = masked;
+      const int64_t codes = CountLzwCodes(image);
+      for (int m = 2; m <= 8; ++m) use.bits[m] = LzwBits(m, codes);
+      frameUses.push_back(std::move(use));
+    }
     firstFrame = false;
   }
   std::vector<int> order(256);
   for (int i = 0; i < 256; ++i) order[i] = i;
   std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-    if (uses[a].firstLater != uses[b].firstLater) return uses[a].firstLater < uses[b].firstLater;
     if (uses[a].laterFrames != uses[b].laterFrames) return uses[a].laterFrames > uses[b].laterFrames;
+    if (uses[a].firstLater != uses[b].firstLater) return uses[a].firstLater < uses[b].firstLater;
     return uses[a].pixels > uses[b].pixels;
   });
+  {
+    // Two starting orders (first use, and use by most frames), each refined;
+    // the cheaper wins.
+    std::vector<int> other(256);
+    for (int i = 0; i < 256; ++i) other[static_cast<size_t>(i)] = i;
+    std::stable_sort(other.begin(), other.end(), [&](int a, int b) {
+      if (uses[a].firstLater != uses[b].firstLater) return uses[a].firstLater < uses[b].firstLater;
+      if (uses[a].laterFrames != uses[b].laterFrames) return uses[a].laterFrames > uses[b].laterFrames;
+      return uses[a].pixels > uses[b].pixels;
+    });
+    if (RefinePaletteOrder(other, frameUses) < RefinePaletteOrder(order, frameUses)) order = other;
+  }
   uint8_t newIndex[256];
   RGBQUAD reordered[256];
   bool identity = true;
