@@ -764,8 +764,9 @@ static int64_t LzwBits(int m, int64_t codes) {
 // highest new index among its colours and its transparent index (the lowest
 // index none of its colours has), and a smaller code size saves bits on its
 // first codes (`bits[m]`, from the frame's code count). Colours are swapped
-// between code-size ranges while that lowers the total. Skipped when too
-// large to search.
+// between code-size ranges while that lowers the total (a local search with
+// a few random restarts). Skipped when too large to search. Returns the
+// total bits of the order left.
 struct FramePaletteUse {
   std::vector<uint8_t> colours;  // old indices used by opaque pixels
   bool transparent = false;
@@ -800,35 +801,73 @@ static int64_t RefinePaletteOrder(std::vector<int>& order, const std::vector<Fra
   };
   std::vector<int> stamp(uses.size(), -1);
   int round = 0;
-  const bool search = used >= 2 && work * used * used <= (int64_t{1} << 28);
-  for (int pass = 0; search && pass < 4; ++pass) {
-    bool improved = false;
-    for (int i = 0; i < used; ++i)
-      for (int j = i + 1; j < used; ++j) {
-        if (std::max(CodeSizeFor(i), 2) == std::max(CodeSizeFor(j), 2)) continue;
-        const int a = order[static_cast<size_t>(i)], b = order[static_cast<size_t>(j)];
-        std::vector<int> touched;
-        ++round;
-        for (const int f : framesOf[static_cast<size_t>(a)])
-          if (stamp[static_cast<size_t>(f)] != round) stamp[static_cast<size_t>(f)] = round, touched.push_back(f);
-        for (const int f : framesOf[static_cast<size_t>(b)])
-          if (stamp[static_cast<size_t>(f)] != round) stamp[static_cast<size_t>(f)] = round, touched.push_back(f);
-        int64_t before = 0, after = 0;
-        for (const int f : touched) before += cost(uses[static_cast<size_t>(f)]);
-        std::swap(position[static_cast<size_t>(a)], position[static_cast<size_t>(b)]);
-        for (const int f : touched) after += cost(uses[static_cast<size_t>(f)]);
-        if (after < before) {
-          std::swap(order[static_cast<size_t>(i)], order[static_cast<size_t>(j)]);
-          improved = true;
-        } else {
+  auto total = [&] {
+    int64_t sum = 0;
+    for (const FramePaletteUse& u : uses) sum += cost(u);
+    return sum;
+  };
+  // Swaps between code-size ranges, each kept where it lowers the bits.
+  auto climb = [&] {
+    for (int pass = 0; pass < 8; ++pass) {
+      bool improved = false;
+      for (int i = 0; i < used; ++i)
+        for (int j = i + 1; j < used; ++j) {
+          if (std::max(CodeSizeFor(i), 2) == std::max(CodeSizeFor(j), 2)) continue;
+          const int a = order[static_cast<size_t>(i)], b = order[static_cast<size_t>(j)];
+          std::vector<int> touched;
+          ++round;
+          for (const int f : framesOf[static_cast<size_t>(a)])
+            if (stamp[static_cast<size_t>(f)] != round) stamp[static_cast<size_t>(f)] = round, touched.push_back(f);
+          for (const int f : framesOf[static_cast<size_t>(b)])
+            if (stamp[static_cast<size_t>(f)] != round) stamp[static_cast<size_t>(f)] = round, touched.push_back(f);
+          int64_t before = 0, after = 0;
+          for (const int f : touched) before += cost(uses[static_cast<size_t>(f)]);
           std::swap(position[static_cast<size_t>(a)], position[static_cast<size_t>(b)]);
+          for (const int f : touched) after += cost(uses[static_cast<size_t>(f)]);
+          if (after < before) {
+            std::swap(order[static_cast<size_t>(i)], order[static_cast<size_t>(j)]);
+            improved = true;
+          } else {
+            std::swap(position[static_cast<size_t>(a)], position[static_cast<size_t>(b)]);
+          }
         }
-      }
-    if (!improved) break;
+      if (!improved) break;
+    }
+  };
+  // The work of one pass of swaps grows as used^2 times the colours of the
+  // frames: searched only while that stays small, with fewer new climbs as
+  // it grows.
+  const int64_t passWork = work * used * used;
+  if (used < 2 || passWork > (int64_t{1} << 24)) return total();
+  climb();
+  int64_t best = total();
+  // Swaps one at a time stop at a local best: a few times, two random swaps
+  // (a fixed sequence, so that the file written is always the same) and a
+  // new climb, kept when the result is cheaper.
+  uint32_t seed = 12345u;
+  auto randomBelow = [&](int n) {
+    seed = seed * 1664525u + 1013904223u;
+    return static_cast<int>((seed >> 8) % static_cast<uint32_t>(n));
+  };
+  const int64_t kicks = std::min<int64_t>(24, (int64_t{1} << 27) / std::max<int64_t>(passWork, 1));
+  for (int64_t kick = 0; kick < kicks; ++kick) {
+    const std::vector<int> savedOrder = order, savedPosition = position;
+    for (int k = 0; k < 2; ++k) {
+      const int i = randomBelow(used), j = randomBelow(used);
+      std::swap(order[static_cast<size_t>(i)], order[static_cast<size_t>(j)]);
+      position[static_cast<size_t>(order[static_cast<size_t>(i)])] = i;
+      position[static_cast<size_t>(order[static_cast<size_t>(j)])] = j;
+    }
+    climb();
+    const int64_t now = total();
+    if (now < best) {
+      best = now;
+    } else {
+      order = savedOrder;
+      position = savedPosition;
+    }
   }
-  int64_t total = 0;
-  for (const FramePaletteUse& u : uses) total += cost(u);
-  return total;
+  return best;
 }
 
 // Frames that are all 8-bit images of one palette, without selections: the
