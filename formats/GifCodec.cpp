@@ -666,10 +666,11 @@ static bool UnifyFramePalettes(std::vector<CAnimFrame>& frames) {
     const PIXELGETPROC get = GetPixelGetter(image.GetBitsPerPixel());
     const bool hasMask = image.HasValidMask();
     bool used[256] = {};
-    for (int32_t y = 0; y < image.GetHeight(); ++y) {
+    const int32_t columns = image.GetWidth(), rows = image.GetHeight();
+    for (int32_t y = 0; y < rows; ++y) {
       const uint8_t* row = image.GetRow(y);
       const uint8_t* mrow = hasMask ? image.GetMaskRow(y) : nullptr;
-      for (int32_t x = 0; x < image.GetWidth(); ++x) {
+      for (int32_t x = 0; x < columns; ++x) {
         if (mrow && !GetPixel1(mrow, static_cast<int16_t>(x))) continue;
         const int i = get(row, static_cast<int16_t>(x));
         if (used[i]) continue;
@@ -698,10 +699,11 @@ static bool UnifyFramePalettes(std::vector<CAnimFrame>& frames) {
     const PIXELGETPROC get = GetPixelGetter(image.GetBitsPerPixel());
     const auto& map = maps[n];
     uint8_t* bits = out.GetWritableBits();
-    for (int32_t y = 0; y < image.GetHeight(); ++y) {
+    const int32_t columns = image.GetWidth(), rows = image.GetHeight();
+    for (int32_t y = 0; y < rows; ++y) {
       const uint8_t* row = image.GetRow(y);
       uint8_t* target = bits + static_cast<int64_t>(y) * out.GetStride();
-      for (int32_t x = 0; x < image.GetWidth(); ++x) target[x] = map[get(row, static_cast<int16_t>(x))];
+      for (int32_t x = 0; x < columns; ++x) target[x] = map[get(row, static_cast<int16_t>(x))];
     }
     f.m_image = std::move(out);
   }
@@ -719,10 +721,11 @@ static int64_t CountLzwCodes(const CRasterImage& image) {
   const bool masked = image.HasValidMask();
   int64_t codes = 0;
   int next = 512, prefix = -1;
-  for (int32_t y = 0; y < image.GetHeight() && codes < kEnough; ++y) {
+  const int32_t columns = image.GetWidth(), rows = image.GetHeight();
+  for (int32_t y = 0; y < rows && codes < kEnough; ++y) {
     const uint8_t* row = image.GetRow(y);
     const uint8_t* mrow = masked ? image.GetMaskRow(y) : nullptr;
-    for (int32_t x = 0; x < image.GetWidth(); ++x) {
+    for (int32_t x = 0; x < columns; ++x) {
       const int symbol = mrow && !GetPixel1(mrow, static_cast<int16_t>(x)) ? 256 : row[x];
       if (prefix < 0) {
         prefix = symbol;
@@ -774,97 +777,131 @@ struct FramePaletteUse {
 };
 
 static int64_t RefinePaletteOrder(std::vector<int>& order, const std::vector<FramePaletteUse>& uses) {
-  int used = 0;  // colours any later frame uses come first in the order given
-  std::vector<std::vector<int>> framesOf(256);
-  for (size_t f = 0; f < uses.size(); ++f)
-    for (const uint8_t c : uses[f].colours) framesOf[c].push_back(static_cast<int>(f));
-  for (int k = 0; k < 256; ++k)
-    if (!framesOf[static_cast<size_t>(order[static_cast<size_t>(k)])].empty()) used = k + 1;
-  int64_t work = 0;
-  for (const FramePaletteUse& u : uses) work += static_cast<int64_t>(u.colours.size());
-  std::vector<int> position(256);
-  for (int k = 0; k < 256; ++k) position[static_cast<size_t>(order[static_cast<size_t>(k)])] = k;
-  auto cost = [&](const FramePaletteUse& u) {
+  // Per frame: the new indices its colours have, as a 256-bit set; its code
+  // size follows from the set's highest member and (for a frame with
+  // transparency) its lowest non-member.
+  struct IndexSet {
+    uint64_t w[4] = {};
+    void Flip(int i) { w[i >> 6] ^= uint64_t{1} << (i & 63); }
+  };
+  auto cost = [&](const FramePaletteUse& u, const IndexSet& set) {
     int highest = 0;
-    uint64_t low[4] = {};  // new indices taken, for the lowest free one
-    for (const uint8_t c : u.colours) {
-      const int p = position[c];
-      highest = std::max(highest, p);
-      low[p >> 6] |= uint64_t{1} << (p & 63);
-    }
+    for (int k = 3; k >= 0; --k)
+      if (set.w[k]) {
+        highest = 64 * k + 63 - __builtin_clzll(set.w[k]);
+        break;
+      }
     if (u.transparent) {
-      int free = 0;
-      while (free < 256 && (low[free >> 6] >> (free & 63) & 1)) ++free;
-      highest = std::max(highest, free);
+      int free = 256;
+      for (int k = 0; k < 4; ++k)
+        if (~set.w[k]) {
+          free = 64 * k + __builtin_ctzll(~set.w[k]);
+          break;
+        }
+      highest = std::max(highest, std::min(free, 255));
     }
     return u.bits[std::max(CodeSizeFor(highest), 2)];
   };
+  std::vector<std::vector<int>> framesOf(256);
+  for (size_t f = 0; f < uses.size(); ++f)
+    for (const uint8_t c : uses[f].colours) framesOf[c].push_back(static_cast<int>(f));
+  int used = 0;  // the colours any later frame uses lie within the first `used`
+  for (int k = 0; k < 256; ++k)
+    if (!framesOf[static_cast<size_t>(order[static_cast<size_t>(k)])].empty()) used = k + 1;
+  std::vector<int> position(256);
+  for (int k = 0; k < 256; ++k) position[static_cast<size_t>(order[static_cast<size_t>(k)])] = k;
+  std::vector<IndexSet> sets(uses.size());
+  std::vector<int64_t> costs(uses.size());
+  int64_t best = 0, bound = 0;
+  for (size_t f = 0; f < uses.size(); ++f) {
+    for (const uint8_t c : uses[f].colours) sets[f].Flip(position[c]);
+    costs[f] = cost(uses[f], sets[f]);
+    best += costs[f];
+    // No order does better than the code size the number of colours (and a
+    // transparent index) needs.
+    const FramePaletteUse& u = uses[f];
+    bound += u.bits[std::max(CodeSizeFor(static_cast<int>(u.colours.size()) + (u.transparent ? 1 : 0) - 1), 2)];
+  }
+  // One pass of swaps looks at about used x (colours of all frames) frames.
+  int64_t work = 0;
+  for (const FramePaletteUse& u : uses) work += static_cast<int64_t>(u.colours.size());
+  const int64_t passWork = work * used;
+  if (used < 2 || best <= bound || passWork > (int64_t{1} << 23)) return best;
+  // Swapping the colours at positions i and j changes the sets of the frames
+  // that have one of them but not both. Returns the change in bits; with
+  // `apply`, makes the swap.
   std::vector<int> stamp(uses.size(), -1);
   int round = 0;
-  auto total = [&] {
-    int64_t sum = 0;
-    for (const FramePaletteUse& u : uses) sum += cost(u);
-    return sum;
+  std::vector<std::pair<int, IndexSet>> changed;
+  auto trySwap = [&](int i, int j, bool apply) {
+    const int a = order[static_cast<size_t>(i)], b = order[static_cast<size_t>(j)];
+    ++round;
+    changed.clear();
+    for (const int f : framesOf[static_cast<size_t>(a)]) stamp[static_cast<size_t>(f)] = round;
+    int64_t delta = 0;
+    auto visit = [&](int f, int from, int to) {
+      IndexSet set = sets[static_cast<size_t>(f)];
+      set.Flip(from);
+      set.Flip(to);
+      delta += cost(uses[static_cast<size_t>(f)], set) - costs[static_cast<size_t>(f)];
+      changed.emplace_back(f, set);
+    };
+    for (const int f : framesOf[static_cast<size_t>(b)]) {
+      if (stamp[static_cast<size_t>(f)] == round)
+        stamp[static_cast<size_t>(f)] = -round;  // has both: unchanged
+      else
+        visit(f, j, i);
+    }
+    for (const int f : framesOf[static_cast<size_t>(a)])
+      if (stamp[static_cast<size_t>(f)] == round) visit(f, i, j);
+    if (apply || delta < 0) {
+      for (const auto& [f, set] : changed) {
+        sets[static_cast<size_t>(f)] = set;
+        costs[static_cast<size_t>(f)] = cost(uses[static_cast<size_t>(f)], set);
+      }
+      std::swap(order[static_cast<size_t>(i)], order[static_cast<size_t>(j)]);
+      position[static_cast<size_t>(a)] = j;
+      position[static_cast<size_t>(b)] = i;
+      best += delta;
+      return true;
+    }
+    return false;
   };
   // Swaps between code-size ranges, each kept where it lowers the bits.
   auto climb = [&] {
     for (int pass = 0; pass < 8; ++pass) {
       bool improved = false;
       for (int i = 0; i < used; ++i)
-        for (int j = i + 1; j < used; ++j) {
-          if (std::max(CodeSizeFor(i), 2) == std::max(CodeSizeFor(j), 2)) continue;
-          const int a = order[static_cast<size_t>(i)], b = order[static_cast<size_t>(j)];
-          std::vector<int> touched;
-          ++round;
-          for (const int f : framesOf[static_cast<size_t>(a)])
-            if (stamp[static_cast<size_t>(f)] != round) stamp[static_cast<size_t>(f)] = round, touched.push_back(f);
-          for (const int f : framesOf[static_cast<size_t>(b)])
-            if (stamp[static_cast<size_t>(f)] != round) stamp[static_cast<size_t>(f)] = round, touched.push_back(f);
-          int64_t before = 0, after = 0;
-          for (const int f : touched) before += cost(uses[static_cast<size_t>(f)]);
-          std::swap(position[static_cast<size_t>(a)], position[static_cast<size_t>(b)]);
-          for (const int f : touched) after += cost(uses[static_cast<size_t>(f)]);
-          if (after < before) {
-            std::swap(order[static_cast<size_t>(i)], order[static_cast<size_t>(j)]);
-            improved = true;
-          } else {
-            std::swap(position[static_cast<size_t>(a)], position[static_cast<size_t>(b)]);
-          }
-        }
-      if (!improved) break;
+        for (int j = i + 1; j < used; ++j)
+          if (std::max(CodeSizeFor(i), 2) != std::max(CodeSizeFor(j), 2) && trySwap(i, j, false)) improved = true;
+      if (!improved || best <= bound) break;
     }
   };
-  // The work of one pass of swaps grows as used^2 times the colours of the
-  // frames: searched only while that stays small, with fewer new climbs as
-  // it grows.
-  const int64_t passWork = work * used * used;
-  if (used < 2 || passWork > (int64_t{1} << 24)) return total();
   climb();
-  int64_t best = total();
   // Swaps one at a time stop at a local best: a few times, two random swaps
   // (a fixed sequence, so that the file written is always the same) and a
-  // new climb, kept when the result is cheaper.
+  // new climb, kept when the result is cheaper. Fewer as the search grows.
+  const int64_t kicks = std::min<int64_t>(8, (int64_t{1} << 24) / std::max<int64_t>(passWork, 1));
   uint32_t seed = 12345u;
   auto randomBelow = [&](int n) {
     seed = seed * 1664525u + 1013904223u;
     return static_cast<int>((seed >> 8) % static_cast<uint32_t>(n));
   };
-  const int64_t kicks = std::min<int64_t>(24, (int64_t{1} << 27) / std::max<int64_t>(passWork, 1));
-  for (int64_t kick = 0; kick < kicks; ++kick) {
-    const std::vector<int> savedOrder = order, savedPosition = position;
+  for (int64_t kick = 0; kick < kicks && best > bound; ++kick) {
+    const std::vector<int> savedOrder = order;
+    const int64_t before = best;
     for (int k = 0; k < 2; ++k) {
       const int i = randomBelow(used), j = randomBelow(used);
-      std::swap(order[static_cast<size_t>(i)], order[static_cast<size_t>(j)]);
-      position[static_cast<size_t>(order[static_cast<size_t>(i)])] = i;
-      position[static_cast<size_t>(order[static_cast<size_t>(j)])] = j;
+      if (i != j) trySwap(std::min(i, j), std::max(i, j), true);
     }
     climb();
-    const int64_t now = total();
-    if (now < best) {
-      best = now;
-    } else {
-      order = savedOrder;
-      position = savedPosition;
+    if (best >= before) {
+      // Back to the order before the kick.
+      for (int k = 0; k < used; ++k)
+        if (order[static_cast<size_t>(k)] != savedOrder[static_cast<size_t>(k)]) {
+          const int want = savedOrder[static_cast<size_t>(k)];
+          trySwap(k, position[static_cast<size_t>(want)], true);
+        }
     }
   }
   return best;
@@ -903,10 +940,11 @@ static bool ReorderSharedPalette(std::vector<CAnimFrame>& frames) {
     const CRasterImage& image = f.m_image;
     const bool masked = image.HasValidMask();
     bool seen[256] = {};
-    for (int32_t y = 0; y < image.GetHeight(); ++y) {
+    const int32_t columns = image.GetWidth(), rows = image.GetHeight();
+    for (int32_t y = 0; y < rows; ++y) {
       const uint8_t* row = image.GetRow(y);
       const uint8_t* mrow = masked ? image.GetMaskRow(y) : nullptr;
-      for (int32_t x = 0; x < image.GetWidth(); ++x) {
+      for (int32_t x = 0; x < columns; ++x) {
         if (mrow && !GetPixel1(mrow, static_cast<int16_t>(x))) continue;
         seen[row[x]] = true;
         ++uses[row[x]].pixels;
@@ -960,9 +998,10 @@ static bool ReorderSharedPalette(std::vector<CAnimFrame>& frames) {
     CRasterImage& image = f.m_image;
     std::memcpy(image.GetWritablePalette(), reordered, sizeof reordered);
     uint8_t* bits = image.GetWritableBits();
-    for (int32_t y = 0; y < image.GetHeight(); ++y) {
+    const int32_t columns = image.GetWidth(), rows = image.GetHeight();
+    for (int32_t y = 0; y < rows; ++y) {
       uint8_t* row = bits + static_cast<int64_t>(y) * image.GetStride();
-      for (int32_t x = 0; x < image.GetWidth(); ++x) row[x] = newIndex[row[x]];
+      for (int32_t x = 0; x < columns; ++x) row[x] = newIndex[row[x]];
     }
   }
   return true;
