@@ -908,9 +908,9 @@ static int64_t RefinePaletteOrder(std::vector<int>& order, const std::vector<Fra
 }
 
 // Frames that are all 8-bit images of one palette, without selections: the
-// palette is reordered so that the colours used by the most later frames come
-// first. Small difference frames then need only low indices, and so fewer
-// bits per code, while every pixel keeps its colour. False (frames untouched)
+// palette is reordered so that the later frames need low indices, and so
+// fewer bits per code (see RefinePaletteOrder), while every pixel keeps its
+// colour. False (frames untouched)
 // when the frames do not share a palette this way.
 static bool ReorderSharedPalette(std::vector<CAnimFrame>& frames) {
   const CRasterImage* reference = nullptr;

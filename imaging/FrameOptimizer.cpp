@@ -195,7 +195,9 @@ bool ClearUnchanged(CRasterImage& image, const uint8_t* changed, int32_t stride)
 }
 
 // The GIF LZW coder's parse of an index stream, enough to count the bits it
-// writes: the same table (cleared as soon as its last code is given out) and
+// writes: the same table (cleared as soon as its last code is given out; the
+// writer may keep a full table in the last stretch of a large image, which
+// this count leaves out) and
 // the same code widths as the writer's coder. Ask whether the current string
 // extends by a pixel, then Add the pixel.
 class GifCodeCounter {
