@@ -183,7 +183,7 @@ class CGifRowOrder {
 // image. Damaged or short data leaves the rows not reached as they are; the
 // next byte read afterwards is the one after the image's data.
 int DecodeGifPixels(CBufferedFile* stream, CRasterImage& image, bool interlaced, CANCELPROC cancel,
-                    PROGRESSPROC progress) {
+                    PROGRESSPROC progress, CLzwDecoderBuffers* buffers) {
   const int codeSize = stream->ReadByte();
   if (stream->GetError()) return IMAGEIO_OK;
   if (codeSize < 1 || codeSize > 11) {
@@ -194,7 +194,7 @@ int DecodeGifPixels(CBufferedFile* stream, CRasterImage& image, bool interlaced,
   const int height = image.GetHeight();
   const int stride = image.GetStride();
   uint8_t* bits = image.GetWritableBits();
-  CLzwDecoder decoder(stream, codeSize, width, image.GetBitsPerPixel());
+  CLzwDecoder decoder(stream, codeSize, width, image.GetBitsPerPixel(), buffers);
   CGifRowOrder order(height, interlaced);
   for (int j = 0; j < height; ++j) {
     const int y = order.Next();
@@ -211,7 +211,7 @@ int DecodeGifPixels(CBufferedFile* stream, CRasterImage& image, bool interlaced,
 // Reads one image after its ','. The frame receives the image and position;
 // an image of zero width or height leaves the frame's image empty.
 int ReadGifImage(CAnimFrame& frame, CBufferedFile* stream, const GifColorTable& global, int globalDepth,
-                 int64_t& bytesLeft, CANCELPROC cancel, PROGRESSPROC progress) {
+                 int64_t& bytesLeft, CANCELPROC cancel, PROGRESSPROC progress, CLzwDecoderBuffers* buffers) {
   uint8_t d[9];
   if (stream->Read(d, 9) != 9) return IMAGEIO_OK;  // the block loop stops on the error flag
   const int left = d[0] | (d[1] << 8);
@@ -246,7 +246,7 @@ int ReadGifImage(CAnimFrame& frame, CBufferedFile* stream, const GifColorTable& 
   RGBQUAD* palette = image.GetWritablePalette();
   const int entries = std::min(table->count, 1 << depth);
   std::copy(table->entries, table->entries + entries, palette);
-  const int result = DecodeGifPixels(stream, image, (packed & 0x40) != 0, cancel, progress);
+  const int result = DecodeGifPixels(stream, image, (packed & 0x40) != 0, cancel, progress, buffers);
   if (result != IMAGEIO_OK) return result;
   frame.m_image = std::move(image);
   return IMAGEIO_OK;
@@ -387,7 +387,7 @@ int WriteGifImage(CBufferedFile* stream, const CRasterImage& image, int x, int y
   const int minimumCodeSize = std::max(c, 2);
   stream->WriteByte(static_cast<uint8_t>(minimumCodeSize));
 
-  CLzwEncoder encoder(stream, minimumCodeSize, 8);
+  CLzwEncoder encoder(stream, minimumCodeSize, 8, static_cast<int64_t>(width) * height);
   std::vector<uint8_t> line(static_cast<size_t>(width));
   const PIXELGETPROC get = GetPixelGetter(d);
   const bool hasMask = image.HasValidMask();
@@ -509,6 +509,8 @@ int ReadGif(CCodecJob* job, int first, int count) {
   // The frames' pixels, palettes and masks come out of a few shared chunks.
   std::optional<CBufferArenaScope> arena;
   if (count > 1) arena.emplace();
+  // One decoder's tables and history serve every image in turn.
+  CLzwDecoderBuffers lzwBuffers;
   int64_t bytesLeft = kFrameBudgetFactor * GetImageByteBudget();
   int64_t index = 0;
   job->m_bIncomplete = false;
@@ -525,7 +527,7 @@ int ReadGif(CCodecJob* job, int first, int count) {
     } else {
       const int j = static_cast<int>(index - first);
       const int r = ReadGifImage(work, stream, global, globalDepth, bytesLeft, job->m_pfnCancel,
-                                 count == 1 ? job->m_pfnProgress : nullptr);
+                                 count == 1 ? job->m_pfnProgress : nullptr, &lzwBuffers);
       if (r != IMAGEIO_OK) {
         result = r;
         for (int k = 0; k < j; ++k) ResetGifFrame(job->m_pFrames[k]);
@@ -664,10 +666,11 @@ static bool UnifyFramePalettes(std::vector<CAnimFrame>& frames) {
     const PIXELGETPROC get = GetPixelGetter(image.GetBitsPerPixel());
     const bool hasMask = image.HasValidMask();
     bool used[256] = {};
-    for (int32_t y = 0; y < image.GetHeight(); ++y) {
+    const int32_t columns = image.GetWidth(), rows = image.GetHeight();
+    for (int32_t y = 0; y < rows; ++y) {
       const uint8_t* row = image.GetRow(y);
       const uint8_t* mrow = hasMask ? image.GetMaskRow(y) : nullptr;
-      for (int32_t x = 0; x < image.GetWidth(); ++x) {
+      for (int32_t x = 0; x < columns; ++x) {
         if (mrow && !GetPixel1(mrow, static_cast<int16_t>(x))) continue;
         const int i = get(row, static_cast<int16_t>(x));
         if (used[i]) continue;
@@ -696,20 +699,218 @@ static bool UnifyFramePalettes(std::vector<CAnimFrame>& frames) {
     const PIXELGETPROC get = GetPixelGetter(image.GetBitsPerPixel());
     const auto& map = maps[n];
     uint8_t* bits = out.GetWritableBits();
-    for (int32_t y = 0; y < image.GetHeight(); ++y) {
+    const int32_t columns = image.GetWidth(), rows = image.GetHeight();
+    for (int32_t y = 0; y < rows; ++y) {
       const uint8_t* row = image.GetRow(y);
       uint8_t* target = bits + static_cast<int64_t>(y) * out.GetStride();
-      for (int32_t x = 0; x < image.GetWidth(); ++x) target[x] = map[get(row, static_cast<int16_t>(x))];
+      for (int32_t x = 0; x < columns; ++x) target[x] = map[get(row, static_cast<int16_t>(x))];
     }
     f.m_image = std::move(out);
   }
   return true;
 }
 
+// How many codes the LZW coder writes for a frame's pixels (transparent
+// pixels as one more symbol), counted up to 4096: the count does not depend
+// on which index each colour has, and past 4096 codes the code widths no
+// longer depend on the code size.
+static int64_t CountLzwCodes(const CRasterImage& image) {
+  constexpr int64_t kEnough = 4096;
+  constexpr size_t kSlots = 1 << 14;
+  std::vector<uint32_t> table(kSlots, 0);  // (code << 20 | prefix << 9 | symbol) + 1; 0 free
+  const bool masked = image.HasValidMask();
+  int64_t codes = 0;
+  int next = 512, prefix = -1;
+  const int32_t columns = image.GetWidth(), rows = image.GetHeight();
+  for (int32_t y = 0; y < rows && codes < kEnough; ++y) {
+    const uint8_t* row = image.GetRow(y);
+    const uint8_t* mrow = masked ? image.GetMaskRow(y) : nullptr;
+    for (int32_t x = 0; x < columns; ++x) {
+      const int symbol = mrow && !GetPixel1(mrow, static_cast<int16_t>(x)) ? 256 : row[x];
+      if (prefix < 0) {
+        prefix = symbol;
+        continue;
+      }
+      const uint32_t key = static_cast<uint32_t>(prefix) << 9 | static_cast<uint32_t>(symbol);
+      size_t h = (key * 2654435761u) >> 18;
+      for (;;) {
+        const uint32_t entry = table[h];
+        if (entry == 0 || ((entry - 1) & 0xFFFFF) == key) break;
+        h = (h + 1) & (kSlots - 1);
+      }
+      if (table[h] != 0) {
+        prefix = static_cast<int>((table[h] - 1) >> 20);
+        continue;
+      }
+      table[h] = (static_cast<uint32_t>(next++) << 20 | key) + 1;
+      ++codes;
+      prefix = symbol;
+    }
+  }
+  return codes + (prefix >= 0 ? 1 : 0);
+}
+
+// Bits of `codes` codes written after a clear with LZW code size m (the
+// widths the coder uses as its table grows), for m = 2..8.
+static int64_t LzwBits(int m, int64_t codes) {
+  int width = m + 1, next = (1 << m) + 2;
+  int64_t bits = 0;
+  for (int64_t k = 0; k < codes; ++k) {
+    bits += width;
+    if (++next > (1 << width) && width < 12) ++width;
+  }
+  return bits;
+}
+
+// Refines an order of the shared palette (order[k]: the old index put at k)
+// for the frames after the first: each frame's code size follows from the
+// highest new index among its colours and its transparent index (the lowest
+// index none of its colours has), and a smaller code size saves bits on its
+// first codes (`bits[m]`, from the frame's code count). Colours are swapped
+// between code-size ranges while that lowers the total (a local search with
+// a few random restarts). Skipped when too large to search. Returns the
+// total bits of the order left.
+struct FramePaletteUse {
+  std::vector<uint8_t> colours;  // old indices used by opaque pixels
+  bool transparent = false;
+  int64_t bits[9] = {};
+};
+
+static int64_t RefinePaletteOrder(std::vector<int>& order, const std::vector<FramePaletteUse>& uses) {
+  // Per frame: the new indices its colours have, as a 256-bit set; its code
+  // size follows from the set's highest member and (for a frame with
+  // transparency) its lowest non-member.
+  struct IndexSet {
+    uint64_t w[4] = {};
+    void Flip(int i) { w[i >> 6] ^= uint64_t{1} << (i & 63); }
+  };
+  auto cost = [&](const FramePaletteUse& u, const IndexSet& set) {
+    int highest = 0;
+    for (int k = 3; k >= 0; --k)
+      if (set.w[k]) {
+        highest = 64 * k + 63 - __builtin_clzll(set.w[k]);
+        break;
+      }
+    if (u.transparent) {
+      int free = 256;
+      for (int k = 0; k < 4; ++k)
+        if (~set.w[k]) {
+          free = 64 * k + __builtin_ctzll(~set.w[k]);
+          break;
+        }
+      highest = std::max(highest, std::min(free, 255));
+    }
+    return u.bits[std::max(CodeSizeFor(highest), 2)];
+  };
+  std::vector<std::vector<int>> framesOf(256);
+  for (size_t f = 0; f < uses.size(); ++f)
+    for (const uint8_t c : uses[f].colours) framesOf[c].push_back(static_cast<int>(f));
+  int used = 0;  // the colours any later frame uses lie within the first `used`
+  for (int k = 0; k < 256; ++k)
+    if (!framesOf[static_cast<size_t>(order[static_cast<size_t>(k)])].empty()) used = k + 1;
+  std::vector<int> position(256);
+  for (int k = 0; k < 256; ++k) position[static_cast<size_t>(order[static_cast<size_t>(k)])] = k;
+  std::vector<IndexSet> sets(uses.size());
+  std::vector<int64_t> costs(uses.size());
+  int64_t best = 0, bound = 0;
+  for (size_t f = 0; f < uses.size(); ++f) {
+    for (const uint8_t c : uses[f].colours) sets[f].Flip(position[c]);
+    costs[f] = cost(uses[f], sets[f]);
+    best += costs[f];
+    // No order does better than the code size the number of colours (and a
+    // transparent index) needs.
+    const FramePaletteUse& u = uses[f];
+    bound += u.bits[std::max(CodeSizeFor(static_cast<int>(u.colours.size()) + (u.transparent ? 1 : 0) - 1), 2)];
+  }
+  // One pass of swaps looks at about used x (colours of all frames) frames.
+  int64_t work = 0;
+  for (const FramePaletteUse& u : uses) work += static_cast<int64_t>(u.colours.size());
+  const int64_t passWork = work * used;
+  if (used < 2 || best <= bound || passWork > (int64_t{1} << 23)) return best;
+  // Swapping the colours at positions i and j changes the sets of the frames
+  // that have one of them but not both. Returns the change in bits; with
+  // `apply`, makes the swap.
+  std::vector<int> stamp(uses.size(), -1);
+  int round = 0;
+  std::vector<std::pair<int, IndexSet>> changed;
+  auto trySwap = [&](int i, int j, bool apply) {
+    const int a = order[static_cast<size_t>(i)], b = order[static_cast<size_t>(j)];
+    ++round;
+    changed.clear();
+    for (const int f : framesOf[static_cast<size_t>(a)]) stamp[static_cast<size_t>(f)] = round;
+    int64_t delta = 0;
+    auto visit = [&](int f, int from, int to) {
+      IndexSet set = sets[static_cast<size_t>(f)];
+      set.Flip(from);
+      set.Flip(to);
+      delta += cost(uses[static_cast<size_t>(f)], set) - costs[static_cast<size_t>(f)];
+      changed.emplace_back(f, set);
+    };
+    for (const int f : framesOf[static_cast<size_t>(b)]) {
+      if (stamp[static_cast<size_t>(f)] == round)
+        stamp[static_cast<size_t>(f)] = -round;  // has both: unchanged
+      else
+        visit(f, j, i);
+    }
+    for (const int f : framesOf[static_cast<size_t>(a)])
+      if (stamp[static_cast<size_t>(f)] == round) visit(f, i, j);
+    if (apply || delta < 0) {
+      for (const auto& [f, set] : changed) {
+        sets[static_cast<size_t>(f)] = set;
+        costs[static_cast<size_t>(f)] = cost(uses[static_cast<size_t>(f)], set);
+      }
+      std::swap(order[static_cast<size_t>(i)], order[static_cast<size_t>(j)]);
+      position[static_cast<size_t>(a)] = j;
+      position[static_cast<size_t>(b)] = i;
+      best += delta;
+      return true;
+    }
+    return false;
+  };
+  // Swaps between code-size ranges, each kept where it lowers the bits.
+  auto climb = [&] {
+    for (int pass = 0; pass < 8; ++pass) {
+      bool improved = false;
+      for (int i = 0; i < used; ++i)
+        for (int j = i + 1; j < used; ++j)
+          if (std::max(CodeSizeFor(i), 2) != std::max(CodeSizeFor(j), 2) && trySwap(i, j, false)) improved = true;
+      if (!improved || best <= bound) break;
+    }
+  };
+  climb();
+  // Swaps one at a time stop at a local best: a few times, two random swaps
+  // (a fixed sequence, so that the file written is always the same) and a
+  // new climb, kept when the result is cheaper. Fewer as the search grows.
+  const int64_t kicks = std::min<int64_t>(8, (int64_t{1} << 24) / std::max<int64_t>(passWork, 1));
+  uint32_t seed = 12345u;
+  auto randomBelow = [&](int n) {
+    seed = seed * 1664525u + 1013904223u;
+    return static_cast<int>((seed >> 8) % static_cast<uint32_t>(n));
+  };
+  for (int64_t kick = 0; kick < kicks && best > bound; ++kick) {
+    const std::vector<int> savedOrder = order;
+    const int64_t before = best;
+    for (int k = 0; k < 2; ++k) {
+      const int i = randomBelow(used), j = randomBelow(used);
+      if (i != j) trySwap(std::min(i, j), std::max(i, j), true);
+    }
+    climb();
+    if (best >= before) {
+      // Back to the order before the kick.
+      for (int k = 0; k < used; ++k)
+        if (order[static_cast<size_t>(k)] != savedOrder[static_cast<size_t>(k)]) {
+          const int want = savedOrder[static_cast<size_t>(k)];
+          trySwap(k, position[static_cast<size_t>(want)], true);
+        }
+    }
+  }
+  return best;
+}
+
 // Frames that are all 8-bit images of one palette, without selections: the
-// palette is reordered so that the colours used by the most later frames come
-// first. Small difference frames then need only low indices, and so fewer
-// bits per code, while every pixel keeps its colour. False (frames untouched)
+// palette is reordered so that the later frames need low indices, and so
+// fewer bits per code (see RefinePaletteOrder), while every pixel keeps its
+// colour. False (frames untouched)
 // when the frames do not share a palette this way.
 static bool ReorderSharedPalette(std::vector<CAnimFrame>& frames) {
   const CRasterImage* reference = nullptr;
@@ -730,6 +931,7 @@ static bool ReorderSharedPalette(std::vector<CAnimFrame>& frames) {
     int64_t pixels = 0;
   };
   std::vector<Use> uses(256);
+  std::vector<FramePaletteUse> frameUses;
   bool firstFrame = true;
   int64_t frameNumber = -1;
   for (const CAnimFrame& f : frames) {
@@ -738,30 +940,50 @@ static bool ReorderSharedPalette(std::vector<CAnimFrame>& frames) {
     const CRasterImage& image = f.m_image;
     const bool masked = image.HasValidMask();
     bool seen[256] = {};
-    for (int32_t y = 0; y < image.GetHeight(); ++y) {
+    const int32_t columns = image.GetWidth(), rows = image.GetHeight();
+    for (int32_t y = 0; y < rows; ++y) {
       const uint8_t* row = image.GetRow(y);
       const uint8_t* mrow = masked ? image.GetMaskRow(y) : nullptr;
-      for (int32_t x = 0; x < image.GetWidth(); ++x) {
+      for (int32_t x = 0; x < columns; ++x) {
         if (mrow && !GetPixel1(mrow, static_cast<int16_t>(x))) continue;
         seen[row[x]] = true;
         ++uses[row[x]].pixels;
       }
     }
-    if (!firstFrame)
+    if (!firstFrame) {
+      FramePaletteUse use;
       for (int i = 0; i < 256; ++i)
         if (seen[i]) {
           ++uses[i].laterFrames;
           uses[i].firstLater = std::min(uses[i].firstLater, frameNumber);
+          use.colours.push_back(static_cast<uint8_t>(i));
         }
+      use.transparent = masked;
+      const int64_t codes = CountLzwCodes(image);
+      for (int m = 2; m <= 8; ++m) use.bits[m] = LzwBits(m, codes);
+      frameUses.push_back(std::move(use));
+    }
     firstFrame = false;
   }
   std::vector<int> order(256);
   for (int i = 0; i < 256; ++i) order[i] = i;
   std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-    if (uses[a].firstLater != uses[b].firstLater) return uses[a].firstLater < uses[b].firstLater;
     if (uses[a].laterFrames != uses[b].laterFrames) return uses[a].laterFrames > uses[b].laterFrames;
+    if (uses[a].firstLater != uses[b].firstLater) return uses[a].firstLater < uses[b].firstLater;
     return uses[a].pixels > uses[b].pixels;
   });
+  {
+    // Two starting orders (first use, and use by most frames), each refined;
+    // the cheaper wins.
+    std::vector<int> other(256);
+    for (int i = 0; i < 256; ++i) other[static_cast<size_t>(i)] = i;
+    std::stable_sort(other.begin(), other.end(), [&](int a, int b) {
+      if (uses[a].firstLater != uses[b].firstLater) return uses[a].firstLater < uses[b].firstLater;
+      if (uses[a].laterFrames != uses[b].laterFrames) return uses[a].laterFrames > uses[b].laterFrames;
+      return uses[a].pixels > uses[b].pixels;
+    });
+    if (RefinePaletteOrder(other, frameUses) < RefinePaletteOrder(order, frameUses)) order = other;
+  }
   uint8_t newIndex[256];
   RGBQUAD reordered[256];
   bool identity = true;
@@ -776,9 +998,10 @@ static bool ReorderSharedPalette(std::vector<CAnimFrame>& frames) {
     CRasterImage& image = f.m_image;
     std::memcpy(image.GetWritablePalette(), reordered, sizeof reordered);
     uint8_t* bits = image.GetWritableBits();
-    for (int32_t y = 0; y < image.GetHeight(); ++y) {
+    const int32_t columns = image.GetWidth(), rows = image.GetHeight();
+    for (int32_t y = 0; y < rows; ++y) {
       uint8_t* row = bits + static_cast<int64_t>(y) * image.GetStride();
-      for (int32_t x = 0; x < image.GetWidth(); ++x) row[x] = newIndex[row[x]];
+      for (int32_t x = 0; x < columns; ++x) row[x] = newIndex[row[x]];
     }
   }
   return true;

@@ -68,17 +68,33 @@ int StorageDepth(int depth) { return depth <= 1 ? 1 : depth <= 4 ? 4 : 8; }
 // ---------------------------------------------------------------------------
 // Decoder
 
-CLzwDecoder::CLzwDecoder(CBufferedFile* stream, int minimumCodeSize, int rowWidth, int depth)
-    : m_pStream(stream), m_nRowWidth(std::max(rowWidth, 0)), m_nDepth(StorageDepth(depth)) {
+CLzwDecoder::CLzwDecoder(CBufferedFile* stream, int minimumCodeSize, int rowWidth, int depth,
+                         CLzwDecoderBuffers* buffers)
+    : m_pStream(stream), m_pBuffers(buffers), m_nRowWidth(std::max(rowWidth, 0)), m_nDepth(StorageDepth(depth)) {
   if (minimumCodeSize < 1 || minimumCodeSize > 11 || !stream) {
     // The root codes, clear and end code would not fit the 4096-entry table.
     Fail(IMAGEIO_CORRUPT);
     return;
   }
-  m_prefix = std::make_unique<uint16_t[]>(kTableSize);
-  m_suffix = std::make_unique<uint8_t[]>(kTableSize);
-  m_length = std::make_unique<uint16_t[]>(kTableSize);
-  m_place = std::make_unique<uint32_t[]>(kTableSize);
+  if (buffers && buffers->prefix) {
+    // Tables as a new decoder has them (all zero); the history as it was
+    // (pixels are written before they are read).
+    m_prefix = std::move(buffers->prefix);
+    m_suffix = std::move(buffers->suffix);
+    m_length = std::move(buffers->length);
+    m_place = std::move(buffers->place);
+    std::fill_n(m_prefix.get(), kTableSize, uint16_t{0});
+    std::fill_n(m_suffix.get(), kTableSize, uint8_t{0});
+    std::fill_n(m_length.get(), kTableSize, uint16_t{0});
+    std::fill_n(m_place.get(), kTableSize, 0u);
+    m_history = std::move(buffers->history);
+    m_nHistorySize = m_history ? buffers->historySize : 0;
+  } else {
+    m_prefix = std::make_unique<uint16_t[]>(kTableSize);
+    m_suffix = std::make_unique<uint8_t[]>(kTableSize);
+    m_length = std::make_unique<uint16_t[]>(kTableSize);
+    m_place = std::make_unique<uint32_t[]>(kTableSize);
+  }
   if (m_nDepth < 8) m_line = std::make_unique<uint8_t[]>(static_cast<size_t>(m_nRowWidth) + 1);
   m_nClearCode = 1 << minimumCodeSize;
   m_nEndCode = m_nClearCode + 1;
@@ -92,7 +108,15 @@ CLzwDecoder::CLzwDecoder(CBufferedFile* stream, int minimumCodeSize, int rowWidt
   }
 }
 
-CLzwDecoder::~CLzwDecoder() = default;
+CLzwDecoder::~CLzwDecoder() {
+  if (!m_pBuffers || !m_prefix) return;
+  m_pBuffers->prefix = std::move(m_prefix);
+  m_pBuffers->suffix = std::move(m_suffix);
+  m_pBuffers->length = std::move(m_length);
+  m_pBuffers->place = std::move(m_place);
+  m_pBuffers->history = std::move(m_history);
+  m_pBuffers->historySize = m_nHistorySize;
+}
 
 void CLzwDecoder::Fail(int result) {
   m_nResult = result;
@@ -368,14 +392,15 @@ void CLzwDecoder::SkipRemainingData() {
 // ---------------------------------------------------------------------------
 // Encoder
 
-CLzwEncoder::CLzwEncoder(CBufferedFile* stream, int codeSize, int depth)
-    : m_pStream(stream), m_nDepth(StorageDepth(depth)) {
+CLzwEncoder::CLzwEncoder(CBufferedFile* stream, int codeSize, int depth, int64_t pixels)
+    : m_pStream(stream), m_nDepth(StorageDepth(depth)), m_nTotal(pixels) {
   codeSize = std::clamp(codeSize, 2, 8);
   m_nClearCode = 1 << codeSize;
   m_nEndCode = m_nClearCode + 1;
   m_nInitialWidth = codeSize + 1;
   m_nPixelMask = m_nClearCode - 1;
   m_hash = std::make_unique<uint32_t[]>(kHashSize);
+  m_trialHash = std::make_unique<uint32_t[]>(kHashSize);
   ResetTable();
   OutputCode(m_nClearCode);
 }
@@ -405,8 +430,8 @@ inline int CLzwEncoder::FindSlot(int prefix, int pixel) const {
 
 void CLzwEncoder::EncodeBytes(const uint8_t* pixels, int width) {
   int i = 0;
+  if (width <= 0) return;
   if (!m_bStarted) {
-    if (width <= 0) return;
     m_nPrefix = pixels[0] & m_nPixelMask;
     m_bStarted = true;
     i = 1;
@@ -415,6 +440,28 @@ void CLzwEncoder::EncodeBytes(const uint8_t* pixels, int width) {
   uint32_t* const hash = m_hash.get();
   for (; i < width; ++i) {
     const int p = pixels[i] & m_nPixelMask;
+    if (m_bFull) {
+      // The table is full: code on with it while a trial coder, starting
+      // from a clear, counts what clearing now would have cost.
+      m_held.push_back(static_cast<uint8_t>(p));
+      TrialAdd(p);
+      const uint32_t entry = hash[FindSlot(prefix, p)];
+      if (entry != 0) {
+        prefix = static_cast<int>(entry >> 20);
+      } else {
+        m_heldCodes.push_back(static_cast<uint16_t>(prefix));
+        prefix = p;
+        m_nStringStart = m_held.size() - 1;
+      }
+      if (m_nTrialNext > 4095) {
+        // The trial has filled a table of its own: keep whichever coded
+        // the pixels since the table filled in fewer bits.
+        m_nPrefix = prefix;
+        Decide(false);
+        prefix = m_nPrefix;
+      }
+      continue;
+    }
     const int slot = FindSlot(prefix, p);
     const uint32_t entry = hash[slot];
     if (entry != 0) {
@@ -429,8 +476,24 @@ void CLzwEncoder::EncodeBytes(const uint8_t* pixels, int width) {
     if (m_nNextCode > m_nLimit) {
       ++m_nWidth;
       if (m_nWidth > kMaxWidth) {
-        OutputCode(m_nClearCode);
-        ResetTable();
+        // Code 4095 is given out; pixel p begins the next string. Where the
+        // pixels left are fewer than this table took to fill, a new table
+        // would not fill before the end either: the clear is deferred, and
+        // the string begun starts both the full table's coding and the
+        // trial. Elsewhere the table is cleared at once.
+        const int64_t at = m_nPosition + i;
+        if (m_nTotal > 0 && m_nTotal - at < at - m_nGenerationStart) {
+          m_nWidth = kMaxWidth;
+          m_bFull = true;
+          StartTrial(p);
+          m_held.assign(1, static_cast<uint8_t>(p));
+          m_nHeldAt = at;
+          m_nStringStart = 0;
+        } else {
+          OutputCode(m_nClearCode);
+          ResetTable();
+          m_nGenerationStart = at;
+        }
       } else {
         m_nOutputWidth = m_nWidth;
         m_nLimit = m_nWidth == kMaxWidth ? 4095 : m_nLimit << 1;
@@ -438,6 +501,73 @@ void CLzwEncoder::EncodeBytes(const uint8_t* pixels, int width) {
     }
   }
   m_nPrefix = prefix;
+  m_nPosition += width;
+}
+
+void CLzwEncoder::StartTrial(int pixel) {
+  std::fill_n(m_trialHash.get(), kHashSize, 0u);
+  m_nTrialNext = m_nEndCode + 1;
+  m_nTrialWidth = m_nInitialWidth;
+  m_nTrialLimit = 1 << m_nTrialWidth;
+  m_nTrialBits = kMaxWidth;  // the clear code, written at the full width
+  m_nTrialPrefix = pixel;
+}
+
+void CLzwEncoder::TrialAdd(int pixel) {
+  uint32_t* const hash = m_trialHash.get();
+  const uint32_t key = (static_cast<uint32_t>(m_nTrialPrefix) << 8) | static_cast<uint32_t>(pixel);
+  uint32_t h = (key * 2654435761u) >> (32 - kHashBits);
+  for (;;) {
+    const uint32_t entry = hash[h];
+    if (entry == 0) break;
+    if ((entry & 0xFFFFF) == key) {
+      m_nTrialPrefix = static_cast<int>(entry >> 20);
+      return;
+    }
+    h = (h + 1) & (kHashSize - 1);
+  }
+  hash[h] = (static_cast<uint32_t>(m_nTrialNext) << 20) | key;
+  m_nTrialBits += m_nTrialWidth;
+  m_nTrialPrefix = pixel;
+  if (++m_nTrialNext > m_nTrialLimit && m_nTrialWidth < kMaxWidth) {
+    ++m_nTrialWidth;
+    m_nTrialLimit = m_nTrialWidth == kMaxWidth ? 4095 : m_nTrialLimit << 1;
+  }
+}
+
+bool CLzwEncoder::Decide(bool last) {
+  // At the end, both still write the string being matched.
+  const int64_t keptBits = (static_cast<int64_t>(m_heldCodes.size()) + (last ? 1 : 0)) * kMaxWidth;
+  const int64_t clearedBits = m_nTrialBits + (last ? m_nTrialWidth : 0);
+  if (keptBits <= clearedBits) {
+    // The full table did as well: its codes go out, and a new trial starts
+    // where the string being matched starts, so that it covers the same
+    // pixels as the full table from here on.
+    for (const uint16_t code : m_heldCodes) OutputCode(code);
+    m_heldCodes.clear();
+    if (last) return true;
+    m_held.erase(m_held.begin(), m_held.begin() + static_cast<std::ptrdiff_t>(m_nStringStart));
+    m_nHeldAt += static_cast<int64_t>(m_nStringStart);
+    m_nStringStart = 0;
+    StartTrial(m_held[0]);
+    for (size_t k = 1; k < m_held.size(); ++k) TrialAdd(m_held[k]);
+    return true;
+  }
+  // Clearing pays: the clear goes out where the table filled and the held
+  // pixels are coded again from an empty table.
+  std::vector<uint8_t> held = std::move(m_held);
+  m_held.clear();
+  m_heldCodes.clear();
+  m_bFull = false;
+  OutputCode(m_nClearCode);
+  ResetTable();
+  m_nGenerationStart = m_nHeldAt;
+  m_nPrefix = held[0];
+  const int64_t position = m_nPosition;
+  m_nPosition = m_nHeldAt + 1;
+  EncodeBytes(held.data() + 1, static_cast<int>(held.size()) - 1);
+  m_nPosition = position;
+  return false;
 }
 
 void CLzwEncoder::EncodeRow(const uint8_t* row, int width) {
@@ -470,6 +600,10 @@ void CLzwEncoder::FlushBlock() {
 }
 
 void CLzwEncoder::Finish() {
+  // A table left full: keep it to the end or clear where it filled,
+  // whichever codes the rest in fewer bits (clearing may fill it again).
+  while (m_bFull && !Decide(true)) {
+  }
   if (m_bStarted) OutputCode(m_nPrefix);
   OutputCode(m_nEndCode);
   FlushBlock();

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 class CBufferedFile;
 
@@ -29,12 +30,27 @@ class CBufferedFile;
 // the next free code, a non-root code right after a clear code, or data that
 // ends before the image is full end the decoding; the rows not reached keep
 // what they held. GetResult() tells which.
+// What a decoder allocates: its tables and its history buffer. A reader of
+// many images passes one to each decoder in turn, so that the buffers are
+// allocated (and their pages first touched) once rather than per image.
+struct CLzwDecoderBuffers {
+  std::unique_ptr<uint16_t[]> prefix;
+  std::unique_ptr<uint8_t[]> suffix;
+  std::unique_ptr<uint16_t[]> length;
+  std::unique_ptr<uint32_t[]> place;
+  std::unique_ptr<uint8_t[]> history;
+  int64_t historySize = 0;
+};
+
 class CLzwDecoder {
  public:
   // Reads codes up to the first one after the leading clear code(s).
   // Minimum code sizes 1 to 11 are decoded; any other gives IMAGEIO_CORRUPT
   // from GetResult() and every row is left alone.
-  CLzwDecoder(CBufferedFile* stream, int minimumCodeSize, int rowWidth, int depth);
+  // With `buffers`, the decoder uses (and grows) those and hands them back
+  // when destroyed.
+  CLzwDecoder(CBufferedFile* stream, int minimumCodeSize, int rowWidth, int depth,
+              CLzwDecoderBuffers* buffers = nullptr);
   ~CLzwDecoder();
   CLzwDecoder(const CLzwDecoder&) = delete;
   CLzwDecoder& operator=(const CLzwDecoder&) = delete;
@@ -77,6 +93,7 @@ class CLzwDecoder {
   int DecodePixels(uint8_t* out, int count);
 
   CBufferedFile* m_pStream;
+  CLzwDecoderBuffers* m_pBuffers;
   int m_nRowWidth;
   int m_nDepth;
   int m_nResult = 0;
@@ -113,15 +130,25 @@ class CLzwDecoder {
   std::unique_ptr<uint8_t[]> m_line;  // byte row for depths below 8
 };
 
-// Turns rows of 1-, 4- or 8-bit pixels into data sub-blocks. The table is
-// cleared (and the clear code written) as soon as code 4095 has been given
-// out, so the output never relies on a decoder accepting a deferred clear.
-// Strings are found through an open-addressed table of 16384 slots, kept at
-// most a quarter full.
+// Turns rows of 1-, 4- or 8-bit pixels into data sub-blocks. Strings are
+// found through an open-addressed table of 16384 slots, kept at most a
+// quarter full. When code 4095 has been given out the table is cleared (and
+// the clear code written) at once, except near the end of the pixels: where
+// fewer pixels are left than the full table took to fill (so a new table
+// would not fill either), and the pixel count was given, the clear is
+// deferred (as the format allows). Coding then goes on with the full table
+// while a second, counting coder codes the same pixels from a cleared table;
+// at the end (or if that one fills its table after all) the cheaper wins:
+// the full table's codes are written, or the clear code is written where the
+// table filled and the pixels since are coded again from an empty table. The
+// tail of a picture that the full table still fits so costs no clear and no
+// short codes of a fresh table.
 class CLzwEncoder {
  public:
-  // codeSize below 2 is raised to 2. Writes the clear code.
-  CLzwEncoder(CBufferedFile* stream, int codeSize, int depth);
+  // codeSize below 2 is raised to 2. Writes the clear code. `pixels`: how
+  // many pixels will be encoded (0: unknown; the table is then always
+  // cleared as soon as it is full).
+  CLzwEncoder(CBufferedFile* stream, int codeSize, int depth, int64_t pixels = 0);
   ~CLzwEncoder();
   CLzwEncoder(const CLzwEncoder&) = delete;
   CLzwEncoder& operator=(const CLzwEncoder&) = delete;
@@ -142,6 +169,13 @@ class CLzwEncoder {
 
   void ResetTable();
   int FindSlot(int prefix, int pixel) const;
+  // The counting coder of the deferred clear: starts from a cleared table
+  // with `pixel` as its first string, then takes one pixel at a time.
+  void StartTrial(int pixel);
+  void TrialAdd(int pixel);
+  // Keeps the full table (true) or clears and codes the held pixels again
+  // (false). `last`: the pixels have ended.
+  bool Decide(bool last);
   void OutputCode(int code) {
     m_nAccumulator |= static_cast<uint32_t>(code) << m_nAccumulatorBits;
     m_nAccumulatorBits += m_nOutputWidth;
@@ -171,6 +205,24 @@ class CLzwEncoder {
   int m_nOutputWidth = 0;
   int m_nPixelMask;
   std::unique_ptr<uint32_t[]> m_hash;  // code, prefix and pixel of each slot
+  // Deferred clear: while m_bFull, the pixels since the table filled (from
+  // the start of the string the trial began with) and the codes the full
+  // table gave them, not yet written; m_nStringStart is where in m_held the
+  // string being matched starts.
+  bool m_bFull = false;
+  std::vector<uint8_t> m_held;
+  std::vector<uint16_t> m_heldCodes;
+  size_t m_nStringStart = 0;
+  int64_t m_nHeldAt = 0;  // the position of m_held[0] among the pixels
+  int64_t m_nTotal;       // pixels to be encoded, 0 if unknown
+  int64_t m_nPosition = 0;         // pixels taken before the current EncodeBytes call
+  int64_t m_nGenerationStart = 0;  // the position where the table was last cleared
+  std::unique_ptr<uint32_t[]> m_trialHash;
+  int m_nTrialNext = 0;
+  int m_nTrialWidth = 0;
+  int m_nTrialLimit = 0;
+  int m_nTrialPrefix = 0;
+  int64_t m_nTrialBits = 0;
   std::unique_ptr<uint8_t[]> m_line;
   int m_nLineSize = 0;
   uint8_t m_block[255] = {};

@@ -195,7 +195,9 @@ bool ClearUnchanged(CRasterImage& image, const uint8_t* changed, int32_t stride)
 }
 
 // The GIF LZW coder's parse of an index stream, enough to count the bits it
-// writes: the same table (cleared as soon as its last code is given out) and
+// writes: the same table (cleared as soon as its last code is given out; the
+// writer may keep a full table in the last stretch of a large image, which
+// this count leaves out) and
 // the same code widths as the writer's coder. Ask whether the current string
 // extends by a pixel, then Add the pixel.
 class GifCodeCounter {
@@ -370,8 +372,28 @@ bool ChooseTransparentPixels(CRasterImage& image, const uint8_t* changed, int32_
       const bool sameAsAfter = k + 1 == n || free[k + 1] != 1 || joinsNext[k + 1];
       joinsNext[k] = sameAsAfter && own[k] == nextFixed;
     }
-    // Three variants: joining the run before, the run ahead, or either.
-    for (int v = 1; v <= 3; ++v) {
+    // oneColour[i]: the stretch of free pixels that pixel i lies in (from
+    // one fixed pixel to the next, in the coder's order) has one colour.
+    std::vector<uint8_t> oneColour(n, 0);
+    for (size_t k = 0; k < n;) {
+      if (free[k] == 0) {
+        ++k;
+        continue;
+      }
+      size_t end = k;
+      bool single = true;
+      while (end < n && free[end] != 0) {
+        single = single && own[end] == own[k];
+        ++end;
+      }
+      std::fill(oneColour.begin() + static_cast<std::ptrdiff_t>(k), oneColour.begin() + static_cast<std::ptrdiff_t>(end),
+                single ? 1 : 0);
+      k = end;
+    }
+    // Four variants: joining the run before, the run ahead, or either; and
+    // keeping every stretch of free pixels of one colour (a run of its own)
+    // while stretches of several colours go transparent.
+    for (int v = 1; v <= 4; ++v) {
       GifCodeCounter runs(codeSize);
       std::vector<uint8_t> runKeep(n, 1);
       int previous = -1;
@@ -382,7 +404,8 @@ bool ChooseTransparentPixels(CRasterImage& image, const uint8_t* changed, int32_
         } else if (free[i] == 1) {
           const bool join = (v & 1) && pixel == previous;
           const bool ahead = (v & 2) && joinsNext[i];
-          if (!join && !ahead) {
+          const bool alone = v == 4 && oneColour[i];
+          if (v == 4 ? !alone : (!join && !ahead)) {
             pixel = transparent;
             runKeep[i] = 0;
           }

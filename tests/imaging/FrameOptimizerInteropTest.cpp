@@ -234,6 +234,19 @@ TEST(FrameOptimizerInterop, TransparencyOnlyWhereItPaysAndOneTableForAll) {
        "    f[5:75, 5:155] = text[2 * i:2 * i + 70]\n"
        "    return f\n",
        12},
+      // The sprite of bench/compare_frame_optimize.sh: a disc moving over a
+      // grid of colours and a blinking bar; the frames' colours differ, so
+      // the order of the shared table sets each frame's code size.
+      {"sprite",
+       "h, w = 240, 320\ny, x = np.mgrid[0:h, 0:w]\n"
+       "bg = np.stack([(x // 40) * 30, (y // 30) * 30, np.full_like(x, 90)], -1).astype(np.uint8)\n"
+       "def frame(k):\n"
+       "    f = bg.copy()\n"
+       "    cx, cy = 20 + k * 4, 60 + (k * 9) % 120\n"
+       "    f[(x - cx) ** 2 + (y - cy) ** 2 < 400] = (255, 220, 0)\n"
+       "    if k % 6 < 3: f[200:220, 10:60] = (255, 255, 255)\n"
+       "    return f\n",
+       60},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
