@@ -12,6 +12,9 @@
 
 #include "editor/ChildFrame.h"
 #include "editor/PictoravellDoc.h"
+#include "editor/model/SelectionTools.h"
+#include "imaging/MagicWand.h"
+#include "imaging/SelectionMask.h"
 #include "imaging/DisplayOptions.h"
 #include "imaging/ImageDrawing.h"
 #include "imaging/LayerStack.h"
@@ -68,6 +71,11 @@ CImageViewWindow::CImageViewWindow(wxWindow* parent, CPictoravellView* view)
   Bind(wxEVT_LEAVE_WINDOW, &CImageViewWindow::OnLeave, this);
   Bind(wxEVT_MOUSEWHEEL, &CImageViewWindow::OnWheel, this);
   Bind(wxEVT_CONTEXT_MENU, &CImageViewWindow::OnContextMenu, this);
+  for (auto type : {wxEVT_LEFT_DOWN, wxEVT_LEFT_DCLICK, wxEVT_LEFT_UP, wxEVT_RIGHT_DOWN})
+    Bind(type, &CImageViewWindow::OnMouseButton, this);
+  Bind(wxEVT_MOUSE_CAPTURE_LOST, &CImageViewWindow::OnCaptureLost, this);
+  Bind(wxEVT_KEY_DOWN, &CImageViewWindow::OnKey, this);
+  Bind(wxEVT_KEY_UP, &CImageViewWindow::OnKey, this);
   for (auto type : {wxEVT_SCROLLWIN_LINEUP, wxEVT_SCROLLWIN_LINEDOWN, wxEVT_SCROLLWIN_PAGEUP,
                     wxEVT_SCROLLWIN_PAGEDOWN})
     Bind(type, &CImageViewWindow::OnScrollLine, this);
@@ -98,7 +106,37 @@ void CImageViewWindow::OnSize(wxSizeEvent& event) {
 
 void CImageViewWindow::OnMotion(wxMouseEvent& event) {
   event.Skip();
-  if (m_view) m_view->UpdatePixelReadout(event.GetPosition());
+  if (!m_view) return;
+  m_view->UpdatePixelReadout(event.GetPosition());
+  if (m_view->IsDragging()) m_view->OnToolMotion(event.GetPosition());
+}
+
+void CImageViewWindow::OnMouseButton(wxMouseEvent& event) {
+  event.Skip();
+  if (!m_view) return;
+  const wxEventType type = event.GetEventType();
+  if (type == wxEVT_LEFT_UP) {
+    if (m_view->IsDragging()) m_view->OnToolButtonUp(event.GetPosition());
+    return;
+  }
+  SetFocus();
+  // A right click with the zoom tool zooms out instead of the context menu.
+  if (m_view->OnToolButtonDown(event.GetPosition(), type == wxEVT_RIGHT_DOWN, event.GetModifiers()) &&
+      type == wxEVT_RIGHT_DOWN)
+    event.Skip(false);
+}
+
+void CImageViewWindow::OnCaptureLost(wxMouseCaptureLostEvent&) {
+  if (m_view) m_view->OnToolCaptureLost();
+}
+
+void CImageViewWindow::OnKey(wxKeyEvent& event) {
+  if (m_view) {
+    const bool used = event.GetEventType() == wxEVT_KEY_DOWN ? m_view->OnToolKeyDown(event.GetKeyCode())
+                                                             : m_view->OnToolKeyUp(event.GetKeyCode());
+    if (used) return;
+  }
+  event.Skip();
 }
 
 void CImageViewWindow::OnLeave(wxMouseEvent& event) {
@@ -191,15 +229,24 @@ const COMMAND_ENTRY<View> kViewCommands[] = {
 
 CPictoravellView::CPictoravellView() {
   BindCommandTable<CPictoravellView>(*this, *this, kViewCommands);
+  m_antsTimer.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { AntsTick(); });
+  m_scrollTimer.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { AutoScrollTick(); });
 }
 
 CPictoravellView::~CPictoravellView() {
+  m_antsTimer.Stop();
+  m_scrollTimer.Stop();
   if (m_window) m_window->DetachView();
 }
 
 CPictoravellDoc* CPictoravellView::GetImageDocument() const { return dynamic_cast<CPictoravellDoc*>(GetDocument()); }
 
 void CPictoravellView::ForgetWindows() {
+  m_antsTimer.Stop();
+  m_scrollTimer.Stop();
+  m_bAntsRunning = false;
+  m_busy.reset();
+  m_nDrag = DRAG_NONE;
   if (m_window) m_window->DetachView();
   m_window = nullptr;
   m_frame = nullptr;
@@ -219,6 +266,12 @@ bool CPictoravellView::OnCreate(wxDocument* doc, long) {
 
 bool CPictoravellView::OnClose(bool) {
   ClearStatusPixelInfo();
+  m_antsTimer.Stop();
+  m_scrollTimer.Stop();
+  m_bAntsRunning = false;
+  if (m_window && m_window->HasCapture()) m_window->ReleaseMouse();
+  m_nDrag = DRAG_NONE;
+  m_busy.reset();
   // The document manager closes the document; the view only goes with it.
   if (m_window) m_window->DetachView();
   return true;
@@ -427,6 +480,10 @@ void CPictoravellView::OnUpdate(wxView*, wxObject* hint) {
   UpdateRulers();
   BuildFrameComposite(m_bPlaying != 0);
   UpdateImageInfo();
+  {
+    const CAnimFrame* frame = doc->GetCurrentFrame();
+    EnableMarchingAnts(frame && !frame->m_selection.IsEmpty() && !m_bPlaying && m_nDrag != DRAG_RECT);
+  }
   m_window->Refresh(GetViewUpdateHint(hint) != HINT_REPAINT);
   if (IEditorHost* host = EditorHost(); host && GetDocumentManager() && GetDocumentManager()->GetCurrentView() == this)
     host->SetActiveDocument(doc);
@@ -490,6 +547,15 @@ void CPictoravellView::Render(wxDC& dc, const wxRect& wxArea) {
   if (options.bDrawShadow) DrawStippledShadow(dc, Intersect(area, client), image, (g.scrollX + g.scrollY) & 1);
   const Rect clip = Intersect(Intersect(area, image), client);
   if (!clip.IsEmpty()) DrawImageLayers(dc, image, clip);
+  if (!clip.IsEmpty()) DrawSelectionEdges(dc, clip);
+  if (m_nDrag == DRAG_RECT) {
+    // The rectangle being dragged, dotted.
+    const Point a = ImageToClient(Point{m_rcDrag.left, m_rcDrag.top});
+    const Point b = ImageToClient(Point{m_rcDrag.right, m_rcDrag.bottom});
+    dc.SetPen(wxPen(*wxBLACK, 1, wxPENSTYLE_DOT));
+    dc.SetBrush(*wxTRANSPARENT_BRUSH);
+    dc.DrawRectangle(a.x, a.y, std::max(1, b.x - a.x), std::max(1, b.y - a.y));
+  }
 }
 
 void CPictoravellView::DrawImageLayers(wxDC& dc, const Rect& image, const Rect& clip) {
@@ -551,4 +617,459 @@ void CPictoravellView::UpdatePixelReadout(const wxPoint& window) {
     SetStatusPixelInfo(p.x, p.y, r, g, b, a);
   else
     ClearStatusPixelInfo();
+}
+
+// --- the mouse tools and the selection -----------------------------------------------
+
+namespace {
+
+constexpr int kAutoScrollInterval = 30;  // ms between auto-scroll steps while dragging
+constexpr int kAntsStartInterval = 150;  // ms between ants steps when they start
+
+int SelectionModeOf(int modifiers) {
+  if (modifiers & wxMOD_SHIFT) return SELECT_ADD;
+  if (modifiers & wxMOD_CONTROL) return SELECT_SUBTRACT;
+  return SELECT_REPLACE;
+}
+
+}  // namespace
+
+int CPictoravellView::GetCurrentTool() const {
+  IEditorHost* host = EditorHost();
+  return host ? host->GetCurrentTool() : -1;
+}
+
+Point CPictoravellView::ClampToCanvas(Point p) const {
+  const VIEW_GEOMETRY g = GetGeometry();
+  return Point{std::clamp(p.x, 0, g.canvasWidth), std::clamp(p.y, 0, g.canvasHeight)};
+}
+
+bool CPictoravellView::GetSelectionRect(Rect& window) const {
+  CPictoravellDoc* doc = GetImageDocument();
+  const CAnimFrame* frame = doc ? doc->GetCurrentFrame() : nullptr;
+  if (!frame || frame->m_selection.IsEmpty()) return false;
+  const int left = frame->m_nLeft + frame->m_rcSelection.left, top = frame->m_nTop + frame->m_rcSelection.top;
+  const Point a = ImageToClient(Point{left, top});
+  const Point b = ImageToClient(Point{left + frame->m_selection.GetWidth(), top + frame->m_selection.GetHeight()});
+  window = Rect{a.x, a.y, b.x, b.y};
+  return true;
+}
+
+void CPictoravellView::EnableMarchingAnts(bool on) {
+  if (on) {
+    if (m_bAntsRunning || !m_bShowSelectionEdges) return;
+    m_nAntsInterval = kAntsStartInterval;
+    m_antsTimer.Start(m_nAntsInterval);
+    m_bAntsRunning = true;
+  } else if (m_bAntsRunning) {
+    m_antsTimer.Stop();
+    m_bAntsRunning = false;
+  }
+}
+
+void CPictoravellView::AntsTick() {
+  m_nAntsPhase = (m_nAntsPhase + 1) % 8;
+  Rect r;
+  if (!m_window || !GetSelectionRect(r)) return;
+  // Only the outline changes: repaint its four sides (a masked selection's
+  // outline lies anywhere inside, so all of its rectangle).
+  CPictoravellDoc* doc = GetImageDocument();
+  const CAnimFrame* frame = doc ? doc->GetCurrentFrame() : nullptr;
+  const wxRect box(r.left, r.top, std::max(1, r.Width()), std::max(1, r.Height()));
+  if (frame && frame->m_selection.HasValidMask()) {
+    m_window->RefreshRect(box, false);
+  } else {
+    m_window->RefreshRect(wxRect(box.x, box.y, box.width, 1), false);
+    m_window->RefreshRect(wxRect(box.x, box.GetBottom(), box.width, 1), false);
+    m_window->RefreshRect(wxRect(box.x, box.y, 1, box.height), false);
+    m_window->RefreshRect(wxRect(box.GetRight(), box.y, 1, box.height), false);
+  }
+}
+
+void CPictoravellView::DrawSelectionEdges(wxDC& dc, const Rect& area) {
+  if (!m_bShowSelectionEdges || m_bPlaying) return;
+  CPictoravellDoc* doc = GetImageDocument();
+  const CAnimFrame* frame = doc ? doc->GetCurrentFrame() : nullptr;
+  Rect shown;
+  if (!frame || !GetSelectionRect(shown)) return;
+  const Rect clip = Intersect(shown, area);
+  if (clip.IsEmpty()) return;
+  wxStopWatch watch;
+  std::vector<ANTS_RUN> runs;
+  FindAntsRuns(frame->m_selection, shown, clip, m_nZoom, m_nAntsPhase, runs);
+  // Runs as filled one-pixel-high rectangles: exact pixels (lines would be
+  // smoothed across two rows).
+  dc.SetPen(*wxTRANSPARENT_PEN);
+  bool current = false;
+  dc.SetBrush(*wxBLACK_BRUSH);
+  for (const ANTS_RUN& run : runs) {
+    if (run.white != current) {
+      current = run.white;
+      dc.SetBrush(current ? *wxWHITE_BRUSH : *wxBLACK_BRUSH);
+    }
+    dc.DrawRectangle(run.x, run.y, run.length, 1);
+  }
+  // Slow drawing lengthens the interval (until the ants start again).
+  const int took = static_cast<int>(watch.Time());
+  if (m_bAntsRunning && took + 100 > m_nAntsInterval) {
+    m_nAntsInterval = took + 100;
+    m_antsTimer.Start(m_nAntsInterval);
+  }
+}
+
+void CPictoravellView::AfterSelectionChange() {
+  CPictoravellDoc* doc = GetImageDocument();
+  if (!doc) return;
+  // Selection changes never mark the document modified.
+  CViewUpdateHint hint(HINT_REPAINT);
+  doc->UpdateAllViews(nullptr, &hint);
+}
+
+bool CPictoravellView::OnToolButtonDown(const wxPoint& point, bool right, int modifiers) {
+  CPictoravellDoc* doc = GetImageDocument();
+  CAnimFrame* frame = doc ? doc->GetCurrentFrame() : nullptr;
+  if (!frame || !m_window || m_nDrag != DRAG_NONE || m_bNudging || doc->IsToolRunning()) return false;
+  const int tool = GetCurrentTool();
+  const Point canvas = ClientToImage(Point{point.x, point.y});
+  const VIEW_GEOMETRY g = GetGeometry();
+  const bool onCanvas = canvas.x >= 0 && canvas.y >= 0 && canvas.x < g.canvasWidth && canvas.y < g.canvasHeight;
+  if (tool == ID_TOOL_ZOOM) {
+    ZoomAtPoint(point, right || (modifiers & wxMOD_CONTROL));
+    return true;
+  }
+  if (right) return false;
+  if ((tool == ID_TOOL_RECT_SELECT || tool == ID_TOOL_MAGIC_WAND) && frame->m_bBusy) {
+    wxBell();  // a refused click
+    return true;
+  }
+  if (tool == ID_TOOL_RECT_SELECT) {
+    EnableMarchingAnts(false);
+    m_busy = std::make_unique<CFrameBusyGuard>(doc, doc->GetCurrentFrameIndex());
+    m_anchor = ClampToCanvas(canvas);
+    m_rcDrag = Rect{m_anchor.x, m_anchor.y, m_anchor.x, m_anchor.y};
+    m_nDragMode = SelectionModeOf(modifiers);
+    m_nDrag = DRAG_RECT;
+  } else if (tool == ID_TOOL_MAGIC_WAND) {
+    TrackMagicWand(point, modifiers);
+    return true;
+  } else if (tool == ID_TOOL_MOVE) {
+    if (frame->IsEmpty() || !onCanvas) return true;
+    const int sx = canvas.x - frame->m_nLeft - frame->m_rcSelection.left;
+    const int sy = canvas.y - frame->m_nTop - frame->m_rcSelection.top;
+    if (IsPointSelected(sx, sy, frame->m_selection))
+      m_nDrag = DRAG_MOVE_SELECTION;
+    else if (IsPointSelected(canvas.x - frame->m_nLeft, canvas.y - frame->m_nTop, frame->m_image))
+      m_nDrag = DRAG_MOVE_IMAGE;
+    else
+      return true;
+    m_rcMoveStart = frame->m_rcSelection;
+    m_nMoveStartLeft = frame->m_nLeft;
+    m_nMoveStartTop = frame->m_nTop;
+    m_anchor = canvas;
+    m_nDragDx = m_nDragDy = 0;
+    // The frame is busy while it moves: Undo and the commands wait.
+    m_busy = std::make_unique<CFrameBusyGuard>(doc, doc->GetCurrentFrameIndex());
+  } else if (tool == ID_TOOL_FREE_SCROLL) {
+    Rect image = GetImageRect();
+    const Point p{point.x + g.scrollX, point.y + g.scrollY};
+    if (p.x < image.left || p.y < image.top || p.x >= image.right || p.y >= image.bottom) return true;
+    m_dragStartPoint = point;
+    m_dragStartScroll = m_window->GetScrollPixels();
+    m_nDrag = DRAG_SCROLL;
+    m_window->SetCursor(wxCursor(wxCURSOR_HAND));
+  } else {
+    return false;
+  }
+  if (!m_window->HasCapture()) m_window->CaptureMouse();
+  if (m_nDrag == DRAG_RECT || m_nDrag == DRAG_MOVE_SELECTION || m_nDrag == DRAG_MOVE_IMAGE)
+    m_scrollTimer.Start(kAutoScrollInterval);
+  return true;
+}
+
+void CPictoravellView::DragTo(const wxPoint& point) {
+  CPictoravellDoc* doc = GetImageDocument();
+  CAnimFrame* frame = doc ? doc->GetCurrentFrame() : nullptr;
+  if (!frame || !m_window) return;
+  const Point canvas = ClientToImage(Point{point.x, point.y});
+  const VIEW_GEOMETRY g = GetGeometry();
+  if (m_nDrag == DRAG_RECT) {
+    const Point c = ClampToCanvas(canvas);
+    m_rcDrag = Rect{std::min(m_anchor.x, c.x), std::min(m_anchor.y, c.y), std::max(m_anchor.x, c.x),
+                    std::max(m_anchor.y, c.y)};
+    m_window->Refresh(false);
+  } else if (m_nDrag == DRAG_MOVE_SELECTION || m_nDrag == DRAG_MOVE_IMAGE) {
+    int dx = canvas.x - m_anchor.x, dy = canvas.y - m_anchor.y;
+    Rect moving;
+    if (m_nDrag == DRAG_MOVE_SELECTION)
+      moving = Rect{m_nMoveStartLeft + m_rcMoveStart.left, m_nMoveStartTop + m_rcMoveStart.top,
+                    m_nMoveStartLeft + m_rcMoveStart.right, m_nMoveStartTop + m_rcMoveStart.bottom};
+    else
+      moving = Rect{m_nMoveStartLeft, m_nMoveStartTop, m_nMoveStartLeft + frame->m_image.GetWidth(),
+                    m_nMoveStartTop + frame->m_image.GetHeight()};
+    ClampMoveOffset(moving, g.canvasWidth, g.canvasHeight, dx, dy);
+    if (m_nDrag == DRAG_MOVE_IMAGE) {
+      dx = std::clamp(dx, -32768 - m_nMoveStartLeft, 32767 - m_nMoveStartLeft);
+      dy = std::clamp(dy, -32768 - m_nMoveStartTop, 32767 - m_nMoveStartTop);
+    }
+    if (dx == m_nDragDx && dy == m_nDragDy) return;
+    m_nDragDx = dx;
+    m_nDragDy = dy;
+    frame->m_rcSelection = m_rcMoveStart;
+    frame->m_nLeft = m_nMoveStartLeft;
+    frame->m_nTop = m_nMoveStartTop;
+    if (m_nDrag == DRAG_MOVE_SELECTION) {
+      frame->m_rcSelection.left += dx;
+      frame->m_rcSelection.right += dx;
+      frame->m_rcSelection.top += dy;
+      frame->m_rcSelection.bottom += dy;
+    } else {
+      // The image moves; the selection stays where it is on the canvas.
+      frame->m_nLeft = static_cast<int16_t>(m_nMoveStartLeft + dx);
+      frame->m_nTop = static_cast<int16_t>(m_nMoveStartTop + dy);
+      frame->m_rcSelection.left -= dx;
+      frame->m_rcSelection.right -= dx;
+      frame->m_rcSelection.top -= dy;
+      frame->m_rcSelection.bottom -= dy;
+    }
+    BuildFrameComposite(false);
+    m_window->Refresh(false);
+  } else if (m_nDrag == DRAG_SCROLL) {
+    const wxSize client = m_window->GetClientSize();
+    int vw, vh;
+    m_window->GetVirtualSize(&vw, &vh);
+    const int x = std::clamp(m_dragStartScroll.x + m_dragStartPoint.x - point.x, 0, std::max(0, vw - client.x));
+    const int y = std::clamp(m_dragStartScroll.y + m_dragStartPoint.y - point.y, 0, std::max(0, vh - client.y));
+    m_window->Scroll(x, y);
+    UpdateRulers();
+  }
+}
+
+void CPictoravellView::OnToolMotion(const wxPoint& point) { DragTo(point); }
+
+void CPictoravellView::AutoScrollTick() {
+  if (!m_window || (m_nDrag != DRAG_RECT && m_nDrag != DRAG_MOVE_SELECTION && m_nDrag != DRAG_MOVE_IMAGE)) {
+    m_scrollTimer.Stop();
+    return;
+  }
+  // The pointer past an edge scrolls by its distance beyond it, clamped to
+  // the scroll range.
+  const wxPoint p = m_window->ScreenToClient(wxGetMousePosition());
+  const wxSize client = m_window->GetClientSize();
+  int dx = p.x >= client.x ? p.x - client.x + 1 : p.x < 0 ? p.x : 0;
+  int dy = p.y >= client.y ? p.y - client.y + 1 : p.y < 0 ? p.y : 0;
+  if (dx == 0 && dy == 0) return;
+  int vw, vh;
+  m_window->GetVirtualSize(&vw, &vh);
+  const wxPoint at = m_window->GetScrollPixels();
+  const int x = std::clamp(at.x + dx, 0, std::max(0, vw - client.x));
+  const int y = std::clamp(at.y + dy, 0, std::max(0, vh - client.y));
+  if (x == at.x && y == at.y) return;
+  m_window->Scroll(x, y);
+  UpdateRulers();
+  DragTo(p);
+  m_window->Update();
+}
+
+void CPictoravellView::OnToolButtonUp(const wxPoint& point) {
+  if (m_nDrag == DRAG_NONE) return;
+  DragTo(point);
+  if (m_nDrag == DRAG_RECT) FinishRect();
+  if (m_nDrag == DRAG_MOVE_SELECTION || m_nDrag == DRAG_MOVE_IMAGE) FinishMove();
+  EndDrag();
+}
+
+void CPictoravellView::OnToolCaptureLost() {
+  // A move keeps what it moved so far, as its one step; a rectangle is dropped.
+  if (m_nDrag == DRAG_MOVE_SELECTION || m_nDrag == DRAG_MOVE_IMAGE) FinishMove();
+  m_nDrag = DRAG_NONE;
+  EndDrag();
+}
+
+void CPictoravellView::EndDrag() {
+  const DRAG_KIND was = m_nDrag;
+  m_nDrag = DRAG_NONE;
+  m_scrollTimer.Stop();
+  m_busy.reset();
+  if (m_window) {
+    if (m_window->HasCapture()) m_window->ReleaseMouse();
+    if (was == DRAG_SCROLL) m_window->SetCursor(wxNullCursor);
+    m_window->Refresh(false);
+  }
+  CPictoravellDoc* doc = GetImageDocument();
+  const CAnimFrame* frame = doc ? doc->GetCurrentFrame() : nullptr;
+  EnableMarchingAnts(frame && !frame->m_selection.IsEmpty() && !m_bPlaying);
+}
+
+void CPictoravellView::FinishRect() {
+  CPictoravellDoc* doc = GetImageDocument();
+  CAnimFrame* frame = doc ? doc->GetCurrentFrame() : nullptr;
+  if (!frame || frame->IsEmpty()) return;
+  if (m_rcDrag.IsEmpty()) {
+    // A click without a drag drops a floating selection.
+    if (frame->m_selection.IsEmpty()) return;
+    CAnimFrame trial = *frame;
+    if (!DeselectFrame(trial)) return;
+    doc->PushUndo("Selection Change");
+    trial.m_bBusy = frame->m_bBusy;
+    *frame = std::move(trial);
+    AfterSelectionChange();
+    return;
+  }
+  const Rect rect = m_rcDrag;
+  const int mode = m_nDragMode;
+  CAnimFrame trial = *frame;
+  const RECUT_RESULT result =
+      RecutSelection(trial, [&](const CRasterImage& content, Point at, const CRasterImage* current) {
+        const Rect inContent{rect.left - at.x, rect.top - at.y, rect.right - at.x, rect.bottom - at.y};
+        return MakeRectSelectionMask(content, inContent, current, mode);
+      });
+  if (result != RECUT_CHANGED) return;
+  doc->PushUndo("Selection Change");
+  trial.m_bBusy = frame->m_bBusy;
+  *frame = std::move(trial);
+  AfterSelectionChange();
+}
+
+void CPictoravellView::TrackMagicWand(const wxPoint& point, int modifiers) {
+  CPictoravellDoc* doc = GetImageDocument();
+  CAnimFrame* frame = doc ? doc->GetCurrentFrame() : nullptr;
+  if (!frame || frame->IsEmpty()) return;
+  CFrameBusyGuard busy(doc, doc->GetCurrentFrameIndex());
+  const Point canvas = ClientToImage(Point{point.x, point.y});
+  const VIEW_GEOMETRY g = GetGeometry();
+  if (canvas.x < 0 || canvas.y < 0 || canvas.x >= g.canvasWidth || canvas.y >= g.canvasHeight) return;
+  const bool hit = IsPointSelected(canvas.x - frame->m_nLeft - frame->m_rcSelection.left,
+                                   canvas.y - frame->m_nTop - frame->m_rcSelection.top, frame->m_selection) ||
+                   IsPointSelected(canvas.x - frame->m_nLeft, canvas.y - frame->m_nTop, frame->m_image);
+  CAnimFrame trial = *frame;
+  RECUT_RESULT result = RECUT_EMPTY_MASK;
+  if (hit) {
+    wxBusyCursor wait;
+    const int mode = SelectionModeOf(modifiers);
+    result = RecutSelection(trial, [&](const CRasterImage& content, Point at, const CRasterImage* current) {
+      return MagicWand(content, canvas.x - at.x, canvas.y - at.y, current, mode);
+    });
+    if (result == RECUT_NOTHING) return;
+  }
+  if (result != RECUT_CHANGED) {
+    // A click on nothing (or a wand that selects nothing) deselects, as a step.
+    trial = *frame;
+    DeselectFrame(trial);
+    doc->PushUndo(hit ? "Selection Change" : "Select None");
+  } else {
+    doc->PushUndo("Selection Change");
+  }
+  trial.m_bBusy = frame->m_bBusy;
+  *frame = std::move(trial);
+  AfterSelectionChange();
+}
+
+void CPictoravellView::FinishMove() {
+  CPictoravellDoc* doc = GetImageDocument();
+  CAnimFrame* frame = doc ? doc->GetCurrentFrame() : nullptr;
+  if (!frame) return;
+  const int dx = m_nDragDx, dy = m_nDragDy;
+  const bool image = m_nDrag == DRAG_MOVE_IMAGE;
+  // Back to where the drag began, then the whole move as one step.
+  const Rect moved = frame->m_rcSelection;
+  const int16_t left = frame->m_nLeft, top = frame->m_nTop;
+  frame->m_rcSelection = m_rcMoveStart;
+  frame->m_nLeft = m_nMoveStartLeft;
+  frame->m_nTop = m_nMoveStartTop;
+  m_nDragDx = m_nDragDy = 0;
+  if (dx == 0 && dy == 0) return;
+  doc->PushUndo(image ? "Move Image" : "Move Selection");
+  frame->m_rcSelection = moved;
+  frame->m_nLeft = left;
+  frame->m_nTop = top;
+  doc->Modify(true);
+  CViewUpdateHint hint(HINT_REPAINT);
+  doc->UpdateAllViews(nullptr, &hint);
+}
+
+void CPictoravellView::MoveSelection(int dx, int dy) {
+  CPictoravellDoc* doc = GetImageDocument();
+  CAnimFrame* frame = doc ? doc->GetCurrentFrame() : nullptr;
+  if (!frame || frame->m_selection.IsEmpty() || (dx == 0 && dy == 0)) return;
+  doc->PushUndo("Move Selection");
+  frame->m_rcSelection.left += dx;
+  frame->m_rcSelection.right += dx;
+  frame->m_rcSelection.top += dy;
+  frame->m_rcSelection.bottom += dy;
+  doc->Modify(true);
+  CViewUpdateHint hint(HINT_REPAINT);
+  doc->UpdateAllViews(nullptr, &hint);
+}
+
+bool CPictoravellView::OnToolKeyDown(int key) {
+  const bool arrow = key == WXK_LEFT || key == WXK_RIGHT || key == WXK_UP || key == WXK_DOWN;
+  CPictoravellDoc* doc = GetImageDocument();
+  CAnimFrame* frame = doc ? doc->GetCurrentFrame() : nullptr;
+  if (!m_bNudging) {
+    if (!arrow || !frame || frame->m_selection.IsEmpty() || m_nDrag != DRAG_NONE || frame->m_bBusy ||
+        doc->IsToolRunning())
+      return false;
+    m_bNudging = true;
+    m_rcNudgeStart = frame->m_rcSelection;
+    m_busy = std::make_unique<CFrameBusyGuard>(doc, doc->GetCurrentFrameIndex());
+  }
+  if (!frame) return true;
+  if (arrow) {
+    int16_t cw, ch;
+    doc->GetCanvasSize(cw, ch);
+    Rect& r = frame->m_rcSelection;
+    const int left = frame->m_nLeft, top = frame->m_nTop;
+    int dx = 0, dy = 0;
+    if (key == WXK_LEFT && left + r.right - 1 >= 0) dx = -1;
+    if (key == WXK_UP && top + r.bottom - 1 >= 0) dy = -1;
+    if (key == WXK_RIGHT && left + r.left + 1 <= cw) dx = 1;
+    if (key == WXK_DOWN && top + r.top + 1 <= ch) dy = 1;
+    r.left += dx;
+    r.right += dx;
+    r.top += dy;
+    r.bottom += dy;
+  }
+  // Other keys are taken while nudging; everything repaints.
+  BuildFrameComposite(false);
+  if (m_window) m_window->Refresh(false);
+  return true;
+}
+
+bool CPictoravellView::OnToolKeyUp(int key) {
+  if (!m_bNudging) return false;
+  const bool arrow = key == WXK_LEFT || key == WXK_RIGHT || key == WXK_UP || key == WXK_DOWN;
+  if (!arrow) return true;
+  m_bNudging = false;
+  m_busy.reset();
+  CPictoravellDoc* doc = GetImageDocument();
+  CAnimFrame* frame = doc ? doc->GetCurrentFrame() : nullptr;
+  if (!frame) return true;
+  const int dx = frame->m_rcSelection.left - m_rcNudgeStart.left, dy = frame->m_rcSelection.top - m_rcNudgeStart.top;
+  frame->m_rcSelection = m_rcNudgeStart;
+  MoveSelection(dx, dy);
+  if (m_window) m_window->Refresh(false);
+  return true;
+}
+
+void CPictoravellView::ZoomAtPoint(const wxPoint& point, bool out) {
+  if (!m_window) return;
+  const VIEW_GEOMETRY g = GetGeometry();
+  const Rect image = GetImageRect();
+  const Point p{point.x + g.scrollX, point.y + g.scrollY};
+  if (p.x < image.left || p.y < image.top || p.x >= image.right || p.y >= image.bottom) return;
+  const Point canvas = ClientToImage(Point{point.x, point.y});
+  if (canvas.x < 0 || canvas.y < 0 || canvas.x >= g.canvasWidth || canvas.y >= g.canvasHeight) return;
+  if (out)
+    ZoomOut();
+  else
+    ZoomIn();
+  const Point now = ImageToClient(canvas);
+  const wxSize client = m_window->GetClientSize();
+  int vw, vh;
+  m_window->GetVirtualSize(&vw, &vh);
+  const wxPoint at = m_window->GetScrollPixels();
+  const int x = std::clamp(at.x + now.x - point.x, 0, std::max(0, vw - client.x));
+  const int y = std::clamp(at.y + now.y - point.y, 0, std::max(0, vh - client.y));
+  m_window->Scroll(x, y);
+  UpdateRulers();
 }

@@ -13,6 +13,9 @@
 #include <wx/docview.h>
 #include <wx/scrolwin.h>
 #include <wx/stattext.h>
+#include <wx/timer.h>
+
+#include <memory>
 
 #include "editor/model/ViewGeometry.h"
 
@@ -41,6 +44,9 @@ class CImageViewWindow : public wxScrolledCanvas {
   void OnScrollLine(wxScrollWinEvent& event);
   void OnScrollDone(wxScrollWinEvent& event);
   void OnContextMenu(wxContextMenuEvent& event);
+  void OnMouseButton(wxMouseEvent& event);
+  void OnCaptureLost(wxMouseCaptureLostEvent& event);
+  void OnKey(wxKeyEvent& event);
 
   CPictoravellView* m_view;
   int m_wheelRotation = 0;  // wheel rotation short of a notch
@@ -122,7 +128,64 @@ class CPictoravellView : public wxView {
   // Scrolls by whole pixels (window contents follow; the rulers too).
   void ScrollByPixels(int dx, int dy);
 
+  // --- the mouse tools and the selection ---
+  // The main frame's current tool (ID_TOOL_...), or -1.
+  int GetCurrentTool() const;
+  // Tool clicks, drags and the arrow-key nudge, as the window hands them on
+  // (window coordinates). True when the event was used.
+  bool OnToolButtonDown(const wxPoint& point, bool right, int modifiers);
+  void OnToolMotion(const wxPoint& point);
+  void OnToolButtonUp(const wxPoint& point);
+  void OnToolCaptureLost();
+  bool OnToolKeyDown(int key);
+  bool OnToolKeyUp(int key);
+  bool IsDragging() const { return m_nDrag != DRAG_NONE; }
+  bool IsNudging() const { return m_bNudging; }
+  // The rectangle tool's live rectangle (canvas coordinates) while dragging.
+  Rect GetDragRect() const { return m_rcDrag; }
+  // Moves the floating selection as one undo step "Move Selection" (modified).
+  void MoveSelection(int dx, int dy);
+  // The floating selection's window rectangle; false without one.
+  bool GetSelectionRect(Rect& window) const;
+  void EnableMarchingAnts(bool on);
+  bool AreAntsRunning() const { return m_bAntsRunning; }
+  int GetAntsPhase() const { return m_nAntsPhase; }
+  int GetAntsInterval() const { return m_nAntsInterval; }
+  // One tick of the ants' timer: the next phase, the outline repainted.
+  void AntsTick();
+  // The zoom tool at a window point (out: one step out, else in), keeping the
+  // clicked canvas pixel under the point.
+  void ZoomAtPoint(const wxPoint& point, bool out);
+
  private:
+  enum DRAG_KIND { DRAG_NONE, DRAG_RECT, DRAG_MOVE_SELECTION, DRAG_MOVE_IMAGE, DRAG_SCROLL };
+  void TrackMagicWand(const wxPoint& point, int modifiers);
+  void FinishRect();
+  void FinishMove();
+  void EndDrag();
+  void DragTo(const wxPoint& point);
+  void AutoScrollTick();
+  void AfterSelectionChange();
+  void DrawSelectionEdges(wxDC& dc, const Rect& area);
+  Point ClampToCanvas(Point p) const;
+
+  DRAG_KIND m_nDrag = DRAG_NONE;
+  int m_nDragMode = 0;
+  Point m_anchor{0, 0};
+  Rect m_rcDrag{};
+  Rect m_rcMoveStart{};
+  int16_t m_nMoveStartLeft = 0, m_nMoveStartTop = 0;
+  wxPoint m_dragStartPoint, m_dragStartScroll;
+  int m_nDragDx = 0, m_nDragDy = 0;
+  std::unique_ptr<class CFrameBusyGuard> m_busy;
+  bool m_bNudging = false;
+  Rect m_rcNudgeStart{};
+  int m_nAntsPhase = 0;
+  bool m_bShowSelectionEdges = true;
+  bool m_bAntsRunning = false;
+  int m_nAntsInterval = 150;
+  wxTimer m_antsTimer;
+  wxTimer m_scrollTimer;
   void ShowCommentCaption();
   void DrawImageLayers(wxDC& dc, const Rect& image, const Rect& clip);
   void FitWhenReady();

@@ -56,6 +56,8 @@ class IEditorHost {
   virtual std::string GetEffectName() const = 0;
   // True from the start of the main window's destruction.
   virtual bool IsClosingDown() const = 0;
+  // The current mouse tool of the editing views (ID_TOOL_...), -1 for none.
+  virtual int GetCurrentTool() const { return -1; }
 };
 
 // The installed host, or null.

@@ -94,7 +94,7 @@ class CMainFrame : public wxDocParentFrame, public IEditorHost {
   bool AcceptsDroppedFiles() const { return m_acceptDrops; }
 
   // --- tools and documents ---
-  int GetCurrentTool() const { return m_nCurrentTool; }
+  int GetCurrentTool() const override { return m_nCurrentTool; }
   void SelectTool(int tool);
   wxDocument* GetActiveDocument() const { return m_pActiveDocument; }
   // The active document: the Documents page marks its row, the Animation
