@@ -223,6 +223,12 @@ const COMMAND_ENTRY<View> kViewCommands[] = {
     {ID_BEST_FIT, &View::OnBestFit},
     {ID_CURRENT_FRAME_ONLY, &View::OnCurrentFrameOnly, &View::HasSeveralFrames, NEEDS_NOTHING, nullptr,
      &View::OnUpdateCurrentFrameOnly},
+    // The selection of the current frame: steps that never mark the document modified.
+    {ID_SELECT_ALL, &View::OnSelectAll, &View::CanSelectAll, NEEDS_NOTHING, "Select All"},
+    {ID_SELECT_NONE, &View::OnSelectNone, &View::CanSelectNone, NEEDS_NOTHING, "Select None"},
+    {ID_SELECT_INVERSE, &View::OnSelectInverse, &View::CanSelectNone, NEEDS_NOTHING, "Select Inverse"},
+    {ID_TOGGLE_SELECTION_EDGES, &View::OnToggleSelectionEdges, nullptr, NEEDS_NOTHING, nullptr,
+     &View::OnUpdateSelectionEdges},
 };
 
 }  // namespace
@@ -715,6 +721,60 @@ void CPictoravellView::DrawSelectionEdges(wxDC& dc, const Rect& area) {
     m_nAntsInterval = took + 100;
     m_antsTimer.Start(m_nAntsInterval);
   }
+}
+
+CAnimFrame* CPictoravellView::SelectableFrame() const {
+  CPictoravellDoc* doc = GetImageDocument();
+  if (!doc || doc->IsToolRunning() || m_nDrag != DRAG_NONE || m_bNudging) return nullptr;
+  CAnimFrame* frame = doc->GetCurrentFrame();
+  return frame && !frame->m_bBusy ? frame : nullptr;
+}
+
+bool CPictoravellView::CanSelectAll() const {
+  const CAnimFrame* frame = SelectableFrame();
+  return frame && !frame->m_image.IsEmpty();
+}
+
+bool CPictoravellView::CanSelectNone() const {
+  const CAnimFrame* frame = SelectableFrame();
+  return frame && !frame->m_selection.IsEmpty();
+}
+
+void CPictoravellView::ApplySelectionCommand(const char* label, void (CAnimFrame::*change)()) {
+  CAnimFrame* frame = SelectableFrame();
+  if (!frame) return;
+  CAnimFrame trial = *frame;
+  (trial.*change)();
+  EnableMarchingAnts(false);
+  GetImageDocument()->PushUndo(label);
+  *frame = std::move(trial);
+  AfterSelectionChange();
+  EnableMarchingAnts(!frame->m_selection.IsEmpty() && !m_bPlaying);
+}
+
+void CPictoravellView::OnSelectAll() {
+  if (CanSelectAll()) ApplySelectionCommand("Select All", &CAnimFrame::FloatImage);
+}
+
+void CPictoravellView::OnSelectNone() {
+  if (CanSelectNone()) ApplySelectionCommand("Select None", &CAnimFrame::MergeSelection);
+}
+
+void CPictoravellView::OnSelectInverse() {
+  if (CanSelectNone()) ApplySelectionCommand("Select Inverse", &CAnimFrame::SwapSelection);
+}
+
+void CPictoravellView::OnToggleSelectionEdges() {
+  m_bShowSelectionEdges = !m_bShowSelectionEdges;
+  CPictoravellDoc* doc = GetImageDocument();
+  const CAnimFrame* frame = doc ? doc->GetCurrentFrame() : nullptr;
+  if (!m_bShowSelectionEdges) EnableMarchingAnts(false);
+  else EnableMarchingAnts(frame && !frame->m_selection.IsEmpty() && !m_bPlaying);
+  if (m_window) m_window->Refresh(false);
+}
+
+void CPictoravellView::OnUpdateSelectionEdges(wxUpdateUIEvent& event) {
+  event.SetText(m_bShowSelectionEdges ? "Hide Selection Edges\tCtrl+H" : "Show Selection Edges\tCtrl+H");
 }
 
 void CPictoravellView::AfterSelectionChange() {

@@ -116,6 +116,15 @@ class CPictoravellView : public wxView {
   void OnOriginalSize();
   void OnBestFit();
   void OnCurrentFrameOnly();
+  // Select All, Select None, Inverse Selection and the selection edges.
+  void OnSelectAll();
+  void OnSelectNone();
+  void OnSelectInverse();
+  bool CanSelectAll() const;
+  bool CanSelectNone() const;
+  void OnToggleSelectionEdges();
+  void OnUpdateSelectionEdges(wxUpdateUIEvent& event);
+  bool AreSelectionEdgesShown() const { return m_bShowSelectionEdges; }
   bool CanZoomIn() const;
   bool CanZoomOut() const;
   bool CanOriginalSize() const;
@@ -166,6 +175,9 @@ class CPictoravellView : public wxView {
   void DragTo(const wxPoint& point);
   void AutoScrollTick();
   void AfterSelectionChange();
+  // The current frame when a selection command may change it, else null.
+  CAnimFrame* SelectableFrame() const;
+  void ApplySelectionCommand(const char* label, void (CAnimFrame::*change)());
   void DrawSelectionEdges(wxDC& dc, const Rect& area);
   Point ClampToCanvas(Point p) const;
 

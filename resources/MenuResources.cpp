@@ -109,6 +109,7 @@ const MenuDef kDocumentMenu[] = {
     {SEP, 0, nullptr, nullptr},
     {ITEM, ID_SELECT_ALL, "Select &All\tCtrl+A", "Select the whole image"},
     {ITEM, ID_SELECT_NONE, "Select &None\tCtrl+D", "Remove the selection"},
+    {ITEM, ID_SELECT_INVERSE, "&Inverse Selection", "Select what is not selected"},
     {SEP, 0, nullptr, nullptr},
     {ITEM, ID_DISCARD_PATTERN, "Discard Pattern", "Forget the fill pattern"},
     {ITEM, ID_EMPTY_CLIPBOARD, "Empty Clipboard", "Remove the image from the clipboard"},

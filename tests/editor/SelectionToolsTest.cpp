@@ -370,3 +370,49 @@ TEST_F(SelectionTools, HandScrollsAndZoomToolKeepsThePixelUnderThePointer) {
 }
 
 }  // namespace
+
+namespace {
+
+// Select All (Ctrl+A), Inverse Selection and Select None (Ctrl+D) from the
+// keyboard and the menu: each one step, never marking the document
+// modified; the edges can be hidden and shown again (Ctrl+H).
+TEST_F(SelectionTools, SelectAllInverseAndNoneAreStepsThatNeverModify) {
+  Open(TwoSquares(200, 150), 1);
+  const int before = Steps();
+  EXPECT_TRUE(f.IsEnabled(ID_SELECT_ALL));
+  EXPECT_FALSE(f.IsEnabled(ID_SELECT_NONE));
+  EXPECT_FALSE(f.IsEnabled(ID_SELECT_INVERSE));
+  MoveTo(Screen(100, 75));
+  window->SetFocus();
+  sim.Char('A', wxMOD_CONTROL);
+  ASSERT_TRUE(PumpUntil([&] { return Steps() == before + 1; }, 2000));
+  EXPECT_EQ(UndoLabel(), "Select All");
+  EXPECT_TRUE(Frame().m_image.IsEmpty());
+  EXPECT_EQ(Frame().m_selection.GetWidth(), 200);
+  EXPECT_FALSE(f.IsEnabled(ID_SELECT_ALL));
+  EXPECT_TRUE(view->AreAntsRunning());
+  // Inverse: image and selection change places.
+  f.Command(ID_SELECT_INVERSE);
+  EXPECT_EQ(UndoLabel(), "Select Inverse");
+  EXPECT_TRUE(Frame().m_selection.IsEmpty());
+  EXPECT_EQ(Frame().m_image.GetWidth(), 200);
+  f.Command(ID_EDIT_UNDO);
+  EXPECT_EQ(Frame().m_selection.GetWidth(), 200);
+  // Ctrl+H hides the edges (the ants stop), Ctrl+H shows them again.
+  sim.Char('H', wxMOD_CONTROL);
+  ASSERT_TRUE(PumpUntil([&] { return !view->AreSelectionEdgesShown(); }, 2000));
+  EXPECT_FALSE(view->AreAntsRunning());
+  sim.Char('H', wxMOD_CONTROL);
+  ASSERT_TRUE(PumpUntil([&] { return view->AreSelectionEdgesShown(); }, 2000));
+  EXPECT_TRUE(view->AreAntsRunning());
+  // Ctrl+D composes the selection back into the image.
+  const int position = doc->GetUndoPosition();
+  sim.Char('D', wxMOD_CONTROL);
+  ASSERT_TRUE(PumpUntil([&] { return doc->GetUndoPosition() == position + 1; }, 2000));
+  EXPECT_EQ(UndoLabel(), "Select None");
+  EXPECT_TRUE(Frame().m_selection.IsEmpty());
+  EXPECT_EQ(Frame().m_image.GetWidth(), 200);
+  EXPECT_FALSE(doc->IsModified());
+}
+
+}  // namespace
