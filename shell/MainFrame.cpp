@@ -25,6 +25,7 @@
 #include "shell/SingleInstanceApp.h"
 #include "shell/ModeTabBar.h"
 #include "shell/StandInViews.h"
+#include "shell/WelcomePage.h"
 #include "shell/TaskPane.h"
 #include "shell/TaskPanePages.h"
 

@@ -148,6 +148,7 @@ class CMainFrame : public wxDocParentFrame, public IEditorHost {
   CFoldersPage* GetFoldersPage() const;
   wxSimplebook* GetClientBook() const { return m_clientBook; }
   wxSimplebook* GetDocumentArea() const { return m_documentArea; }
+  CWelcomePage* GetWelcomePage() const { return m_welcomePage; }
   COrganizeView* GetBrowseView() const { return m_browseView; }
   CPtPreviewView* GetPreviewView() const { return m_previewView; }
   bool IsToolbarShown() const { return m_bShowToolbar; }

@@ -1,45 +1,10 @@
 #include "shell/StandInViews.h"
 
-#include <wx/button.h>
 #include <wx/sizer.h>
 
 #include "resources/CommandIds.h"
 #include "resources/Strings.h"
 #include "shell/MainFrame.h"
-
-namespace {
-
-// Sends a menu command to the top-level window, as a menu item would.
-void SendCommand(wxWindow* from, int command) {
-  wxWindow* top = wxGetTopLevelParent(from);
-  if (!top) return;
-  wxCommandEvent event(wxEVT_MENU, command);
-  event.SetEventObject(top);
-  top->GetEventHandler()->ProcessEvent(event);
-}
-
-}  // namespace
-
-// --- client pages ----------------------------------------------------------------
-
-CWelcomePage::CWelcomePage(wxWindow* parent) : wxPanel(parent) {
-  SetBackgroundColour(wxSystemSettings::GetColour(wxSYS_COLOUR_APPWORKSPACE));
-  auto* sizer = new wxBoxSizer(wxVERTICAL);
-  auto* title = new wxStaticText(this, wxID_ANY, kProductName);
-  title->SetFont(title->GetFont().Bold().Scaled(1.8f));
-  sizer->AddStretchSpacer();
-  sizer->Add(title, 0, wxALIGN_CENTER | wxALL, 10);
-  auto* buttons = new wxBoxSizer(wxHORIZONTAL);
-  auto* open = new wxButton(this, wxID_ANY, "&Open...");
-  auto* browse = new wxButton(this, wxID_ANY, "Browse Photos");
-  open->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { SendCommand(this, ID_FILE_OPEN); });
-  browse->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { SendCommand(this, ID_BROWSE_PHOTOS); });
-  buttons->Add(open, 0, wxALL, 5);
-  buttons->Add(browse, 0, wxALL, 5);
-  sizer->Add(buttons, 0, wxALIGN_CENTER);
-  sizer->AddStretchSpacer();
-  SetSizer(sizer);
-}
 
 namespace {
 std::function<IBrowseContent*(wxWindow*)>& ContentFactory() {

@@ -17,11 +17,7 @@ class CFoldersPage;
 class wxMenuEvent;
 
 // --- client pages ---------------------------------------------------------
-// The page of the document area shown while no document is open.
-class CWelcomePage : public wxPanel {
- public:
-  explicit CWelcomePage(wxWindow* parent);
-};
+// (The welcome page of the document area is CWelcomePage, shell/WelcomePage.h.)
 
 // What fills the browse page: the thumbnail view, made by the application
 // (the shell does not know the browser's windows).
