@@ -21,6 +21,7 @@
 #include "shell/ImageClipboard.h"
 #include "shell/MainStatusBar.h"
 #include "shell/MessagePane.h"
+#include "shell/SelectionOptionsDlg.h"
 #include "shell/ShellFunctions.h"
 #include "shell/SingleInstanceApp.h"
 #include "shell/ModeTabBar.h"
@@ -95,6 +96,7 @@ CMainFrame::CMainFrame(wxDocManager* manager)
 
 CMainFrame::~CMainFrame() {
   m_bClosingDown = true;
+  CloseSelectionOptions();
   SetStatusDisplay(nullptr);
   if (m_messagePane) SetMessageSink(m_previousSink);
   DetachMenuBar();
@@ -105,6 +107,7 @@ CMainFrame::~CMainFrame() {
 }
 
 bool CMainFrame::Destroy() {
+  CloseSelectionOptions();  // the window lives over this frame only
   if (auto* app = dynamic_cast<CSingleInstanceApp*>(wxTheApp)) app->ClearInstanceWindow();
   return wxDocParentFrame::Destroy();
 }

@@ -175,6 +175,7 @@ class CMainFrame : public wxDocParentFrame, public IEditorHost {
   void OnJpegOptions();
   void OnGifOptions();
   void OnPrintSetup();
+  void OnSelectionOption();
   void OnCloseAll();
   void OnAppExit();
   void OnEmptyClipboard();
@@ -189,6 +190,7 @@ class CMainFrame : public wxDocParentFrame, public IEditorHost {
   void OnUpdateViewToolbar(wxUpdateUIEvent& event);
   void OnUpdateViewStatusBar(wxUpdateUIEvent& event);
   void OnUpdateViewMessagePane(wxUpdateUIEvent& event);
+  void OnUpdateSelectionOption(wxUpdateUIEvent& event);
 
   // --- settings and closing ---
   void SaveSettings();

@@ -14,6 +14,7 @@
 #include "shell/MainFrame.h"
 #include "shell/MainStatusBar.h"
 #include "shell/MessagePane.h"
+#include "shell/SelectionOptionsDlg.h"
 #include "shell/ShellFunctions.h"
 
 namespace {
@@ -42,6 +43,7 @@ const COMMAND_ENTRY<Frame> kFrameCommands[] = {
     {ID_OPTIONS_JPEG, &Frame::OnJpegOptions},
     {ID_OPTIONS_GIF, &Frame::OnGifOptions},
     {ID_FILE_PRINT_SETUP, &Frame::OnPrintSetup},
+    {ID_SELECTION_OPTION, &Frame::OnSelectionOption, nullptr, NEEDS_NOTHING, nullptr, &Frame::OnUpdateSelectionOption},
     // Documents and the program
     {ID_CLOSE_ALL, &Frame::OnCloseAll, &Frame::HasDocuments, NEEDS_IDLE},
     {ID_APP_EXIT, &Frame::OnAppExit},
@@ -113,6 +115,16 @@ void CMainFrame::OnDisplayOptions() {
 void CMainFrame::OnJpegOptions() { GetJpegSaveOptions(nullptr, nullptr, true); }
 void CMainFrame::OnGifOptions() { GetGifSaveOptions(nullptr, true); }
 void CMainFrame::OnPrintSetup() { RunPrinterSettings(this); }
+
+// The Selection Options window: closed when open, else opened over the frame.
+void CMainFrame::OnSelectionOption() {
+  if (IsSelectionOptionsOpen())
+    CloseSelectionOptions();
+  else
+    OpenSelectionOptions(this);
+}
+
+void CMainFrame::OnUpdateSelectionOption(wxUpdateUIEvent& event) { event.Check(IsSelectionOptionsOpen()); }
 
 // --- documents and the program -------------------------------------------------------
 
