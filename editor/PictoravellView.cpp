@@ -842,7 +842,7 @@ bool CPictoravellView::OnToolButtonDown(const wxPoint& point, bool right, int mo
   }
   if (!m_window->HasCapture()) m_window->CaptureMouse();
   if (m_nDrag == DRAG_RECT || m_nDrag == DRAG_MOVE_SELECTION || m_nDrag == DRAG_MOVE_IMAGE)
-    m_scrollTimer.Start(kAutoScrollInterval);
+    m_scrollTimer.StartOnce(kAutoScrollInterval);
   return true;
 }
 
@@ -907,10 +907,15 @@ void CPictoravellView::DragTo(const wxPoint& point) {
 void CPictoravellView::OnToolMotion(const wxPoint& point) { DragTo(point); }
 
 void CPictoravellView::AutoScrollTick() {
-  if (!m_window || (m_nDrag != DRAG_RECT && m_nDrag != DRAG_MOVE_SELECTION && m_nDrag != DRAG_MOVE_IMAGE)) {
-    m_scrollTimer.Stop();
-    return;
-  }
+  if (!m_window || (m_nDrag != DRAG_RECT && m_nDrag != DRAG_MOVE_SELECTION && m_nDrag != DRAG_MOVE_IMAGE)) return;
+  ScrollTowardsPointer();
+  // The next tick is counted from the end of this one: a repaint slower than
+  // the interval never leaves ticks queued ahead of the mouse and the
+  // keyboard.
+  if (m_nDrag != DRAG_NONE) m_scrollTimer.StartOnce(kAutoScrollInterval);
+}
+
+void CPictoravellView::ScrollTowardsPointer() {
   // The pointer past an edge scrolls by its distance beyond it, clamped to
   // the scroll range.
   const wxPoint p = m_window->ScreenToClient(wxGetMousePosition());

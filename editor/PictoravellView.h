@@ -175,6 +175,8 @@ class CPictoravellView : public wxView {
   void DragTo(const wxPoint& point);
   void AutoScrollTick();
   void AfterSelectionChange();
+  // One step of the auto-scroll of a drag past the window's edge.
+  void ScrollTowardsPointer();
   // The current frame when a selection command may change it, else null.
   CAnimFrame* SelectableFrame() const;
   void ApplySelectionCommand(const char* label, void (CAnimFrame::*change)());

@@ -24,5 +24,5 @@ CC=clang CXX=clang++ bash scripts/build.sh build-sanitize \
   -DPICTORAVELL_SANITIZE=ON -DPICTORAVELL_FUZZ=ON
 echo "== sanitizer build after $((SECONDS - t0)) s"
 xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
-  ctest --test-dir build-sanitize --output-on-failure -j"$jobs" --timeout 900
+  ctest --test-dir build-sanitize --output-on-failure -j"$jobs" --timeout 1500
 echo "== all tests passed after $((SECONDS - t0)) s"
