@@ -23,16 +23,6 @@ using testing_support::PumpFor;
 using testing_support::PumpUntil;
 using testing_support::TempDir;
 
-std::string WriteBmp(const TempDir& dir, const std::string& name, const CRasterImage& image) {
-  CImageFileRequest request;
-  request.m_strFileName = (dir.path() / name).string();
-  request.m_nWidth = static_cast<int16_t>(image.GetWidth());
-  request.m_nHeight = static_cast<int16_t>(image.GetHeight());
-  request.m_frames.push_back(MakeFrame(image));
-  EXPECT_EQ(WriteImageFile(&request, OVERWRITE_REPLACE, nullptr, nullptr), IMAGEIO_OK);
-  return request.m_strFileName;
-}
-
 // A key typed on the X display with the pointer over the window.
 void Type(wxWindow* over, int key, int modifiers) {
   wxUIActionSimulator sim;

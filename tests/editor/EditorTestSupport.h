@@ -11,12 +11,24 @@
 
 #include "editor/PictoravellDoc.h"
 #include "editor/PictoravellView.h"
+#include "formats/ImageFile.h"
 #include "imaging/AnimFrame.h"
 #include "tests/editor/model/ModelTestSupport.h"
 #include "tests/shell/ShellTestSupport.h"
 #include "tests/support/TestSupport.h"
 
 namespace editor_testing {
+
+// Writes a one-frame BMP of the image into the folder and gives its path.
+inline std::string WriteBmp(const testing_support::TempDir& dir, const std::string& name, const CRasterImage& image) {
+  CImageFileRequest request;
+  request.m_strFileName = (dir.path() / name).string();
+  request.m_nWidth = static_cast<int16_t>(image.GetWidth());
+  request.m_nHeight = static_cast<int16_t>(image.GetHeight());
+  request.m_frames.push_back(MakeFrame(image));
+  EXPECT_EQ(WriteImageFile(&request, OVERWRITE_REPLACE, nullptr, nullptr), IMAGEIO_OK);
+  return request.m_strFileName;
+}
 
 // Installs scripted prompts for its lifetime.
 class ScopedPrompts {

@@ -30,21 +30,13 @@
 
 namespace {
 
+using editor_testing::WriteBmp;
+
 using editor_testing::DocumentWindowFixture;
 using editor_testing::MakeFrame;
 using testing_support::PumpFor;
 using testing_support::PumpUntil;
 using testing_support::TempDir;
-
-std::string WriteBmp(const TempDir& dir, const std::string& name, const CRasterImage& image) {
-  CImageFileRequest request;
-  request.m_strFileName = (dir.path() / name).string();
-  request.m_nWidth = static_cast<int16_t>(image.GetWidth());
-  request.m_nHeight = static_cast<int16_t>(image.GetHeight());
-  request.m_frames.push_back(MakeFrame(image));
-  EXPECT_EQ(WriteImageFile(&request, OVERWRITE_REPLACE, nullptr, nullptr), IMAGEIO_OK);
-  return request.m_strFileName;
-}
 
 // Makes a document an animation of count frames of a 160 x 120 canvas.
 void MakeAnimation(CPictoravellDoc* doc, int count) {
