@@ -42,13 +42,14 @@ const COMMAND_ENTRY<App> kAppCommands[] = {
     {ID_GENERAL_SETTINGS, &App::OnGeneralSettings},
 };
 
-bool IsTableCommand(int id) {
+}  // namespace
+
+bool IsApplicationCommand(int id) {
+  if (id >= ID_FILE_MRU_FIRST && id <= ID_FILE_MRU_LAST) return true;
   for (const auto& entry : kAppCommands)
     if (entry.id == id) return true;
   return false;
 }
-
-}  // namespace
 
 void CPictoravellApp::BindCommands() {
   BindCommandTable<App>(*this, *this, kAppCommands);
@@ -113,14 +114,20 @@ void CPictoravellApp::OnGeneralSettings() {
 
 void CPictoravellApp::OnUpdateUnhandled(wxUpdateUIEvent& event) {
   const int id = event.GetId();
-  if (IsTableCommand(id) || (id >= ID_FILE_MRU_FIRST && id <= ID_FILE_MRU_LAST)) {
+  if (IsApplicationCommand(id)) {
     event.Skip();
     return;
   }
-  // A menu command nobody handles is shown disabled; windows that update
-  // themselves (buttons, bars) are left alone.
-  if (dynamic_cast<wxMenu*>(event.GetEventObject()))
-    event.Enable(false);
-  else
-    event.Skip();
+  if (!DisableUnhandledMenuItem(event)) event.Skip();
+}
+
+// A menu command nobody handles is shown disabled. Windows that update
+// themselves (buttons, bars) are left alone, and so are the items that open
+// a submenu: their own entries have their rules.
+bool DisableUnhandledMenuItem(wxUpdateUIEvent& event) {
+  auto* menu = dynamic_cast<wxMenu*>(event.GetEventObject());
+  if (!menu) return false;
+  if (wxMenuItem* item = menu->FindChildItem(event.GetId()); item && item->IsSubMenu()) return false;
+  event.Enable(false);
+  return true;
 }

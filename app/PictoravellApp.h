@@ -18,6 +18,14 @@
 class CRecentFileList;
 class wxDocManager;
 
+// Whether the application's own command table (or its recent-file list)
+// carries out a command: those reach it after the windows pass them on.
+bool IsApplicationCommand(int id);
+// The last word on a menu item's state: an item nobody else enabled is
+// disabled, except one that opens a submenu. False when the event is not
+// a menu item's (left to its window).
+bool DisableUnhandledMenuItem(wxUpdateUIEvent& event);
+
 class CPictoravellApp : public CSingleInstanceApp {
  public:
   CPictoravellApp();

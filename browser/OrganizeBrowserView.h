@@ -68,6 +68,9 @@ class COrganizeBrowserView : public CImageBrowserView {
   CFolderTreeCtrl* GetFolderTree() const { return m_tree.get(); }
   // The address bar, made the first time the browse page asks for it.
   wxWindow* GetBarWindow() override;
+  std::string GetFavoriteFolder(int index) override;
+  std::string ChooseFavorite() override;
+  void OrganizeFavorites() override;
   CAddressBar* GetAddressBar() const { return m_bar.get(); }
   CAddressHistory& GetAddressHistory() { return m_address; }
   void OnGoBack();

@@ -175,16 +175,12 @@ void COrganizeBrowserView::UpdateFavoritesMenu(wxMenu& menu) {
 }
 
 void COrganizeBrowserView::OnFavorite(wxCommandEvent& event) {
-  CFavoriteFolderList favorites;
-  favorites.Load();
-  const size_t index = static_cast<size_t>(event.GetId() - ID_FAVORITE_FIRST);
-  if (index < favorites.Folders().size()) BrowseFolder(favorites.Folders()[index]);
+  const std::string folder = GetFavoriteFolder(event.GetId() - ID_FAVORITE_FIRST);
+  if (!folder.empty()) BrowseFolder(folder);
 }
 
 void COrganizeBrowserView::OnUpdateFavorite(wxUpdateUIEvent& event) {
-  CFavoriteFolderList favorites;
-  favorites.Load();
-  event.Enable(static_cast<size_t>(event.GetId() - ID_FAVORITE_FIRST) < favorites.Folders().size());
+  event.Enable(!GetFavoriteFolder(event.GetId() - ID_FAVORITE_FIRST).empty());
 }
 
 // --- "More...": the chooser --------------------------------------------------------
@@ -220,16 +216,29 @@ std::string ChooseFavoriteFolder(wxWindow* parent, const std::vector<std::string
 }
 
 void COrganizeBrowserView::OnMoreFavorites() {
-  CFavoriteFolderList favorites;
-  favorites.Load();
-  const std::string folder = ChooseFavoriteFolder(this, favorites.Folders());
+  const std::string folder = ChooseFavorite();
   if (!folder.empty()) BrowseFolder(folder);
 }
 
-void COrganizeBrowserView::OnOrganizeFavorites() {
+void COrganizeBrowserView::OnOrganizeFavorites() { OrganizeFavorites(); }
+
+std::string COrganizeBrowserView::GetFavoriteFolder(int index) {
   CFavoriteFolderList favorites;
   favorites.Load();
-  RunOrganizeFavoritesDialog(this, favorites.Folders(), OrganizeFavoritesRoots());
+  if (index < 0 || static_cast<size_t>(index) >= favorites.Folders().size()) return {};
+  return favorites.Folders()[static_cast<size_t>(index)];
+}
+
+std::string COrganizeBrowserView::ChooseFavorite() {
+  CFavoriteFolderList favorites;
+  favorites.Load();
+  return ChooseFavoriteFolder(wxGetTopLevelParent(this), favorites.Folders());
+}
+
+void COrganizeBrowserView::OrganizeFavorites() {
+  CFavoriteFolderList favorites;
+  favorites.Load();
+  RunOrganizeFavoritesDialog(wxGetTopLevelParent(this), favorites.Folders(), OrganizeFavoritesRoots());
   favorites.Save();
 }
 

@@ -284,7 +284,8 @@ void CMainFrame::UpdateRecentFileMenu() {
 void CMainFrame::OnMenuOpen(wxMenuEvent& event) {
   event.Skip();
   if (wxMenu* menu = event.GetMenu(); menu && menu->FindItem(ID_FILE_MRU_FIRST)) UpdateRecentFileMenu();
-  if (m_nMode == MODE_BROWSE) m_browseView->MenuOpened(event);
+  // The browse view fills the favourites menu in every mode that has one.
+  if (m_nMode == MODE_BROWSE || m_nMode == MODE_VIEW_EDIT) m_browseView->MenuOpened(event);
   RefreshClipboardCache();  // the answer comes back while the menu is open
 }
 
@@ -642,7 +643,55 @@ void CMainFrame::OnCommand(wxCommandEvent& event) {
     SelectTool(id);
     return;
   }
+  if (IsFavoriteCommand(id)) {
+    OnFavoriteCommand(id);
+    return;
+  }
   event.Skip();
+}
+
+// --- favourite folders -------------------------------------------------------------
+// Browse mode's view takes these itself (it browses the folder); in the
+// other modes the folder goes to the mode's folder action (View and Edit:
+// the Open dialog in that folder), and a mode without one does nothing.
+
+bool CMainFrame::IsFavoriteCommand(int id) {
+  return (id >= ID_FAVORITE_FIRST && id <= ID_FAVORITE_LAST) || id == ID_FAVORITE_MORE ||
+         id == ID_ORGANIZE_FAVORITES;
+}
+
+std::function<void(const std::string&)> CMainFrame::CurrentFolderCallback() const {
+  // View and Edit's action is read afresh: the application may set it
+  // after this window was made.
+  return m_nMode == MODE_VIEW_EDIT ? OpenFolderCallback() : m_folderCallback;
+}
+
+void CMainFrame::OnFavoriteCommand(int id) {
+  IBrowseContent* favorites = m_browseView ? m_browseView->GetContent() : nullptr;
+  if (!favorites) return;
+  if (id == ID_ORGANIZE_FAVORITES) {
+    favorites->OrganizeFavorites();
+    return;
+  }
+  const auto callback = CurrentFolderCallback();
+  if (!callback) return;
+  const std::string folder =
+      id == ID_FAVORITE_MORE ? favorites->ChooseFavorite() : favorites->GetFavoriteFolder(id - ID_FAVORITE_FIRST);
+  if (!folder.empty()) callback(folder);
+}
+
+void CMainFrame::OnUpdateFavoriteCommand(wxUpdateUIEvent& event) {
+  const int id = event.GetId();
+  IBrowseContent* favorites = m_browseView ? m_browseView->GetContent() : nullptr;
+  if (id == ID_ORGANIZE_FAVORITES) {
+    event.Enable(favorites != nullptr);
+    return;
+  }
+  if (!favorites || !CurrentFolderCallback()) {
+    event.Enable(false);
+    return;
+  }
+  event.Enable(id == ID_FAVORITE_MORE || !favorites->GetFavoriteFolder(id - ID_FAVORITE_FIRST).empty());
 }
 
 void CMainFrame::OnUpdateCommand(wxUpdateUIEvent& event) {
@@ -660,6 +709,10 @@ void CMainFrame::OnUpdateCommand(wxUpdateUIEvent& event) {
   if (IsTool(id)) {
     event.Enable(!(m_nMode == MODE_EFFECT && (id == ID_TOOL_RECT_SELECT || id == ID_TOOL_MAGIC_WAND)));
     event.Check(m_nCurrentTool == id);
+    return;
+  }
+  if (IsFavoriteCommand(id)) {
+    OnUpdateFavoriteCommand(event);
     return;
   }
   event.Skip();

@@ -231,6 +231,10 @@ class CMainFrame : public wxDocParentFrame, public IEditorHost {
   void OnCommand(wxCommandEvent& event);
   void OnUpdateCommand(wxUpdateUIEvent& event);
   void OnMenuOpen(wxMenuEvent& event);
+  static bool IsFavoriteCommand(int id);
+  std::function<void(const std::string&)> CurrentFolderCallback() const;
+  void OnFavoriteCommand(int id);
+  void OnUpdateFavoriteCommand(wxUpdateUIEvent& event);
   void OnCharHook(wxKeyEvent& event);
   void OnDocumentTabChanged(wxAuiNotebookEvent& event);
   void OnDocumentTabClose(wxAuiNotebookEvent& event);

@@ -54,6 +54,9 @@ bool COrganizeView::ActivateBrowse(CMainFrame& frame) {
   if (m_content) {
     m_content->AttachFoldersPage(frame.GetFoldersPage());
     m_content->OnEnterBrowse();
+    // The keys go to the thumbnails (not to the folder tree's type-ahead),
+    // so the mode's shortcuts work at once.
+    m_content->GetContentWindow()->SetFocus();
   }
   return true;
 }

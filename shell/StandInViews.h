@@ -36,6 +36,14 @@ class IBrowseContent {
   virtual void AttachFoldersPage(CFoldersPage* page) {}
   // A bar shown above the content (a child of the browse page), or null.
   virtual wxWindow* GetBarWindow() { return nullptr; }
+  // The favourite folders for the other modes, whose folder action differs
+  // from browsing: the folder of the favourites menu's entry at an index
+  // (empty past the end), the "More..." chooser's answer (empty when
+  // cancelled) and the organise dialog. The menu itself is filled by
+  // OnMenuOpened in every mode that shows it.
+  virtual std::string GetFavoriteFolder(int index) { return {}; }
+  virtual std::string ChooseFavorite() { return {}; }
+  virtual void OrganizeFavorites() {}
 };
 
 // The browse view: enters Browse mode through the frame and leaves it again.

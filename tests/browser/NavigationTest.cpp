@@ -225,6 +225,68 @@ TEST(Navigation, FavoritesMenuShowsSixteenThenMore) {
   EXPECT_EQ(f.view->GetBrowseFolder(), f.Path("fav") + "17&x");
 }
 
+// In View and Edit the favourites menu is the same, and a folder goes to
+// the mode's folder action (the application's: the Open dialog there); in a
+// mode without one the entries are disabled and do nothing.
+TEST(Navigation, FavoritesInViewAndEditGoToTheModesFolderAction) {
+  std::vector<std::string> opened;
+  CMainFrame::SetOpenFolderCallback([&](const std::string& folder) { opened.push_back(folder); });
+  struct Reset {
+    ~Reset() { CMainFrame::SetOpenFolderCallback({}); }
+  } reset;
+  NavigationFixture f;
+  WriteProfileString("Favorite Folder List", "Folder 1", f.Path("A"));
+  WriteProfileString("Favorite Folder List", "Folder 2", f.Path("B"));
+  ASSERT_EQ(f.frame->GetMode(), MODE_VIEW_EDIT);
+  wxMenu* menu = f.MenuOf(ID_ORGANIZE_FAVORITES);
+  ASSERT_NE(menu, nullptr);
+  f.Open(menu);
+  ASSERT_NE(menu->FindChildItem(ID_FAVORITE_FIRST + 1), nullptr);
+  EXPECT_EQ(menu->FindChildItem(ID_FAVORITE_FIRST + 1)->GetItemLabel().utf8_string(), f.Path("B"));
+  EXPECT_TRUE(f.Enabled(ID_FAVORITE_FIRST));
+  EXPECT_TRUE(f.Enabled(ID_FAVORITE_FIRST + 1));
+  EXPECT_FALSE(f.Enabled(ID_FAVORITE_FIRST + 2));
+  EXPECT_TRUE(f.Enabled(ID_ORGANIZE_FAVORITES));
+  f.docs->Command(ID_FAVORITE_FIRST + 1);
+  ASSERT_EQ(opened.size(), 1u);
+  EXPECT_EQ(opened[0], f.Path("B"));
+  EXPECT_EQ(f.frame->GetMode(), MODE_VIEW_EDIT);  // no browsing behind the user's back
+  // "More...": the chooser's answer goes the same way; Cancel sends nothing.
+  int answer = wxID_CANCEL;
+  CModalDialogHook hook([&](wxDialog& dialog) -> int {
+    auto* list = dynamic_cast<wxListCtrl*>(dialog.FindWindow(kFavoriteListId));
+    if (!list) return wxID_CANCEL;
+    list->SetItemState(0, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    return answer;
+  });
+  ASSERT_TRUE(f.Enabled(ID_FAVORITE_MORE));
+  f.docs->Command(ID_FAVORITE_MORE);
+  EXPECT_EQ(opened.size(), 1u);
+  answer = wxID_OK;
+  f.docs->Command(ID_FAVORITE_MORE);
+  ASSERT_EQ(opened.size(), 2u);
+  EXPECT_EQ(opened[1], f.Path("A"));
+  EXPECT_EQ(hook.GetCalls(), 2);
+  // Print preview has no folder action.
+  ASSERT_TRUE(f.frame->SetMode(MODE_PRINT_PREVIEW));
+  EXPECT_FALSE(f.Enabled(ID_FAVORITE_FIRST));
+  f.docs->Command(ID_FAVORITE_FIRST);
+  EXPECT_EQ(opened.size(), 2u);
+}
+
+// Entering Browse gives the keys to the thumbnails: the mode's shortcut
+// (Ctrl+`) takes the user back at once.
+TEST(Navigation, EnteringBrowseGivesTheKeysToTheThumbnails) {
+  NavigationFixture f;
+  ASSERT_TRUE(f.Enter());
+  ASSERT_TRUE(f.Browse(f.Path("A")));
+  testing_support::PumpFor(50);
+  EXPECT_EQ(wxWindow::FindFocus(), f.view->GetContentWindow());
+  wxUIActionSimulator sim;
+  sim.Char('`', wxMOD_CONTROL);
+  EXPECT_TRUE(PumpUntil([&] { return f.frame->GetMode() == MODE_VIEW_EDIT; }, 3000));
+}
+
 TEST(Navigation, BrowseMyCameraOverInjectedCards) {
   NavigationFixture f;
   const fs::path cardA = f.root / "CARD_A", cardB = f.root / "CARD_B";

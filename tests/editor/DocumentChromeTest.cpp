@@ -10,7 +10,10 @@
 #include "editor/ChildFrame.h"
 #include "formats/ImageFile.h"
 #include "resources/CommandIds.h"
+#include "shell/FlatToolBar.h"
 #include "shell/ImageInfoBar.h"
+#include "shell/MainFrame.h"
+#include "shell/ModeTabBar.h"
 #include "shell/RulerBar.h"
 #include "tests/editor/EditorTestSupport.h"
 #include "tests/shell/PaintTestSupport.h"
@@ -162,6 +165,38 @@ TEST(DocumentChrome, Screenshot) {
                            std::to_string(r.y);
   EXPECT_EQ(RunCommand("import -window root -crop " + crop + " " + ShellQuote(std::string(out) + "/document-chrome.png")),
             0);
+}
+
+}  // namespace
+
+namespace {
+
+// The frame's rules that follow the active document, and Print Preview
+// carried out by a real click on its toolbar button.
+TEST(DocumentChrome, DocumentRulesAndThePrintPreviewButton) {
+  DocumentWindowFixture f;
+  const int rules[] = {ID_FILE_PRINT_PREVIEW, ID_CLOSE_ALL};
+  for (int id : rules) EXPECT_FALSE(f.IsEnabled(id)) << id;
+  TempDir dir;
+  CPictoravellDoc* doc = OpenImageDocument(WriteBmp(dir, "one.bmp", testing_support::MakeTestPicture(60, 40)));
+  ASSERT_TRUE(doc);
+  PumpFor(30);
+  for (int id : rules) EXPECT_TRUE(f.IsEnabled(id)) << id;
+  CTrueColorToolBar* toolbar = f.frame->GetModeTabBar()->GetToolBar();
+  toolbar->UpdateButtonStates();
+  const int index = toolbar->CommandToIndex(ID_FILE_PRINT_PREVIEW);
+  ASSERT_GE(index, 0);
+  ASSERT_TRUE(toolbar->GetItem(index).enabled);
+  wxUIActionSimulator sim;
+  sim.MouseMove(toolbar->ClientToScreen(toolbar->GetItemRect(index).GetPosition() + wxPoint(6, 6)));
+  PumpFor(30);
+  sim.MouseClick();
+  EXPECT_TRUE(PumpUntil([&] { return f.frame->GetMode() == MODE_PRINT_PREVIEW; }));
+  ASSERT_TRUE(f.frame->SetMode(MODE_VIEW_EDIT));
+  doc->Modify(false);
+  f.Command(ID_CLOSE_ALL);
+  PumpFor(30);
+  for (int id : rules) EXPECT_FALSE(f.IsEnabled(id)) << id;
 }
 
 }  // namespace

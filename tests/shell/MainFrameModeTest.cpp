@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <wx/menu.h>
+#include <wx/uiaction.h>
 
 #include <string>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "shell/MainFrame.h"
 #include "shell/MainStatusBar.h"
 #include "shell/ShellFunctions.h"
+#include "shell/FlatToolBar.h"
 #include "shell/ModeTabBar.h"
 #include "shell/StandInViews.h"
 #include "shell/TaskPanePages.h"
@@ -456,6 +458,87 @@ TEST(MainFrameBars, ViewCommandsShowAndHideTheBars) {
   EXPECT_FALSE(checked(ID_VIEW_STATUS_BAR));
   send(ID_VIEW_STATUS_BAR);
   EXPECT_TRUE(f.frame->GetMainStatusBar()->IsShown());
+}
+
+}  // namespace
+
+namespace {
+
+// Whether the frame's update handlers enable and check a command.
+struct CommandState {
+  bool set, enabled, checked;
+};
+
+CommandState StateOf(CMainFrame* frame, int id) {
+  wxUpdateUIEvent event(id);
+  event.SetEventObject(frame);
+  frame->ProcessWindowEvent(event);
+  return {event.GetSetEnabled(), event.GetEnabled(), event.GetSetChecked() && event.GetChecked()};
+}
+
+void SendCommand(CMainFrame* frame, int id) {
+  wxCommandEvent event(wxEVT_MENU, id);
+  event.SetEventObject(frame);
+  frame->ProcessWindowEvent(event);
+}
+
+// Every tool from its toolbar button (a real click) and from the menu: the
+// check mark follows the current tool, a second choice switches it off, and
+// in effect mode only the selection tools are disabled.
+TEST(MainFrameCommandRules, ToolsFromTheToolbarAndTheMenu) {
+  FrameFixture f;
+  struct Tool {
+    int id;
+    bool offInEffectMode;
+  };
+  const Tool tools[] = {{ID_TOOL_RECT_SELECT, true},
+                        {ID_TOOL_MAGIC_WAND, true},
+                        {ID_TOOL_FREE_SCROLL, false},
+                        {ID_TOOL_ZOOM, false},
+                        {ID_TOOL_MOVE, false}};
+  CTrueColorToolBar* toolbar = f.frame->GetModeTabBar()->GetToolBar();
+  wxUIActionSimulator sim;
+  for (const Tool& tool : tools) {
+    SCOPED_TRACE("tool " + std::to_string(tool.id));
+    const int index = toolbar->CommandToIndex(tool.id);
+    ASSERT_GE(index, 0);
+    EXPECT_TRUE(StateOf(f.frame, tool.id).enabled);
+    sim.MouseMove(toolbar->ClientToScreen(toolbar->GetItemRect(index).GetPosition() + wxPoint(6, 6)));
+    testing_support::PumpFor(30);
+    sim.MouseClick();
+    ASSERT_TRUE(PumpUntil([&] { return f.frame->GetCurrentTool() == tool.id; }));
+    EXPECT_TRUE(StateOf(f.frame, tool.id).checked);
+    toolbar->UpdateButtonStates();
+    EXPECT_TRUE(toolbar->GetItem(index).checked);
+    for (const Tool& other : tools)
+      if (other.id != tool.id) EXPECT_FALSE(StateOf(f.frame, other.id).checked);
+    SendCommand(f.frame, tool.id);  // the menu item again: no tool
+    EXPECT_EQ(f.frame->GetCurrentTool(), -1);
+    EXPECT_FALSE(StateOf(f.frame, tool.id).checked);
+    SendCommand(f.frame, tool.id);
+    EXPECT_EQ(f.frame->GetCurrentTool(), tool.id);
+    ASSERT_TRUE(f.frame->EnterEffectMode("Sepia"));
+    const CommandState inEffect = StateOf(f.frame, tool.id);
+    EXPECT_TRUE(inEffect.set);
+    EXPECT_EQ(inEffect.enabled, !tool.offInEffectMode);
+    f.frame->LeaveEffectMode();
+    if (f.frame->GetCurrentTool() == tool.id) SendCommand(f.frame, tool.id);
+  }
+}
+
+// New and Open are refused in effect mode before the application sees them.
+TEST(MainFrameCommandRules, NewAndOpenAreOffInEffectMode) {
+  FrameFixture f;
+  for (int id : {ID_FILE_NEW, ID_FILE_OPEN}) {
+    SCOPED_TRACE(id);
+    ASSERT_TRUE(f.frame->EnterEffectMode("Blur"));
+    const CommandState state = StateOf(f.frame, id);
+    EXPECT_TRUE(state.set);
+    EXPECT_FALSE(state.enabled);
+    f.frame->LeaveEffectMode();
+    const CommandState after = StateOf(f.frame, id);
+    EXPECT_FALSE(after.set && !after.enabled);  // left to the application
+  }
 }
 
 }  // namespace

@@ -1,0 +1,292 @@
+// A new user's first session with the real program, typed and clicked as a
+// person does on a screen of its own with a window manager: no settings at
+// the start; a photograph opened from the welcome page; zoom, select, an
+// effect applied, undone; saved as PNG; Browse, a folder opened, a slide
+// show started and stopped; quit. Started again, the window is where it was
+// left and the recent files remember the picture.
+//
+// Screenshots of every step go to PICTORAVELL_SCREENSHOT_DIR when it is set.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include "tests/support/ProgramUnderTest.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using program_testing::ScreenWithWindowManager;
+using program_testing::Spawn;
+using program_testing::Wait;
+using testing_support::ShellQuote;
+using testing_support::TempDir;
+
+class Tour {
+ public:
+  explicit Tour(const TempDir& dir) : m_dir(dir), m_screen(dir), m_home(dir.path() / "home") {
+    fs::create_directories(m_home / "Pictures");
+    if (const char* shots = std::getenv("PICTORAVELL_SCREENSHOT_DIR")) m_shots = shots;
+  }
+  bool Ready() const { return m_screen.Ready(); }
+  const fs::path& Home() const { return m_home; }
+  fs::path Settings() const { return m_dir.path() / "settings.conf"; }
+
+  pid_t Start() {
+    const std::string runtime = (m_dir.path() / "run").string();
+    fs::create_directories(runtime);
+    fs::permissions(runtime, fs::perms::owner_all, fs::perm_options::replace);
+    const std::string err = (m_dir.path() / ("program" + std::to_string(++m_starts) + ".err")).string();
+    m_errFile = err;
+    // The program starts in the home folder, as from a desktop's menu.
+    const fs::path previous = fs::current_path();
+    fs::current_path(m_home);
+    const pid_t pid = Spawn({std::getenv("PICTORAVELL_PROGRAM")},
+                            {{"DISPLAY", m_screen.Display()},
+                             {"HOME", m_home.string()},
+                             {"NO_AT_BRIDGE", "1"},
+                             {"GTK_A11Y", "none"},
+                             {"PICTORAVELL_INSTANCE", "tour-" + std::to_string(getpid())},
+                             {"XDG_RUNTIME_DIR", runtime},
+                             {"PICTORAVELL_CONFIG", Settings().string()}},
+                            err);
+    fs::current_path(previous);
+    return pid;
+  }
+
+  // The first visible window whose name matches, within the time given.
+  std::string WaitForWindow(const std::string& pattern, int seconds = 15) const {
+    std::string out;
+    m_screen.Run("timeout " + std::to_string(seconds) + " xdotool search --sync --onlyvisible --name " +
+                     ShellQuote(pattern) + " 2>/dev/null | head -1",
+                 &out);
+    return out.substr(0, out.find('\n'));
+  }
+  bool WindowGone(const std::string& pattern, int seconds = 10) const {
+    for (int i = 0; i < seconds * 20; ++i) {
+      if (m_screen.Run("xdotool search --onlyvisible --name " + ShellQuote(pattern) + " >/dev/null 2>&1") != 0)
+        return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+  }
+  int Xdo(const std::string& args) const { return m_screen.Run("xdotool " + args); }
+  void Keys(const std::string& keys) const {
+    Xdo("key --delay 80 " + keys);
+    Settle();
+  }
+  void Type(const std::string& text) const {
+    Xdo("type --delay 8 " + ShellQuote(text));
+    Settle();
+  }
+  void ClickAt(int x, int y) const {
+    Xdo("mousemove " + std::to_string(x) + " " + std::to_string(y) + " sleep 0.2 click 1");
+    Settle();
+  }
+  static void Settle(int ms = 400) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+  // The screen as a PNG in the test folder (and a copy to look at).
+  fs::path Shot(const std::string& name) const {
+    const fs::path png = m_dir.path() / (name + ".png");
+    m_screen.Run("import -window root " + ShellQuote(png.string()));
+    if (!m_shots.empty()) {
+      fs::create_directories(m_shots);
+      fs::copy_file(png, fs::path(m_shots) / ("tour-" + name + ".png"), fs::copy_options::overwrite_existing);
+    }
+    return png;
+  }
+  // The first pixel of a colour on a screenshot, top to bottom, or (-1, -1).
+  static std::pair<int, int> FindColour(const fs::path& png, int r, int g, int b) {
+    std::string out;
+    testing_support::RunCommand(testing_support::Python() +
+                                    " -c \"import sys; from PIL import Image; im=Image.open(sys.argv[1]).convert('RGB');"
+                                    " w,h=im.size; d=im.load(); c=(" +
+                                    std::to_string(r) + "," + std::to_string(g) + "," + std::to_string(b) +
+                                    "); print(next(('%d %d'%(x,y) for y in range(h) for x in range(w) if d[x,y]==c),"
+                                    " '-1 -1'))\" " +
+                                    ShellQuote(png.string()),
+                                &out);
+    std::istringstream in(out);
+    int x = -1, y = -1;
+    in >> x >> y;
+    return {x, y};
+  }
+  // The window's outer position and size as xdotool reports them.
+  std::string Geometry(const std::string& window) const {
+    std::string out;
+    m_screen.Run("xdotool getwindowgeometry " + window, &out);
+    return out.substr(out.find('\n') + 1);
+  }
+  std::pair<int, int> Origin(const std::string& window) const {
+    std::string out;
+    m_screen.Run("xdotool getwindowgeometry --shell " + window, &out);
+    int x = 0, y = 0;
+    std::istringstream in(out);
+    for (std::string line; std::getline(in, line);) {
+      if (line.rfind("X=", 0) == 0) x = std::stoi(line.substr(2));
+      if (line.rfind("Y=", 0) == 0) y = std::stoi(line.substr(2));
+    }
+    return {x, y};
+  }
+  std::string Errors() const {
+    std::ifstream in(m_errFile);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+
+ private:
+  const TempDir& m_dir;
+  ScreenWithWindowManager m_screen;
+  fs::path m_home;
+  std::string m_shots;
+  std::string m_errFile;
+  int m_starts = 0;
+};
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void ExpectQuietToolkit(const std::string& err) {
+  EXPECT_EQ(err.find("ssert"), std::string::npos) << err;
+  EXPECT_EQ(err.find("CRITICAL"), std::string::npos) << err;
+  EXPECT_EQ(err.find("Gtk-WARNING"), std::string::npos) << err;
+}
+
+TEST(NewcomerTour, FirstSessionAndTheReturn) {
+  if (!std::getenv("PICTORAVELL_PROGRAM")) GTEST_SKIP() << "PICTORAVELL_PROGRAM is not set";
+  for (const char* tool : {"Xvfb", "openbox", "xprop", "xdotool", "import", "convert"}) REQUIRE_TOOL(tool);
+  TempDir dir;
+  Tour tour(dir);
+  ASSERT_TRUE(tour.Ready());
+  for (const char* name : {"harbour", "meadow", "sunset"})
+    ASSERT_EQ(testing_support::RunCommand("convert -size 640x480 -seed 7 plasma:fractal " +
+                                          ShellQuote((tour.Home() / "Pictures" / (std::string(name) + ".jpg")).string())),
+              0);
+  const std::string photo = (tour.Home() / "Pictures" / "harbour.jpg").string();
+  const std::string saved = (tour.Home() / "tour.png").string();
+  ASSERT_FALSE(fs::exists(tour.Settings()));
+
+  // 1. The first start: the welcome page. Its first link (blue) is Open.
+  pid_t pid = tour.Start();
+  struct EndProgram {  // a failed step leaves no program behind
+    pid_t& pid;
+    ~EndProgram() {
+      if (pid > 0 && kill(pid, 0) == 0) {
+        kill(pid, SIGKILL);
+        Wait(pid, 10);
+      }
+    }
+  } end{pid};
+  std::string window = tour.WaitForWindow("^Pictoravell$");
+  ASSERT_FALSE(window.empty());
+  Tour::Settle(800);
+  const auto [linkX, linkY] = Tour::FindColour(tour.Shot("1-welcome"), 0, 0, 255);
+  ASSERT_GE(linkX, 0) << "no link on the welcome page";
+  tour.ClickAt(linkX + 4, linkY + 5);
+  ASSERT_FALSE(tour.WaitForWindow("^Open File$").empty());
+  Tour::Settle(1000);  // the chooser reads the folder first
+  tour.Keys("ctrl+l");
+  tour.Type(photo);
+  tour.Keys("Return");
+  ASSERT_FALSE(tour.WaitForWindow("^Pictoravell - harbour.jpg$").empty()) << tour.Shot("2-not-opened");
+  tour.Shot("2-opened");
+
+  // 2. Zoom in, select everything.
+  tour.Keys("ctrl+equal");
+  tour.Keys("ctrl+a");
+  tour.Shot("3-zoomed-and-selected");
+
+  // 3. An effect from the Colors menu (Sepia, seven down from the first entry), kept when
+  //    Browse is asked for while it runs; back to the picture; undone.
+  tour.Keys("alt+c");
+  tour.Keys("Down Down Down Down Down Down Down Return");
+  Tour::Settle(600);
+  tour.Shot("4-sepia-running");
+  tour.Keys("ctrl+grave");
+  const std::string question = tour.WaitForWindow("^Sepia$", 5);
+  ASSERT_FALSE(question.empty()) << "no question about keeping the changes";
+  tour.Shot("5-keep-the-changes");
+  tour.Keys("Return");  // Yes
+  Tour::Settle(800);
+  tour.Keys("ctrl+grave");
+  Tour::Settle(600);
+  tour.Shot("6-sepia-applied");
+  tour.Keys("ctrl+z");
+  tour.Shot("7-undone");
+
+  // 4. Save As (File menu: the first "a" is Close All, two down is Save
+  //    As) under a PNG name.
+  tour.Keys("alt+f");
+  tour.Keys("a Down Down Return");
+  ASSERT_FALSE(tour.WaitForWindow("^Save As$").empty());
+  Tour::Settle(1000);
+  tour.Keys("ctrl+a");
+  tour.Type(saved);
+  tour.Keys("Return");
+  ASSERT_FALSE(tour.WaitForWindow("^Pictoravell - tour.png$").empty()) << tour.Shot("7-not-saved");
+  ASSERT_TRUE(fs::exists(saved));
+  std::string info;
+  ASSERT_EQ(testing_support::RunCommand("identify -format '%m %w %h' " + ShellQuote(saved), &info), 0);
+  EXPECT_EQ(info, "PNG 640 480");
+  // Undone: the picture saved is the photograph's own (JPEG decoders agree
+  // within a level or two).
+  std::string distance;
+  testing_support::RunCommand("compare -metric PSNR " + ShellQuote(photo) + " " + ShellQuote(saved) + " null: 2>&1",
+                              &distance);
+  EXPECT_TRUE(distance == "inf" || std::stod(distance) > 40) << distance;
+
+  // 5. Browse: a folder typed into the address bar; everything selected; a
+  //    slide show started and stopped.
+  tour.Keys("ctrl+grave");
+  Tour::Settle(800);
+  const auto [wx, wy] = tour.Origin(window);
+  tour.Xdo("mousemove " + std::to_string(wx + 600) + " " + std::to_string(wy + 56) + " click --repeat 3 1");
+  tour.Type((tour.Home() / "Pictures").string());
+  tour.Keys("Return");
+  Tour::Settle(1500);
+  tour.Shot("8-browse");
+  tour.ClickAt(wx + 670, wy + 420);  // the empty part of the thumbnails
+  tour.Keys("ctrl+a");
+  tour.Keys("F11");
+  ASSERT_FALSE(tour.WaitForWindow("^Slide Show$").empty());
+  Tour::Settle(1500);
+  tour.Shot("9-slide-show");
+  tour.Keys("Escape");
+  EXPECT_TRUE(tour.WindowGone("^Slide Show$"));
+  tour.Shot("10-back-from-the-show");
+
+  // 6. Quit.
+  const std::string placedBefore = tour.Geometry(window);
+  tour.Keys("ctrl+q");
+  EXPECT_EQ(Wait(pid, 30), 0);
+  pid = -1;
+  ExpectQuietToolkit(tour.Errors());
+  const std::string settings = ReadFile(tour.Settings());
+  EXPECT_NE(settings.find(saved), std::string::npos) << settings;  // a recent file
+  EXPECT_NE(settings.find("Placement="), std::string::npos) << settings;
+
+  // 7. Again: the window where it was, the recent file in the File menu.
+  pid = tour.Start();
+  window = tour.WaitForWindow("^Pictoravell$");
+  ASSERT_FALSE(window.empty());
+  Tour::Settle(800);
+  EXPECT_EQ(tour.Geometry(window), placedBefore);
+  tour.Keys("alt+f");
+  tour.Shot("11-again-file-menu");
+  tour.Keys("Escape");
+  tour.Keys("ctrl+q");
+  EXPECT_EQ(Wait(pid, 30), 0);
+  pid = -1;
+  ExpectQuietToolkit(tour.Errors());
+  EXPECT_NE(ReadFile(tour.Settings()).find(saved), std::string::npos);
+}
+
+}  // namespace
