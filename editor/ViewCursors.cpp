@@ -134,13 +134,13 @@ wxImage DrawViewCursor(int cursor) {
       Magnifier(c, cursor == VIEW_CURSOR_ZOOM_IN);
       return c.Image(12, 12);
     case VIEW_CURSOR_REFUSED_EVEN:
-      c.Disc(L::FILL, 15.5, 15.5, 11);
-      c.Disc(L::INK, 15.5, 15.5, 11, 8);
+      c.Disc(L::FILL, 15.5, 15.5, 10.6);
+      c.Disc(L::INK, 15.5, 15.5, 10.6, 7.6);
       c.Line(L::INK, 9, 22, 22, 9, 3);
       return c.Image(15, 15);
     case VIEW_CURSOR_REFUSED_ODD:
-      c.Disc(L::FILL, 15.5, 15.5, 11);
-      c.Disc(L::INK, 15.5, 15.5, 11);
+      c.Disc(L::FILL, 15.5, 15.5, 10.6);
+      c.Disc(L::INK, 15.5, 15.5, 10.6);
       c.Line(L::LIGHT, 9, 22, 22, 9, 3);
       return c.Image(15, 15);
     default:

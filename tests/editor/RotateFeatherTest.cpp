@@ -12,6 +12,7 @@
 #include <wx/textctrl.h>
 #include <wx/uiaction.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "base/Profile.h"
@@ -20,6 +21,7 @@
 #include "editor/PictoravellDoc.h"
 #include "editor/ResizeDialog.h"
 #include "editor/RotateDialog.h"
+#include "editor/ViewCursors.h"
 #include "editor/model/FrameEdits.h"
 #include "imaging/Filters.h"
 #include "imaging/Rotate.h"
@@ -518,6 +520,54 @@ TEST(CanvasSizeDialog, StoredAlignmentsAreClampedAndTypedSidesReturned) {
   EXPECT_EQ(values.vertical, 0);
   EXPECT_EQ(GetProfileInt("Canvas Size", "Horizontal Alignment", -1), 2);
   EXPECT_EQ(GetProfileInt("Canvas Size", "Vertical Alignment", -1), 0);
+}
+
+// The dialogs and the drawn cursors as the user sees them (only with
+// PICTORAVELL_SCREENSHOT_DIR; for looking at, not compared).
+TEST(RotateFeatherScreenshots, DialogsAndCursors) {
+  const char* out = std::getenv("PICTORAVELL_SCREENSHOT_DIR");
+  if (!out || !*out) GTEST_SKIP() << "PICTORAVELL_SCREENSHOT_DIR is not set";
+  REQUIRE_TOOL("import");
+  ScopedStore store;
+  DocumentWindowFixture f;
+  auto shoot = [&](wxDialog& d, const std::string& name) {
+    d.Refresh();
+    d.Update();
+    PumpFor(300);
+    const wxRect r = d.GetScreenRect();
+    const std::string crop = std::to_string(r.width) + "x" + std::to_string(r.height) + "+" +
+                             std::to_string(r.x) + "+" + std::to_string(r.y);
+    EXPECT_EQ(testing_support::RunCommand("import -window root -crop " + crop + " " +
+                                          testing_support::ShellQuote(std::string(out) + "/" + name)),
+              0);
+  };
+  {
+    CModalDialogHook hook([&](wxDialog& d) -> int {
+      shoot(d, "rotate-dialog.png");
+      return wxID_CANCEL;
+    });
+    ROTATE_VALUES values;
+    RunRotateDialog(f.frame, values);
+  }
+  {
+    CModalDialogHook hook([&](wxDialog& d) -> int {
+      shoot(d, "feather-dialog.png");
+      return wxID_CANCEL;
+    });
+    FEATHER_VALUES values;
+    RunFeatherDialog(f.frame, values);
+  }
+  // The drawn cursors side by side at four times their size, on grey.
+  const int cursors[] = {141, 157, 158, 159, 160, 207, 208};
+  wxImage sheet(7 * 136, 136);
+  sheet.SetRGB(wxRect(0, 0, 7 * 136, 136), 128, 128, 128);
+  for (int i = 0; i < 7; ++i) {
+    const wxImage c = DrawViewCursor(cursors[i]).Scale(128, 128, wxIMAGE_QUALITY_NEAREST);
+    for (int y = 0; y < 128; ++y)
+      for (int x = 0; x < 128; ++x)
+        if (c.GetAlpha(x, y)) sheet.SetRGB(i * 136 + 4 + x, 4 + y, c.GetRed(x, y), c.GetGreen(x, y), c.GetBlue(x, y));
+  }
+  EXPECT_TRUE(sheet.SaveFile(std::string(out) + "/view-cursors.png", wxBITMAP_TYPE_PNG));
 }
 
 }  // namespace
