@@ -39,6 +39,8 @@ const COMMAND_ENTRY<Doc> kDocCommands[] = {
     {ID_IMAGE_ROTATE_90, &Doc::OnRotate90, &Doc::CanEditFrame, NEEDS_EDITABLE},
     {ID_IMAGE_ROTATE_180, &Doc::OnRotate180, &Doc::CanEditFrame, NEEDS_EDITABLE},
     {ID_IMAGE_ROTATE_270, &Doc::OnRotate270, &Doc::CanEditFrame, NEEDS_EDITABLE},
+    {ID_IMAGE_ROTATE_ARBITRARY, &Doc::OnRotateArbitrary, &Doc::CanEditFrame, NEEDS_EDITABLE},
+    {ID_FEATHER, &Doc::OnFeather, &Doc::CanFeather, NEEDS_EDITABLE, "Feather Selection Edge"},
     // Image: fills (editor/DocFillCommands.cpp)
     {ID_FILL_COLOR, &Doc::OnFillColor, &Doc::HasFloatingSelection, NEEDS_EDITABLE, "Fill With Color"},
     {ID_FILL_PATTERN, &Doc::OnFillPattern, &Doc::CanFillPattern, NEEDS_EDITABLE, "Fill With Pattern"},

@@ -8,8 +8,10 @@
 #include "base/StatusStack.h"
 #include "editor/CanvasSizeDialog.h"
 #include "editor/DocumentInternals.h"
+#include "editor/FeatherDialog.h"
 #include "editor/PictoravellDoc.h"
 #include "editor/ResizeDialog.h"
+#include "editor/RotateDialog.h"
 #include "editor/model/FrameEdits.h"
 #include "imaging/ImageFlip.h"
 #include "resources/CommandIds.h"
@@ -118,6 +120,42 @@ void CPictoravellDoc::OnRotate90() { ApplyRotation(90); }
 void CPictoravellDoc::OnRotate180() { ApplyRotation(180); }
 
 void CPictoravellDoc::OnRotate270() { ApplyRotation(270); }
+
+void CPictoravellDoc::OnRotateArbitrary() {
+  ROTATE_VALUES values;
+  {
+    CFrameBusyGuard busy(this, GetCurrentFrameIndex());
+    const CAnimFrame* frame = GetCurrentFrame();
+    if (!frame || frame->IsEmpty()) return;
+    if (!RunRotateDialog(doc_detail::DialogParent(), values)) return;
+  }
+  // The dialog let events through: the frame may be gone.
+  if (!GetCurrentFrame() || GetCurrentFrame()->IsEmpty()) return;
+  ApplyRotation(values.angle);
+}
+
+bool CPictoravellDoc::CanFeather() const {
+  const CAnimFrame* frame = GetCurrentFrame();
+  return frame && !frame->m_selection.IsEmpty() && frame->m_selection.GetBitsPerPixel() == 24;
+}
+
+// The selection's copy is feathered; the step is recorded only when the
+// dialog was confirmed and the copy changed.
+void CPictoravellDoc::OnFeather() {
+  CFrameBusyGuard busy(this, GetCurrentFrameIndex());
+  const CAnimFrame* frame = GetCurrentFrame();
+  if (!frame || frame->m_selection.IsEmpty()) return;
+  CRasterImage feathered = frame->m_selection;
+  if (!FeatherSelection(doc_detail::DialogParent(), feathered)) return;
+  if (!GetCurrentFrame() || GetCurrentFrame()->m_selection.IsEmpty()) return;
+  CUndoTransaction change(*this, UndoLabel(ID_FEATHER));
+  CAnimFrame* target = GetCurrentFrameIndex() >= 0 && GetCurrentFrameIndex() < static_cast<int>(change.Frames().size())
+                           ? &change.Frames()[static_cast<size_t>(GetCurrentFrameIndex())]
+                           : nullptr;
+  if (!target) return;
+  target->m_selection = std::move(feathered);
+  change.Commit(HINT_REPAINT);
+}
 
 void CPictoravellDoc::OnResizeImage() {
   CFrameBusyGuard busy(this, GetCurrentFrameIndex());

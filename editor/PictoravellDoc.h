@@ -130,6 +130,10 @@ class CPictoravellDoc : public CImageDocument {
   void OnRotate90();
   void OnRotate180();
   void OnRotate270();
+  void OnRotateArbitrary();
+  void OnFeather();
+  // The floating selection is 24-bit (Feather).
+  bool CanFeather() const;
   void OnEditDelete();
   // Fills (editor/DocFillCommands.cpp).
   void OnFillColor();

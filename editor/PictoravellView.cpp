@@ -12,6 +12,7 @@
 
 #include "editor/ChildFrame.h"
 #include "editor/PictoravellDoc.h"
+#include "editor/ViewCursors.h"
 #include "editor/model/SelectionTools.h"
 #include "imaging/MagicWand.h"
 #include "imaging/SelectionMask.h"
@@ -109,6 +110,7 @@ void CImageViewWindow::OnMotion(wxMouseEvent& event) {
   if (!m_view) return;
   m_view->UpdatePixelReadout(event.GetPosition());
   if (m_view->IsDragging()) m_view->OnToolMotion(event.GetPosition());
+  m_view->UpdateToolCursor();
 }
 
 void CImageViewWindow::OnMouseButton(wxMouseEvent& event) {
@@ -134,6 +136,8 @@ void CImageViewWindow::OnKey(wxKeyEvent& event) {
   if (m_view) {
     const bool used = event.GetEventType() == wxEVT_KEY_DOWN ? m_view->OnToolKeyDown(event.GetKeyCode())
                                                              : m_view->OnToolKeyUp(event.GetKeyCode());
+    // Any key may change the cursor (Ctrl turns the zoom tool's magnifier).
+    m_view->UpdateToolCursor();
     if (used) return;
   }
   event.Skip();
@@ -237,11 +241,13 @@ CPictoravellView::CPictoravellView() {
   BindCommandTable<CPictoravellView>(*this, *this, kViewCommands);
   m_antsTimer.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { AntsTick(); });
   m_scrollTimer.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { AutoScrollTick(); });
+  m_blinkTimer.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { BlinkTick(); });
 }
 
 CPictoravellView::~CPictoravellView() {
   m_antsTimer.Stop();
   m_scrollTimer.Stop();
+  m_blinkTimer.Stop();
   if (m_window) m_window->DetachView();
 }
 
@@ -250,6 +256,7 @@ CPictoravellDoc* CPictoravellView::GetImageDocument() const { return dynamic_cas
 void CPictoravellView::ForgetWindows() {
   m_antsTimer.Stop();
   m_scrollTimer.Stop();
+  m_blinkTimer.Stop();
   m_bAntsRunning = false;
   m_busy.reset();
   m_nDrag = DRAG_NONE;
@@ -274,6 +281,7 @@ bool CPictoravellView::OnClose(bool) {
   ClearStatusPixelInfo();
   m_antsTimer.Stop();
   m_scrollTimer.Stop();
+  m_blinkTimer.Stop();
   m_bAntsRunning = false;
   if (m_window && m_window->HasCapture()) m_window->ReleaseMouse();
   m_nDrag = DRAG_NONE;
@@ -799,7 +807,7 @@ bool CPictoravellView::OnToolButtonDown(const wxPoint& point, bool right, int mo
   }
   if (right) return false;
   if ((tool == ID_TOOL_RECT_SELECT || tool == ID_TOOL_MAGIC_WAND) && frame->m_bBusy) {
-    wxBell();  // a refused click
+    RefuseClick();
     return true;
   }
   if (tool == ID_TOOL_RECT_SELECT) {
@@ -836,7 +844,7 @@ bool CPictoravellView::OnToolButtonDown(const wxPoint& point, bool right, int mo
     m_dragStartPoint = point;
     m_dragStartScroll = m_window->GetScrollPixels();
     m_nDrag = DRAG_SCROLL;
-    m_window->SetCursor(wxCursor(wxCURSOR_HAND));
+    UpdateToolCursor();
   } else {
     return false;
   }
@@ -951,18 +959,17 @@ void CPictoravellView::OnToolCaptureLost() {
 }
 
 void CPictoravellView::EndDrag() {
-  const DRAG_KIND was = m_nDrag;
   m_nDrag = DRAG_NONE;
   m_scrollTimer.Stop();
   m_busy.reset();
   if (m_window) {
     if (m_window->HasCapture()) m_window->ReleaseMouse();
-    if (was == DRAG_SCROLL) m_window->SetCursor(wxNullCursor);
     m_window->Refresh(false);
   }
   CPictoravellDoc* doc = GetImageDocument();
   const CAnimFrame* frame = doc ? doc->GetCurrentFrame() : nullptr;
   EnableMarchingAnts(frame && !frame->m_selection.IsEmpty() && !m_bPlaying);
+  UpdateToolCursor();
 }
 
 void CPictoravellView::FinishRect() {
@@ -1137,4 +1144,41 @@ void CPictoravellView::ZoomAtPoint(const wxPoint& point, bool out) {
   const int y = std::clamp(at.y + now.y - point.y, 0, std::max(0, vh - client.y));
   m_window->Scroll(x, y);
   UpdateRulers();
+}
+
+// --- the tool cursor ---------------------------------------------------------------
+
+void CPictoravellView::UpdateToolCursor() {
+  if (!m_window) return;
+  TOOL_CURSOR_STATE state;
+  state.tool = GetCurrentTool();
+  state.blinkCount = m_nBlinkCount;
+  state.scrolling = m_nDrag == DRAG_SCROLL;
+  state.ctrlDown = wxGetKeyState(WXK_CONTROL);
+  const wxPoint pointer = m_window->ScreenToClient(wxGetMousePosition());
+  const VIEW_GEOMETRY g = GetGeometry();
+  const Rect image = GetImageRect();
+  const Point p{pointer.x + g.scrollX, pointer.y + g.scrollY};
+  const wxSize client = m_window->GetClientSize();
+  state.overImage = pointer.x >= 0 && pointer.y >= 0 && pointer.x < client.x && pointer.y < client.y &&
+                    p.x >= image.left && p.y >= image.top && p.x < image.right && p.y < image.bottom;
+  const int cursor = ChooseToolCursor(state);
+  if (cursor == m_nCursor) return;
+  m_nCursor = cursor;
+  // The toolkit shows a window's cursor at once while the pointer is over it.
+  m_window->SetCursor(GetViewCursor(cursor));
+}
+
+void CPictoravellView::RefuseClick() {
+  m_nBlinkCount = 6;
+  m_blinkTimer.StartOnce(100);
+}
+
+// Each tick shows the cursor of the count and lowers it; the tick that finds
+// it at 0 shows the tool's cursor again and schedules no other.
+void CPictoravellView::BlinkTick() {
+  UpdateToolCursor();
+  if (m_nBlinkCount <= 0) return;
+  --m_nBlinkCount;
+  m_blinkTimer.StartOnce(100);
 }

@@ -166,6 +166,16 @@ class CPictoravellView : public wxView {
   // clicked canvas pixel under the point.
   void ZoomAtPoint(const wxPoint& point, bool out);
 
+  // --- the tool cursor ---
+  // Sets the window's cursor for the current tool, the pointer's place and
+  // a refused click's blinking (editor/ViewCursors), when it changed.
+  void UpdateToolCursor();
+  // The cursor number shown (VIEW_CURSOR_...).
+  int GetToolCursor() const { return m_nCursor; }
+  // Above 0 while a refused click blinks (six ticks of 100 ms).
+  int GetBlinkCount() const { return m_nBlinkCount; }
+  bool IsBlinking() const { return m_blinkTimer.IsRunning(); }
+
  private:
   enum DRAG_KIND { DRAG_NONE, DRAG_RECT, DRAG_MOVE_SELECTION, DRAG_MOVE_IMAGE, DRAG_SCROLL };
   void TrackMagicWand(const wxPoint& point, int modifiers);
@@ -200,6 +210,13 @@ class CPictoravellView : public wxView {
   int m_nAntsInterval = 150;
   wxTimer m_antsTimer;
   wxTimer m_scrollTimer;
+  // Timer 2: the blinking of a refused click, one shot rescheduled per tick.
+  wxTimer m_blinkTimer;
+  int m_nBlinkCount = 0;
+  int m_nCursor = -1;
+  void BlinkTick();
+  // Starts the blinking of a refused click.
+  void RefuseClick();
   void ShowCommentCaption();
   void DrawImageLayers(wxDC& dc, const Rect& image, const Rect& clip);
   void FitWhenReady();

@@ -18,6 +18,8 @@ namespace {
 
 const char kSection[] = "Resize Options";
 const char kSideRefusal[] = "Please enter an integer between 1 and 32767.";
+const char kScaleRefusal[] = "Please enter an integer between 0 and 65530.";
+const long kMaxScalePercent = 65530;
 const char* const kMethodNames[] = {"Nearest neighbor", "Linear", "Bilinear", "Bicubic", "Natural sampling"};
 
 class CResizeDlg : public wxDialog {
@@ -107,6 +109,14 @@ class CResizeDlg : public wxDialog {
         side->SetFocus();
         return;
       }
+    }
+    // The scale (kept aspect only; without it the edit is empty and off).
+    long scale = 0;
+    if (m_keep->GetValue() &&
+        (!m_scale->GetValue().ToLong(&scale) || scale < 0 || scale > kMaxScalePercent)) {
+      wxMessageBox(kScaleRefusal, "Resize image", wxOK | wxICON_EXCLAMATION, this);
+      m_scale->SetFocus();
+      return;
     }
     long width = 0, height = 0;
     m_width->GetValue().ToLong(&width);

@@ -32,7 +32,8 @@ struct RESIZE_VALUES {
 int KeepAspectSide(int typed, int startTyped, int startOther);
 
 // Runs the dialog for the image. False for an empty image or Cancel. On OK
-// the values are checked (each side 1 to 32767) before anything is stored;
+// the values are checked (each side 1 to 32767, a kept aspect's scale 0 to
+// 65530) before anything is stored;
 // "Maintain AspectRatio" is written, "Interpolation Method" only for 24-bit
 // and grey images (others always get method 0).
 bool RunResizeDialog(wxWindow* parent, const CRasterImage& image, RESIZE_VALUES& values);

@@ -496,6 +496,23 @@ void FeatherMask(uint8_t* alpha, int32_t width, int32_t height, int32_t stride, 
   }
 }
 
+bool FeatherImage(CRasterImage& image, int amount, int direction) {
+  if (image.IsEmpty() || image.GetBitsPerPixel() != 24 || amount < 1) return false;
+  if (direction != DIRECTION_VERTICAL && direction != DIRECTION_HORIZONTAL && direction != DIRECTION_BOTH) return false;
+  try {
+    if (!image.HasValidMask() || image.GetMaskBitsPerPixel() != 8) {
+      if (!image.CreateMask()) return false;
+      uint8_t* mask = image.GetWritableMaskBits();
+      std::memset(mask, 255, static_cast<size_t>(image.GetMaskStride()) * image.GetHeight());
+    }
+    FeatherMask(image.GetWritableMaskBits(), image.GetWidth(), image.GetHeight(), image.GetMaskStride(), amount,
+                direction);
+    return true;
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+}
+
 void Emboss(double azimuth, double elevation, int depth, const uint8_t* source, uint8_t* target,
             int32_t sourceStride, int32_t targetStride, int32_t width, int32_t height, int channels) {
   constexpr double kDegree = 0.01745327777777778;

@@ -82,6 +82,13 @@ bool BlurImage(CRasterImage& image, int radius, int direction, bool repeatEdges)
 // unknown direction.
 void FeatherMask(uint8_t* alpha, int32_t width, int32_t height, int32_t stride, int amount, int direction);
 
+// Feathers the edges of a 24-bit image (a floating selection): an image
+// without a mask of its size first gets an opaque 8-bit mask, so only its
+// outer edges and its transparent parts fade; then FeatherMask. False, and
+// the image unchanged, for an empty image, one that is not 24-bit, amount < 1
+// or an unknown direction.
+bool FeatherImage(CRasterImage& image, int amount, int direction);
+
 // Embossed copy of source into target (separate buffers) for a light from
 // azimuth and elevation in degrees; depth 0 counts as the flattest relief.
 // Border pixels and flat areas take the shade of a flat surface.

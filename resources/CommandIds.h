@@ -136,6 +136,7 @@ constexpr int ID_FLIP_VERTICAL = CommandId(32847);
 constexpr int ID_IMAGE_ROTATE_90 = CommandId(32870);
 constexpr int ID_IMAGE_ROTATE_180 = CommandId(32871);
 constexpr int ID_IMAGE_ROTATE_270 = CommandId(32872);
+constexpr int ID_IMAGE_ROTATE_ARBITRARY = CommandId(32875);
 constexpr int ID_ORGANIZE_FAVORITES = CommandId(32988);
 constexpr int ID_ADD_FAVORITE = CommandId(32989);
 constexpr int ID_FAVORITE_MORE = CommandId(32990);

@@ -321,6 +321,78 @@ t.astype(np.uint8).tofile('ref.raw')
   }
 }
 
+// The selection's feather: a 24-bit image without a mask is made opaque
+// first, so only its outer edges fade; a masked one fades around its
+// transparent parts too. Checked against window sums computed by numpy with
+// cumulative sums (leading window x .. x + n - 1; trailing window
+// x - n + 1 .. x without sample 0, plus sample 0 / n); pixels never change.
+TEST(FeatherImage, MatchesNumpyWindowSumsAndKeepsThePixels) {
+  REQUIRE_TOOL(Python());
+  TempDir dir;
+  struct Case {
+    int w, h, n, direction;
+    bool masked;
+  } cases[] = {{9, 6, 2, DIRECTION_BOTH, false},  {13, 5, 4, DIRECTION_HORIZONTAL, false},
+               {6, 11, 3, DIRECTION_VERTICAL, false}, {10, 8, 3, DIRECTION_BOTH, true},
+               {7, 7, 20, DIRECTION_BOTH, true},      {5, 4, 65535, DIRECTION_BOTH, false}};
+  int index = 0;
+  for (const Case& c : cases) {
+    CRasterImage image = MakeRandomImage(c.w, c.h, 24, 40 + index++, c.masked);
+    const CRasterImage before = image;
+    std::vector<uint8_t> alpha;
+    for (int y = 0; y < c.h; ++y)
+      for (int x = 0; x < c.w; ++x) alpha.push_back(c.masked ? image.GetMaskRow(y)[x] : 255);
+    WriteFileBytes(dir / "alpha.raw", alpha);
+    ASSERT_TRUE(FeatherImage(image, c.n, c.direction));
+    ASSERT_TRUE(image.HasValidMask());
+    ASSERT_EQ(image.GetMaskBitsPerPixel(), 8);
+    EXPECT_EQ(std::vector<uint8_t>(image.GetBits(), image.GetBits() + size_t(image.GetStride()) * c.h),
+              std::vector<uint8_t>(before.GetBits(), before.GetBits() + size_t(before.GetStride()) * c.h));
+    const std::string script = "import numpy as np\nw, h, n, d = " + std::to_string(c.w) + "," +
+                               std::to_string(c.h) + "," + std::to_string(c.n) + "," + std::to_string(c.direction) +
+                               R"(
+a = np.fromfile('alpha.raw', np.uint8).reshape(h, w).astype(np.int64)
+def feather(m):  # along axis 1
+    rows, m_len = m.shape
+    c = np.concatenate([np.zeros((rows, 1), np.int64), np.cumsum(m, axis=1)], axis=1)
+    x = np.arange(m_len)
+    lead = c[:, np.minimum(x + n, m_len)] - c[:, x]
+    lo = np.maximum(x - n + 1, 1)
+    trail = m[:, :1] // n + c[:, x + 1] - c[:, lo]
+    trail[:, 0] = m[:, 0] // n
+    return np.minimum(lead, trail) // n
+if d & 2: a = feather(a)
+if d & 1: a = feather(a.T).T
+a.astype(np.uint8).tofile('ref.raw')
+)";
+    std::string output;
+    ASSERT_EQ(imaging_test::RunPython(dir, script, &output), 0) << output;
+    std::vector<uint8_t> got;
+    for (int y = 0; y < c.h; ++y) got.insert(got.end(), image.GetMaskRow(y), image.GetMaskRow(y) + c.w);
+    EXPECT_EQ(got, ReadFileBytes(dir / "ref.raw")) << c.w << "x" << c.h << " n " << c.n << " d " << c.direction;
+  }
+}
+
+TEST(FeatherImage, RefusesWhatItCannotFeather) {
+  CRasterImage empty;
+  EXPECT_FALSE(FeatherImage(empty, 5, DIRECTION_BOTH));
+  for (const int bpp : {1, 4, 8}) {
+    CRasterImage indexed = MakeRandomImage(6, 6, bpp, 3, false, bpp == 8);
+    EXPECT_FALSE(FeatherImage(indexed, 5, DIRECTION_BOTH)) << bpp;
+    EXPECT_FALSE(indexed.HasMask()) << bpp;
+  }
+  CRasterImage image = MakeFlatImage(6, 6, false, 9);
+  EXPECT_FALSE(FeatherImage(image, 0, DIRECTION_BOTH));
+  EXPECT_FALSE(FeatherImage(image, 3, 4));
+  EXPECT_FALSE(image.HasMask());
+  // A copy is feathered alone: the original keeps no mask.
+  CRasterImage copy = image;
+  ASSERT_TRUE(FeatherImage(copy, 2, DIRECTION_HORIZONTAL));
+  EXPECT_FALSE(image.HasMask());
+  EXPECT_EQ(copy.GetMaskRow(0)[0], 63);  // (255 / 2) / 2 at the edge
+  EXPECT_EQ(copy.GetMaskRow(3)[2], 255);
+}
+
 // ---- emboss ---------------------------------------------------------------
 
 TEST(Emboss, UniformImagesTakeTheFlatShade) {
