@@ -12,7 +12,9 @@ constexpr int kBandHeight = 64;
 // How dark the area outside the rectangle gets: black at this alpha.
 constexpr uint8_t kShadeAlpha = 100;
 
-wxStockCursor CursorOf(int mode) {
+}  // namespace
+
+wxStockCursor CropCursorFor(int mode) {
   switch (mode) {
     case CROP_DRAG_TOP_LEFT:
     case CROP_DRAG_BOTTOM_RIGHT:
@@ -32,8 +34,6 @@ wxStockCursor CursorOf(int mode) {
       return wxCURSOR_ARROW;
   }
 }
-
-}  // namespace
 
 CCropRectCtrl::CCropRectCtrl(wxWindow* parent, wxWindowID id, const CRasterImage& image, const wxPoint& pos,
                              const wxSize& size)
@@ -82,7 +82,7 @@ void CCropRectCtrl::Changed() {
 void CCropRectCtrl::UpdateCursor(int mode) {
   if (mode == m_cursorMode) return;
   m_cursorMode = mode;
-  SetCursor(wxCursor(CursorOf(mode)));
+  SetCursor(wxCursor(CropCursorFor(mode)));
 }
 
 void CCropRectCtrl::MouseDown(const wxPoint& point) {

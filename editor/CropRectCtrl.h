@@ -15,6 +15,10 @@
 #include "imaging/RasterImage.h"
 #include "shell/PaintedWindow.h"
 
+// The cursor over a part of the control (CROP_DRAG_MODE): the size arrows
+// of a handle's direction, the four-way arrows inside, the arrow elsewhere.
+wxStockCursor CropCursorFor(int mode);
+
 class CCropRectCtrl : public CPaintedWindow {
  public:
   // The image is shown, not owned: it must outlive the control.
@@ -34,6 +38,8 @@ class CCropRectCtrl : public CPaintedWindow {
   Rect GetImageRect() const;
   // The drag under way (CROP_DRAG_MODE).
   int GetDragMode() const { return m_mode; }
+  // The part whose cursor is shown (-1 before the pointer came).
+  int GetCursorMode() const { return m_cursorMode; }
 
   // The mouse, as the window's events give it (client coordinates).
   void MouseDown(const wxPoint& point);

@@ -9,6 +9,7 @@
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/radiobut.h>
+#include <wx/settings.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/uiaction.h>
@@ -145,6 +146,91 @@ void WaitShown(wxDialog& d) {
   d.Raise();
   PumpUntil([&] { return d.IsShownOnScreen() && CropCtrl(d)->GetClientSize().x > 50; }, 2000);
   PumpFor(100);
+}
+
+// A crop control filling a shown frame's client area.
+struct CtrlHost {
+  explicit CtrlHost(const CRasterImage& picture) : image(picture) {
+    frame = new wxFrame(nullptr, wxID_ANY, "crop");
+    ctrl = new CCropRectCtrl(frame, IDC_CROP_RECT, image);
+    frame->SetClientSize(408, 308);
+    frame->Show();
+    PumpUntil([&] { return frame->IsShownOnScreen() && ctrl->GetClientSize().x > 100; });
+  }
+  ~CtrlHost() {
+    frame->Destroy();
+    PumpFor(20);
+  }
+  CRasterImage image;
+  wxFrame* frame;
+  CCropRectCtrl* ctrl;
+};
+
+TEST(CropRectCtrl, PaintsTheImageDarkensTheOutsideAndDrawsEightHandles) {
+  CtrlHost h(SolidImage(400, 300, 90, 90, 90));
+  CCropRect& c = h.ctrl->GetCropRect();
+  c.x1 = 0.25, c.x2 = 0.75, c.y1 = 0.25, c.y2 = 0.75;
+  const Rect r = h.ctrl->GetImageRect();
+  ASSERT_GT(r.Width(), 100);
+  const wxImage shot = RenderToImage(*h.ctrl);
+  auto grey = [&](int x, int y) { return int(shot.GetRed(x, y)); };
+  EXPECT_EQ(grey((r.left + r.right) / 2, (r.top + r.bottom) / 2), 90);  // inside: the image
+  // Outside: black at alpha 100 over 90 = 90 x 155 / 255.
+  for (const wxPoint& p : {wxPoint(r.left + 2, r.top + 2), wxPoint(r.right - 3, r.bottom - 3),
+                           wxPoint((r.left + r.right) / 2, r.top + 3), wxPoint(r.left + 3, (r.top + r.bottom) / 2)})
+    EXPECT_NEAR(grey(p.x, p.y), 54, 1) << p.x << "," << p.y;
+  for (int mode = 1; mode <= 8; ++mode) {
+    const Rect hr = c.GetHandleRect(mode, r);
+    EXPECT_EQ(grey(hr.left + 3, hr.top + 3), 255) << mode;  // white inside
+    EXPECT_EQ(grey(hr.left, hr.top + 3), 0) << mode;        // black outline
+    EXPECT_EQ(grey(hr.right - 1, hr.top + 3), 0) << mode;
+  }
+  // No outline along the rectangle between the handles.
+  EXPECT_EQ(grey(r.left + r.Width() * 3 / 8, r.top + r.Height() / 4 + 1), 90);
+  if (r.left >= 2) {
+    const wxColour face = wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE);
+    EXPECT_EQ(shot.GetRed(1, 1), face.Red());
+    EXPECT_EQ(shot.GetBlue(1, 1), face.Blue());
+  }
+}
+
+TEST(CropRectCtrl, TheCursorNamesThePartAndALostCaptureEndsTheDrag) {
+  struct Case {
+    int mode;
+    wxStockCursor cursor;
+  } cases[] = {
+      {1, wxCURSOR_SIZENWSE}, {2, wxCURSOR_SIZENS}, {3, wxCURSOR_SIZENESW}, {4, wxCURSOR_SIZEWE},
+      {5, wxCURSOR_SIZEWE},   {6, wxCURSOR_SIZENESW}, {7, wxCURSOR_SIZENS}, {8, wxCURSOR_SIZENWSE},
+      {9, wxCURSOR_SIZING},   {0, wxCURSOR_ARROW},
+  };
+  for (const Case& k : cases) EXPECT_EQ(CropCursorFor(k.mode), k.cursor) << k.mode;
+  CtrlHost h(SolidImage(400, 300, 90, 90, 90));
+  CCropRectCtrl* ctrl = h.ctrl;
+  const Rect r = ctrl->GetImageRect();
+  for (int mode = 1; mode <= 8; ++mode) {
+    ctrl->MouseMove(HandleOf(ctrl, mode));
+    EXPECT_EQ(ctrl->GetCursorMode(), mode);
+  }
+  ctrl->GetCropRect().x1 = 0.25;
+  ctrl->MouseMove(wxPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2));
+  EXPECT_EQ(ctrl->GetCursorMode(), CROP_DRAG_MOVE);
+  ctrl->MouseMove(wxPoint(r.left + 10, (r.top + r.bottom) / 2 + 20));  // left of the rectangle
+  EXPECT_EQ(ctrl->GetCursorMode(), CROP_DRAG_NONE);
+  // A press outside starts nothing; a press on a handle starts its drag,
+  // which a lost capture ends where it was.
+  ctrl->MouseDown(wxPoint(r.left + 10, r.top + 40));
+  EXPECT_EQ(ctrl->GetDragMode(), CROP_DRAG_NONE);
+  ctrl->MouseDown(HandleOf(ctrl, CROP_DRAG_BOTTOM_RIGHT));
+  EXPECT_EQ(ctrl->GetDragMode(), CROP_DRAG_BOTTOM_RIGHT);
+  ctrl->MouseMove(ClientOf(ctrl, 300, 200));
+  const Rect dragged = ctrl->GetPixelRect();
+  EXPECT_NEAR(dragged.right, 300, 2);
+  wxMouseCaptureLostEvent lost(ctrl->GetId());
+  lost.SetEventObject(ctrl);
+  ctrl->ProcessWindowEvent(lost);
+  EXPECT_EQ(ctrl->GetDragMode(), CROP_DRAG_NONE);
+  ctrl->MouseMove(ClientOf(ctrl, 100, 100));
+  EXPECT_EQ(ctrl->GetPixelRect(), dragged);
 }
 
 TEST(CropSpecialDialog, StoredSettingsComeBackAndOnlyOKWritesThem) {
