@@ -518,6 +518,11 @@ TEST(CropSpecialCommand, TheMenuCommandCropsTheFrameAsOneStep) {
   ASSERT_NE(doc, nullptr);
   PumpFor(100);
   EXPECT_TRUE(f.IsEnabled(ID_CROP_SPECIAL));
+  // Off while a frame is busy.
+  doc->GetCurrentFrame()->m_bBusy = 1;
+  EXPECT_FALSE(f.IsEnabled(ID_CROP_SPECIAL));
+  doc->GetCurrentFrame()->m_bBusy = 0;
+  EXPECT_TRUE(f.IsEnabled(ID_CROP_SPECIAL));
   // Cancel (and Esc) leave no step.
   {
     CModalDialogHook hook([&](wxDialog&) -> int { return wxID_CANCEL; });
