@@ -32,6 +32,7 @@ const COMMAND_ENTRY<Doc> kDocCommands[] = {
     // Image (editor/DocImageCommands.cpp)
     {ID_RESIZE_IMAGE, &Doc::OnResizeImage, &Doc::CanEditFrame, NEEDS_EDITABLE, "Image Size Change"},
     {ID_CROP, &Doc::OnCrop, &Doc::CanCrop, NEEDS_EDITABLE, "Crop"},
+    {ID_CROP_SPECIAL, &Doc::OnCropSpecial, &Doc::CanEditFrame, NEEDS_EDITABLE, "Crop Special"},
     {ID_CANVAS_SIZE, &Doc::OnCanvasSize, nullptr, NEEDS_EDITABLE, "Canvas Size Change"},
     {ID_FIT_CANVAS, &Doc::OnFitCanvas, &Doc::CanFitCanvasToFrames, NEEDS_EDITABLE, "Canvas Size Change"},
     {ID_FLIP_HORIZONTAL, &Doc::OnFlipHorizontal, &Doc::CanEditFrame, NEEDS_EDITABLE},

@@ -7,11 +7,13 @@
 #include "base/MessageReport.h"
 #include "base/StatusStack.h"
 #include "editor/CanvasSizeDialog.h"
+#include "editor/CropDialog.h"
 #include "editor/DocumentInternals.h"
 #include "editor/FeatherDialog.h"
 #include "editor/PictoravellDoc.h"
 #include "editor/ResizeDialog.h"
 #include "editor/RotateDialog.h"
+#include "editor/model/CropRect.h"
 #include "editor/model/FrameEdits.h"
 #include "imaging/ImageFlip.h"
 #include "resources/CommandIds.h"
@@ -52,6 +54,27 @@ void CPictoravellDoc::OnCrop() {
   CFrameBusyGuard busy(this, GetCurrentFrameIndex());
   CUndoTransaction change(*this, UndoLabel(ID_CROP));
   Finish(change, CropToSelection(change.Frames(), GetCurrentFrameIndex()));
+}
+
+// Crop Special: the current frame, its selection merged into a copy, is
+// shown in the dialog; the rectangle chosen there (on the canvas) crops the
+// image and the selection as one step.
+void CPictoravellDoc::OnCropSpecial() {
+  CFrameBusyGuard busy(this, GetCurrentFrameIndex());
+  const CAnimFrame* frame = GetCurrentFrame();
+  if (!frame || frame->IsEmpty()) return;
+  CAnimFrame merged = *frame;
+  merged.MergeSelection();
+  if (merged.m_image.IsEmpty()) return;
+  CROP_SPECIAL_VALUES values;
+  if (!RunCropSpecialDialog(doc_detail::DialogParent(), merged.m_image, values)) return;
+  // The dialog let events through: the frame may be gone.
+  if (!GetCurrentFrame() || GetCurrentFrame()->IsEmpty()) return;
+  const Rect& r = values.crop;
+  const Rect onCanvas{r.left + merged.m_nLeft, r.top + merged.m_nTop, r.right + merged.m_nLeft,
+                      r.bottom + merged.m_nTop};
+  CUndoTransaction change(*this, UndoLabel(ID_CROP_SPECIAL));
+  Finish(change, CropFrameToCanvasRect(change.Frames(), GetCurrentFrameIndex(), onCanvas));
 }
 
 void CPictoravellDoc::OnEditDelete() {

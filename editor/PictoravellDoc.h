@@ -123,6 +123,7 @@ class CPictoravellDoc : public CImageDocument {
   // Image: the current frame's transforms (editor/DocImageCommands.cpp)
   void OnResizeImage();
   void OnCrop();
+  void OnCropSpecial();
   void OnCanvasSize();
   void OnFitCanvas();
   void OnFlipHorizontal();

@@ -67,6 +67,7 @@ constexpr int ID_SELECT_NONE = CommandId(32810);
 constexpr int ID_SELECT_INVERSE = CommandId(32811);
 constexpr int ID_SELECTION_OPTION = CommandId(32812);
 constexpr int ID_CROP = CommandId(32813);
+constexpr int ID_CROP_SPECIAL = CommandId(33024);
 constexpr int ID_STOP = CommandId(32795);
 constexpr int ID_PLAY = CommandId(32819);
 constexpr int ID_STEP_FORWARD = CommandId(32820);

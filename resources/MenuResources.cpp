@@ -156,6 +156,7 @@ const MenuDef kDocumentMenu[] = {
     {ITEM, ID_CANVAS_SIZE, "Canvas...\tCtrl+E", "Change the size of the canvas"},
     {END, 0, nullptr, nullptr},
     {ITEM, ID_CROP, "Cr&op\tCtrl+Del", "Keep only the selection"},
+    {ITEM, ID_CROP_SPECIAL, "Crop Special...", "Crop the image to a rectangle you draw, with print formats"},
     {ITEM, ID_FIT_CANVAS, "Fit Canvas to Image\tShift+Ctrl+E", "Make the canvas as large as the frames"},
     {SEP, 0, nullptr, nullptr},
     {POPUP, 0, "Flip", nullptr},
