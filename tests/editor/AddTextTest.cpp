@@ -14,6 +14,7 @@
 #include <cstring>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "base/Profile.h"
 #include "editor/AddTextPanel.h"
@@ -354,6 +355,44 @@ TEST_F(AddText, APaletteFrameGetsAOneBitMaskAndTheNearestColour) {
   EXPECT_GE(warnings, 2);
   Click(panel->GetOkButton());
   ASSERT_TRUE(PumpUntil([&] { return f.frame->GetMode() == MODE_VIEW_EDIT; }, 2000));
+}
+
+TEST_F(AddText, AFloatingSelectionIsMergedFirstOnlyWhenTheUserAgrees) {
+  Open(MakeTestPicture(90, 60, 8));
+  f.Command(ID_SELECT_ALL);
+  PumpFor(30);
+  ASSERT_FALSE(Frame().m_selection.IsEmpty());
+  const CAnimFrame floating = Frame();
+  const size_t steps = doc->GetUndoSteps().size();
+  std::vector<std::string> asked;
+  bool yes = false;
+  DOCUMENT_PROMPTS prompts;
+  prompts.askYesNo = [&](const std::string& text) {
+    asked.push_back(text);
+    return yes;
+  };
+  ScopedPrompts scoped(prompts);
+  // No: nothing starts, nothing changes.
+  f.Command(ID_ADD_TEXT);
+  PumpFor(50);
+  ASSERT_EQ(asked.size(), 1u);
+  EXPECT_EQ(asked[0], "This operation requires the image selection to be de-selected.\nDo you want to proceed?");
+  EXPECT_EQ(f.frame->GetMode(), MODE_VIEW_EDIT);
+  EXPECT_TRUE(SameBits(Frame().m_selection, floating.m_selection));
+  // Yes: merged, and the text floats alone; Cancel gives the old selection back.
+  yes = true;
+  CAddTextDialog* panel = Start();
+  ASSERT_TRUE(panel);
+  EXPECT_TRUE(panel->Tool()->GetCopy().GetWidth() == 90);
+  Type(panel, panel->GetTextCtrl(), "Z");
+  EXPECT_EQ(Frame().m_rcSelection.left, 0);
+  EXPECT_LT(Frame().m_selection.GetWidth(), 60);
+  Click(panel->GetCancelButton());
+  ASSERT_TRUE(PumpUntil([&] { return f.frame->GetMode() == MODE_VIEW_EDIT; }, 2000));
+  EXPECT_TRUE(SameBits(Frame().m_selection, floating.m_selection));
+  EXPECT_TRUE(SameBits(Frame().m_image, floating.m_image));
+  EXPECT_EQ(Frame().m_rcSelection.right, floating.m_rcSelection.right);
+  EXPECT_EQ(doc->GetUndoSteps().size(), steps);
 }
 
 // The panel as the user sees it, with a text dragged into place (only with
