@@ -22,6 +22,8 @@
 #include "editor/PictoravellView.h"
 #include "imaging/PixelAccess.h"
 #include "resources/CommandIds.h"
+#include "shell/ColorBox.h"
+#include "shell/ColorChooser.h"
 #include "shell/FontComboBox.h"
 #include "shell/TaskPanePages.h"
 #include "tests/editor/EditorTestSupport.h"
@@ -292,6 +294,25 @@ TEST_F(AddText, SizeFieldKeepsItsLimits) {
   panel->GetTextCtrl()->SetFocus();
   PumpUntil([&] { return size->GetValue() == "1"; }, 1000);
   EXPECT_EQ(size->GetValue(), "1");
+  // The colour box opens the colour dialog at the current colour.
+  RGBQUAD offered;
+  CColorChooserOverride chooser([&](wxWindow*, RGBQUAD& colour) {
+    offered = colour;
+    colour = MakeRGBQuad(0, 128, 0);
+    return true;
+  });
+  Click(panel->GetColorBox());
+  ASSERT_TRUE(PumpUntil([&] { return panel->Tool()->m_color.rgbGreen == 128; }, 1000));
+  EXPECT_EQ(offered.rgbRed, 255);
+  EXPECT_EQ(offered.rgbBlue, 0);
+  PumpUntil([&] { return !panel->IsPreviewPending(); }, 1000);
+  PumpFor(30);
+  ASSERT_FALSE(Frame().m_selection.IsEmpty());
+  const uint8_t* pixel = Frame().m_selection.GetRow(0);
+  EXPECT_TRUE(pixel[0] == 0 && pixel[1] == 128 && pixel[2] == 0);
+  RGBQUAD boxColour;
+  ASSERT_TRUE(panel->GetColorBox()->GetColor(&boxColour));
+  EXPECT_EQ(boxColour.rgbGreen, 128);
   // Bold from its check box, by the mouse.
   auto* bold = dynamic_cast<wxCheckBox*>(panel->FindWindow(IDC_ADD_TEXT_BOLD));
   ASSERT_TRUE(bold);
@@ -301,6 +322,7 @@ TEST_F(AddText, SizeFieldKeepsItsLimits) {
   ASSERT_TRUE(PumpUntil([&] { return f.frame->GetMode() == MODE_VIEW_EDIT; }, 2000));
   EXPECT_EQ(GetProfileInt(kAddTextSection, "Font size", -1), 1);
   EXPECT_EQ(GetProfileInt(kAddTextSection, "Bold", -1), 1);
+  EXPECT_EQ(GetProfileInt(kAddTextSection, "Color", -1), 0x008000);
 }
 
 TEST_F(AddText, AMissingFontSelectsTheFirstAndKeepsTheStoredName) {
