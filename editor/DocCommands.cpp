@@ -73,6 +73,7 @@ const COMMAND_ENTRY<Doc> kDocCommands[] = {
      "Brightness && Contrast"},
     {ID_SEPIA, &Doc::OnSepia, &Doc::CanEditFrame, NEEDS_EDITABLE, "Sepia"},
     {ID_ADJUST_TRANSPARENCY, &Doc::OnAdjustTransparency, &Doc::CanEditFrame, NEEDS_EDITABLE, "Transparency"},
+    {ID_ADD_TEXT, &Doc::OnAddText, &Doc::CanEditFrame, NEEDS_EDITABLE, "Add Text"},
 };
 
 }  // namespace

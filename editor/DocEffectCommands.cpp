@@ -3,6 +3,7 @@
 
 #include <wx/msgdlg.h>
 
+#include "editor/AddTextPanel.h"
 #include "editor/DocumentInternals.h"
 #include "editor/EffectPanels.h"
 #include "editor/PictoravellDoc.h"
@@ -32,4 +33,8 @@ void CPictoravellDoc::OnSepia() {
 
 void CPictoravellDoc::OnAdjustTransparency() {
   StartEffect(*this, EDIT_FULL_COLOR_OR_GRAY, "Transparency", [this] { return new CTransparencyDialog(this); });
+}
+
+void CPictoravellDoc::OnAddText() {
+  StartEffect(*this, EDIT_NO_SELECTION, "Add Text", [this] { return new CAddTextDialog(this); });
 }

@@ -5,6 +5,7 @@
 #include <wx/sizer.h>
 #include <wx/slider.h>
 #include <wx/stattext.h>
+#include <wx/textctrl.h>
 
 #include "editor/ImageDocument.h"
 #include "imaging/Effects.h"
@@ -149,7 +150,11 @@ void CEffectDialog::OnCharHook(wxKeyEvent& event) {
     CallAfter([this] { Finish(false); });
     return;
   }
-  if ((key == WXK_RETURN || key == WXK_NUMPAD_ENTER) && !dynamic_cast<wxButton*>(FindFocus())) {
+  // Enter keeps the effect, except on a button and in a multi-line text box.
+  wxWindow* focus = FindFocus();
+  const auto* text = dynamic_cast<wxTextCtrl*>(focus);
+  if ((key == WXK_RETURN || key == WXK_NUMPAD_ENTER) && !dynamic_cast<wxButton*>(focus) &&
+      !(text && text->IsMultiLine())) {
     CallAfter([this] { Finish(true); });
     return;
   }

@@ -12,9 +12,9 @@
 // edits the tool's parameters with its controls and asks for a preview after
 // each change. Previews are coalesced: however many changes a slider drag
 // sends, at most one preview is pending, and it is computed from the latest
-// values once the queued events are through. OK (or Enter) keeps the result,
-// Cancel (or Escape) drops it; both end effect mode, which destroys the panel
-// and the tool with it.
+// values once the queued events are through. OK (or Enter, except in a
+// multi-line text box) keeps the result, Cancel (or Escape) drops it; both
+// end effect mode, which destroys the panel and the tool with it.
 //
 // StartEffect is the one way an effect command starts an effect.
 
@@ -49,6 +49,9 @@ class CEffectTool {
   virtual void UpdatePreview() = 0;
   // Makes the current result the base of further previews (Remove Red Eye).
   virtual void Apply() {}
+  // Whether the user may drag the floating selection the tool draws (Add
+  // Text) while the effect runs.
+  virtual bool MovesFloatingSelection() const { return false; }
   virtual void Commit();
   virtual void Cancel();
 

@@ -175,6 +175,7 @@ class CPictoravellDoc : public CImageDocument {
   void OnBrightnessContrast();
   void OnSepia();
   void OnAdjustTransparency();
+  void OnAddText();
   bool AskEditQuestion(const std::string& text) override;
   bool CanConvertToGrayscale() const;
   bool CanConvertToFullColor() const;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "editor/ChildFrame.h"
+#include "editor/EffectTool.h"
 #include "editor/PictoravellDoc.h"
 #include "editor/ViewCursors.h"
 #include "editor/model/SelectionTools.h"
@@ -796,7 +797,8 @@ void CPictoravellView::AfterSelectionChange() {
 bool CPictoravellView::OnToolButtonDown(const wxPoint& point, bool right, int modifiers) {
   CPictoravellDoc* doc = GetImageDocument();
   CAnimFrame* frame = doc ? doc->GetCurrentFrame() : nullptr;
-  if (!frame || !m_window || m_nDrag != DRAG_NONE || m_bNudging || doc->IsToolRunning()) return false;
+  if (frame && doc->IsToolRunning()) return !right && StartEffectSelectionMove(point);
+  if (!frame || !m_window || m_nDrag != DRAG_NONE || m_bNudging) return false;
   const int tool = GetCurrentTool();
   const Point canvas = ClientToImage(Point{point.x, point.y});
   const VIEW_GEOMETRY g = GetGeometry();
@@ -851,6 +853,33 @@ bool CPictoravellView::OnToolButtonDown(const wxPoint& point, bool right, int mo
   if (!m_window->HasCapture()) m_window->CaptureMouse();
   if (m_nDrag == DRAG_RECT || m_nDrag == DRAG_MOVE_SELECTION || m_nDrag == DRAG_MOVE_IMAGE)
     m_scrollTimer.StartOnce(kAutoScrollInterval);
+  return true;
+}
+
+bool CPictoravellView::StartEffectSelectionMove(const wxPoint& point) {
+  // While an effect that draws a floating selection runs (Add Text), a press
+  // on that selection's rectangle drags it, whatever the tool; nothing else
+  // reaches the frame.
+  CPictoravellDoc* doc = GetImageDocument();
+  CAnimFrame* frame = doc ? doc->GetCurrentFrame() : nullptr;
+  const CEffectDialog* panel = GetRunningEffectPanel();
+  const CEffectTool* tool = panel ? panel->GetTool() : nullptr;
+  if (!frame || !m_window || m_nDrag != DRAG_NONE || m_bNudging || !tool || !tool->MovesFloatingSelection() ||
+      tool->GetHost() != static_cast<CEditHost*>(doc) || tool->GetLive() != &frame->m_selection ||
+      frame->m_selection.IsEmpty())
+    return false;
+  const Point canvas = ClientToImage(Point{point.x, point.y});
+  const int sx = canvas.x - frame->m_nLeft - frame->m_rcSelection.left;
+  const int sy = canvas.y - frame->m_nTop - frame->m_rcSelection.top;
+  if (sx < 0 || sy < 0 || sx >= frame->m_selection.GetWidth() || sy >= frame->m_selection.GetHeight()) return false;
+  m_nDrag = DRAG_MOVE_SELECTION;
+  m_rcMoveStart = frame->m_rcSelection;
+  m_nMoveStartLeft = frame->m_nLeft;
+  m_nMoveStartTop = frame->m_nTop;
+  m_anchor = canvas;
+  m_nDragDx = m_nDragDy = 0;
+  if (!m_window->HasCapture()) m_window->CaptureMouse();
+  m_scrollTimer.StartOnce(kAutoScrollInterval);
   return true;
 }
 
@@ -1042,6 +1071,13 @@ void CPictoravellView::FinishMove() {
   if (!frame) return;
   const int dx = m_nDragDx, dy = m_nDragDy;
   const bool image = m_nDrag == DRAG_MOVE_IMAGE;
+  if (doc->IsToolRunning()) {
+    // Inside an effect: the move belongs to the effect's own step.
+    m_nDragDx = m_nDragDy = 0;
+    CViewUpdateHint hint(HINT_REPAINT);
+    doc->UpdateAllViews(nullptr, &hint);
+    return;
+  }
   // Back to where the drag began, then the whole move as one step.
   const Rect moved = frame->m_rcSelection;
   const int16_t left = frame->m_nLeft, top = frame->m_nTop;

@@ -182,6 +182,8 @@ class CPictoravellView : public wxView {
   void FinishRect();
   void FinishMove();
   void EndDrag();
+  // A drag of the floating selection an effect draws, while it runs.
+  bool StartEffectSelectionMove(const wxPoint& point);
   void DragTo(const wxPoint& point);
   void AutoScrollTick();
   void AfterSelectionChange();

@@ -144,6 +144,7 @@ const MenuDef kDocumentMenu[] = {
     {ITEM, ID_BRIGHTNESS_CONTRAST, "Brightness && Contrast...\tCtrl+K", "Change the brightness and the contrast"},
     {ITEM, ID_SEPIA, "Sepia...", "Colour the image in one tone"},
     {ITEM, ID_ADJUST_TRANSPARENCY, "Adjust Transparency...", "Make the selection or the image more or less opaque"},
+    {ITEM, ID_ADD_TEXT, "Add Text...\tCtrl+T", "Add a text to the image as a floating selection"},
     {SEP, 0, nullptr, nullptr},
     {ITEM, ID_COUNT_COLORS, "Count Colors", "Count the colors of the image"},
     {ITEM, ID_REMOVE_UNUSED_COLORS, "Remove Unused Colors", "Remove the palette colors no pixel uses"},

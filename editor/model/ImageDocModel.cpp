@@ -391,6 +391,11 @@ CRasterImage* CImageDocModel::GetEditImage(bool useSelection) {
   return frame->m_selection.IsEmpty() ? &frame->m_image : &frame->m_selection;
 }
 
+Rect* CImageDocModel::GetEditSelectionRect() {
+  CAnimFrame* frame = GetFrame(m_nEditFrame);
+  return frame ? &frame->m_rcSelection : nullptr;
+}
+
 // --- background colour --------------------------------------------------
 
 RGBQUAD CImageDocModel::GetBackgroundColor() {

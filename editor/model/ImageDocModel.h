@@ -42,6 +42,9 @@ class CEditHost {
   // The image being edited, inside the edited frame (with useSelection as
   // above; without it, the frame's floating selection itself, empty or not).
   virtual CRasterImage* GetEditImage(bool useSelection) = 0;
+  // The edited frame's floating-selection rectangle (relative to the frame),
+  // for a tool that draws a new floating selection; null when none is edited.
+  virtual Rect* GetEditSelectionRect() { return nullptr; }
 };
 
 // How BeginEdit prepares the frame for an effect tool.
@@ -192,6 +195,7 @@ class CImageDocModel : public CEditHost {
   void RefreshViews() override;
   CRasterImage& CopyEditImage(CRasterImage& out, bool useSelection) override;
   CRasterImage* GetEditImage(bool useSelection) override;
+  Rect* GetEditSelectionRect() override;
 
   // --- print settings ---
   const DOCUMENT_PRINT_SETTINGS& GetPrintSettings() const { return m_print; }
