@@ -6,6 +6,7 @@
 #include "editor/DocumentInternals.h"
 #include "editor/EffectPanels.h"
 #include "editor/PictoravellDoc.h"
+#include "editor/RedEyeEffect.h"
 
 bool CPictoravellDoc::AskEditQuestion(const std::string& text) {
   if (const auto& ask = doc_detail::Prompts().askYesNo) return ask(text);
@@ -32,4 +33,8 @@ void CPictoravellDoc::OnSepia() {
 
 void CPictoravellDoc::OnAdjustTransparency() {
   StartEffect(*this, EDIT_FULL_COLOR_OR_GRAY, "Transparency", [this] { return new CTransparencyDialog(this); });
+}
+
+void CPictoravellDoc::OnRemoveRedEye() {
+  StartEffect(*this, EDIT_FULL_COLOR, "Remove Red Eye", [this] { return new CRedEyeDialog(this); });
 }

@@ -169,6 +169,9 @@ class CPictoravellDoc : public CImageDocument {
   void OnEmboss();
   void OnBrightnessContrast();
   void OnSepia();
+  void OnRemoveRedEye();
+  void OnDropShadow();
+  bool CanDropShadow() const;
   void OnAdjustTransparency();
   bool AskEditQuestion(const std::string& text) override;
   bool CanConvertToGrayscale() const;
