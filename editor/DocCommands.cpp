@@ -47,6 +47,7 @@ const COMMAND_ENTRY<Doc> kDocCommands[] = {
     {ID_FILL_PATTERN, &Doc::OnFillPattern, &Doc::CanFillPattern, NEEDS_EDITABLE, "Fill With Pattern"},
     {ID_FILL_BACKGROUND, &Doc::OnFillBackground, nullptr, NEEDS_EDITABLE, "Add Background Fill"},
     {ID_DEFINE_PATTERN, &Doc::OnDefinePattern, &Doc::HasFloatingSelection, NEEDS_EDITABLE},
+    {ID_DROP_SHADOW, &Doc::OnDropShadow, &Doc::CanDropShadow, NEEDS_EDITABLE, "Add Drop Shadow"},
     // Play (editor/DocPlayCommands.cpp): a view that plays the frames marks
     // them busy, so the command has its own rule instead of NEEDS_IDLE.
     {ID_FULL_SCREEN, &Doc::OnFullScreen, &Doc::CanPlayFullScreen, NEEDS_FRAMES},
@@ -72,6 +73,7 @@ const COMMAND_ENTRY<Doc> kDocCommands[] = {
     {ID_BRIGHTNESS_CONTRAST, &Doc::OnBrightnessContrast, &Doc::CanEditFrame, NEEDS_EDITABLE,
      "Brightness && Contrast"},
     {ID_SEPIA, &Doc::OnSepia, &Doc::CanEditFrame, NEEDS_EDITABLE, "Sepia"},
+    {ID_REMOVE_RED_EYE, &Doc::OnRemoveRedEye, &Doc::CanEditFrame, NEEDS_EDITABLE, "Remove Red Eye"},
     {ID_ADJUST_TRANSPARENCY, &Doc::OnAdjustTransparency, &Doc::CanEditFrame, NEEDS_EDITABLE, "Transparency"},
     {ID_ADD_TEXT, &Doc::OnAddText, &Doc::CanEditFrame, NEEDS_EDITABLE, "Add Text"},
 };

@@ -7,6 +7,7 @@
 #include "editor/DocumentInternals.h"
 #include "editor/EffectPanels.h"
 #include "editor/PictoravellDoc.h"
+#include "editor/RedEyeEffect.h"
 
 bool CPictoravellDoc::AskEditQuestion(const std::string& text) {
   if (const auto& ask = doc_detail::Prompts().askYesNo) return ask(text);
@@ -37,4 +38,8 @@ void CPictoravellDoc::OnAdjustTransparency() {
 
 void CPictoravellDoc::OnAddText() {
   StartEffect(*this, EDIT_NO_SELECTION, "Add Text", [this] { return new CAddTextDialog(this); });
+}
+
+void CPictoravellDoc::OnRemoveRedEye() {
+  StartEffect(*this, EDIT_FULL_COLOR, "Remove Red Eye", [this] { return new CRedEyeDialog(this); });
 }

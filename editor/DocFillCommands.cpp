@@ -7,6 +7,7 @@
 #include "base/MessageReport.h"
 #include "editor/ColorPickerDialog.h"
 #include "editor/DocumentInternals.h"
+#include "editor/DropShadowDialog.h"
 #include "editor/PictoravellDoc.h"
 #include "editor/model/FrameFills.h"
 #include "imaging/ImageFill.h"
@@ -57,4 +58,31 @@ void CPictoravellDoc::OnFillBackground() {
 void CPictoravellDoc::OnDefinePattern() {
   const CAnimFrame* frame = GetCurrentFrame();
   if (frame && !frame->m_selection.IsEmpty()) SetPattern(frame->m_selection);
+}
+
+// --- Drop Shadow ------------------------------------------------------------------
+
+bool CPictoravellDoc::CanDropShadow() const {
+  const CAnimFrame* frame = GetCurrentFrame();
+  return frame && !frame->m_bBusy && frame->m_selection.GetBitsPerPixel() == 24 && !frame->m_selection.IsEmpty();
+}
+
+// The selection over its shadow replaces the selection; its rectangle keeps
+// the top-left corner, takes the new size and moves by the shifts.
+void CPictoravellDoc::OnDropShadow() {
+  const CAnimFrame* frame = GetCurrentFrame();
+  if (!frame || frame->m_selection.IsEmpty() || frame->m_selection.GetBitsPerPixel() != 24) return;
+  CFrameBusyGuard busy(this, GetCurrentFrameIndex());
+  CRasterImage result;
+  int dx = 0, dy = 0;
+  if (!RunDropShadowDialog(DialogParent(), frame->m_selection, result, dx, dy) || result.IsEmpty()) return;
+  CUndoTransaction change(*this, UndoLabel(ID_DROP_SHADOW));
+  CAnimFrame& edited = change.Frames()[static_cast<size_t>(GetCurrentFrameIndex())];
+  Rect& r = edited.m_rcSelection;
+  r.left += dx;
+  r.top += dy;
+  r.right = r.left + result.GetWidth();
+  r.bottom = r.top + result.GetHeight();
+  edited.m_selection = std::move(result);
+  change.Commit(HINT_REPAINT);
 }

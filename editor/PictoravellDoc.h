@@ -174,6 +174,9 @@ class CPictoravellDoc : public CImageDocument {
   void OnEmboss();
   void OnBrightnessContrast();
   void OnSepia();
+  void OnRemoveRedEye();
+  void OnDropShadow();
+  bool CanDropShadow() const;
   void OnAdjustTransparency();
   void OnAddText();
   bool AskEditQuestion(const std::string& text) override;

@@ -211,3 +211,73 @@ CRasterImage Sepia(const CRasterImage& source, const SEPIA_PARAMS& in, CANCELPRO
   if (params.blend > 0) BlendImages(source, live, params.blend);
   return live;
 }
+
+// --- remove red eye ----------------------------------------------------------------
+
+CRasterImage RemoveRedEye(const CRasterImage& source, const Rect& pupil, int* result) {
+  SetResult(result, IMAGEIO_OK);
+  if (source.IsEmpty() || source.GetBitsPerPixel() != 24) {
+    SetResult(result, IMAGEIO_BAD_COLOR_MODE);
+    return {};
+  }
+  CRasterImage live = source;  // shares the buffers until written
+  const int64_t side = int64_t{pupil.right} - pupil.left;
+  const int64_t rows = int64_t{pupil.bottom} - pupil.top;
+  if (side <= 0 || rows <= 0) return live;
+  const double m = static_cast<double>(side - 1);
+  const double c = m / 2;
+  const double o = (m - 1) / 2;
+  const double inner = (o - 1) * (o - 1);
+  const double outer = (o + 1) * (o + 1);
+  uint8_t* bits = nullptr;
+  for (int64_t i = 0; i < rows; ++i) {
+    const int64_t y = pupil.top + i;
+    if (y < 0) continue;
+    if (y >= source.GetHeight()) break;
+    for (int64_t j = 0; j < side; ++j) {
+      const int64_t x = pupil.left + j;
+      if (x < 0) continue;
+      if (x >= source.GetWidth()) break;
+      const double d = (i - c) * (i - c) + (j - c) * (j - c);
+      if (d > outer) continue;
+      if (!bits) {
+        bits = live.GetWritableBits();
+        if (!bits) {
+          SetResult(result, IMAGEIO_NO_MEMORY);
+          return {};
+        }
+      }
+      uint8_t* p = bits + y * live.GetStride() + x * 3;
+      const uint8_t smallest = std::min({p[0], p[1], p[2]});
+      if (d <= inner) {
+        p[0] = p[1] = p[2] = smallest;
+        continue;
+      }
+      const double t = 1 - (d - inner) / (outer - inner);
+      for (int k = 0; k < 3; ++k) {
+        const double v = t * smallest + (1 - t) * p[k];
+        p[k] = static_cast<uint8_t>(std::clamp(std::trunc(v), 0.0, 255.0));
+      }
+    }
+  }
+  return live;
+}
+
+int RedEyeZoomPercent(int s) {
+  s = std::clamp(s, 0, 100);
+  return s > 50 ? 6 * s - 200 : 9 * s / 5 + 10;
+}
+
+int RedEyePupilScreenSize(int width, int height, int pupilPercent) {
+  return std::max(0, std::min(width, height)) * std::clamp(pupilPercent, 1, 100) / 100;
+}
+
+Rect RedEyePupilRect(int32_t centreX, int32_t centreY, int screenSize, int zoom) {
+  const int32_t a = zoom > 0 ? static_cast<int32_t>(int64_t{screenSize} * 100 / zoom) : 0;
+  Rect r;
+  r.left = centreX - a;
+  r.top = centreY - a;
+  r.right = centreX + a + 1;
+  r.bottom = centreY + a + 1;
+  return r;
+}

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "base/ResultCodes.h"
+#include "imaging/ImageTypes.h"
 #include "imaging/RasterImage.h"
 
 // Brightness && Contrast: a 256-entry table applied to every byte of a 24-bit
@@ -64,3 +65,26 @@ CRasterImage Colorize(const CRasterImage& source, const SEPIA_PARAMS& params, CA
                       int* result = nullptr);
 CRasterImage Sepia(const CRasterImage& source, const SEPIA_PARAMS& params, CANCELPROC cancel = nullptr,
                    int* result = nullptr);
+
+// Remove Red Eye: the pupil is a disc inside a square of 2a + 1 pixels
+// (left, top inclusive; right, bottom exclusive, in image pixels). With
+// m = right - left - 1, c = m / 2, o = (m - 1) / 2 (doubles), inner = (o - 1)^2
+// and outer = (o + 1)^2, a pixel at row i, column j of the square at squared
+// distance d = (i - c)^2 + (j - c)^2 keeps its colour for d > outer, takes the
+// smallest of its three channels in all three for d <= inner, and between
+// the two mixes toward it: t = 1 - (d - inner) / (outer - inner), each
+// channel t * smallest + (1 - t) * channel, truncated. Only pixels inside the
+// image change; the mask is kept. 24-bit only (empty otherwise, with
+// IMAGEIO_BAD_COLOR_MODE).
+CRasterImage RemoveRedEye(const CRasterImage& source, const Rect& pupil, int* result = nullptr);
+
+// The zoom percent of the red-eye panel's zoom slider position 0..100:
+// 10 at 0, 100 at 50, 106 at 51, 400 at 100.
+int RedEyeZoomPercent(int sliderPosition);
+// The pupil's size on the screen: the smaller side of the control times the
+// pupil percent (clamped to 1..100) / 100.
+int RedEyePupilScreenSize(int controlWidth, int controlHeight, int pupilPercent);
+// The pupil square around the image pixel (centreX, centreY) for a pupil of
+// screenSize pixels at zoom percent: a = screenSize * 100 / zoom,
+// (centreX - a, centreY - a, centreX + a + 1, centreY + a + 1).
+Rect RedEyePupilRect(int32_t centreX, int32_t centreY, int screenSize, int zoom);
