@@ -80,11 +80,9 @@ class CLoopCountDlg : public wxDialog {
     }
     if (edit.rewrite) {
       m_edit->ChangeValue(edit.text);
-      // Selected once the toolkit has placed its caret after the change.
-      CallAfter([this] {
-        m_edit->SelectAll();
-        m_edit->ShowPosition(m_edit->GetLastPosition());
-      });
+      // Selected once the toolkit has placed its caret after the change; the
+      // selection ends at the text's end, which the entry keeps in view.
+      CallAfter([this] { m_edit->SelectAll(); });
     }
     m_value = edit.value;
     if (ok) ok->Enable();

@@ -135,6 +135,31 @@ TEST(LoopCountDialog, RadioButtonsEditAndOkFollowTheValue) {
   }
 }
 
+TEST(LoopCountDialog, ARewrittenNumberIsSelected) {
+  // The selection is made once the toolkit has placed its caret, so the
+  // check waits for the dialog's queued calls.
+  for (const char* typed : {"12a", "70000"}) {
+    long from = -1, to = -1;
+    wxString shown;
+    testing_support::DialogScript script;
+    script.Run([&](wxDialog& d) {
+      auto* edit = Control<wxTextCtrl>(d, IDC_LOOP_COUNT_EDIT);
+      edit->SetValue(typed);
+      d.CallAfter([&, edit, dialog = &d] {
+        edit->GetSelection(&from, &to);
+        shown = edit->GetValue();
+        dialog->EndModal(wxID_OK);
+      });
+    });
+    uint16_t value = 3;
+    EXPECT_TRUE(RunLoopCountDialog(nullptr, value)) << typed;
+    EXPECT_EQ(shown, typed == std::string("12a") ? "12" : "65535");
+    EXPECT_EQ(value, typed == std::string("12a") ? 12 : 65535);
+    EXPECT_EQ(from, 0) << typed;
+    EXPECT_EQ(to, static_cast<long>(shown.length())) << typed;
+  }
+}
+
 TEST(DuplicateFrameDialog, ANumberOutside0To1000IsRefusedWithTheMessage) {
   for (const char* text : {"1001", "-1", "x", "", "2.5"}) {
     testing_support::DialogScript script;
