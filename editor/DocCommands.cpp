@@ -48,6 +48,18 @@ const COMMAND_ENTRY<Doc> kDocCommands[] = {
     {ID_FILL_BACKGROUND, &Doc::OnFillBackground, nullptr, NEEDS_EDITABLE, "Add Background Fill"},
     {ID_DEFINE_PATTERN, &Doc::OnDefinePattern, &Doc::HasFloatingSelection, NEEDS_EDITABLE},
     {ID_DROP_SHADOW, &Doc::OnDropShadow, &Doc::CanDropShadow, NEEDS_EDITABLE, "Add Drop Shadow"},
+    // Animation (editor/DocFrameCommands.cpp); stepping and the loop count
+    // stay on while a view plays the frames
+    {ID_STEP_FORWARD, &Doc::OnStepForward, &Doc::CanStepForward, NEEDS_NO_EFFECT | NEEDS_FRAMES},
+    {ID_STEP_BACKWARD, &Doc::OnStepBackward, &Doc::CanStepBackward, NEEDS_NO_EFFECT | NEEDS_FRAMES},
+    {ID_NEW_FRAME, &Doc::OnNewFrame, nullptr, NEEDS_EDITABLE, "Insert New Frame"},
+    {ID_INSERT_FILE, &Doc::OnInsertFile, nullptr, NEEDS_EDITABLE, "Insert File"},
+    {ID_REMOVE_FRAMES, &Doc::OnRemoveFrames, &Doc::HasSelectedFrames, NEEDS_EDITABLE, "Remove Frames"},
+    {ID_CREATE_DUPLICATES, &Doc::OnCreateDuplicates, nullptr, NEEDS_EDITABLE, "Create Duplicates"},
+    {ID_OPTIMIZE_FRAMES, &Doc::OnOptimizeFrames, &Doc::HasSeveralFrames, NEEDS_EDITABLE, "Optimize Frames"},
+    {ID_EXPAND_FRAMES, &Doc::OnExpandFrames, &Doc::HasSeveralFrames, NEEDS_EDITABLE, "Expand Frames"},
+    {ID_LOOP_COUNT, &Doc::OnLoopCount, &Doc::HasSeveralFrames, NEEDS_NO_EFFECT | NEEDS_FRAMES, "Loop Count Change"},
+    {ID_PURGE_UNDO, &Doc::OnPurgeUndo, &Doc::HasUndoHistory, NEEDS_NO_EFFECT},
     // Play (editor/DocPlayCommands.cpp): a view that plays the frames marks
     // them busy, so the command has its own rule instead of NEEDS_IDLE.
     {ID_FULL_SCREEN, &Doc::OnFullScreen, &Doc::CanPlayFullScreen, NEEDS_FRAMES},
@@ -120,8 +132,9 @@ void CPictoravellDoc::OnUpdateUndoText(wxUpdateUIEvent& event) {
   // The menu item names the step: "&Undo Rotate\tCtrl+Z".
   if (!dynamic_cast<wxMenu*>(event.GetEventObject())) return;
   const bool undo = event.GetId() == ID_EDIT_UNDO;
+  // The step is named whenever there is one (a busy frame only disables it).
   std::string label;
-  if (event.GetEnabled()) undo ? GetUndoLabel(label) : GetRedoLabel(label);
+  if (undo ? CanUndo() : CanRedo()) undo ? GetUndoLabel(label) : GetRedoLabel(label);
   const std::string name = undo ? "&Undo" : "&Redo";
   const std::string accel = undo ? "\tCtrl+Z" : "\tCtrl+Y";
   event.SetText(wxString::FromUTF8(name + (label.empty() ? "" : " " + label) + accel));

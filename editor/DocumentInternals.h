@@ -6,6 +6,7 @@
 #include <wx/window.h>
 
 #include <string>
+#include <vector>
 
 #include "editor/PictoravellDoc.h"
 
@@ -21,5 +22,8 @@ wxString ImageFilter();
 std::string FileTitle(const std::string& path);
 // A Yes/No question (the prompt when one is installed); true for Yes.
 bool AskYesNo(const std::string& text);
+// The frames of a file sequence the user chooses, and its loop count
+// (the prompt when one is installed); false when cancelled or unreadable.
+bool ImportFileSequence(std::vector<CAnimFrame>& frames, uint16_t& loopCount);
 
 }  // namespace doc_detail

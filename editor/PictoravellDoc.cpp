@@ -90,9 +90,11 @@ CRasterImage GetClipboardImage() {
   return ReadClipboardImage();
 }
 
+}  // namespace
+
 // A file sequence: the files chosen, read in order, their frames one after
 // another. The loop count is that of the first animated file.
-bool ImportFileSequence(std::vector<CAnimFrame>& frames, uint16_t& loopCount) {
+bool doc_detail::ImportFileSequence(std::vector<CAnimFrame>& frames, uint16_t& loopCount) {
   if (g_prompts.fileSequence) return g_prompts.fileSequence(frames, loopCount);
   std::vector<std::string> paths;
   if (!RunImageFileDialog(paths, true, std::string(), IMAGE_FORMAT_UNKNOWN, "File Sequence", true)) return false;
@@ -116,6 +118,8 @@ bool ImportFileSequence(std::vector<CAnimFrame>& frames, uint16_t& loopCount) {
   frames = std::move(all);
   return true;
 }
+
+namespace {
 
 bool AskForMultiburstFile(std::string& path, int& rate) {
   if (g_prompts.multiburstFile) return g_prompts.multiburstFile(path, rate);

@@ -153,6 +153,23 @@ class CPictoravellDoc : public CImageDocument {
   // Turns the selection or the image of the current frame by the angle.
   void ApplyRotation(int angle);
 
+  // Animation: the frame array, the loop count and the undo history's purge
+  // (editor/DocFrameCommands.cpp)
+  void OnStepForward();
+  void OnStepBackward();
+  void OnNewFrame();
+  void OnInsertFile();
+  void OnRemoveFrames();
+  void OnCreateDuplicates();
+  void OnOptimizeFrames();
+  void OnExpandFrames();
+  void OnLoopCount();
+  void OnPurgeUndo();
+  bool CanStepForward() const;
+  bool CanStepBackward() const;
+  bool HasSelectedFrames() const;
+  bool HasSeveralFrames() const;
+  bool HasUndoHistory() const;
   // Play (editor/DocPlayCommands.cpp)
   void OnFullScreen();
   bool CanPlayFullScreen() const;

@@ -1110,6 +1110,14 @@ int WriteGif(CCodecJob* job, int first, int count, const GIF_SAVE_OPTIONS* optio
       work = PrepareGifFrame(frame, x, y, screenWidth, screenHeight, &result);
       if (result != IMAGEIO_OK) break;
     }
+    // A later frame with nothing to show (an unchanged frame of an optimised
+    // animation, a new empty frame) keeps its place, delay and disposal as
+    // one transparent pixel.
+    if (work.IsEmpty() && frame.IsEmpty() && n > 0 && extensions && work.Create(1, 1, 8) && work.CreateMask()) {
+      std::copy(global.entries, global.entries + std::min(global.count, work.GetPaletteSize()),
+                work.GetWritablePalette());
+      x = y = 0;
+    }
     if (work.IsEmpty()) continue;
     result = WriteGifImage(stream, work, x, y, global, options->nInterlace != 0, extensions, frame.m_nDelay,
                            frame.m_nFlags, job->m_pfnCancel, count < 2 ? job->m_pfnProgress : nullptr);

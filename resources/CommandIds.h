@@ -72,6 +72,15 @@ constexpr int ID_STOP = CommandId(32795);
 constexpr int ID_PLAY = CommandId(32819);
 constexpr int ID_STEP_FORWARD = CommandId(32820);
 constexpr int ID_STEP_BACKWARD = CommandId(32821);
+// The document's frame commands and the undo history's purge.
+constexpr int ID_EXPAND_FRAMES = CommandId(32860);
+constexpr int ID_OPTIMIZE_FRAMES = CommandId(32891);
+constexpr int ID_REMOVE_FRAMES = CommandId(32897);
+constexpr int ID_CREATE_DUPLICATES = CommandId(32898);
+constexpr int ID_NEW_FRAME = CommandId(32899);
+constexpr int ID_INSERT_FILE = CommandId(32900);
+constexpr int ID_LOOP_COUNT = CommandId(32908);
+constexpr int ID_PURGE_UNDO = CommandId(33022);
 constexpr int ID_FILE_SEQUENCE = CommandId(32829);
 constexpr int ID_CLOSE_ALL = CommandId(32831);
 constexpr int ID_DEFINE_PATTERN = CommandId(32832);

@@ -697,6 +697,28 @@ TEST(GifWrite, LeadingEmptyFramesAreDroppedAndAllEmptyIsRefused) {
   EXPECT_TRUE(none.empty());
 }
 
+TEST(GifWrite, ALaterEmptyFrameKeepsItsDelayAndDisposalAsOneTransparentPixel) {
+  WriteRequest request;
+  request.frames.push_back(MakeFrame(MakeIndexedImage(4, 4, 8), 0, 0, 10, 0x04));
+  request.frames.push_back(CAnimFrame{});
+  request.frames.back().m_nDelay = 35;
+  request.frames.back().m_nFlags = 0x08;
+  request.frames.push_back(MakeFrame(MakeIndexedImage(2, 2, 8), 1, 1, 20, 0x04));
+  const auto bytes = WriteGifBytes(request);
+  const WrittenFile f = Parse(bytes);
+  ASSERT_EQ(f.images.size(), 3u);
+  EXPECT_EQ(f.images[1].width, 1);
+  EXPECT_EQ(f.images[1].height, 1);
+  EXPECT_EQ(f.images[1].left, 0);
+  EXPECT_EQ(f.images[1].delay, 35);
+  EXPECT_EQ(f.images[1].flags, 0x08 | 1);  // its disposal, transparent
+  EXPECT_EQ(f.images[1].localEntries, 0);  // on the global table
+  const auto file = ReadGifBytes(bytes);
+  ASSERT_EQ(file.frames.size(), 3u);
+  EXPECT_EQ(file.frames[1].m_nDelay, 35);
+  EXPECT_EQ(file.frames[2].m_nDelay, 20);
+}
+
 TEST(GifWrite, FullColourFrameWithoutConversionIsRefusedBeforeWriting) {
   WriteRequest request;
   request.frames.push_back(MakeFrame(MakeIndexedImage(3, 3, 8)));
