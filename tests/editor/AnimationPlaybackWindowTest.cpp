@@ -426,7 +426,24 @@ TEST(AnimationPropertiesDialog, TheToolbarButtonSetsTheDelayOfTheSelectedFrames)
     dynamic_cast<wxTextCtrl*>(d.FindWindow(IDC_ANIMATION_DELAY))->SetValue("42");
     return wxID_OK;
   });
-  toolbar->ClickButton(5);
+  // A real click on the button; the pane is widened so that the sixth
+  // button lies inside it.
+  CTaskPaneBar* bar = f.frame->GetTaskPane();
+  const wxRect splitter = bar->GetSplitterRect();
+  const wxPoint grip(splitter.x + splitter.width / 2, splitter.y + 20);
+  bar->SplitterDown(grip);
+  bar->SplitterMove(grip + wxPoint(180, 0));
+  bar->SplitterUp();
+  PumpFor(100);
+  Animation::Settle(f);
+  toolbar->UpdateButtons();
+  const wxRect r = toolbar->GetButtonRect(5);
+  ASSERT_TRUE(toolbar->IsShownOnScreen());
+  ASSERT_LE(r.GetRight(), toolbar->GetClientSize().x);
+  wxUIActionSimulator sim;
+  sim.MouseMove(toolbar->ClientToScreen(r.GetPosition() + wxPoint(r.width / 2, r.height / 2)));
+  PumpFor(50);
+  sim.MouseClick();
   ASSERT_TRUE(PumpUntil([&] { return hook.GetCalls() == 1 && !a.doc->GetUndoSteps().empty(); }, 3000));
   const auto& frames = a.doc->GetFrames();
   EXPECT_EQ(frames[0].m_nDelay, 42);
@@ -508,6 +525,8 @@ TEST(AnimationPlaybackWindow, ScreenshotMidPlay) {
   PumpUntil([&] { return !f.frame->GetTaskPane()->IsTimerRunning(); }, 2000);
   f.Command(ID_PLAY);
   ASSERT_TRUE(PumpUntil([&] { return a.view->GetShownFrameIndex() == 6; }, 4000));
+  // The buttons' states as the idle update sets them.
+  f.frame->GetAnimationPage()->GetToolBar()->UpdateButtons();
   PumpFor(60);
   const std::string path = std::string(dir) + "/animation_playing.png";
   const std::string command = "import -window root " + path;
