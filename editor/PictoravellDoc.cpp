@@ -351,6 +351,8 @@ void CPictoravellDoc::NotifyDocumentList(DOCUMENT_CHANGE event) {
 }
 
 bool CPictoravellDoc::Close() {
+  // A playing view stops with its window.
+  StopPlayingViews();
   // A command still working on a frame keeps the document open.
   if (IsAnyFrameBusy()) return false;
   if (m_bToolRunning) {

@@ -173,6 +173,22 @@ class CPictoravellDoc : public CImageDocument {
   // Play (editor/DocPlayCommands.cpp)
   void OnFullScreen();
   bool CanPlayFullScreen() const;
+  // A view starts (true) or stops playing: the first to start marks every
+  // frame busy, the last to stop clears the marks.
+  void SetPlaying(bool start);
+  // Stops every view of the document that plays.
+  void StopPlayingViews();
+  // Busy with a command (the marks of a playback do not count: closing
+  // stops it).
+  bool IsPaneBusy() const override { return m_nPlaying == 0 && IsAnyFrameBusy(); }
+  void OnStepForward();
+  void OnStepBackward();
+  bool CanStepForward() const;
+  bool CanStepBackward() const;
+  // Change Frame Properties: the Animation Properties dialog on the selected
+  // frames, one undo step (the main frame runs it through IPaneDocument).
+  void EditFrameProperties() override;
+  bool CanEditFrameProperties() const override;
   // Colors (editor/DocColorCommands.cpp)
   void OnConvertToBitmap();
   void OnConvertToIndexed();

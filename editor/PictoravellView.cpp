@@ -6,6 +6,7 @@
 #include <wx/utils.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -44,6 +45,11 @@ Rect Intersect(const Rect& a, const Rect& b) {
               std::min(a.bottom, b.bottom)};
 }
 wxColour ToColour(const RGBQUAD& q) { return wxColour(q.rgbRed, q.rgbGreen, q.rgbBlue); }
+
+int64_t NowUs() {
+  return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
 
 void AddFrameLayers(CLayerStack& stack, const FRAME_COMPOSITE& composite, const CAnimFrame* frame,
                     int frameIndex) {
@@ -134,6 +140,12 @@ void CImageViewWindow::OnCaptureLost(wxMouseCaptureLostEvent&) {
 }
 
 void CImageViewWindow::OnKey(wxKeyEvent& event) {
+  // Space stops a playing view.
+  if (m_view && event.GetEventType() == wxEVT_KEY_DOWN && event.GetKeyCode() == WXK_SPACE &&
+      event.GetModifiers() == wxMOD_NONE && m_view->IsPlaying()) {
+    m_view->OnStop();
+    return;
+  }
   if (m_view) {
     const bool used = event.GetEventType() == wxEVT_KEY_DOWN ? m_view->OnToolKeyDown(event.GetKeyCode())
                                                              : m_view->OnToolKeyUp(event.GetKeyCode());
@@ -234,6 +246,10 @@ const COMMAND_ENTRY<View> kViewCommands[] = {
     {ID_SELECT_INVERSE, &View::OnSelectInverse, &View::CanSelectNone, NEEDS_NOTHING, "Select Inverse"},
     {ID_TOGGLE_SELECTION_EDGES, &View::OnToggleSelectionEdges, nullptr, NEEDS_NOTHING, nullptr,
      &View::OnUpdateSelectionEdges},
+    // Playback: the frames are busy while any view plays them, so the rules
+    // are the view's own.
+    {ID_PLAY, &View::OnPlay, &View::CanPlay},
+    {ID_STOP, &View::OnStop, &View::IsPlaying},
 };
 
 }  // namespace
@@ -243,12 +259,16 @@ CPictoravellView::CPictoravellView() {
   m_antsTimer.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { AntsTick(); });
   m_scrollTimer.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { AutoScrollTick(); });
   m_blinkTimer.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { BlinkTick(); });
+  m_playTimer.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { PlaybackTick(); });
 }
 
 CPictoravellView::~CPictoravellView() {
   m_antsTimer.Stop();
   m_scrollTimer.Stop();
   m_blinkTimer.Stop();
+  m_playTimer.Stop();
+  if (m_bPlaying)
+    if (CPictoravellDoc* doc = GetImageDocument()) doc->SetPlaying(false);
   if (m_window) m_window->DetachView();
 }
 
@@ -265,6 +285,8 @@ void CPictoravellView::ForgetWindows() {
   m_window = nullptr;
   m_frame = nullptr;
   m_caption = nullptr;
+  // The playback ends with the window.
+  StopAnimation();
 }
 
 bool CPictoravellView::OnCreate(wxDocument* doc, long) {
@@ -280,6 +302,7 @@ bool CPictoravellView::OnCreate(wxDocument* doc, long) {
 
 bool CPictoravellView::OnClose(bool) {
   ClearStatusPixelInfo();
+  StopAnimation();
   m_antsTimer.Stop();
   m_scrollTimer.Stop();
   m_blinkTimer.Stop();
@@ -430,7 +453,7 @@ void CPictoravellView::UpdateImageInfo() {
   const int mode = image.IsEmpty() ? -1 : image.IsGrayscale() ? 0 : image.GetBitsPerPixel();
   int16_t w, h;
   doc->GetCanvasSize(w, h);
-  m_frame->SetImageInfo(w, h, mode, m_nZoom, doc->GetCurrentFrameIndex(), doc->GetFrameCount());
+  m_frame->SetImageInfo(w, h, mode, m_nZoom, GetShownFrameIndex(), doc->GetFrameCount());
 }
 
 void CPictoravellView::BuildFrameComposite(bool playing) {
@@ -440,7 +463,7 @@ void CPictoravellView::BuildFrameComposite(bool playing) {
   int16_t w, h;
   doc->GetCanvasSize(w, h);
   m_composite = ::BuildFrameComposite(doc->GetFrames(), w, h, doc->GetCurrentFrameIndex(), m_bCurrentFrameOnly != 0,
-                                      playing, 0);
+                                      playing, playing ? m_play.frame : 0);
 }
 
 void CPictoravellView::ShowCommentCaption() {
@@ -481,6 +504,11 @@ void CPictoravellView::OnUpdate(wxView*, wxObject* hint) {
     // The first update with frames fits the canvas and comes back here.
     FitWhenReady();
     return;
+  }
+  if (m_bPlaying) {
+    // The frames may have changed under the playback: it follows their count.
+    m_play.count = doc->GetFrameCount();
+    if (m_play.frame >= m_play.count) m_play.frame = std::max(0, m_play.count - 1);
   }
   if (CAnimFrame* frame = doc->GetCurrentFrame()) {
     Rect& r = frame->m_rcSelection;
@@ -575,7 +603,8 @@ void CPictoravellView::Render(wxDC& dc, const wxRect& wxArea) {
 
 void CPictoravellView::DrawImageLayers(wxDC& dc, const Rect& image, const Rect& clip) {
   CPictoravellDoc* doc = GetImageDocument();
-  const CAnimFrame* frame = doc->GetCurrentFrame();
+  const int shown = GetShownFrameIndex();
+  const CAnimFrame* frame = doc->GetFrame(shown);
   int16_t cw, ch;
   doc->GetCanvasSize(cw, ch);
   const int magnify = m_nZoom > 1 ? m_nZoom : 1, reduce = m_nZoom < -1 ? -m_nZoom : 1;
@@ -604,7 +633,7 @@ void CPictoravellView::DrawImageLayers(wxDC& dc, const Rect& image, const Rect& 
   // Several layers (earlier frames, a floating selection, or a frame without
   // an image): the compositor, over the visible part only.
   CLayerStack stack(cw, ch);
-  AddFrameLayers(stack, m_composite, frame, doc->GetCurrentFrameIndex());
+  AddFrameLayers(stack, m_composite, frame, shown);
   DrawLayerStack(dc, image, kViewBandHeight, stack);
   dc.DestroyClippingRegion();
 }
@@ -616,7 +645,8 @@ bool CPictoravellView::GetShownPixel(int x, int y, uint8_t& alpha, uint8_t& red,
   doc->GetCanvasSize(cw, ch);
   if (x < 0 || y < 0 || x >= cw || y >= ch) return false;
   CLayerStack stack(cw, ch);
-  AddFrameLayers(stack, m_composite, doc->GetCurrentFrame(), doc->GetCurrentFrameIndex());
+  const int shown = GetShownFrameIndex();
+  AddFrameLayers(stack, m_composite, doc->GetFrame(shown), shown);
   alpha = red = green = blue = 0;
   if (!stack.BeginRender()) return true;
   stack.GetPixel(x, y, alpha, red, green, blue);
@@ -808,7 +838,7 @@ bool CPictoravellView::OnToolButtonDown(const wxPoint& point, bool right, int mo
     return true;
   }
   if (right) return false;
-  if ((tool == ID_TOOL_RECT_SELECT || tool == ID_TOOL_MAGIC_WAND) && frame->m_bBusy) {
+  if ((tool == ID_TOOL_RECT_SELECT || tool == ID_TOOL_MAGIC_WAND || tool == ID_TOOL_MOVE) && frame->m_bBusy) {
     RefuseClick();
     return true;
   }
@@ -1217,4 +1247,107 @@ void CPictoravellView::BlinkTick() {
   if (m_nBlinkCount <= 0) return;
   --m_nBlinkCount;
   m_blinkTimer.StartOnce(100);
+}
+
+// --- playback ------------------------------------------------------------------------
+
+int CPictoravellView::GetShownFrameIndex() const {
+  if (m_bPlaying) return m_play.frame;
+  CPictoravellDoc* doc = GetImageDocument();
+  return doc ? doc->GetCurrentFrameIndex() : 0;
+}
+
+bool CPictoravellView::CanPlay() const {
+  CPictoravellDoc* doc = GetImageDocument();
+  return doc && !m_bPlaying && doc->CanPlayFrames() && doc->GetFrameCount() > 1 && !doc->IsToolRunning();
+}
+
+void CPictoravellView::OnPlay() {
+  if (CanPlay()) PlayAnimation();
+}
+
+void CPictoravellView::OnStop() { StopAnimation(); }
+
+Rect CPictoravellView::GetPlaybackRect() const {
+  CPictoravellDoc* doc = GetImageDocument();
+  if (!doc) return Rect{};
+  int16_t cw, ch;
+  doc->GetCanvasSize(cw, ch);
+  const Rect c = GetPlaybackCanvasRect(doc->GetFrames(), m_play.frame, cw, ch, m_bCurrentFrameOnly != 0);
+  const Point a = ImageToClient(Point{c.left, c.top});
+  const Point b = ImageToClient(Point{c.right, c.bottom});
+  Rect r{a.x, a.y, b.x, b.y};
+  if (m_nZoom < -1) r = Rect{r.left - 1, r.top - 1, r.right + 1, r.bottom + 1};
+  return r;
+}
+
+void CPictoravellView::PlayAnimation() {
+  CPictoravellDoc* doc = GetImageDocument();
+  if (m_bPlaying || !doc || doc->GetFrameCount() < 1) return;
+  EnableMarchingAnts(false);
+  m_bPlaying = 1;
+  StartPlayback(m_play, doc->GetCurrentFrameIndex(), doc->GetFrameCount(), NowUs());
+  m_nPlayFramesShown = 1;
+  BuildFrameComposite(true);
+  if (m_window) {
+    // The first frame shown at once, over everything the view showed.
+    const Rect c = GetImageRect();
+    const VIEW_GEOMETRY g = GetGeometry();
+    m_window->RefreshRect(wxRect(c.left - g.scrollX, c.top - g.scrollY, c.Width(), c.Height()), false);
+    m_window->Update();
+  }
+  m_play.lastTickUs = NowUs();
+  doc->SetPlaying(true);
+  if (m_frame) m_frame->SetFrameCounter(m_play.frame, m_play.count);
+  m_playTimer.StartOnce(NextPlaybackTickMs(m_play, doc->GetFrames(), NowUs()));
+}
+
+void CPictoravellView::PlaybackTick() {
+  CPictoravellDoc* doc = GetImageDocument();
+  if (!m_bPlaying || !doc) return;
+  const std::vector<CAnimFrame>& frames = doc->GetFrames();
+  switch (::PlaybackTick(m_play, frames, doc->GetLoopCount(), NowUs())) {
+    case PLAYBACK_FINISHED:
+      StopAnimation();
+      return;
+    case PLAYBACK_ADVANCED: {
+      ++m_nPlayFramesShown;
+      if (m_play.frame == 0 && !m_composite.image.IsEmpty()) ClearComposite(m_composite);
+      if (m_window) {
+        // Only what changed, drawn now, without erasing.
+        const Rect r = GetPlaybackRect();
+        if (!r.IsEmpty()) {
+          m_window->RefreshRect(wxRect(r.left, r.top, r.Width(), r.Height()), false);
+          m_window->Update();
+        }
+      }
+      if (m_frame) m_frame->SetFrameCounter(m_play.frame, m_play.count);
+      int16_t cw, ch;
+      doc->GetCanvasSize(cw, ch);
+      if (m_play.frame < m_play.count - 1 &&
+          AddFrameToComposite(m_composite, frames[static_cast<size_t>(m_play.frame)], cw, ch))
+        m_composite.composedFrame = m_play.frame;
+      break;
+    }
+    case PLAYBACK_WAIT:
+      break;
+  }
+  // The next look is counted from the end of this one.
+  if (m_bPlaying) m_playTimer.StartOnce(NextPlaybackTickMs(m_play, frames, NowUs()));
+}
+
+void CPictoravellView::StopAnimation() {
+  if (!m_bPlaying) return;
+  m_playTimer.Stop();
+  CPictoravellDoc* doc = GetImageDocument();
+  if (doc) doc->SetPlaying(false);
+  const int shown = m_play.frame;
+  m_bPlaying = 0;
+  m_play = PLAYBACK_STATE();
+  if (!doc) return;
+  // The frame shown becomes the current one; every view is updated (an
+  // index that no longer exists is ignored, and this view is repainted all
+  // the same).
+  if (!doc->SetCurrentFrame(shown)) OnUpdate(nullptr, nullptr);
+>>>>>>> play-28
 }

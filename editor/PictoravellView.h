@@ -17,6 +17,7 @@
 
 #include <memory>
 
+#include "editor/model/AnimationPlayback.h"
 #include "editor/model/ViewGeometry.h"
 
 // Image views show the file comment under the image while non-zero.
@@ -131,6 +132,25 @@ class CPictoravellView : public wxView {
   bool HasSeveralFrames() const;
   void OnUpdateCurrentFrameOnly(wxUpdateUIEvent& event);
 
+  // --- playback (the frames shown in turn with their delays) ---
+  // Starts playing from the current frame (frame 0 when it is the last);
+  // every frame of the document is busy until the last playing view stops.
+  void PlayAnimation();
+  // Stops; the frame shown becomes the document's current frame.
+  void StopAnimation();
+  bool IsPlaying() const { return m_bPlaying != 0; }
+  // The frame shown while playing, else the current frame.
+  int GetShownFrameIndex() const;
+  // One look of the playback timer (the timer calls it; tests may too).
+  void PlaybackTick();
+  // The window rectangle a newly shown frame repaints.
+  Rect GetPlaybackRect() const;
+  // How many frames the playback has shown since it started.
+  int GetPlaybackFramesShown() const { return m_nPlayFramesShown; }
+  void OnPlay();
+  void OnStop();
+  bool CanPlay() const;
+
   // The context menu ("Home Context Menu"); null while an effect tool runs.
   wxMenu* CreateContextMenu() const;
 
@@ -227,6 +247,11 @@ class CPictoravellView : public wxView {
   int32_t m_bCurrentFrameOnly = 0;
   int32_t m_nCaptionHeight = 0;
   int32_t m_bPlaying = 0;
+  PLAYBACK_STATE m_play;
+  int m_nPlayFramesShown = 0;
+  // One-shot: each look schedules the next, so a slow repaint never leaves
+  // looks queued behind it.
+  wxTimer m_playTimer;
   FRAME_COMPOSITE m_composite;
   bool m_bFitPending = true;
   CChildFrame* m_frame = nullptr;

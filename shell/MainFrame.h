@@ -182,6 +182,9 @@ class CMainFrame : public wxDocParentFrame, public IEditorHost {
   bool HasClipboardImage() const;
   void OnDiscardPattern();
   bool HasFillPattern() const;
+  // Change Frame Properties on the active document's selected frames.
+  void OnFrameProperties();
+  bool CanChangeFrameProperties() const;
   bool HasActiveDocument() const;
   bool HasBrowserSelection() const;
   bool IsInPreview() const;

@@ -14,6 +14,7 @@
 #include "shell/MainFrame.h"
 #include "shell/MainStatusBar.h"
 #include "shell/MessagePane.h"
+#include "shell/PaneDocument.h"
 #include "shell/SelectionOptionsDlg.h"
 #include "shell/ShellFunctions.h"
 
@@ -51,6 +52,8 @@ const COMMAND_ENTRY<Frame> kFrameCommands[] = {
     {ID_EMPTY_CLIPBOARD, &Frame::OnEmptyClipboard, &Frame::HasClipboardImage},
     // The program-wide fill pattern (documents define it)
     {ID_DISCARD_PATTERN, &Frame::OnDiscardPattern, &Frame::HasFillPattern},
+    // The selected frames of the active document (the Animation page's toolbar too)
+    {ID_FRAME_PROPERTIES, &Frame::OnFrameProperties, &Frame::CanChangeFrameProperties},
 };
 
 }  // namespace
@@ -149,3 +152,15 @@ bool CMainFrame::HasClipboardImage() const { return IsClipboardImageCached(); }
 void CMainFrame::OnDiscardPattern() { DiscardPattern(); }
 
 bool CMainFrame::HasFillPattern() const { return HasPattern(); }
+
+// --- frames ------------------------------------------------------------------------
+
+void CMainFrame::OnFrameProperties() {
+  if (auto* pane = dynamic_cast<IPaneDocument*>(m_pActiveDocument)) pane->EditFrameProperties();
+}
+
+// An active document of several frames with some selected in the Animation page.
+bool CMainFrame::CanChangeFrameProperties() const {
+  auto* pane = dynamic_cast<IPaneDocument*>(m_pActiveDocument);
+  return pane && pane->CanEditFrameProperties();
+}

@@ -22,4 +22,8 @@ class IPaneDocument {
   // Moves the selected frames to the insertion index (one undo step).
   virtual void MovePaneFrames(int insertAt) = 0;
   virtual void SetPaneCurrentFrame(int index) = 0;
+  // The main frame's Change Frame Properties: whether it applies (several
+  // frames, some selected) and running it on the selected frames.
+  virtual bool CanEditFrameProperties() const { return false; }
+  virtual void EditFrameProperties() {}
 };
