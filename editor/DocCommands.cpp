@@ -44,6 +44,8 @@ const COMMAND_ENTRY<Doc> kDocCommands[] = {
     {ID_FILL_PATTERN, &Doc::OnFillPattern, &Doc::CanFillPattern, NEEDS_EDITABLE, "Fill With Pattern"},
     {ID_FILL_BACKGROUND, &Doc::OnFillBackground, nullptr, NEEDS_EDITABLE, "Add Background Fill"},
     {ID_DEFINE_PATTERN, &Doc::OnDefinePattern, &Doc::HasFloatingSelection, NEEDS_EDITABLE},
+    // Export (editor/DocExportCommands.cpp)
+    {ID_EXPORT_MNG, &Doc::OnExportMng, &Doc::CanExportMng, NEEDS_IDLE | NEEDS_FRAMES},
     // Play (editor/DocPlayCommands.cpp): a view that plays the frames marks
     // them busy, so the command has its own rule instead of NEEDS_IDLE.
     {ID_FULL_SCREEN, &Doc::OnFullScreen, &Doc::CanPlayFullScreen, NEEDS_FRAMES},

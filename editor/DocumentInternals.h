@@ -6,6 +6,7 @@
 #include <wx/window.h>
 
 #include <string>
+#include <vector>
 
 #include "editor/PictoravellDoc.h"
 
@@ -19,6 +20,14 @@ wxWindow* DialogParent();
 wxString ImageFilter();
 // The file name part of a path, at most 260 characters.
 std::string FileTitle(const std::string& path);
+// The Import Sequence of Files dialog (the prompt when one is installed):
+// the frames and, when loopCount is not null, the loop count; false when
+// cancelled or when the import failed. Null: no loop count is wanted (its
+// controls are off), as for Insert File.
+bool ImportFileSequence(std::vector<CAnimFrame>& frames, uint16_t* loopCount);
+inline bool ImportFileSequence(std::vector<CAnimFrame>& frames, uint16_t& loopCount) {
+  return ImportFileSequence(frames, &loopCount);
+}
 // A Yes/No question (the prompt when one is installed); true for Yes.
 bool AskYesNo(const std::string& text);
 
