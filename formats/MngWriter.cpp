@@ -171,7 +171,8 @@ int EncodeMng(const CAnimFrame* frames, int count, int32_t width, int32_t height
       term.push_back(3);  // repeat the frames after TERM
       term.push_back(0);  // then show the last frame
       PutDword(term, 0);  // no delay between the passes
-      PutDword(term, loopCount == kMngLoopForever ? kInfinite : loopCount);
+      // A GIF loop count n repeats the frames n times after the first pass.
+      PutDword(term, loopCount == kMngLoopForever ? kInfinite : uint32_t{loopCount} + 1);
     }
     if (!WriteChunk(bytes, "MHDR", mhdr) || !WriteChunk(bytes, "TERM", term)) return IMAGEIO_FAILED;
 

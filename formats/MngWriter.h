@@ -9,8 +9,9 @@
 // Each frame's picture is what a viewer shows while the frame is up (the
 // frames before it that stay, then the frame itself, cut to the canvas), so
 // the file needs no disposal: framing mode 3 clears to the background before
-// every frame. The loop count: 0 plays once and keeps the last frame, 65535
-// repeats for ever, n repeats with an iteration count of n.
+// every frame. The loop count is a GIF's: 0 plays once and keeps the last
+// frame, 65535 repeats for ever, n repeats n times after the first pass (an
+// iteration count of n + 1).
 
 #include <cstdint>
 #include <string>

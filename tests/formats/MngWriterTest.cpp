@@ -185,9 +185,9 @@ TEST(MngWriter, LoopCountTable) {
     std::vector<uint8_t> term;
   } cases[] = {
       {0, {0}},
-      {1, {3, 0, 0, 0, 0, 0, 0, 0, 0, 1}},
-      {3, {3, 0, 0, 0, 0, 0, 0, 0, 0, 3}},
-      {65534, {3, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFE}},
+      {1, {3, 0, 0, 0, 0, 0, 0, 0, 0, 2}},  // one repeat: two passes
+      {3, {3, 0, 0, 0, 0, 0, 0, 0, 0, 4}},
+      {65534, {3, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF}},
       {65535, {3, 0, 0, 0, 0, 0, 0x7F, 0xFF, 0xFF, 0xFF}},
   };
   const std::vector<CAnimFrame> frames = Animation();
@@ -243,7 +243,7 @@ TEST(MngWriter, ImageMagickReadsItBack) {
   struct Loop {
     uint16_t loops;
     const char* iterations;
-  } loops[] = {{4, "Iterations: 4"}, {65535, "Iterations: 0"}};  // 0: for ever
+  } loops[] = {{4, "Iterations: 5"}, {65535, "Iterations: 0"}};  // passes; 0: for ever
   for (const Loop& l : loops) {
     ASSERT_EQ(WriteMngFile(file, frames.data(), 3, 30, 20, l.loops), IMAGEIO_OK);
     ASSERT_EQ(testing_support::RunCommand("identify -verbose " + testing_support::ShellQuote(file) +
