@@ -60,6 +60,8 @@ const COMMAND_ENTRY<Doc> kDocCommands[] = {
     {ID_EXPAND_FRAMES, &Doc::OnExpandFrames, &Doc::HasSeveralFrames, NEEDS_EDITABLE, "Expand Frames"},
     {ID_LOOP_COUNT, &Doc::OnLoopCount, &Doc::HasSeveralFrames, NEEDS_NO_EFFECT | NEEDS_FRAMES, "Loop Count Change"},
     {ID_PURGE_UNDO, &Doc::OnPurgeUndo, &Doc::HasUndoHistory, NEEDS_NO_EFFECT},
+    // Export (editor/DocExportCommands.cpp)
+    {ID_EXPORT_MNG, &Doc::OnExportMng, &Doc::CanExportMng, NEEDS_IDLE | NEEDS_FRAMES},
     // Play (editor/DocPlayCommands.cpp): a view that plays the frames marks
     // them busy, so the command has its own rule instead of NEEDS_IDLE.
     {ID_FULL_SCREEN, &Doc::OnFullScreen, &Doc::CanPlayFullScreen, NEEDS_FRAMES},

@@ -55,10 +55,10 @@ void CPictoravellDoc::OnNewFrame() {
 
 void CPictoravellDoc::OnInsertFile() {
   std::vector<CAnimFrame> imported;
-  uint16_t loopCount = 0;  // the document keeps its own
   {
     CFrameBusyGuard busy(this, GetCurrentFrameIndex());
-    if (!ImportFileSequence(imported, loopCount) || imported.empty()) return;
+    // No loop count is asked for: the document keeps its own.
+    if (!ImportFileSequence(imported, nullptr) || imported.empty()) return;
   }
   std::vector<CAnimFrame> frames = InsertFramesAfter(m_frames, m_nCurrentFrame, std::move(imported));
   ++m_nCurrentFrame;  // the first inserted frame

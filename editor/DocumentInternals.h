@@ -20,10 +20,15 @@ wxWindow* DialogParent();
 wxString ImageFilter();
 // The file name part of a path, at most 260 characters.
 std::string FileTitle(const std::string& path);
+// The Import Sequence of Files dialog (the prompt when one is installed):
+// the frames and, when loopCount is not null, the loop count; false when
+// cancelled or when the import failed. Null: no loop count is wanted (its
+// controls are off), as for Insert File.
+bool ImportFileSequence(std::vector<CAnimFrame>& frames, uint16_t* loopCount);
+inline bool ImportFileSequence(std::vector<CAnimFrame>& frames, uint16_t& loopCount) {
+  return ImportFileSequence(frames, &loopCount);
+}
 // A Yes/No question (the prompt when one is installed); true for Yes.
 bool AskYesNo(const std::string& text);
-// The frames of a file sequence the user chooses, and its loop count
-// (the prompt when one is installed); false when cancelled or unreadable.
-bool ImportFileSequence(std::vector<CAnimFrame>& frames, uint16_t& loopCount);
 
 }  // namespace doc_detail

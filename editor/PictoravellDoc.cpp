@@ -4,6 +4,7 @@
 #include "shell/TaskPanePages.h"
 
 #include "editor/DocumentInternals.h"
+#include "editor/ImportSequenceDialog.h"
 #include "editor/NewImageDialog.h"
 #include "editor/PictoravellView.h"
 
@@ -57,6 +58,18 @@ std::string FileTitle(const std::string& path) {
   return title;
 }
 
+// The Import Sequence of Files dialog (or its prompt): the frames and, when
+// asked for, the loop count.
+bool ImportFileSequence(std::vector<CAnimFrame>& frames, uint16_t* loopCount) {
+  if (g_prompts.fileSequence) {
+    uint16_t loop = 0;
+    if (!g_prompts.fileSequence(frames, loop)) return false;
+    if (loopCount) *loopCount = loop;
+    return true;
+  }
+  return RunImportSequenceDialog(DialogParent(), frames, loopCount);
+}
+
 bool AskYesNo(const std::string& text) {
   if (g_prompts.askYesNo) return g_prompts.askYesNo(text);
   return wxMessageBox(wxString::FromUTF8(text), "Pictoravell", wxYES_NO | wxICON_EXCLAMATION, DialogParent()) == wxYES;
@@ -89,37 +102,6 @@ CRasterImage GetClipboardImage() {
   if (g_prompts.clipboardImage) return g_prompts.clipboardImage();
   return ReadClipboardImage();
 }
-
-}  // namespace
-
-// A file sequence: the files chosen, read in order, their frames one after
-// another. The loop count is that of the first animated file.
-bool doc_detail::ImportFileSequence(std::vector<CAnimFrame>& frames, uint16_t& loopCount) {
-  if (g_prompts.fileSequence) return g_prompts.fileSequence(frames, loopCount);
-  std::vector<std::string> paths;
-  if (!RunImageFileDialog(paths, true, std::string(), IMAGE_FORMAT_UNKNOWN, "File Sequence", true)) return false;
-  std::vector<CAnimFrame> all;
-  loopCount = 0;
-  for (const auto& path : paths) {
-    CImageFileRequest request;
-    request.m_strFileName = path;
-    request.m_pfnProgress = ReportProgress;
-    request.m_pfnCancel = CheckUserAbort;
-    const int result = ReadImageFile(&request);
-    if (result != IMAGEIO_OK || request.m_frames.empty()) {
-      if (const char* text = GetResultText(result))
-        ReportMessage(MESSAGE_ERROR, "Failed to open " + FileTitle(request.m_strFileName) + ": " + text);
-      return false;
-    }
-    if (loopCount == 0 && request.m_frames.size() > 1) loopCount = static_cast<uint16_t>(request.m_nLoopCount);
-    for (auto& frame : request.m_frames) all.push_back(std::move(frame));
-  }
-  if (all.empty()) return false;
-  frames = std::move(all);
-  return true;
-}
-
-namespace {
 
 bool AskForMultiburstFile(std::string& path, int& rate) {
   if (g_prompts.multiburstFile) return g_prompts.multiburstFile(path, rate);
@@ -273,7 +255,7 @@ bool CPictoravellDoc::OnNewDocument() {
     case NEWDOC_FILE_SEQUENCE: {
       std::vector<CAnimFrame> frames;
       uint16_t loopCount = 0;
-      if (!ImportFileSequence(frames, loopCount) || frames.empty()) return false;
+      if (!ImportFileSequence(frames, &loopCount) || frames.empty()) return false;
       SetFrames(0, 0, std::move(frames), loopCount);
       FitCanvasToFrames();
       break;

@@ -50,6 +50,8 @@ struct DOCUMENT_PROMPTS {
   std::function<bool(int*, RGBQUAD*)> loadPalette;
   // Save Color Palette: the entries and their count to write to a file.
   std::function<bool(const RGBQUAD*, int)> savePalette;
+  // The MNG file to export to.
+  std::function<bool(std::string&)> mngPath;
 };
 // Installs the prompts (members left empty use the dialogs) and returns the
 // previous ones.
@@ -213,6 +215,9 @@ class CPictoravellDoc : public CImageDocument {
   void OnAdjustTransparency();
   void OnAddText();
   bool AskEditQuestion(const std::string& text) override;
+  // The frames as an MNG animation (editor/DocExportCommands.cpp)
+  void OnExportMng();
+  bool CanExportMng() const { return GetFrameCount() >= 2; }
   bool CanConvertToGrayscale() const;
   bool CanConvertToFullColor() const;
   bool CanChangeColors() const;

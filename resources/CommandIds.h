@@ -170,6 +170,7 @@ constexpr int ID_FILL_BACKGROUND = CommandId(33020);
 constexpr int ID_DISPLAY_COMMENTS = CommandId(33021);
 constexpr int ID_WEB_HELP = CommandId(33023);
 constexpr int ID_MULTIBURST = CommandId(33025);
+constexpr int ID_EXPORT_MNG = CommandId(33028);
 constexpr int ID_ROTATE_90 = CommandId(33029);
 constexpr int ID_ROTATE_180 = CommandId(33030);
 constexpr int ID_ROTATE_270 = CommandId(33031);

@@ -246,7 +246,7 @@ bool RunImageFileDialog(std::vector<std::string>& paths, bool open, const std::s
 bool RunMultiburstFileDialog(std::string& path, int& rate) {
   int index = std::clamp(GetProfileInt("Import\\Multiburst", "FPS", 0), 0, 2);
   CImageFileDialog dialog(true, "Import Multiburst Image", IMAGE_FORMAT_UNKNOWN, std::string(), false, g_pMainFrame);
-  dialog.SetFilterIndex(1);
+  dialog.SetFilterIndex(7);  // the seventh filter: JPEG, what cameras write
   dialog.SetCaptureSpeedChoice(&index);
   if (dialog.DoModal() != wxID_OK) return false;
   const std::vector<std::string> chosen = dialog.GetResultPaths();
@@ -256,4 +256,36 @@ bool RunMultiburstFileDialog(std::string& path, int& rate) {
   path = chosen.front();
   rate = kMultiburstFrameRates[index];
   return true;
+}
+
+bool RunSaveFileDialog(std::string& path, const std::string& title, const std::string& filterLabel,
+                       const std::string& extension, const std::string& fileName) {
+  std::string folder = GetProfileString("File Dialog", "Save Path", std::string());
+  std::string name = fileName;
+  const wxString filter = wxString::FromUTF8(filterLabel + "|*." + extension + ";" + CaseBlindPattern(extension));
+  for (;;) {
+    const wxString start =
+        wxFileName::DirExists(wxString::FromUTF8(folder)) ? wxString::FromUTF8(folder) : wxString();
+    wxFileDialog dialog(g_pMainFrame, wxString::FromUTF8(title), start, wxString::FromUTF8(name), filter, wxFD_SAVE);
+    if (dialog.ShowModal() != wxID_OK) return false;
+    const wxFileName chosen(dialog.GetPath());
+    folder = chosen.GetPath().utf8_string();
+    name = chosen.GetFullName().utf8_string();
+    if (name.empty()) return false;
+    std::string final = JoinPath(folder, name);
+    if (wxFileName(wxString::FromUTF8(name)).GetExt().Lower() != wxString::FromUTF8(extension).Lower())
+      final += "." + extension;
+    if (!folder.empty()) {
+      WriteProfileString("File Dialog", "Save Path", folder);
+      Profile().Flush();
+    }
+    if (wxFileName::Exists(wxString::FromUTF8(final))) {
+      wxMessageDialog ask(g_pMainFrame,
+                          wxFileName(wxString::FromUTF8(final)).GetFullName() + " already exists.\nDo you want to replace it?",
+                          wxString::FromUTF8(title), wxYES_NO | wxNO_DEFAULT | wxICON_WARNING);
+      if (ask.ShowModal() != wxID_YES) continue;
+    }
+    path = final;
+    return true;
+  }
 }

@@ -98,3 +98,11 @@ inline constexpr int kMultiburstFrameRates[] = {750, 1500, 3000};
 // ("Import\Multiburst"/"FPS", clamped to 0..2) and stores the new one on OK.
 // Gives the chosen file and its frame rate times 100; false when cancelled.
 bool RunMultiburstFileDialog(std::string& path, int& rate);
+
+// A save dialog for a file outside the format table (an MNG animation): one
+// filter ("label|*.ext", the pattern case-blind), the folder remembered as
+// "File Dialog"/"Save Path", the extension added to a name without it, and
+// the replace question about the final name (No shows the dialog again).
+// False when cancelled.
+bool RunSaveFileDialog(std::string& path, const std::string& title, const std::string& filterLabel,
+                       const std::string& extension, const std::string& fileName = "untitled");
