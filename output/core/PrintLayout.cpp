@@ -1,7 +1,11 @@
 #include "output/core/PrintLayout.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <string_view>
 
 namespace {
 
@@ -55,6 +59,40 @@ void AddPrintComposition(CLayerStack& stack, const CAnimFrame* frames, int count
   }
 }
 
+bool ParsePrintInches(const std::string& text, int32_t* hundredths) {
+  size_t begin = text.find_first_not_of(" \t");
+  if (begin == std::string::npos) return false;
+  size_t end = text.find_last_not_of(" \t");
+  std::string_view body(text.data() + begin, end - begin + 1);
+  if (!body.empty() && body.back() == '"') body.remove_suffix(1);
+  while (!body.empty() && (body.back() == ' ' || body.back() == '\t')) body.remove_suffix(1);
+  if (body.empty() || body.front() == '-' || body.front() == '+') return false;
+  double value = 0;
+  const auto [ptr, ec] = std::from_chars(body.data(), body.data() + body.size(), value, std::chars_format::fixed);
+  if (ec != std::errc() || ptr != body.data() + body.size() || !std::isfinite(value)) return false;
+  *hundredths = static_cast<int32_t>(std::clamp(value * 100 + 0.5, 0.0, 10000.0));
+  return true;
+}
+
+std::string FormatPrintInches(int32_t hundredths) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%d.%02d\"", hundredths / 100, hundredths % 100);
+  return text;
+}
+
+bool ParseGridCount(const std::string& text, int* count) {
+  size_t begin = text.find_first_not_of(" \t");
+  if (begin == std::string::npos) return false;
+  size_t end = text.find_last_not_of(" \t");
+  unsigned long long value = 0;
+  const char* first = text.data() + begin;
+  const char* last = text.data() + end + 1;
+  const auto [ptr, ec] = std::from_chars(first, last, value);
+  if (ptr != last || (ec != std::errc() && ec != std::errc::result_out_of_range)) return false;
+  *count = ec == std::errc::result_out_of_range || value > 100 ? 100 : static_cast<int>(value);
+  return true;
+}
+
 // --- setters ---------------------------------------------------------------------
 
 void CPrintLayout::SetPageSize(int32_t width, int32_t height) {
@@ -86,6 +124,7 @@ void CPrintLayout::SetCropOptions(bool crop, int offset) {
   m_nCropOffset = std::clamp(offset, 0, 100);
   m_bValid = false;
 }
+void CPrintLayout::SetCropOffset(int offset) { m_nCropOffset = std::clamp(offset, 0, 100); }
 void CPrintLayout::SetItemCount(int count) {
   m_nItems = count;
   m_bValid = false;

@@ -50,6 +50,16 @@ Rect FitCentred(int32_t width, int32_t height, const Rect& box);
 void AddPrintComposition(CLayerStack& stack, const CAnimFrame* frames, int count, int index, int32_t dx = 0,
                          int32_t dy = 0);
 
+// The custom size edits: a number of inches read in the C locale whatever
+// the program's locale ("4.5", "4.50\"" with the inch mark, blanks around),
+// as hundredths rounded to the nearest and clamped into 0..10000. False, and
+// nothing stored, for text that is no such number.
+bool ParsePrintInches(const std::string& text, int32_t* hundredths);
+// Hundredths of an inch as the edits show them: "%d.%02d" and the inch mark.
+std::string FormatPrintInches(int32_t hundredths);
+// The rows and columns edits: an unsigned number (0 = not given), at most 100.
+bool ParseGridCount(const std::string& text, int* count);
+
 // One page of a single picture.
 struct PRINT_PICTURE_PAGE {
   Rect source;   // the part of the canvas that is printed
@@ -81,6 +91,8 @@ class CPrintLayout {
   void SetCustomSize(int32_t width, int32_t height);  // 1/100 inch
   void SetImageSize(int32_t width, int32_t height);
   void SetCropOptions(bool crop, int offset);
+  // Moves the crop window only (the page count stays): no new layout needed.
+  void SetCropOffset(int offset);
   void SetItemCount(int count);
   void SetAutoGrid(bool automatic);
   void SetRows(int rows);

@@ -427,3 +427,52 @@ TEST(PrintLayoutHelpers, CompositionKeepsFramesThatStay) {
 }
 
 }  // namespace
+
+namespace {
+
+struct InchCase {
+  const char* text;
+  bool ok;
+  int32_t hundredths;
+};
+
+class PrintInches : public testing::TestWithParam<InchCase> {};
+
+TEST_P(PrintInches, ReadsTheCLocaleNumberWithTheInchMark) {
+  int32_t value = -7;
+  EXPECT_EQ(ParsePrintInches(GetParam().text, &value), GetParam().ok) << GetParam().text;
+  EXPECT_EQ(value, GetParam().ok ? GetParam().hundredths : -7) << GetParam().text;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, PrintInches,
+                         testing::Values(InchCase{"4.5", true, 450}, InchCase{"4.00\"", true, 400},
+                                         InchCase{" 3 ", true, 300}, InchCase{"0.125", true, 13},
+                                         InchCase{"2.5 \"", true, 250}, InchCase{"500", true, 10000},
+                                         InchCase{"0", true, 0}, InchCase{"a", false, 0},
+                                         InchCase{"4,5", false, 0}, InchCase{"4.5x", false, 0},
+                                         InchCase{"", false, 0}, InchCase{"\"", false, 0},
+                                         InchCase{"-1", false, 0}, InchCase{"1e3", false, 0}));
+
+TEST(PrintInches, FormatsHundredthsWithTheInchMark) {
+  EXPECT_EQ(FormatPrintInches(400), "4.00\"");
+  EXPECT_EQ(FormatPrintInches(455), "4.55\"");
+  EXPECT_EQ(FormatPrintInches(5), "0.05\"");
+}
+
+TEST(PrintGridCount, ReadsUnsignedNumbersUpTo100) {
+  int n = -1;
+  EXPECT_TRUE(ParseGridCount("3", &n));
+  EXPECT_EQ(n, 3);
+  EXPECT_TRUE(ParseGridCount("0", &n));
+  EXPECT_EQ(n, 0);
+  EXPECT_TRUE(ParseGridCount("99999999999999999999999", &n));
+  EXPECT_EQ(n, 100);
+  n = -1;
+  EXPECT_FALSE(ParseGridCount("x", &n));
+  EXPECT_FALSE(ParseGridCount("-2", &n));
+  EXPECT_FALSE(ParseGridCount("", &n));
+  EXPECT_FALSE(ParseGridCount("2.5", &n));
+  EXPECT_EQ(n, -1);
+}
+
+}  // namespace
