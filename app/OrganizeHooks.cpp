@@ -3,11 +3,14 @@
 #include "browser/OrganizeBrowserView.h"
 #include "output/BatchWizard.h"
 #include "output/HtmlAlbumDialog.h"
+#include "output/PrintPreview.h"
 #include "output/SharingCommands.h"
 #include "output/WebPublishDialog.h"
 #include "output/core/EmailPictures.h"
 #include "output/SlideShowOptionsDlg.h"
 #include "output/SlideShowWnd.h"
+#include "shell/MainFrame.h"
+#include "shell/StandInViews.h"
 
 namespace {
 
@@ -37,6 +40,25 @@ void RunBrowserBatch(COrganizeBrowserView& view) {
   RunBatchWizard(&view, std::move(selection));
 }
 
+// The contact sheet of the selected files, with the thumbnails the browser shows.
+void RunBrowserContactSheet(COrganizeBrowserView& view) {
+  auto* frame = dynamic_cast<CMainFrame*>(wxGetTopLevelParent(&view));
+  if (!frame || !frame->GetPreviewView()) return;
+  auto* preview = dynamic_cast<CPrintPreviewWnd*>(frame->GetPreviewView()->GetContent());
+  if (!preview) return;
+  std::vector<PRINT_SHEET_ITEM> items;
+  for (const CBrowserItem& item : view.GetItems()) {
+    if (!item.m_bSelected) continue;
+    PRINT_SHEET_ITEM sheetItem;
+    sheetItem.path = item.GetFullPath();
+    if (item.m_pThumbFrames && !item.m_pThumbFrames->empty()) sheetItem.thumbnail = item.m_pThumbFrames->front().m_image;
+    items.push_back(std::move(sheetItem));
+  }
+  if (items.empty()) return;
+  preview->SetContactSheet(std::move(items));
+  frame->SetMode(MODE_CONTACT_SHEET);
+}
+
 }  // namespace
 
 void InstallOrganizeHooks(std::function<bool(const std::string& path)> openFile) {
@@ -44,6 +66,7 @@ void InstallOrganizeHooks(std::function<bool(const std::string& path)> openFile)
   hooks.openFile = std::move(openFile);
   hooks.slideShow = RunBrowserSlideShow;
   hooks.batch = RunBrowserBatch;
+  hooks.contactSheet = RunBrowserContactSheet;
   hooks.email = [](COrganizeBrowserView& view, const std::vector<std::string>& paths) { SendEmailCommand(&view, paths); };
   hooks.publish = [](COrganizeBrowserView& view, const std::vector<std::string>& paths) {
     PublishToWebCommand(&view, paths);

@@ -22,6 +22,7 @@
 #include "browser/OrganizeBrowserView.h"
 #include "editor/PictoravellDoc.h"
 #include "editor/PictoravellView.h"
+#include "output/PrintPreview.h"
 #include "output/SlideShowWnd.h"
 #include "platform/CommandLineSplitter.h"
 #include "platform/RecentFileList.h"
@@ -88,6 +89,8 @@ bool CPictoravellApp::OnInit() {
   CMainFrame::SetOpenFileCallback([this](const std::string& path) { return OpenDocumentFile(path); });
   InstallOrganizeHooks([this](const std::string& path) { return OpenDocumentFile(path); });
   COrganizeView::SetContentFactory([](wxWindow* parent) -> IBrowseContent* { return new COrganizeBrowserView(parent); });
+  CPtPreviewView::SetContentFactory(
+      [](wxWindow* parent, CMainFrame& frame) -> IPreviewContent* { return new CPrintPreviewWnd(parent, frame); });
   auto* frame = new CMainFrame(m_docManager);
   frame->SetTitle(kProductName);
   SetTopWindow(frame);

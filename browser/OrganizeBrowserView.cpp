@@ -34,6 +34,7 @@ const COMMAND_ENTRY<V> kOrganizeCommands[] = {
     {ID_OPEN_SELECTED, &V::OnOpenSelected, &V::HasSelection},
     {ID_BATCH_PROCESS, &V::OnBatchProcess, &V::CanBatch},
     {ID_SLIDE_SHOW, &V::OnSlideShow, &V::CanSlideShow},
+    {ID_PRINT_CONTACT_SHEET, &V::OnContactSheet, &V::CanContactSheet},
     {ID_SEND_EMAIL, &V::OnSendEmail, &V::CanEmail},
     {ID_PUBLISH_WEB, &V::OnPublishWeb, &V::CanPublish},
     {ID_HTML_ALBUM, &V::OnHtmlAlbum, &V::CanMakeAlbum},
@@ -214,6 +215,10 @@ void COrganizeBrowserView::OnHtmlAlbum() {
 
 void COrganizeBrowserView::OnSlideShow() {
   if (Hooks().slideShow) Hooks().slideShow(*this);
+}
+
+void COrganizeBrowserView::OnContactSheet() {
+  if (Hooks().contactSheet) Hooks().contactSheet(*this);
 }
 
 void COrganizeBrowserView::OnBatchProcess() {

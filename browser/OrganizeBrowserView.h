@@ -34,6 +34,8 @@ struct ORGANIZE_HOOKS {
   std::function<void(COrganizeBrowserView& view)> slideShow;
   // The batch wizard over the selected files.
   std::function<void(COrganizeBrowserView& view)> batch;
+  // The contact-sheet print preview of the selected files.
+  std::function<void(COrganizeBrowserView& view)> contactSheet;
   // The sharing commands over the selected files, in list order.
   std::function<void(COrganizeBrowserView& view, const std::vector<std::string>& paths)> email, publish, album;
   // Whether the desktop's mail hand-off (xdg-email) is there; null: it is not.
@@ -98,6 +100,7 @@ class COrganizeBrowserView : public CImageBrowserView {
   void OnFileRename();
   void OnFileProperties();
   void OnSlideShow();
+  void OnContactSheet();
   void OnBatchProcess();
   void OnSendEmail();
   void OnPublishWeb();
@@ -144,6 +147,7 @@ class COrganizeBrowserView : public CImageBrowserView {
   bool IsIdle() const { return !IsBusy(); }
   bool IsBusyNow() const { return IsBusy(); }
   bool CanSlideShow() const { return HasItems() && GetHooks().slideShow != nullptr; }
+  bool CanContactSheet() const { return HasSelection() && GetHooks().contactSheet != nullptr; }
   bool CanBatch() const { return !IsBusy() && GetHooks().batch != nullptr; }
   bool CanEmail() const {
     return HasSelectionIdle() && GetHooks().email && GetHooks().canEmail && GetHooks().canEmail();

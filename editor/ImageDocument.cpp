@@ -36,3 +36,37 @@ bool CImageDocument::EnterEffectMode(const std::string& name) {
   };
   return host && host->EnterEffectMode(name, settle, this);
 }
+
+PANE_PRINT_SETTINGS CImageDocument::GetPanePrintSettings() const {
+  const DOCUMENT_PRINT_SETTINGS& p = GetPrintSettings();
+  PANE_PRINT_SETTINGS s;
+  s.horzAlign = p.nHorzAlign;
+  s.vertAlign = p.nVertAlign;
+  s.printComments = p.bPrintComments;
+  s.commentSize = p.nCommentSize;
+  s.sizePreset = p.nSizePreset;
+  s.customWidth = p.nCustomWidth;
+  s.customHeight = p.nCustomHeight;
+  s.crop = p.bCrop;
+  s.cropOffset = p.nCropOffset;
+  s.allOnOnePage = p.bAllFramesOnOnePage;
+  s.rows = p.nRows;
+  s.columns = p.nColumns;
+  return s;
+}
+
+void CImageDocument::SetPanePrintSettings(const PANE_PRINT_SETTINGS& s) {
+  DOCUMENT_PRINT_SETTINGS& p = GetPrintSettings();
+  p.nHorzAlign = s.horzAlign;
+  p.nVertAlign = s.vertAlign;
+  p.bPrintComments = s.printComments;
+  p.nCommentSize = s.commentSize;
+  p.nSizePreset = s.sizePreset;
+  p.nCustomWidth = s.customWidth;
+  p.nCustomHeight = s.customHeight;
+  p.bCrop = s.crop;
+  p.nCropOffset = s.cropOffset;
+  p.bAllFramesOnOnePage = s.allOnOnePage;
+  p.nRows = s.rows;
+  p.nColumns = s.columns;
+}

@@ -42,5 +42,8 @@ class CImageDocument : public wxDocument, public CImageDocModel, public IPaneDoc
   std::vector<CAnimFrame>* GetPaneFrames() override { return &GetFrames(); }
   void MovePaneFrames(int insertAt) override { MoveFrames(insertAt); }
   void SetPaneCurrentFrame(int index) override { SetCurrentFrame(index); }
+  int GetPaneCurrentFrame() const override { return GetCurrentFrameIndex(); }
+  PANE_PRINT_SETTINGS GetPanePrintSettings() const override;
+  void SetPanePrintSettings(const PANE_PRINT_SETTINGS& settings) override;
   bool EnterEffectMode(const std::string& name) override;
 };

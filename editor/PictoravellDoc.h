@@ -93,6 +93,7 @@ class CPictoravellDoc : public CImageDocument {
   bool OpenMultiburst();
 
   const std::string& GetComment() const { return m_strComment; }
+  std::string GetPaneComment() const override { return m_strComment; }
   void SetComment(const std::string& comment) { m_strComment = comment; }
   int GetPlayingCount() const { return m_nPlaying; }
   // True when a view already plays the frames or no frame is busy.

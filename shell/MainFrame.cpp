@@ -145,7 +145,7 @@ void CMainFrame::CreateChildren() {
   m_documentTabs->Bind(wxEVT_AUINOTEBOOK_PAGE_CHANGED, &CMainFrame::OnDocumentTabChanged, this);
   m_documentTabs->Bind(wxEVT_AUINOTEBOOK_PAGE_CLOSE, &CMainFrame::OnDocumentTabClose, this);
   m_browseView = new COrganizeView(m_clientBook);
-  m_previewView = new CPtPreviewView(m_clientBook);
+  m_previewView = new CPtPreviewView(m_clientBook, *this);
   m_clientBook->AddPage(m_documentArea, wxString(), true);
   m_clientBook->AddPage(m_browseView, wxString());
   m_clientBook->AddPage(m_previewView, wxString());
@@ -404,6 +404,8 @@ bool CMainFrame::AskKeepEffectChanges() {
   return true;
 }
 
+CPrintPage* CMainFrame::GetPrintPage() const { return static_cast<CPrintPage*>(m_pages[PAGE_PRINT]); }
+
 CDocumentsPage* CMainFrame::GetDocumentsPage() const {
   return static_cast<CDocumentsPage*>(m_pages[PAGE_DOCUMENTS]);
 }
@@ -461,6 +463,9 @@ void CMainFrame::SelectTool(int tool) { m_nCurrentTool = tool == m_nCurrentTool 
 
 void CMainFrame::SetActiveDocument(wxDocument* document) {
   m_pActiveDocument = document;
+  // The image preview follows the active document.
+  if (m_nMode == MODE_PRINT_PREVIEW && document && m_previewView->GetPreviewDocument() != document)
+    m_previewView->SetPreviewDocument(document);
   GetDocumentsPage()->SetActiveDocument(document);
   CAnimationPage* animation = GetAnimationPage();
   if (animation->GetDocument() != document || !document) animation->SetDocument(document);
@@ -589,6 +594,8 @@ void CMainFrame::UpdateTitle() {
 }
 
 void CMainFrame::OnDocumentClose(wxDocument* document) {
+  // The image preview of a document ends with it.
+  if (m_nMode == MODE_PRINT_PREVIEW && m_previewView->GetPreviewDocument() == document) SetMode(MODE_VIEW_EDIT);
   if (m_pActiveDocument == document) SetActiveDocument(nullptr);
   // A document going with its effect still running takes effect mode along.
   if (m_nMode == MODE_EFFECT && m_pEffectDocument == document) LeaveEffectMode();

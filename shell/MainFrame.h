@@ -146,6 +146,7 @@ class CMainFrame : public wxDocParentFrame, public IEditorHost {
   CAnimationPage* GetAnimationPage() const;
   CEffectPage* GetEffectPage() const;
   CFoldersPage* GetFoldersPage() const;
+  CPrintPage* GetPrintPage() const;
   wxSimplebook* GetClientBook() const { return m_clientBook; }
   wxSimplebook* GetDocumentArea() const { return m_documentArea; }
   CWelcomePage* GetWelcomePage() const { return m_welcomePage; }
@@ -167,6 +168,7 @@ class CMainFrame : public wxDocParentFrame, public IEditorHost {
   void OnContactSheet();
   void OnBrowserSlideShow();
   void OnPreviewClose();
+  void OnFilePrint();
   void OnViewToolbar();
   void OnViewStatusBar();
   void OnViewMessagePane();

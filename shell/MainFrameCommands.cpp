@@ -17,6 +17,7 @@
 #include "shell/PaneDocument.h"
 #include "shell/SelectionOptionsDlg.h"
 #include "shell/ShellFunctions.h"
+#include "shell/StandInViews.h"
 
 namespace {
 
@@ -33,6 +34,8 @@ const COMMAND_ENTRY<Frame> kFrameCommands[] = {
     // files to RunSlideShow); until then it stays disabled here.
     {ID_SLIDE_SHOW, &Frame::OnBrowserSlideShow, &Frame::HasBrowserSelection},
     {ID_PREVIEW_CLOSE, &Frame::OnPreviewClose, &Frame::IsInPreview},
+    // Printing the active document (the preview prints its own pages first).
+    {ID_FILE_PRINT, &Frame::OnFilePrint, &Frame::HasActiveDocument, NEEDS_IDLE | NEEDS_NO_EFFECT},
     // Bars and panes
     {ID_VIEW_TOOLBAR, &Frame::OnViewToolbar, nullptr, NEEDS_NOTHING, nullptr, &Frame::OnUpdateViewToolbar},
     {ID_VIEW_STATUS_BAR, &Frame::OnViewStatusBar, nullptr, NEEDS_NOTHING, nullptr, &Frame::OnUpdateViewStatusBar},
@@ -82,7 +85,9 @@ void CMainFrame::OnPrintPreview() {
 }
 
 void CMainFrame::OnContactSheet() { SetMode(MODE_CONTACT_SHEET); }
-void CMainFrame::OnPreviewClose() { SetMode(MODE_VIEW_EDIT); }
+// A contact sheet returns to Browse, an image preview to View and Edit.
+void CMainFrame::OnPreviewClose() { SetMode(m_nMode == MODE_CONTACT_SHEET ? MODE_BROWSE : MODE_VIEW_EDIT); }
+void CMainFrame::OnFilePrint() { m_previewView->PrintDocument(m_pActiveDocument); }
 void CMainFrame::OnBrowserSlideShow() {}
 
 bool CMainFrame::HasActiveDocument() const { return m_pActiveDocument != nullptr; }
@@ -117,7 +122,9 @@ void CMainFrame::OnDisplayOptions() {
 
 void CMainFrame::OnJpegOptions() { GetJpegSaveOptions(nullptr, nullptr, true); }
 void CMainFrame::OnGifOptions() { GetGifSaveOptions(nullptr, true); }
-void CMainFrame::OnPrintSetup() { RunPrinterSettings(this); }
+void CMainFrame::OnPrintSetup() {
+  if (RunPrinterSettings(this) && IsInPreview()) m_previewView->RefreshPreview();
+}
 
 // The Selection Options window: closed when open, else opened over the frame.
 void CMainFrame::OnSelectionOption() {

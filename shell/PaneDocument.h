@@ -9,6 +9,22 @@
 #include "imaging/AnimFrame.h"
 #include "imaging/RasterImage.h"
 
+// A document's print settings as the print panes set them.
+struct PANE_PRINT_SETTINGS {
+  int horzAlign = 0;       // 0 left, 1 centre, 2 right
+  int vertAlign = 0;       // 0 top, 1 centre, 2 bottom
+  int printComments = 1;   // the file comment as the caption
+  int commentSize = 1;     // 0 small, 1 medium, 2 large
+  int sizePreset = 0;      // 0 "Full Page" .. 6 "Specify Below"
+  int customWidth = 0;     // 1/100 inch
+  int customHeight = 0;
+  int crop = 0;            // 1 crop to fit, 0 shrink to fit
+  int cropOffset = 0;      // percent of the cut-off part
+  int allOnOnePage = 1;    // frames: automatic grid
+  int rows = 0;
+  int columns = 0;
+};
+
 class IPaneDocument {
  public:
   virtual ~IPaneDocument() = default;
@@ -26,4 +42,9 @@ class IPaneDocument {
   // frames, some selected) and running it on the selected frames.
   virtual bool CanEditFrameProperties() const { return false; }
   virtual void EditFrameProperties() {}
+  virtual int GetPaneCurrentFrame() const { return 0; }
+  // Printing: the settings kept with the document, and its comment (the caption).
+  virtual PANE_PRINT_SETTINGS GetPanePrintSettings() const { return {}; }
+  virtual void SetPanePrintSettings(const PANE_PRINT_SETTINGS& settings) {}
+  virtual std::string GetPaneComment() const { return {}; }
 };

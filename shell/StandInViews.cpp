@@ -1,5 +1,6 @@
 #include "shell/StandInViews.h"
 
+#include <wx/settings.h>
 #include <wx/sizer.h>
 
 #include "resources/CommandIds.h"
@@ -75,23 +76,58 @@ void COrganizeView::BrowseFolder(const std::string& folder) {
     m_label->SetLabel(wxString::FromUTF8("Browse: " + folder));
 }
 
-CPtPreviewView::CPtPreviewView(wxWindow* parent) : wxPanel(parent) {
+namespace {
+std::function<IPreviewContent*(wxWindow*, CMainFrame&)>& PreviewFactory() {
+  static std::function<IPreviewContent*(wxWindow*, CMainFrame&)> factory;
+  return factory;
+}
+}  // namespace
+
+void CPtPreviewView::SetContentFactory(std::function<IPreviewContent*(wxWindow* parent, CMainFrame& frame)> factory) {
+  PreviewFactory() = std::move(factory);
+}
+
+CPtPreviewView::CPtPreviewView(wxWindow* parent, CMainFrame& frame) : wxPanel(parent) {
   SetBackgroundColour(wxSystemSettings::GetColour(wxSYS_COLOUR_APPWORKSPACE));
   auto* sizer = new wxBoxSizer(wxVERTICAL);
-  m_label = new wxStaticText(this, wxID_ANY, "Print Preview");
-  sizer->Add(m_label, 0, wxALL, 10);
+  if (PreviewFactory()) m_content = PreviewFactory()(this, frame);
+  if (m_content) {
+    sizer->Add(m_content->GetContentWindow(), 1, wxEXPAND);
+  } else {
+    m_label = new wxStaticText(this, wxID_ANY, "Print Preview");
+    sizer->Add(m_label, 0, wxALL, 10);
+  }
   SetSizer(sizer);
+}
+
+bool CPtPreviewView::ForwardCommand(wxEvent& event) {
+  if (m_content && m_content->GetContentWindow()->GetEventHandler()->ProcessEventLocally(event)) return true;
+  return GetEventHandler()->ProcessEventLocally(event);
 }
 
 bool CPtPreviewView::EnterPreview(CMainFrame& frame, bool contactSheet) {
   m_contactSheet = contactSheet;
-  m_label->SetLabel(contactSheet ? "Contact Sheet" : "Print Preview");
+  if (m_label) m_label->SetLabel(contactSheet ? "Contact Sheet" : "Print Preview");
   CModeMenuInfo info;
   info.menu = IDR_PREVIEW;
   info.leave = [this](CMainFrame& f) { ClosePreview(f); };
   const int mode = contactSheet ? MODE_CONTACT_SHEET : MODE_PRINT_PREVIEW;
+  if (m_content) {
+    const bool entered = contactSheet ? m_content->EnterContactSheetPreview()
+                                      : m_content->EnterImagePreview(frame.GetActiveDocument());
+    if (!entered) return false;
+  }
   frame.SwitchMode(info, mode);
-  return frame.GetMode() == mode;
+  if (frame.GetMode() != mode) {
+    if (m_content) m_content->LeavePreview();
+    return false;
+  }
+  Layout();
+  return true;
 }
 
-void CPtPreviewView::ClosePreview(CMainFrame& frame) { frame.RestoreViewEditMode(); }
+// Leaving a contact sheet returns to Browse; an image preview to View and Edit.
+void CPtPreviewView::ClosePreview(CMainFrame& frame) {
+  if (m_content) m_content->LeavePreview();
+  frame.RestoreViewEditMode();
+}

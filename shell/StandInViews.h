@@ -15,6 +15,7 @@
 class CMainFrame;
 class CFoldersPage;
 class wxMenuEvent;
+class wxDocument;
 
 // --- client pages ---------------------------------------------------------
 // (The welcome page of the document area is CWelcomePage, shell/WelcomePage.h.)
@@ -75,18 +76,51 @@ class COrganizeView : public wxPanel {
   int m_leaveCount = 0;
 };
 
+// What fills the preview page: the print preview, made by the application
+// (the shell does not know printing).
+class IPreviewContent {
+ public:
+  virtual ~IPreviewContent() = default;
+  virtual wxWindow* GetContentWindow() = 0;
+  // The preview of a document's picture or frames (mode 2), or of the
+  // contact sheet handed to the content beforehand (mode 3); false refuses.
+  virtual bool EnterImagePreview(wxDocument* document) = 0;
+  virtual bool EnterContactSheetPreview() = 0;
+  virtual void LeavePreview() = 0;
+  // Mode 2: the preview moves to another document.
+  virtual void SetPreviewDocument(wxDocument* document) = 0;
+  virtual wxDocument* GetPreviewDocument() const = 0;
+  // The printer settings changed: lay out again.
+  virtual void RefreshPreview() = 0;
+  // File Print outside the preview: the document through the print dialog.
+  virtual bool PrintDocument(wxDocument* document) = 0;
+};
+
 // The print preview of an image or of a contact sheet.
 class CPtPreviewView : public wxPanel {
  public:
-  explicit CPtPreviewView(wxWindow* parent);
+  // Makes the content of every preview page made afterwards (null: a label).
+  static void SetContentFactory(std::function<IPreviewContent*(wxWindow* parent, CMainFrame& frame)> factory);
+  CPtPreviewView(wxWindow* parent, CMainFrame& frame);
+  IPreviewContent* GetContent() const { return m_content; }
   // Offers a command (menu or update event) to the preview's own handlers;
   // true when one took it.
-  bool ForwardCommand(wxEvent& event) { return GetEventHandler()->ProcessEventLocally(event); }
+  bool ForwardCommand(wxEvent& event);
   bool EnterPreview(CMainFrame& frame, bool contactSheet);
   void ClosePreview(CMainFrame& frame);
   bool IsContactSheet() const { return m_contactSheet; }
+  // The document the image preview shows (null: none).
+  wxDocument* GetPreviewDocument() const { return m_content ? m_content->GetPreviewDocument() : nullptr; }
+  void SetPreviewDocument(wxDocument* document) {
+    if (m_content) m_content->SetPreviewDocument(document);
+  }
+  void RefreshPreview() {
+    if (m_content) m_content->RefreshPreview();
+  }
+  bool PrintDocument(wxDocument* document) { return m_content && m_content->PrintDocument(document); }
 
  private:
   wxStaticText* m_label = nullptr;
+  IPreviewContent* m_content = nullptr;
   bool m_contactSheet = false;
 };

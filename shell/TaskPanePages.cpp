@@ -90,6 +90,11 @@ void CDialogHostPage::MoveTo(int top, int height) {
   PlaceChild();
 }
 
+void CPrintPage::SetPageNumber(int page, int count) {
+  SetHeaderText(wxString::Format("Print (Page %d of %d)", page, count));
+  Refresh();
+}
+
 void CEffectPage::SetEffect(const wxString& name, wxWindow* panel, std::function<void()> close) {
   if (m_panel) CloseEffect();
   m_panel = panel;

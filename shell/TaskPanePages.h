@@ -54,6 +54,18 @@ class CEffectPage : public CDialogHostPage {
 class CPrintPage : public CDialogHostPage {
  public:
   wxString GetCaption() const override { return "Print"; }
+  // The header reads "Print (Page %d of %d)".
+  void SetPageNumber(int page, int count);
+  // The printable page size in 1/100 inch, as last reported.
+  void SetPageSize(int width, int height) {
+    m_pageWidth = width;
+    m_pageHeight = height;
+  }
+  int GetPageWidth() const { return m_pageWidth; }
+  int GetPageHeight() const { return m_pageHeight; }
+
+ private:
+  int m_pageWidth = 0, m_pageHeight = 0;
 };
 
 // --- Folders ---------------------------------------------------------------------
