@@ -62,12 +62,17 @@ class Tour {
   }
 
   // The first visible window whose name matches, within the time given.
+  // (One search can fail on its own when a window goes while it looks, as
+  // a closing dialog does: it is asked again.)
   std::string WaitForWindow(const std::string& pattern, int seconds = 15) const {
-    std::string out;
-    m_screen.Run("timeout " + std::to_string(seconds) + " xdotool search --sync --onlyvisible --name " +
-                     ShellQuote(pattern) + " 2>/dev/null | head -1",
-                 &out);
-    return out.substr(0, out.find('\n'));
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    do {
+      std::string out;
+      m_screen.Run("xdotool search --onlyvisible --name " + ShellQuote(pattern) + " 2>/dev/null", &out);
+      if (const std::string first = out.substr(0, out.find('\n')); !first.empty()) return first;
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    } while (std::chrono::steady_clock::now() < deadline);
+    return {};
   }
   bool WindowGone(const std::string& pattern, int seconds = 10) const {
     for (int i = 0; i < seconds * 20; ++i) {
@@ -135,6 +140,15 @@ class Tour {
     }
     return {x, y};
   }
+  // What the program is doing (its threads' stacks), for a step that
+  // did not come: gdb when it is there.
+  static std::string Stacks(pid_t pid) {
+    std::string out;
+    testing_support::RunCommand("timeout 60 gdb -p " + std::to_string(pid) +
+                                    " -batch -ex 'thread apply all bt 30' 2>/dev/null | grep '^#\\|^Thread'",
+                                &out);
+    return out;
+  }
   std::string Errors() const {
     std::ifstream in(m_errFile);
     return std::string(std::istreambuf_iterator<char>(in), {});
@@ -196,7 +210,7 @@ TEST(NewcomerTour, FirstSessionAndTheReturn) {
   tour.Keys("ctrl+l");
   tour.Type(photo);
   tour.Keys("Return");
-  ASSERT_FALSE(tour.WaitForWindow("^Pictoravell - harbour.jpg$").empty()) << tour.Shot("2-not-opened");
+  ASSERT_FALSE(tour.WaitForWindow("^Pictoravell - harbour.jpg$").empty()) << tour.Shot("2-not-opened") << Tour::Stacks(pid);
   tour.Shot("2-opened");
 
   // 2. Zoom in, select everything.
@@ -231,7 +245,7 @@ TEST(NewcomerTour, FirstSessionAndTheReturn) {
   tour.Keys("ctrl+a");
   tour.Type(saved);
   tour.Keys("Return");
-  ASSERT_FALSE(tour.WaitForWindow("^Pictoravell - tour.png$").empty()) << tour.Shot("7-not-saved");
+  ASSERT_FALSE(tour.WaitForWindow("^Pictoravell - tour.png$").empty()) << tour.Shot("7-not-saved") << Tour::Stacks(pid);
   ASSERT_TRUE(fs::exists(saved));
   std::string info;
   ASSERT_EQ(testing_support::RunCommand("identify -format '%m %w %h' " + ShellQuote(saved), &info), 0);

@@ -1,16 +1,11 @@
 // A 24-megapixel photograph (6000 x 4000, 24-bit) resized from the menu
 // with the Bicubic method, then Undo and Redo from the menu, each with the
-// view's repaint. Prints the three times; the undo step keeps no more than
-// the frame it replaced (shared, never copied). The bound checked is loose
-// (other work may share the machine); bench/FrameEditBench.cpp times the
-// same road without windows.
+// view's repaint: the undo step keeps no more than the frame it replaced
+// (shared, never copied). bench/FrameEditBench.cpp times the same road.
 
 #include <gtest/gtest.h>
 #include <wx/radiobut.h>
-#include <wx/stopwatch.h>
 #include <wx/textctrl.h>
-
-#include <cstdio>
 
 #include "editor/PictoravellDoc.h"
 #include "editor/PictoravellView.h"
@@ -47,10 +42,8 @@ TEST(ResizePhoto, TwentyFourMegapixelsFromTheMenuThenUndoAndRedo) {
     bicubic->ProcessWindowEvent(pick);
     return wxID_OK;
   });
-  wxStopWatch watch;
   f.Command(ID_RESIZE_IMAGE);
   window->Update();
-  const long resize = watch.Time();
   ASSERT_EQ(doc->GetCurrentFrame()->m_image.GetWidth(), 4000);
   EXPECT_EQ(doc->GetCurrentFrame()->m_image.GetHeight(), 2666);
   ASSERT_EQ(doc->GetUndoSteps().size(), 1u);
@@ -59,23 +52,12 @@ TEST(ResizePhoto, TwentyFourMegapixelsFromTheMenuThenUndoAndRedo) {
   EXPECT_TRUE(step.m_frames[0].m_image.SharesPixelsWith(photo));
   EXPECT_LE(step.GetOwnBytes(doc->GetFrames()), GetImageBytes(photo));
 
-  watch.Start();
   f.Command(ID_EDIT_UNDO);
   window->Update();
-  const long undo = watch.Time();
   EXPECT_EQ(doc->GetCurrentFrame()->m_image.GetWidth(), 6000);
-  watch.Start();
   f.Command(ID_EDIT_REDO);
   window->Update();
-  const long redo = watch.Time();
   EXPECT_EQ(doc->GetCurrentFrame()->m_image.GetWidth(), 4000);
-  std::printf("24 MP from the menu: resize (Bicubic) %ld ms, undo %ld ms, redo %ld ms\n", resize, undo, redo);
-  RecordProperty("resize_ms", static_cast<int>(resize));
-  RecordProperty("undo_ms", static_cast<int>(undo));
-  RecordProperty("redo_ms", static_cast<int>(redo));
-  EXPECT_LT(resize, 5000);
-  EXPECT_LT(undo, 5000);
-  EXPECT_LT(redo, 5000);
 }
 
 }  // namespace
