@@ -40,7 +40,10 @@ class CImageDocument : public wxDocument, public CImageDocModel, public IPaneDoc
     height = h;
   }
   std::vector<CAnimFrame>* GetPaneFrames() override { return &GetFrames(); }
-  void MovePaneFrames(int insertAt) override { MoveFrames(insertAt); }
+  // Refused while a frame is busy (a command or a playback works on them).
+  void MovePaneFrames(int insertAt) override {
+    if (!IsAnyFrameBusy()) MoveFrames(insertAt);
+  }
   void SetPaneCurrentFrame(int index) override { SetCurrentFrame(index); }
   int GetPaneCurrentFrame() const override { return GetCurrentFrameIndex(); }
   PANE_PRINT_SETTINGS GetPanePrintSettings() const override;

@@ -26,6 +26,7 @@
 #include "editor/PictoravellView.h"
 #include "resources/CommandIds.h"
 #include "shell/CommandToolBar.h"
+#include "shell/FrameListCtrl.h"
 #include "shell/ModalDialog.h"
 #include "shell/TaskPane.h"
 #include "shell/TaskPanePages.h"
@@ -159,6 +160,17 @@ TEST(AnimationPlaybackWindow, SpaceStopsInTheMiddleAndTheShownFrameBecomesCurren
   toolbar->UpdateButtons();
   EXPECT_FALSE(toolbar->IsButtonEnabled(0));
   EXPECT_TRUE(toolbar->IsButtonEnabled(1));
+  // Dragging frames in the list is refused while they play.
+  CFrameListCtrl* list = f.frame->GetAnimationPage()->GetFrameList();
+  for (auto& frame : a.doc->GetFrames()) frame.m_bExpanded = 0;
+  f.frame->GetAnimationPage()->RefreshFrames();
+  const int rh = list->GetModel().GetRowHeight();
+  const uint8_t firstRed = a.doc->GetFrames()[0].m_image.GetRow(0)[0];
+  list->MouseDown(wxPoint(60, rh / 2), false, false);
+  list->MouseMove(wxPoint(60, 2 * rh + rh - 2));
+  list->MouseUp(wxPoint(60, 2 * rh + rh - 2), false, false);
+  EXPECT_EQ(a.doc->GetFrames()[0].m_image.GetRow(0)[0], firstRed);
+  EXPECT_TRUE(a.doc->GetUndoSteps().empty());
   a.view->GetViewWindow()->SetFocus();
   wxUIActionSimulator sim;
   sim.Char(WXK_SPACE);
