@@ -65,8 +65,6 @@ const COMMAND_ENTRY<Doc> kDocCommands[] = {
     // Play (editor/DocPlayCommands.cpp): a view that plays the frames marks
     // them busy, so the command has its own rule instead of NEEDS_IDLE.
     {ID_FULL_SCREEN, &Doc::OnFullScreen, &Doc::CanPlayFullScreen, NEEDS_FRAMES},
-    {ID_STEP_FORWARD, &Doc::OnStepForward, &Doc::CanStepForward, NEEDS_NO_EFFECT},
-    {ID_STEP_BACKWARD, &Doc::OnStepBackward, &Doc::CanStepBackward, NEEDS_NO_EFFECT},
     // Colors (editor/DocColorCommands.cpp)
     {ID_CONVERT_TO_BITMAP, &Doc::OnConvertToBitmap, &Doc::CanConvertToBitmap, NEEDS_EDITABLE, "Convert To Bitmap"},
     {ID_CONVERT_TO_INDEXED, &Doc::OnConvertToIndexed, &Doc::CanChangeColors, NEEDS_EDITABLE,

@@ -45,23 +45,6 @@ void CPictoravellDoc::StopPlayingViews() {
     if (auto* image = dynamic_cast<CPictoravellView*>(view)) image->StopAnimation();
 }
 
-// --- stepping ------------------------------------------------------------------------
-
-bool CPictoravellDoc::CanStepForward() const {
-  return GetFrameCount() > 1 && GetCurrentFrameIndex() < GetFrameCount() - 1;
-}
-
-bool CPictoravellDoc::CanStepBackward() const { return GetFrameCount() >= 2 && GetCurrentFrameIndex() > 0; }
-
-// Neither a step of the history nor a change of the document.
-void CPictoravellDoc::OnStepForward() {
-  if (CanStepForward()) SetCurrentFrame(GetCurrentFrameIndex() + 1);
-}
-
-void CPictoravellDoc::OnStepBackward() {
-  if (CanStepBackward()) SetCurrentFrame(GetCurrentFrameIndex() - 1);
-}
-
 // --- frame properties ----------------------------------------------------------------
 
 bool CPictoravellDoc::CanEditFrameProperties() const { return GetFrameCount() > 1 && GetSelectedFrameCount() > 0; }

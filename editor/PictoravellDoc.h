@@ -184,10 +184,6 @@ class CPictoravellDoc : public CImageDocument {
   // Busy with a command (the marks of a playback do not count: closing
   // stops it).
   bool IsPaneBusy() const override { return m_nPlaying == 0 && IsAnyFrameBusy(); }
-  void OnStepForward();
-  void OnStepBackward();
-  bool CanStepForward() const;
-  bool CanStepBackward() const;
   // Change Frame Properties: the Animation Properties dialog on the selected
   // frames, one undo step (the main frame runs it through IPaneDocument).
   void EditFrameProperties() override;

@@ -1349,5 +1349,4 @@ void CPictoravellView::StopAnimation() {
   // index that no longer exists is ignored, and this view is repainted all
   // the same).
   if (!doc->SetCurrentFrame(shown)) OnUpdate(nullptr, nullptr);
->>>>>>> play-28
 }
