@@ -476,3 +476,40 @@ TEST(PrintGridCount, ReadsUnsignedNumbersUpTo100) {
 }
 
 }  // namespace
+
+#include "base/Profile.h"
+#include "output/core/ContactSheetSettings.h"
+
+namespace {
+
+TEST(ContactSheetSettings, ReadClampsAndWriteKeepsEveryKey) {
+  auto previous = InstallProfileStore(MakeMemoryProfileStore());
+  CONTACT_SHEET_SETTINGS fresh;
+  fresh.Read();
+  EXPECT_EQ(fresh.thumbnailSize, 0);
+  EXPECT_EQ(fresh.printNames, 1);
+  EXPECT_EQ(fresh.printFolders, 1);
+  EXPECT_EQ(fresh.textSize, 1);
+  const std::string s = "Contact Sheet Printing Options";
+  WriteProfileInt(s, "Text Size", 9);
+  WriteProfileInt(s, "Thumbnail Size", -3);
+  WriteProfileInt(s, "Horizontal Alignment", 7);
+  CONTACT_SHEET_SETTINGS read;
+  read.Read();
+  EXPECT_EQ(read.textSize, 2);
+  EXPECT_EQ(read.thumbnailSize, 0);
+  EXPECT_EQ(read.horzAlign, 2);
+  CONTACT_SHEET_SETTINGS written{1, 2, 7, 0, 0, 0};
+  written.Write();
+  CONTACT_SHEET_SETTINGS again;
+  again.Read();
+  EXPECT_EQ(again.horzAlign, 1);
+  EXPECT_EQ(again.vertAlign, 2);
+  EXPECT_EQ(again.thumbnailSize, 7);
+  EXPECT_EQ(again.printNames, 0);
+  EXPECT_EQ(again.printFolders, 0);
+  EXPECT_EQ(again.textSize, 0);
+  InstallProfileStore(std::move(previous));
+}
+
+}  // namespace
