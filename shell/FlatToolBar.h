@@ -62,6 +62,8 @@ enum FLAT_IMAGE_TYPE { FLAT_IMAGE_NORMAL = 0, FLAT_IMAGE_DISABLED = 1, FLAT_IMAG
 class CFlatToolBar : public CPaintedWindow {
  public:
   CFlatToolBar();
+  // Worked with the mouse: the keyboard passes a toolbar by.
+  bool AcceptsFocus() const override { return false; }
   ~CFlatToolBar() override;
   bool Create(wxWindow* parent, wxWindowID id);
 

@@ -27,6 +27,8 @@ class CHistogramCtrl : public CPaintedWindow {
   // (240, 240, 240).
   void Render(wxDC& dc) override;
   wxColour GetPaintBackground() const override { return wxColour(240, 240, 240); }
+  // Shows, takes no input: the keyboard passes it by.
+  bool AcceptsFocus() const override { return false; }
 
   // The height of the bar of a bin holding `count` of `pixels` pixels in a
   // graph `graphHeight` rows high: a bin with 1/85 of the pixels reaches

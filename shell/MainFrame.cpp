@@ -321,6 +321,14 @@ void CMainFrame::RestoreViewEditMode() {
   m_viewEditInfo.folder = OpenFolderCallback();
   const CModeMenuInfo info = m_viewEditInfo;
   SwitchMode(info, MODE_VIEW_EDIT);
+  // The keys go back to the document shown (or the welcome page): the
+  // mode's view that had them is hidden now.
+  if (m_nMode != MODE_VIEW_EDIT) return;
+  if (m_documentTabs && m_documentTabs->GetPageCount() > 0) {
+    if (wxWindow* page = m_documentTabs->GetCurrentPage()) page->SetFocus();
+  } else if (wxWindow* page = GetClientBook()->GetCurrentPage()) {
+    page->SetFocus();
+  }
 }
 
 bool CMainFrame::SetMode(int mode) {

@@ -13,6 +13,8 @@
 class CRulerBar : public CPaintedWindow {
  public:
   CRulerBar() = default;
+  // Shows, takes no keys: the keyboard passes it by.
+  bool AcceptsFocus() const override { return false; }
   // A horizontal ruler is 26 pixels high, a vertical one 22 wide.
   bool Create(wxWindow* parent, wxWindowID id, bool vertical);
 

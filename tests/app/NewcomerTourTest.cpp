@@ -123,6 +123,18 @@ class Tour {
     in >> x >> y;
     return {x, y};
   }
+  // The mean grey level of a box of a screenshot.
+  static double MeanLevel(const fs::path& png, int x, int y, int w, int h) {
+    std::string out;
+    testing_support::RunCommand(testing_support::Python() +
+                                    " -c \"import sys; from PIL import Image, ImageStat; im=Image.open(sys.argv[1])"
+                                    ".convert('L').crop((" +
+                                    std::to_string(x) + "," + std::to_string(y) + "," + std::to_string(x + w) + "," +
+                                    std::to_string(y + h) + ")); print(ImageStat.Stat(im).mean[0])\" " +
+                                    ShellQuote(png.string()),
+                                &out);
+    return out.empty() ? -1 : std::stod(out);
+  }
   // The window's outer position and size as xdotool reports them.
   std::string Geometry(const std::string& window) const {
     std::string out;
@@ -216,25 +228,32 @@ TEST(NewcomerTour, FirstSessionAndTheReturn) {
   // 2. Zoom in, select everything.
   tour.Keys("ctrl+equal");
   tour.Keys("ctrl+a");
-  tour.Shot("3-zoomed-and-selected");
+  const fs::path before = tour.Shot("3-zoomed-and-selected");
+  const std::pair<int, int> origin = tour.Origin(window);
+  const int ox = origin.first, oy = origin.second;
+  const auto level = [&](const fs::path& png) { return Tour::MeanLevel(png, ox + 520, oy + 260, 120, 120); };
 
-  // 3. An effect from the Colors menu (Sepia, seven down from the first entry), kept when
-  //    Browse is asked for while it runs; back to the picture; undone.
-  tour.Keys("alt+c");
-  tour.Keys("Down Down Down Down Down Down Down Return");
+  // 3. Brightness & Contrast (Ctrl+K): the keys go to its panel, ten steps
+  //    brighter; kept when Browse is asked for while it runs (the question
+  //    is answered Yes); back to the picture; undone.
+  tour.Keys("ctrl+k");
   Tour::Settle(600);
-  tour.Shot("4-sepia-running");
+  tour.Keys("Right Right Right Right Right Right Right Right Right Right");
+  Tour::Settle(600);
+  tour.Shot("4-brightness-running");
   tour.Keys("ctrl+grave");
-  const std::string question = tour.WaitForWindow("^Sepia$", 5);
-  ASSERT_FALSE(question.empty()) << "no question about keeping the changes";
+  const std::string question = tour.WaitForWindow("^Brightness & Contrast$", 5);
+  ASSERT_FALSE(question.empty()) << "no question about keeping the changes" << tour.Shot("5-no-question");
   tour.Shot("5-keep-the-changes");
   tour.Keys("Return");  // Yes
   Tour::Settle(800);
   tour.Keys("ctrl+grave");
   Tour::Settle(600);
-  tour.Shot("6-sepia-applied");
+  const fs::path applied = tour.Shot("6-brightness-applied");
+  EXPECT_GT(level(applied), level(before) + 5) << "the picture is not brighter";
   tour.Keys("ctrl+z");
-  tour.Shot("7-undone");
+  const fs::path undone = tour.Shot("7-undone");
+  EXPECT_NEAR(level(undone), level(before), 0.5) << "Undo did not bring the picture back";
 
   // 4. Save As (File menu: the first "a" is Close All, two down is Save
   //    As) under a PNG name.
@@ -246,6 +265,7 @@ TEST(NewcomerTour, FirstSessionAndTheReturn) {
   tour.Type(saved);
   tour.Keys("Return");
   ASSERT_FALSE(tour.WaitForWindow("^Pictoravell - tour.png$").empty()) << tour.Shot("7-not-saved") << Tour::Stacks(pid);
+  for (int i = 0; i < 100 && !fs::exists(saved); ++i) Tour::Settle(100);  // the title comes first
   ASSERT_TRUE(fs::exists(saved));
   std::string info;
   ASSERT_EQ(testing_support::RunCommand("identify -format '%m %w %h' " + ShellQuote(saved), &info), 0);
@@ -261,7 +281,7 @@ TEST(NewcomerTour, FirstSessionAndTheReturn) {
   //    slide show started and stopped.
   tour.Keys("ctrl+grave");
   Tour::Settle(800);
-  const auto [wx, wy] = tour.Origin(window);
+  const int wx = ox, wy = oy;
   tour.Xdo("mousemove " + std::to_string(wx + 600) + " " + std::to_string(wy + 56) + " click --repeat 3 1");
   tour.Type((tour.Home() / "Pictures").string());
   tour.Keys("Return");

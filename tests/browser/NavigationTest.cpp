@@ -285,6 +285,20 @@ TEST(Navigation, EnteringBrowseGivesTheKeysToTheThumbnails) {
   wxUIActionSimulator sim;
   sim.Char('`', wxMOD_CONTROL);
   EXPECT_TRUE(PumpUntil([&] { return f.frame->GetMode() == MODE_VIEW_EDIT; }, 3000));
+  // Back in View & Edit the document's view has them, and the same key
+  // goes to Browse again.
+  testing_support::TempDir dir;
+  auto* doc = OpenImageDocument(editor_testing::WriteBmp(dir, "one.bmp", testing_support::MakeTestPicture(40, 30)));
+  ASSERT_NE(doc, nullptr);
+  auto* view = f.docs->ViewOf(doc);
+  ASSERT_TRUE(f.Enter());
+  testing_support::PumpFor(50);
+  sim.Char('`', wxMOD_CONTROL);
+  ASSERT_TRUE(PumpUntil([&] { return f.frame->GetMode() == MODE_VIEW_EDIT; }, 3000));
+  testing_support::PumpFor(50);
+  EXPECT_EQ(wxWindow::FindFocus(), view->GetViewWindow());
+  sim.Char('`', wxMOD_CONTROL);
+  EXPECT_TRUE(PumpUntil([&] { return f.frame->GetMode() == MODE_BROWSE; }, 3000));
 }
 
 TEST(Navigation, BrowseMyCameraOverInjectedCards) {
