@@ -1,15 +1,26 @@
 #include "shell/CommandToolBar.h"
 
 #include <wx/dc.h>
+#include <wx/frame.h>
+
+#include <algorithm>
+#include <cmath>
 
 #include "resources/CommandIds.h"
+#include "shell/FlatToolBar.h"
 #include "shell/UiTheme.h"
 
 std::vector<TOOLBAR_BUTTON> GetToolbarButtons(int resource) {
   switch (resource) {
     case IDR_ANIMATION_TOOLBAR:
-      return {{ID_PLAY, "Play"},         {ID_STOP, "Stop"}, {ID_STEP_BACKWARD, "Back"},
-              {ID_STEP_FORWARD, "Next"}, {0, ""},           {ID_FRAME_PROPERTIES, "Properties"}};
+      return {{ID_PLAY, "Play", "media-playback-start", TOOL_ART_PLAY, "Play the animation"},
+              {ID_STOP, "Stop", "media-playback-stop", TOOL_ART_STOP, "Stop playing the animation"},
+              {ID_STEP_BACKWARD, "Step Backward", "media-skip-backward", TOOL_ART_STEP_BACKWARD,
+               "Show the previous frame"},
+              {ID_STEP_FORWARD, "Step Forward", "media-skip-forward", TOOL_ART_STEP_FORWARD, "Show the next frame"},
+              {0, ""},
+              {ID_FRAME_PROPERTIES, "Animation Properties", "document-properties", TOOL_ART_FRAME_PROPERTIES,
+               "Change the delay and disposal of the selected frames"}};
     default:
       return {};
   }
@@ -17,7 +28,8 @@ std::vector<TOOLBAR_BUTTON> GetToolbarButtons(int resource) {
 
 namespace {
 constexpr int kSeparatorWidth = 7;
-constexpr int kButtonPadding = 8;
+constexpr int kButtonPadding = 4;
+constexpr int kImageSize = 16;
 }  // namespace
 
 CCommandToolBar::CCommandToolBar(wxWindow* parent, wxWindowID id) {
@@ -38,7 +50,16 @@ bool CCommandToolBar::LoadButtons(int resource) {
   if (table.empty()) return false;
   m_resource = resource;
   m_buttons.clear();
-  for (const auto& b : table) m_buttons.push_back({b.command, b.text, false});
+  const int scale = std::max(1, static_cast<int>(std::lround(GetContentScaleFactor())));
+  m_imageSize = kImageSize * scale;
+  for (const auto& b : table) {
+    Button button{b.command, b.text, false, b.help, {}, {}};
+    if (b.command != 0) {
+      button.image = MakeColorStrip(MakeToolImage(b.themeIcon, b.art, m_imageSize));
+      button.grey = MakeGreyStrip(button.image);
+    }
+    m_buttons.push_back(std::move(button));
+  }
   m_hot = m_pressed = -1;
   Relayout();
   UpdateButtons();
@@ -67,6 +88,17 @@ bool CCommandToolBar::IsButtonEnabled(int index) const {
   return index >= 0 && index < GetButtonCount() && m_buttons[static_cast<std::size_t>(index)].enabled;
 }
 
+std::string CCommandToolBar::GetButtonHelp(int index) const {
+  if (index < 0 || index >= GetButtonCount()) return {};
+  return m_buttons[static_cast<std::size_t>(index)].help;
+}
+
+wxImage CCommandToolBar::GetButtonImage(int index, bool disabled) const {
+  if (index < 0 || index >= GetButtonCount()) return {};
+  const Button& b = m_buttons[static_cast<std::size_t>(index)];
+  return disabled ? b.grey : b.image;
+}
+
 wxRect CCommandToolBar::GetButtonRect(int index) const {
   if (index < 0 || index >= static_cast<int>(m_rects.size())) return {};
   return m_rects[static_cast<std::size_t>(index)];
@@ -83,11 +115,8 @@ void CCommandToolBar::Relayout() {
   m_rects.clear();
   const int height = GetClientSize().y;
   int x = 3;
-  const wxFont font = ThemeFont();
   for (const auto& b : m_buttons) {
-    int textWidth = 0, textHeight = 0;
-    if (b.command != 0) GetTextExtent(wxString::FromUTF8(b.text), &textWidth, &textHeight, nullptr, nullptr, &font);
-    const int w = b.command == 0 ? kSeparatorWidth : textWidth + 2 * kButtonPadding;
+    const int w = b.command == 0 ? kSeparatorWidth : m_imageSize + 2 * kButtonPadding;
     m_rects.emplace_back(x, 2, w, std::max(0, height - 4));
     x += w + 1;
   }
@@ -143,11 +172,27 @@ void CCommandToolBar::OnMotion(wxMouseEvent& event) {
   if (hit != m_hot) {
     m_hot = hit;
     SetToolTip(hit >= 0 ? wxString::FromUTF8(GetButtonText(hit)) : wxString());
+    ShowHelp(hit);
     Refresh(false);
   }
 }
 
+void CCommandToolBar::ShowHelp(int index) {
+  auto* frame = wxDynamicCast(wxGetTopLevelParent(this), wxFrame);
+  if (!frame || !frame->GetStatusBar()) return;
+  const std::string help = GetButtonHelp(index);
+  if (!help.empty()) {
+    frame->DoGiveHelp(wxString::FromUTF8(help), true);
+    m_helpShown = true;
+  } else if (m_helpShown) {
+    frame->DoGiveHelp(wxString(), false);
+    m_helpShown = false;
+  }
+}
+
 void CCommandToolBar::OnLeave(wxMouseEvent&) {
+  ShowHelp(-1);
+  UnsetToolTip();
   if (m_hot >= 0) {
     m_hot = -1;
     Refresh(false);
@@ -187,9 +232,11 @@ void CCommandToolBar::Render(wxDC& dc) {
       dc.DrawRectangle(r.x, r.GetBottom(), r.width, 1);
       dc.DrawRectangle(r.GetRight(), r.y, 1, r.height);
     }
-    dc.SetTextForeground(ThemeColour(b.enabled ? wxSYS_COLOUR_BTNTEXT : wxSYS_COLOUR_GRAYTEXT));
-    wxRect textRect = r;
-    if (pressed) textRect.Offset(1, 1);
-    dc.DrawLabel(wxString::FromUTF8(b.text), textRect, wxALIGN_CENTER);
+    const wxImage& image = b.enabled ? b.image : b.grey;
+    if (!image.IsOk()) continue;
+    const int shift = pressed ? 1 : 0;
+    const wxImage flat = FlattenStrip(image, ThemeColour(wxSYS_COLOUR_BTNFACE));
+    dc.DrawBitmap(wxBitmap(flat), r.x + (r.width - image.GetWidth()) / 2 + shift,
+                  r.y + (r.height - image.GetHeight()) / 2 + shift);
   }
 }

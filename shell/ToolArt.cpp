@@ -171,6 +171,28 @@ wxImage DrawToolArt(int art, int size) {
       a.Ring(8, 9, 6, 4.2, kBlue, 0, 180);
       a.Triangle(10.5, 9, 15.5, 9, 13, 13, kBlue);
       break;
+    case TOOL_ART_PLAY:
+      a.Triangle(4, 2, 4, 14, 13.5, 8, kGreen);
+      break;
+    case TOOL_ART_STOP:
+      a.Rect(3, 3, 13, 13, kRed);
+      break;
+    case TOOL_ART_STEP_BACKWARD:
+      a.Rect(2.5, 3, 4.5, 13, kBlue);
+      a.Triangle(13.5, 2.5, 13.5, 13.5, 5, 8, kBlue);
+      break;
+    case TOOL_ART_STEP_FORWARD:
+      a.Rect(11.5, 3, 13.5, 13, kBlue);
+      a.Triangle(2.5, 2.5, 2.5, 13.5, 11, 8, kBlue);
+      break;
+    case TOOL_ART_FRAME_PROPERTIES:
+      a.Rect(2, 1, 14, 15, kWhite);
+      a.Outline(2, 1, 14, 15, kInk);
+      for (int i = 0; i < 4; ++i) {
+        a.Rect(4, 3.5 + 3 * i, 6, 5 + 3 * i, kBlue);
+        a.Rect(7, 3.5 + 3 * i, 12, 5 + 3 * i, kInk);
+      }
+      break;
     default:
       break;
   }

@@ -438,20 +438,17 @@ TEST(AnimationPropertiesDialog, TheToolbarButtonSetsTheDelayOfTheSelectedFrames)
     dynamic_cast<wxTextCtrl*>(d.FindWindow(IDC_ANIMATION_DELAY))->SetValue("42");
     return wxID_OK;
   });
-  // A real click on the button; the pane is widened so that the sixth
-  // button lies inside it.
+  // A real click on the button, the task pane at its default width.
   CTaskPaneBar* bar = f.frame->GetTaskPane();
-  const wxRect splitter = bar->GetSplitterRect();
-  const wxPoint grip(splitter.x + splitter.width / 2, splitter.y + 20);
-  bar->SplitterDown(grip);
-  bar->SplitterMove(grip + wxPoint(180, 0));
-  bar->SplitterUp();
+  ASSERT_EQ(bar->GetBarWidth(), kTaskPaneDefaultWidth);
   PumpFor(100);
   Animation::Settle(f);
   toolbar->UpdateButtons();
   const wxRect r = toolbar->GetButtonRect(5);
   ASSERT_TRUE(toolbar->IsShownOnScreen());
-  ASSERT_LE(r.GetRight(), toolbar->GetClientSize().x);
+  ASSERT_LE(r.GetRight(), toolbar->GetClientSize().x - 1);
+  const wxRect onScreen(toolbar->ClientToScreen(r.GetPosition()), r.GetSize());
+  ASSERT_TRUE(bar->GetScreenRect().Contains(onScreen));
   wxUIActionSimulator sim;
   sim.MouseMove(toolbar->ClientToScreen(r.GetPosition() + wxPoint(r.width / 2, r.height / 2)));
   PumpFor(50);

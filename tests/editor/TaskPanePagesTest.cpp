@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 #include <wx/stattext.h>
+#include <wx/tooltip.h>
 #include <wx/treectrl.h>
 
 #include <string>
@@ -215,6 +216,85 @@ TEST(AnimationPage, ShownOnlyWithSeveralFramesWithItsToolbarAndFrames) {
   EXPECT_FALSE(page->IsPageShown());
   ASSERT_TRUE(f.frame->SetMode(MODE_VIEW_EDIT));
   EXPECT_TRUE(page->IsPageShown());
+}
+
+TEST(AnimationPage, EveryToolbarButtonFitsThePaneAtItsDefaultWidthWithAPictureTooltipAndHelp) {
+  CFixedUiTheme theme;
+  DocumentWindowFixture f;
+  Docs d(f, 1);
+  MakeAnimation(d.docs[0], 6);
+  Settle(f.frame);
+  CTaskPaneBar* bar = f.frame->GetTaskPane();
+  ASSERT_EQ(bar->GetBarWidth(), kTaskPaneDefaultWidth);
+  CAnimationPage* page = f.frame->GetAnimationPage();
+  ASSERT_TRUE(page->IsPageShown());
+  CCommandToolBar* toolbar = page->GetToolBar();
+  ASSERT_TRUE(toolbar->IsShownOnScreen());
+  toolbar->UpdateButtons();
+  ASSERT_EQ(toolbar->GetButtonCount(), 6);
+  EXPECT_TRUE(toolbar->IsButtonEnabled(0));   // Play
+  EXPECT_FALSE(toolbar->IsButtonEnabled(1));  // Stop: nothing plays
+  // The part of the page that shows: the page inside the task pane.
+  const wxRect visible = page->GetScreenRect().Intersect(bar->GetScreenRect());
+  const wxImage shot = paint_testing::CaptureWindow(toolbar);
+  paint_testing::SaveForLooking(shot, "animation_toolbar.png");
+  const wxColour face = ThemeColour(wxSYS_COLOUR_BTNFACE);
+  const std::vector<std::string> tips{"Play", "Stop", "Step Backward", "Step Forward", "", "Animation Properties"};
+  for (int i = 0; i < 6; ++i) {
+    SCOPED_TRACE(i);
+    const wxRect r = toolbar->GetButtonRect(i);
+    ASSERT_FALSE(r.IsEmpty());
+    EXPECT_GE(r.x, 0);
+    EXPECT_LE(r.GetRight(), toolbar->GetClientSize().x - 1);
+    const wxRect onScreen(toolbar->ClientToScreen(r.GetPosition()), r.GetSize());
+    EXPECT_TRUE(visible.Contains(onScreen)) << onScreen.x << "," << onScreen.GetRight() << " in " << visible.x
+                                            << "," << visible.GetRight();
+    if (toolbar->GetButtonCommand(i) == 0) continue;
+    EXPECT_EQ(toolbar->GetButtonText(i), tips[static_cast<std::size_t>(i)]);
+    EXPECT_FALSE(toolbar->GetButtonHelp(i).empty());
+    // A picture with opaque pixels, drawn in the button (greyed when disabled).
+    const wxImage image = toolbar->GetButtonImage(i);
+    ASSERT_TRUE(image.IsOk());
+    EXPECT_EQ(image.GetWidth(), toolbar->GetImageSize());
+    int opaque = 0;
+    for (int p = 0; p < image.GetWidth() * image.GetHeight(); ++p)
+      if (image.GetAlpha()[p] > 0) ++opaque;
+    EXPECT_GT(opaque, 20);
+    const wxRect inside(r.x + 1, r.y + 1, r.width - 2, r.height - 2);
+    const int drawn = inside.width * inside.height - paint_testing::CountColour(shot, inside, face);
+    EXPECT_GT(drawn, 20);
+    const wxImage grey = toolbar->GetButtonImage(i, true);
+    int coloured = 0;
+    for (int y = 0; y < grey.GetHeight(); ++y)
+      for (int x = 0; x < grey.GetWidth(); ++x)
+        if (grey.GetRed(x, y) != grey.GetGreen(x, y) || grey.GetGreen(x, y) != grey.GetBlue(x, y)) ++coloured;
+    EXPECT_EQ(coloured, 0);
+  }
+  // Stop is disabled: its button shows the grey picture, no colour.
+  const wxRect stop = toolbar->GetButtonRect(1);
+  int colouredStop = 0;
+  for (int y = stop.y + 1; y < stop.GetBottom(); ++y)
+    for (int x = stop.x + 1; x < stop.GetRight(); ++x) {
+      const wxColour c = paint_testing::PixelAt(shot, x, y);
+      if (c != face && (c.Red() != c.Green() || c.Green() != c.Blue())) ++colouredStop;
+    }
+  EXPECT_EQ(colouredStop, 0);
+  // Tooltip and status-bar help follow the mouse.
+  f.frame->SetStatusText("Ready");
+  auto mouse = [&](wxEventType type, const wxPoint& at) {
+    wxMouseEvent event(type);
+    event.SetPosition(at);
+    event.SetEventObject(toolbar);
+    toolbar->GetEventHandler()->ProcessEvent(event);
+  };
+  const wxRect props = toolbar->GetButtonRect(5);
+  mouse(wxEVT_MOTION, props.GetPosition() + wxPoint(props.width / 2, props.height / 2));
+  ASSERT_TRUE(toolbar->GetToolTip());
+  EXPECT_EQ(toolbar->GetToolTip()->GetTip(), "Animation Properties");
+  EXPECT_EQ(f.frame->GetStatusBar()->GetStatusText(), wxString::FromUTF8(toolbar->GetButtonHelp(5)));
+  mouse(wxEVT_LEAVE_WINDOW, wxPoint(-1, -1));
+  EXPECT_FALSE(toolbar->GetToolTip());
+  EXPECT_EQ(f.frame->GetStatusBar()->GetStatusText(), "Ready");
 }
 
 TEST(AnimationPage, DraggingFramesIsOneUndoStepAndDoubleClickShowsAFrame) {
