@@ -436,6 +436,20 @@ TEST(EffectSession, LargePicturePreviewsAtTheViewsZoomAndOkComputesTheWholeFrame
       EXPECT_TRUE(tool->IsLiveStale());
       EXPECT_FALSE(SamePixels(ViewPixels(view), before)) << effect;  // the view shows the change
       EXPECT_EQ(tool->GetFullPreviewCount(), full) << effect;
+      if (!keep) {
+        // The preview sits where the whole frame's result is drawn: the view
+        // differs from the full computation's little, on average.
+        const wxImage shown = ViewPixels(view);
+        tool->MakeFull();
+        EXPECT_FALSE(tool->IsLiveStale());
+        EXPECT_EQ(tool->GetFullPreviewCount(), full + 1);
+        const wxImage whole = ViewPixels(view);
+        ASSERT_EQ(shown.GetSize(), whole.GetSize());
+        const size_t bytes = static_cast<size_t>(whole.GetWidth()) * whole.GetHeight() * 3;
+        double sum = 0;
+        for (size_t i = 0; i < bytes; ++i) sum += std::abs(shown.GetData()[i] - whole.GetData()[i]);
+        EXPECT_LT(sum / bytes, 3.0) << effect;  // 0.74 and 0.08 when written
+      }
 
       CRasterImage expected;
       if (effect == 0) {
