@@ -3,6 +3,7 @@
 
 #include "editor/DocumentInternals.h"
 #include "editor/EditCommentsDialog.h"
+#include "editor/EffectTool.h"
 #include "editor/PictoravellDoc.h"
 #include "resources/CommandIds.h"
 #include "shell/CommandTable.h"
@@ -94,7 +95,15 @@ const COMMAND_ENTRY<Doc> kDocCommands[] = {
 
 }  // namespace
 
-void CPictoravellDoc::BindCommands() { BindCommandTable<Doc>(*this, *this, kDocCommands); }
+void CPictoravellDoc::BindCommands() {
+  BindCommandTable<Doc>(*this, *this, kDocCommands);
+  // Bound last, so it runs first: a command (Save, Copy...) reads the whole
+  // frame, not a running effect's preview of the part a view shows.
+  Bind(wxEVT_MENU, [](wxCommandEvent& event) {
+    CompleteLivePreview();
+    event.Skip();
+  });
+}
 
 bool CPictoravellDoc::CommandAllowed(unsigned needs) const {
   if ((needs & NEEDS_IDLE) && IsAnyFrameBusy()) return false;

@@ -32,8 +32,12 @@ wxString Format(const char* format, int value) { return wxString::Format(wxStrin
 void CBrightnessContrastTool::UpdatePreview() {
   m_params.Clamp();
   BuildBrightnessContrastTable(m_params, m_table);
-  ApplyLookupTable(m_table);
+  if (!PreviewReduced()) ApplyLookupTable(m_table);
   Refresh();
+}
+
+CRasterImage CBrightnessContrastTool::ComputeEffect(const CRasterImage& source, int) const {
+  return ::ApplyLookupTable(source, m_table);
 }
 
 CBrightnessContrastDialog::CBrightnessContrastDialog(CEditHost* host)
@@ -72,14 +76,18 @@ void CBrightnessContrastDialog::ReadSliders() {
 }
 
 void CBrightnessContrastDialog::OnPreviewDone() {
-  if (m_histogram) m_histogram->Recalculate();
+  if (!m_histogram) return;
+  m_histogram->SetImage(Tool()->GetShownImage());
+  m_histogram->Recalculate();
 }
 
 // --- Sepia ------------------------------------------------------------------------
 
 void CSepiaTool::UpdatePreview() {
   m_params.Clamp();
-  if (m_params.blend >= 100) {
+  if (PreviewReduced()) {
+    // the view shows the part it needs
+  } else if (m_params.blend >= 100) {
     SetLive(m_copy);
   } else {
     if (m_params.hue != m_cachedHue || m_params.saturation != m_cachedSaturation || m_cache.IsEmpty()) {
@@ -93,6 +101,13 @@ void CSepiaTool::UpdatePreview() {
     SetLive(std::move(live));
   }
   Refresh();
+}
+
+CRasterImage CSepiaTool::ComputeEffect(const CRasterImage& source, int) const {
+  if (m_params.blend >= 100) return source;
+  CRasterImage live = Colorize(source, m_params);
+  if (!live.IsEmpty() && m_params.blend > 0) BlendImages(source, live, m_params.blend);
+  return live;
 }
 
 CColorSwatch::CColorSwatch(wxWindow* parent, wxWindowID id, const wxSize& size)
@@ -297,7 +312,9 @@ void CTransparencyDialog::UpdateLabel() { m_label->SetLabel(Format("x %d%%", m_s
 
 void CBlurTool::UpdatePreview() {
   m_params.Clamp();
-  if (m_params.amount == 0 || m_params.blend >= 100) {
+  if (PreviewReduced()) {
+    // the view shows the part it needs
+  } else if (m_params.amount == 0 || m_params.blend >= 100) {
     SetLive(m_copy);
   } else {
     if (m_params.amount != m_nCachedAmount || m_params.direction != m_nCachedDirection || m_cache.IsEmpty()) {
@@ -309,6 +326,13 @@ void CBlurTool::UpdatePreview() {
     SetLive(BlendBlur(m_copy, m_cache, m_params));
   }
   Refresh();
+}
+
+CRasterImage CBlurTool::ComputeEffect(const CRasterImage& source, int reduce) const {
+  BLUR_PARAMS params = m_params;
+  if (params.amount == 0 || params.blend >= 100) return source;
+  if (reduce > 1) params.amount = std::max(1, (params.amount + reduce / 2) / reduce);
+  return BlendBlur(source, BlurOnly(source, params), params);
 }
 
 CBlurDialog::CBlurDialog(CEditHost* host) : CEffectDialog(std::make_unique<CBlurTool>(host)) {}
@@ -370,10 +394,20 @@ void CBlurDialog::UpdateLabels() {
 // --- Emboss -----------------------------------------------------------------------
 
 void CEmbossTool::UpdatePreview() {
+  if (PreviewReduced()) {
+    Refresh();
+    return;
+  }
   CRasterImage live = m_copy;
   if (!EmbossImage(live, std::clamp(m_nAzimuth, 0, 360), std::clamp(m_nElevation, 0, 90), 3)) live = m_copy;
   SetLive(std::move(live));
   Refresh();
+}
+
+CRasterImage CEmbossTool::ComputeEffect(const CRasterImage& source, int) const {
+  CRasterImage live = source;
+  if (!EmbossImage(live, std::clamp(m_nAzimuth, 0, 360), std::clamp(m_nElevation, 0, 90), 3)) live = source;
+  return live;
 }
 
 CEmbossDialog::CEmbossDialog(CEditHost* host) : CEffectDialog(std::make_unique<CEmbossTool>(host)) {}

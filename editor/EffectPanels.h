@@ -39,6 +39,9 @@ class CBrightnessContrastTool : public CEffectTool {
   void UpdatePreview() override;
   BRIGHTNESS_CONTRAST_PARAMS m_params;
   uint8_t m_table[256] = {};
+
+ protected:
+  CRasterImage ComputeEffect(const CRasterImage& source, int reduce) const override;
 };
 
 class CBrightnessContrastDialog : public CEffectDialog {
@@ -69,6 +72,9 @@ class CSepiaTool : public CEffectTool {
   SEPIA_PARAMS m_params;
   // How often the colourisation was computed (the blend alone reuses it).
   int m_nColorizeCount = 0;
+
+ protected:
+  CRasterImage ComputeEffect(const CRasterImage& source, int reduce) const override;
 
  private:
   CRasterImage m_cache;
@@ -159,6 +165,11 @@ class CBlurTool : public CEffectTool {
   BLUR_PARAMS m_params;
   int m_nBlurCount = 0;
 
+ protected:
+  // At a reduced zoom the radius shrinks with the picture.
+  CRasterImage ComputeEffect(const CRasterImage& source, int reduce) const override;
+  int GetEffectMargin(int reduce) const override { return m_params.amount + 2 * reduce; }
+
  private:
   CRasterImage m_cache;
   int m_nCachedAmount = -1;
@@ -191,6 +202,10 @@ class CEmbossTool : public CEffectTool {
   void UpdatePreview() override;
   int m_nAzimuth = 0;     // degrees 0..360
   int m_nElevation = 45;  // degrees 0..90
+
+ protected:
+  CRasterImage ComputeEffect(const CRasterImage& source, int reduce) const override;
+  int GetEffectMargin(int reduce) const override { return 4 * reduce; }
 };
 
 class CEmbossDialog : public CEffectDialog {

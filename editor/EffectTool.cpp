@@ -7,14 +7,28 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include <algorithm>
+
 #include "editor/ImageDocument.h"
 #include "imaging/Effects.h"
+#include "imaging/PixelRect.h"
+#include "imaging/Resample.h"
 #include "shell/EditorHost.h"
 
 namespace {
 
 // At most one effect runs in the program (effect mode is entered once).
 CEffectDialog* g_pRunningPanel = nullptr;
+
+// What the view last drew alone (see NoteViewShows).
+const CRasterImage* g_pViewImage = nullptr;
+Rect g_viewShown;
+int g_nViewReduce = 1;
+
+// Images smaller than this are previewed in full: it costs little.
+constexpr int64_t kMinReducedPixels = 1 << 20;
+
+CEffectTool* RunningTool() { return g_pRunningPanel ? g_pRunningPanel->GetTool() : nullptr; }
 
 }  // namespace
 
@@ -26,10 +40,12 @@ CEffectTool::CEffectTool(CEditHost* host, bool useSelection) : m_pHost(host) {
 }
 
 void CEffectTool::Commit() {
+  MakeFull();
   if (m_pHost) m_pHost->CommitEdit(GetName(), &m_copy, m_pLive);
 }
 
 void CEffectTool::Cancel() {
+  DropReduced();
   if (m_pLive) *m_pLive = m_copy;
   if (m_pHost) m_pHost->CancelEdit();
 }
@@ -40,12 +56,95 @@ void CEffectTool::SetLive(CRasterImage image) {
 }
 
 void CEffectTool::Refresh() {
+  if (!m_bLiveStale) ++m_nFullPreviews;
+  if (m_bMakingFull) return;  // asked by a reader of the pixels: nothing to show anew
   ++m_nPreviews;
   if (m_pHost) m_pHost->RefreshViews();
 }
 
 void CEffectTool::ApplyLookupTable(const uint8_t table[256]) {
   SetLive(::ApplyLookupTable(m_copy, table));
+}
+
+void CEffectTool::DropReduced() {
+  m_bLiveStale = false;
+  m_reduced.Free();
+  m_reducedInput.Free();
+  m_nReducedZoom = 0;
+}
+
+bool CEffectTool::PreviewReduced() {
+  const auto refuse = [this] {
+    DropReduced();
+    return false;
+  };
+  if (m_bMakingFull || !m_pLive || m_pLive != g_pViewImage || g_viewShown.IsEmpty() || m_copy.IsEmpty() ||
+      m_copy.GetBitsPerPixel() != 24)
+    return refuse();
+  const int w = m_copy.GetWidth(), h = m_copy.GetHeight();
+  if (m_pLive->GetWidth() != w || m_pLive->GetHeight() != h || static_cast<int64_t>(w) * h < kMinReducedPixels)
+    return refuse();
+  const int r = std::max(1, g_nViewReduce);
+  const int margin = GetEffectMargin(r);
+  // The shown part with the kernel's margin, on whole cells of the reduction
+  // so that its pixels fall where the view puts the image's.
+  Rect s{std::clamp(g_viewShown.left - margin, 0, w), std::clamp(g_viewShown.top - margin, 0, h),
+         std::clamp(g_viewShown.right + margin, 0, w), std::clamp(g_viewShown.bottom + margin, 0, h)};
+  s.left -= s.left % r;
+  s.top -= s.top % r;
+  if (s.right < w) s.right = std::min(w, (s.right + r - 1) / r * r);
+  if (s.bottom < h) s.bottom = std::min(h, (s.bottom + r - 1) / r * r);
+  const int rw = s.right / r - s.left / r, rh = s.bottom / r - s.top / r;
+  if (s.IsEmpty() || rw < 1 || rh < 1 || static_cast<int64_t>(rw) * rh * 2 > static_cast<int64_t>(w) * h)
+    return refuse();
+  if (m_reducedInput.IsEmpty() || s != m_reducedSource || r != m_nReducedZoom) {
+    CRasterImage part = s == Rect{0, 0, w, h} ? m_copy : CropImage(m_copy, s);
+    m_reducedInput = r > 1 ? ReduceImage(part, rw, rh) : std::move(part);
+    m_reducedSource = s;
+    m_nReducedZoom = r;
+  }
+  CRasterImage result = ComputeEffect(m_reducedInput, r);
+  if (result.IsEmpty()) return refuse();
+  m_reduced = std::move(result);
+  m_bLiveStale = true;
+  ++m_nReducedPreviews;
+  return true;
+}
+
+void CEffectTool::MakeFull() {
+  if (!m_bLiveStale) return;
+  m_bMakingFull = true;
+  UpdatePreview();  // PreviewReduced refuses: the live image from the copy
+  m_bMakingFull = false;
+  DropReduced();
+}
+
+const CRasterImage* CEffectTool::GetReducedPreview(const CRasterImage* image, const Rect& needed, int reduce,
+                                                   Rect* source) {
+  if (!m_bLiveStale || !image || image != m_pLive) return nullptr;
+  const Rect& s = m_reducedSource;
+  if (reduce == m_nReducedZoom && needed.left >= s.left && needed.top >= s.top && needed.right <= s.right &&
+      needed.bottom <= s.bottom) {
+    *source = s;
+    return &m_reduced;
+  }
+  MakeFull();  // a part or a zoom the preview does not hold
+  return nullptr;
+}
+
+void NoteViewShows(const CRasterImage* image, const Rect& shown, int reduce) {
+  g_pViewImage = image;
+  g_viewShown = shown;
+  g_nViewReduce = std::max(1, reduce);
+}
+
+const CRasterImage* FindReducedPreview(const CRasterImage* image, const Rect& needed, int reduce, Rect* source) {
+  CEffectTool* tool = RunningTool();
+  return tool ? tool->GetReducedPreview(image, needed, reduce, source) : nullptr;
+}
+
+void CompleteLivePreview() {
+  if (CEffectTool* tool = RunningTool()) tool->MakeFull();
 }
 
 // --- the panel ------------------------------------------------------------------
@@ -114,6 +213,7 @@ void CEffectDialog::RunPreview() {
 
 void CEffectDialog::Apply() {
   FlushPreview();
+  if (m_tool) m_tool->MakeFull();
   if (m_tool) m_tool->Apply();
 }
 

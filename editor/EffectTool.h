@@ -65,7 +65,33 @@ class CEffectTool {
   // How many previews were computed (tests).
   int GetPreviewCount() const { return m_nPreviews; }
 
+  // Screen-resolution previews: while the controls move, a tool that can
+  // (ComputeEffect answers) computes the effect only for the part of the
+  // frame the view shows, reduced to the view's zoom, and the view draws
+  // that instead of the live image, which is left behind (stale) until
+  // MakeFull computes it from the copy: on Apply, Commit, or when a view
+  // needs a part or a zoom the reduced preview does not hold.
+  // The reduced preview for the view's image, or null.
+  const CRasterImage* GetReducedPreview(const CRasterImage* image, const Rect& needed, int reduce, Rect* source);
+  bool IsLiveStale() const { return m_bLiveStale; }
+  void MakeFull();
+  // The image the panel's histogram counts: the reduced preview or the live one.
+  const CRasterImage* GetShownImage() const { return m_bLiveStale ? &m_reduced : m_pLive; }
+  // How many full-resolution previews and reduced ones were computed (tests).
+  int GetFullPreviewCount() const { return m_nFullPreviews; }
+  int GetReducedPreviewCount() const { return m_nReducedPreviews; }
+
  protected:
+  // The effect of the current parameters on any part of the copy (a crop,
+  // reduced `reduce` times): empty when the tool previews at full size only.
+  virtual CRasterImage ComputeEffect(const CRasterImage& /*source*/, int /*reduce*/) const { return {}; }
+  // Pixels of the copy around the shown part the effect reads (kernels).
+  virtual int GetEffectMargin(int /*reduce*/) const { return 0; }
+  // Makes a reduced preview for the part the view shows; false when the
+  // tool, the view or the size asks for a full one (UpdatePreview then
+  // computes the live image as before).
+  bool PreviewReduced();
+
   // Installs an image as the live one (an empty image leaves the copy).
   void SetLive(CRasterImage image);
   void Refresh();
@@ -74,7 +100,29 @@ class CEffectTool {
   CRasterImage m_copy;
   CRasterImage* m_pLive;
   int m_nPreviews = 0;
+
+ private:
+  CRasterImage m_reduced;        // the effect on m_reducedSource (the view's part)
+  CRasterImage m_reducedInput;   // the copy's part, reduced (kept while the view stays)
+  Rect m_reducedSource{};        // in the live image's pixels
+  int m_nReducedZoom = 0;
+  bool m_bLiveStale = false;
+  bool m_bMakingFull = false;
+  void DropReduced();
+  int m_nFullPreviews = 0;
+  int m_nReducedPreviews = 0;
 };
+
+// The view reports the part of an image it shows (in the image's pixels)
+// and its reduction (1 at 100 % and above) each time it draws the image
+// alone; null when it draws through the compositor.
+void NoteViewShows(const CRasterImage* image, const Rect& shown, int reduce);
+// The running effect's reduced preview of the image for the needed part at
+// this reduction, or null; when the running effect left the image stale and
+// cannot serve the part, the image is first computed in full.
+const CRasterImage* FindReducedPreview(const CRasterImage* image, const Rect& needed, int reduce, Rect* source);
+// Completes a stale live image of the running effect (readers of pixels).
+void CompleteLivePreview();
 
 class CEffectDialog : public wxPanel {
  public:

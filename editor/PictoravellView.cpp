@@ -617,6 +617,29 @@ void CPictoravellView::DrawImageLayers(wxDC& dc, const Rect& image, const Rect& 
     const Rect target{frame->m_nLeft * magnify / reduce, frame->m_nTop * magnify / reduce,
                       (frame->m_nLeft + img.GetWidth()) * magnify / reduce,
                       (frame->m_nTop + img.GetHeight()) * magnify / reduce};
+    // A running effect previews only what the view shows (in the image's
+    // pixels), reduced to the view's zoom.
+    const auto inImage = [&](const Rect& r) {
+      const auto lo = [&](int v, int offset) { return v * reduce / magnify - offset; };
+      const auto hi = [&](int v, int offset) { return (v * reduce + magnify - 1) / magnify + reduce - offset; };
+      const int x0 = r.left - image.left, y0 = r.top - image.top, x1 = r.right - image.left, y1 = r.bottom - image.top;
+      return Rect{std::clamp(lo(std::max(x0, 0), frame->m_nLeft), 0, img.GetWidth()),
+                  std::clamp(lo(std::max(y0, 0), frame->m_nTop), 0, img.GetHeight()),
+                  std::clamp(hi(std::max(x1, 0), frame->m_nLeft), 0, img.GetWidth()),
+                  std::clamp(hi(std::max(y1, 0), frame->m_nTop), 0, img.GetHeight())};
+    };
+    const VIEW_GEOMETRY g = GetGeometry();
+    NoteViewShows(&img, inImage(Intersect(image, Rect{0, 0, g.clientWidth, g.clientHeight})), reduce);
+    Rect source;
+    if (const CRasterImage* preview = FindReducedPreview(&img, inImage(clip), reduce, &source)) {
+      const Rect part{(frame->m_nLeft + source.left) * magnify / reduce,
+                      (frame->m_nTop + source.top) * magnify / reduce,
+                      (frame->m_nLeft + source.right) * magnify / reduce,
+                      (frame->m_nTop + source.bottom) * magnify / reduce};
+      DrawImage(dc, drawing, part, kViewBandHeight, *preview, Rect{0, 0, preview->GetWidth(), preview->GetHeight()});
+      dc.DestroyClippingRegion();
+      return;
+    }
     if (target.IsEmpty()) {
       // Too small to show: only the background.
       CRasterImage none;
@@ -632,6 +655,8 @@ void CPictoravellView::DrawImageLayers(wxDC& dc, const Rect& image, const Rect& 
 
   // Several layers (earlier frames, a floating selection, or a frame without
   // an image): the compositor, over the visible part only.
+  NoteViewShows(nullptr, Rect{}, 1);
+  CompleteLivePreview();
   CLayerStack stack(cw, ch);
   AddFrameLayers(stack, m_composite, frame, shown);
   DrawLayerStack(dc, image, kViewBandHeight, stack);
@@ -644,6 +669,7 @@ bool CPictoravellView::GetShownPixel(int x, int y, uint8_t& alpha, uint8_t& red,
   int16_t cw, ch;
   doc->GetCanvasSize(cw, ch);
   if (x < 0 || y < 0 || x >= cw || y >= ch) return false;
+  CompleteLivePreview();
   CLayerStack stack(cw, ch);
   const int shown = GetShownFrameIndex();
   AddFrameLayers(stack, m_composite, doc->GetFrame(shown), shown);

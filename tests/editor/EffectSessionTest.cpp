@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 #include <wx/button.h>
+#include <wx/dcmemory.h>
 #include <wx/radiobut.h>
 #include <wx/slider.h>
 #include <wx/uiaction.h>
@@ -379,6 +380,100 @@ TEST(EffectSession, TransparencyScalesTheMask) {
   // Down: 16 of 64 is a quarter of each value.
   CRasterImage quarter = ScaleTransparency(soft, 16, &removed);
   EXPECT_EQ(quarter.GetMaskBits()[2], 63 * 14 / 255);
+}
+
+// What the view shows, drawn through its own drawing into a bitmap.
+wxImage ViewPixels(CPictoravellView* view) {
+  const wxSize size = view->GetViewWindow()->GetClientSize();
+  wxBitmap bitmap(size);
+  wxMemoryDC dc(bitmap);
+  view->Render(dc, wxRect(size));
+  dc.SelectObject(wxNullBitmap);
+  return bitmap.ConvertToImage();
+}
+
+bool SamePixels(const wxImage& a, const wxImage& b) {
+  return a.GetSize() == b.GetSize() &&
+         std::memcmp(a.GetData(), b.GetData(), static_cast<size_t>(a.GetWidth()) * a.GetHeight() * 3) == 0;
+}
+
+// A large picture at a reduced zoom: a slider moved with the keyboard
+// previews only what the view shows, at its zoom, without computing the
+// frame; OK computes the whole frame exactly as the effect does, Cancel
+// gives back the untouched frame.
+TEST(EffectSession, LargePicturePreviewsAtTheViewsZoomAndOkComputesTheWholeFrame) {
+  DocumentWindowFixture f;
+  TempDir dir;
+  WriteProfileInt("Effects\\Blur", "Amount", 0);
+  WriteProfileInt("Effects\\Blur", "Blend", 0);
+  WriteProfileInt("Effects\\Blur", "Dir", 3);
+  const Opened o = OpenPicture(f, dir, MakeTestPicture(2000, 1400, 7));
+  ASSERT_TRUE(o.doc);
+  CPictoravellView* view = f.ViewOf(o.doc);
+  ASSERT_TRUE(view);
+  PumpFor(100);
+  EXPECT_LT(view->GetZoom(), -1);  // best fit: the picture is reduced
+  for (int effect = 0; effect < 2; ++effect) {
+    for (int keep = 0; keep < 2; ++keep) {
+      f.Command(effect == 0 ? ID_BRIGHTNESS_CONTRAST : ID_BLUR);
+      CEffectDialog* panel = WaitForPanel(f);
+      ASSERT_TRUE(panel);
+      ASSERT_TRUE(WaitForPreviews(panel, 1));
+      PumpFor(100);
+      CEffectTool* tool = panel->GetTool();
+      const wxImage before = ViewPixels(view);
+      const int full = tool->GetFullPreviewCount();
+      const int reduced = tool->GetReducedPreviewCount();
+      const int previews = tool->GetPreviewCount();
+      auto* slider =
+          dynamic_cast<wxSlider*>(panel->FindWindow(effect == 0 ? IDC_EFFECT_BRIGHTNESS : IDC_EFFECT_BLUR_AMOUNT));
+      ASSERT_TRUE(slider);
+      Key(slider, WXK_END);
+      ASSERT_TRUE(WaitForPreviews(panel, previews + 1)) << effect;
+      PumpFor(150);  // the views repaint
+      EXPECT_GT(tool->GetReducedPreviewCount(), reduced) << effect;
+      EXPECT_EQ(tool->GetFullPreviewCount(), full) << effect;  // the frame was not computed
+      EXPECT_TRUE(tool->IsLiveStale());
+      EXPECT_FALSE(SamePixels(ViewPixels(view), before)) << effect;  // the view shows the change
+      EXPECT_EQ(tool->GetFullPreviewCount(), full) << effect;
+      if (!keep) {
+        // The preview sits where the whole frame's result is drawn: the view
+        // differs from the full computation's little, on average.
+        const wxImage shown = ViewPixels(view);
+        tool->MakeFull();
+        EXPECT_FALSE(tool->IsLiveStale());
+        EXPECT_EQ(tool->GetFullPreviewCount(), full + 1);
+        const wxImage whole = ViewPixels(view);
+        ASSERT_EQ(shown.GetSize(), whole.GetSize());
+        const size_t bytes = static_cast<size_t>(whole.GetWidth()) * whole.GetHeight() * 3;
+        double sum = 0;
+        for (size_t i = 0; i < bytes; ++i) sum += std::abs(shown.GetData()[i] - whole.GetData()[i]);
+        EXPECT_LT(sum / bytes, 3.0) << effect;  // 0.74 and 0.08 when written
+      }
+
+      CRasterImage expected;
+      if (effect == 0) {
+        const auto params = static_cast<CBrightnessContrastDialog*>(panel)->Tool()->m_params;
+        EXPECT_EQ(params.brightness, 128);
+        expected = BrightnessContrast(o.original, params);
+      } else {
+        const auto params = static_cast<CBlurDialog*>(panel)->Tool()->m_params;
+        EXPECT_EQ(params.amount, 100);
+        expected = Blur(o.original, params);
+      }
+      Click(keep ? panel->GetOkButton() : panel->GetCancelButton());
+      ASSERT_TRUE(PumpUntil([&] { return f.frame->GetMode() == MODE_VIEW_EDIT; }, 5000)) << effect << keep;
+      if (keep) {
+        EXPECT_TRUE(SameImage(o.doc->GetCurrentFrame()->m_image, expected)) << effect;
+        ASSERT_EQ(o.doc->GetUndoSteps().size(), 1u);
+        o.doc->Undo();
+      } else {
+        EXPECT_FALSE(o.doc->CanUndo());
+      }
+      EXPECT_TRUE(SameImage(o.doc->GetCurrentFrame()->m_image, o.original)) << effect << keep;
+      PumpFor(50);
+    }
+  }
 }
 
 // Screenshots of two effects in progress, for looking at (not compared).
