@@ -65,7 +65,12 @@ class CViewDropTarget : public wxFileDropTarget {
   wxDragResult OnEnter(wxCoord x, wxCoord y, wxDragResult) override { return m_view->OnDragEnter(wxPoint(x, y)); }
   wxDragResult OnDragOver(wxCoord x, wxCoord y, wxDragResult) override { return m_view->OnDragOver(wxPoint(x, y)); }
   void OnLeave() override { m_view->OnDragLeave(); }
-  bool OnDrop(wxCoord x, wxCoord y) override { return m_view->OnDrop(wxPoint(x, y)); }
+  // The toolkit sends a leave before the drop, which ended the marker and
+  // cleared the gap: the drop point gives it again.
+  bool OnDrop(wxCoord x, wxCoord y) override {
+    m_view->OnDragOver(wxPoint(x, y));
+    return m_view->OnDrop(wxPoint(x, y));
+  }
   bool OnDropFiles(wxCoord, wxCoord, const wxArrayString&) override { return true; }
 
  private:

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "browser/FolderTreeCtrl.h"
 #include "browser/core/ThumbnailMaker.h"
 #include "resources/CommandIds.h"
 #include "shell/MainFrame.h"
@@ -326,6 +327,97 @@ TEST(BrowserView, DragToReorderShowsTheInsertionMarker) {
   EXPECT_TRUE(f.view->GetMarkerLevels().empty());
   EXPECT_EQ(f.view->GetInsertIndex(), -1);
   // Unselected before the gap, the selection, the rest.
+  EXPECT_EQ(Names(f.view->GetItems()),
+            (std::vector<std::string>{names[2], names[3], names[0], names[1], names[4], names[5]}));
+}
+
+// Drags the selection with the toolkit's own drag loop: presses on a selected
+// item and moves a little (the drag starts), then a timer, running inside the
+// drag loop, moves the mouse in steps to the screen point and releases there.
+// Answers whether the drag ran and ended.
+bool DragSelectionTo(ViewFixture& f, int from, const wxPoint& to) {
+  wxUIActionSimulator sim;
+  const wxPoint start = f.ScreenPointOf(from);
+  int step = -1;
+  bool released = false;
+  wxTimer mover;
+  mover.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+    if (released) return;
+    if (step < 0) {
+      if (f.view->GetDropTarget() == nullptr) return;  // the drag has not begun yet
+      step = 0;
+    }
+    const int steps = 12;
+    if (step <= steps) {
+      sim.MouseMove(start + (to - start) * step / steps);
+    } else if (step <= steps + 10) {
+      sim.MouseMove(to + wxPoint(step % 2, 0));  // stays over the target a while
+    } else {
+      sim.MouseUp();
+      released = true;
+    }
+    ++step;
+  });
+  PumpFor(700);  // not a double click
+  sim.MouseMove(start);
+  PumpFor(20);
+  sim.MouseDown();
+  PumpFor(40);
+  mover.Start(40);
+  sim.MouseMove(start + wxPoint(3, 2));
+  const bool ended = PumpUntil([&] { return released && f.view->GetDropTarget() == nullptr; }, 15000);
+  mover.Stop();
+  if (!released) sim.MouseUp();
+  PumpFor(100);
+  return ended;
+}
+
+TEST(BrowserView, SelectedFilesDraggedOntoAFolderOfTheTreeAreCopiedThere) {
+  ViewFixture f("dragout");
+  MakeGreyPictures(f.folder, 4, 80, 60);
+  ASSERT_TRUE(f.Load());
+  const path target = f.root / "target";
+  browser_testing::fs::create_directories(target);
+  auto* treeFrame = new wxFrame(nullptr, wxID_ANY, "Folders", wxPoint(760, 0), wxSize(300, 300));
+  auto* tree = new CFolderTreeCtrl(treeFrame, wxID_ANY, {{"Target", target.string()}});
+  treeFrame->Show();
+  ASSERT_TRUE(PumpUntil([&] { return treeFrame->IsShownOnScreen(); }));
+  wxTreeItemIdValue cookie;
+  const wxTreeItemId folder = tree->GetFirstChild(tree->GetRootItem(), cookie);
+  wxRect label;
+  // The tree lays its items out when idle.
+  ASSERT_TRUE(PumpUntil([&] { return tree->GetBoundingRect(folder, label, true) && label.width > 0; }));
+  const std::vector<std::string> names = Names(f.view->GetItems());
+  f.frame->Raise();
+  ClickItem(f, 0);
+  ClickItem(f, 2, wxMOD_CONTROL);
+  EXPECT_TRUE(DragSelectionTo(f, 2, tree->ClientToScreen(label.GetPosition() + wxPoint(4, label.height / 2))));
+  EXPECT_EQ(tree->GetLastDrop().copied, 2);
+  EXPECT_TRUE(browser_testing::fs::exists(target / names[0]));
+  EXPECT_TRUE(browser_testing::fs::exists(target / names[2]));
+  EXPECT_FALSE(browser_testing::fs::exists(target / names[1]));
+  EXPECT_EQ(browser_testing::fs::file_size(target / names[0]), browser_testing::fs::file_size(f.folder / names[0]));
+  // The view is no drop target after the drag, its order is unchanged.
+  EXPECT_EQ(f.view->GetDropTarget(), nullptr);
+  EXPECT_EQ(f.view->GetInsertIndex(), -1);
+  EXPECT_TRUE(f.view->GetMarkerLevels().empty());
+  EXPECT_EQ(Names(f.view->GetItems()), names);
+  treeFrame->Destroy();
+  PumpFor(50);
+}
+
+TEST(BrowserView, SelectedFilesDraggedBackOntoTheViewReorderIt) {
+  ViewFixture f("dragback");
+  MakeGreyPictures(f.folder, 6, 80, 60);
+  ASSERT_TRUE(f.Load());
+  const std::vector<std::string> names = Names(f.view->GetItems());
+  ClickItem(f, 0);
+  ClickItem(f, 1, wxMOD_CONTROL);
+  const wxRect cell4 = f.view->GetCellClientRect(4);
+  EXPECT_TRUE(DragSelectionTo(f, 1, f.view->ClientToScreen(wxPoint(cell4.x + 10, cell4.y + cell4.height / 2))));
+  EXPECT_EQ(f.view->GetDropTarget(), nullptr);
+  EXPECT_EQ(f.view->GetInsertIndex(), -1);
+  EXPECT_TRUE(f.view->GetMarkerLevels().empty());
   EXPECT_EQ(Names(f.view->GetItems()),
             (std::vector<std::string>{names[2], names[3], names[0], names[1], names[4], names[5]}));
 }
