@@ -83,22 +83,7 @@ class AddText : public ::testing::Test {
   }
   CAddTextDialog* Start() {
     f.Command(ID_ADD_TEXT);
-    PumpUntil([&] { return GetRunningEffectPanel() != nullptr && f.frame->GetMode() == MODE_EFFECT; }, 2000);
-    auto* panel = dynamic_cast<CAddTextDialog*>(GetRunningEffectPanel());
-    if (!panel) return nullptr;
-    // The task pane slides the page in: wait until the panel stays put.
-    wxRect last = panel->GetOkButton()->GetScreenRect();
-    int still = 0;
-    PumpUntil(
-        [&] {
-          PumpFor(40);
-          const wxRect now = panel->GetOkButton()->GetScreenRect();
-          still = now == last ? still + 1 : 0;
-          last = now;
-          return still >= 3;
-        },
-        3000);
-    return panel;
+    return editor_testing::WaitForEffectPanel<CAddTextDialog>(f.frame);
   }
   // Types text into the focused control, one key at a time, and waits for
   // the preview of the last key.

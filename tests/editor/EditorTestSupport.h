@@ -3,12 +3,14 @@
 // memory, and a main frame with the image document template for tests that
 // open document windows.
 
+#include <wx/button.h>
 #include <wx/docview.h>
 
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "editor/EffectTool.h"
 #include "editor/PictoravellDoc.h"
 #include "editor/PictoravellView.h"
 #include "formats/ImageFile.h"
@@ -79,5 +81,28 @@ class DocumentWindowFixture {
   std::unique_ptr<wxDocManager> manager;
   CMainFrame* frame = nullptr;
 };
+
+// The effect panel the last command started, once effect mode is on and
+// the task pane has slid the page into place (its OK button stays put), or
+// null.
+template <class Panel>
+Panel* WaitForEffectPanel(CMainFrame* frame) {
+  testing_support::PumpUntil(
+      [&] { return GetRunningEffectPanel() != nullptr && frame->GetMode() == MODE_EFFECT; }, 2000);
+  auto* panel = dynamic_cast<Panel*>(GetRunningEffectPanel());
+  if (!panel) return nullptr;
+  wxRect last = panel->GetOkButton()->GetScreenRect();
+  int still = 0;
+  testing_support::PumpUntil(
+      [&] {
+        testing_support::PumpFor(40);
+        const wxRect now = panel->GetOkButton()->GetScreenRect();
+        still = now == last ? still + 1 : 0;
+        last = now;
+        return still >= 3;
+      },
+      3000);
+  return panel;
+}
 
 }  // namespace editor_testing

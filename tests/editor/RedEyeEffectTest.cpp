@@ -98,22 +98,7 @@ class RedEyeEffect : public ::testing::Test {
     return view->GetViewWindow()->ClientToScreen(wxPoint(at.x, at.y));
   }
   CRedEyeDialog* WaitForPanel() {
-    PumpUntil([&] { return GetRunningEffectPanel() != nullptr && f.frame->GetMode() == MODE_EFFECT; }, 2000);
-    auto* panel = dynamic_cast<CRedEyeDialog*>(GetRunningEffectPanel());
-    if (!panel) return nullptr;
-    // The task pane slides the page into place: wait until the panel stays.
-    wxRect last = panel->GetOkButton()->GetScreenRect();
-    int still = 0;
-    PumpUntil(
-        [&] {
-          PumpFor(40);
-          const wxRect now = panel->GetOkButton()->GetScreenRect();
-          still = now == last ? still + 1 : 0;
-          last = now;
-          return still >= 3;
-        },
-        3000);
-    return panel;
+    return editor_testing::WaitForEffectPanel<CRedEyeDialog>(f.frame);
   }
   bool Settled(CRedEyeDialog* panel) {
     return PumpUntil([&] { return !panel->IsPreviewPending(); }, 2000);
