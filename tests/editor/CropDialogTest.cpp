@@ -361,7 +361,9 @@ TEST(CropSpecialDialog, BadCustomSizesAreRefusedWithTheMessageAndNothingIsStored
     EXPECT_EQ(GetProfileInt("Crop", "Landscape", -1), -1) << typed;  // OK refused: nothing written
   }
   // A custom 0 is no constraint (nothing divided by 0).
-  for (const auto& [w, h] : {std::pair{"0", "5"}, std::pair{"5", "0"}}) {
+  for (const auto& size : {std::pair{"0", "5"}, std::pair{"5", "0"}}) {
+    const char* w = size.first;
+    const char* h = size.second;
     ScopedStore store;
     CModalDialogHook hook([&](wxDialog& d) -> int {
       auto* radio = Control<wxRadioButton>(d, IDC_CROP_CUSTOM);
