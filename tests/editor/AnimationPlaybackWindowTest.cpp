@@ -256,7 +256,20 @@ TEST(AnimationPlaybackWindow, HundredFramesTakeTheSumOfTheirDelays) {
   RecordProperty("sum_ms", sum);
   RecordProperty("took_ms", static_cast<int>(took));
   EXPECT_GE(took, sum);
-  EXPECT_LE(off, 5.0);
+  // The sanitizers make every frame's drawing many times slower (and the
+  // machine may be busy beside them): there only gross lateness fails.
+#if defined(__SANITIZE_ADDRESS__)
+  const double allowed = 50.0;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+  const double allowed = 50.0;
+#else
+  const double allowed = 5.0;
+#endif
+#else
+  const double allowed = 5.0;
+#endif
+  EXPECT_LE(off, allowed);
 }
 
 TEST(AnimationPlaybackWindow, StepForwardAndBackwardWithTheirRules) {
