@@ -33,15 +33,6 @@ using testing_support::PumpFor;
 using testing_support::PumpUntil;
 using testing_support::TempDir;
 
-class ScopedStore {
- public:
-  ScopedStore() : m_store(InstallProfileStore(MakeMemoryProfileStore())) {}
-  ~ScopedStore() { InstallProfileStore(std::move(m_store)); }
-
- private:
-  std::unique_ptr<IProfileStore> m_store;
-};
-
 // Puts the pointer back where it was, while a window is still up to move
 // it over (declared after the window's fixture).
 struct PointerGuard {
@@ -52,11 +43,6 @@ struct PointerGuard {
     PumpUntil([this] { return wxGetMousePosition() == at; }, 1000);
   }
 };
-
-template <class T>
-T* Control(wxDialog& dialog, int id) {
-  return dynamic_cast<T*>(dialog.FindWindow(id));
-}
 
 CCropRectCtrl* CropCtrl(wxDialog& d) { return Control<CCropRectCtrl>(d, IDC_CROP_RECT); }
 

@@ -21,14 +21,8 @@
 
 namespace {
 
-class ScopedStore {
- public:
-  ScopedStore() : m_store(InstallProfileStore(MakeMemoryProfileStore())) {}
-  ~ScopedStore() { InstallProfileStore(std::move(m_store)); }
-
- private:
-  std::unique_ptr<IProfileStore> m_store;
-};
+using editor_testing::Control;
+using editor_testing::ScopedStore;
 
 wxTextCtrl* Edit(wxDialog& d) { return dynamic_cast<wxTextCtrl*>(d.FindWindow(IDC_COMMENT_TEXT)); }
 

@@ -4,12 +4,14 @@
 // open document windows.
 
 #include <wx/button.h>
+#include <wx/dialog.h>
 #include <wx/docview.h>
 
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "base/Profile.h"
 #include "editor/EffectTool.h"
 #include "editor/PictoravellDoc.h"
 #include "editor/PictoravellView.h"
@@ -103,6 +105,22 @@ Panel* WaitForEffectPanel(CMainFrame* frame) {
       },
       3000);
   return panel;
+}
+
+// A settings store of its own in memory for the scope's lifetime.
+class ScopedStore {
+ public:
+  ScopedStore() : m_store(InstallProfileStore(MakeMemoryProfileStore())) {}
+  ~ScopedStore() { InstallProfileStore(std::move(m_store)); }
+
+ private:
+  std::unique_ptr<IProfileStore> m_store;
+};
+
+// A dialog's control by id, as its type (null when it is another).
+template <class T>
+T* Control(wxDialog& dialog, int id) {
+  return dynamic_cast<T*>(dialog.FindWindow(id));
 }
 
 }  // namespace editor_testing

@@ -43,15 +43,6 @@ using testing_support::PumpFor;
 using testing_support::PumpUntil;
 using testing_support::TempDir;
 
-class ScopedStore {
- public:
-  ScopedStore() : m_store(InstallProfileStore(MakeMemoryProfileStore())) {}
-  ~ScopedStore() { InstallProfileStore(std::move(m_store)); }
-
- private:
-  std::unique_ptr<IProfileStore> m_store;
-};
-
 // An 8-bit image with a grey palette whose every pixel is the index.
 CRasterImage IndexedSolid(int w, int h, uint8_t index) {
   CRasterImage image;

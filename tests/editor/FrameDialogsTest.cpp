@@ -17,22 +17,12 @@
 #include "shell/ModalDialog.h"
 #include "tests/support/WxDialogScript.h"
 #include "tests/support/WxTestSupport.h"
+#include "tests/editor/EditorTestSupport.h"
 
 namespace {
 
-class ScopedStore {
- public:
-  ScopedStore() : m_store(InstallProfileStore(MakeMemoryProfileStore())) {}
-  ~ScopedStore() { InstallProfileStore(std::move(m_store)); }
-
- private:
-  std::unique_ptr<IProfileStore> m_store;
-};
-
-template <class T>
-T* Control(wxDialog& dialog, int id) {
-  return dynamic_cast<T*>(dialog.FindWindow(id));
-}
+using editor_testing::Control;
+using editor_testing::ScopedStore;
 
 void ClickRadio(wxDialog& d, int id) {
   auto* radio = Control<wxRadioButton>(d, id);

@@ -30,15 +30,6 @@ namespace {
 using namespace editor_testing;
 using namespace testing_support;
 
-class ScopedStore {
- public:
-  ScopedStore() : m_store(InstallProfileStore(MakeMemoryProfileStore())) {}
-  ~ScopedStore() { InstallProfileStore(std::move(m_store)); }
-
- private:
-  std::unique_ptr<IProfileStore> m_store;
-};
-
 // Six frames of 96 x 64 in a few colours: a background of bands, a square
 // at a place of its own in each frame, and the frame's number as a bar.
 const char kMakeFrames[] = R"PY(import sys

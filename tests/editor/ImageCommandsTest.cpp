@@ -284,15 +284,6 @@ TEST(ImageCommands, FitCanvasMovesTheFramesBoxToTheCorner) {
   EXPECT_EQ(doc->GetFrame(1)->m_nLeft, 4);
 }
 
-class ScopedStore {
- public:
-  ScopedStore() : m_store(InstallProfileStore(MakeMemoryProfileStore())) {}
-  ~ScopedStore() { InstallProfileStore(std::move(m_store)); }
-
- private:
-  std::unique_ptr<IProfileStore> m_store;
-};
-
 TEST(CanvasSize, TheDialogPlacesTheFramesByItsAlignmentsAsOneStep) {
   struct Case {
     int horizontal, vertical;

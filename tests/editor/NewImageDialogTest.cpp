@@ -13,24 +13,14 @@
 #include "tests/support/TestSupport.h"
 #include "tests/support/WxDialogScript.h"
 #include "tests/support/WxTestSupport.h"
+#include "tests/editor/EditorTestSupport.h"
 
 namespace {
 
+using editor_testing::Control;
+using editor_testing::ScopedStore;
+
 // A fresh settings store for the test's lifetime.
-class ScopedStore {
- public:
-  ScopedStore() : m_store(InstallProfileStore(MakeMemoryProfileStore())) {}
-  ~ScopedStore() { InstallProfileStore(std::move(m_store)); }
-
- private:
-  std::unique_ptr<IProfileStore> m_store;
-};
-
-template <class T>
-T* Control(wxDialog& dialog, int id) {
-  return dynamic_cast<T*>(dialog.FindWindow(id));
-}
-
 TEST(NewImageDialog, ShowsTheValuesAndStoresWhatIsAccepted) {
   ScopedStore store;
   bool sawControls = false;

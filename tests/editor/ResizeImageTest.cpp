@@ -24,20 +24,6 @@ namespace {
 using namespace editor_testing;
 using testing_support::TempDir;
 
-class ScopedStore {
- public:
-  ScopedStore() : m_store(InstallProfileStore(MakeMemoryProfileStore())) {}
-  ~ScopedStore() { InstallProfileStore(std::move(m_store)); }
-
- private:
-  std::unique_ptr<IProfileStore> m_store;
-};
-
-template <class T>
-T* Control(wxDialog& dialog, int id) {
-  return dynamic_cast<T*>(dialog.FindWindow(id));
-}
-
 CRasterImage Indexed(int w, int h) {
   CRasterImage image;
   image.Create(w, h, 8);

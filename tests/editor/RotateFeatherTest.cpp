@@ -37,20 +37,6 @@ using testing_support::PumpFor;
 using testing_support::PumpUntil;
 using testing_support::TempDir;
 
-class ScopedStore {
- public:
-  ScopedStore() : m_store(InstallProfileStore(MakeMemoryProfileStore())) {}
-  ~ScopedStore() { InstallProfileStore(std::move(m_store)); }
-
- private:
-  std::unique_ptr<IProfileStore> m_store;
-};
-
-template <class T>
-T* Control(wxDialog& dialog, int id) {
-  return dynamic_cast<T*>(dialog.FindWindow(id));
-}
-
 std::string UndoLabelOf(CPictoravellDoc& doc) {
   std::string label;
   doc.GetUndoLabel(label);
